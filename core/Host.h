@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+namespace ostrel {
+
+// Message box styles and answers, with the values the callers use.
+enum MsgBoxStyle : int { kMsgOkOnly = 0, kMsgYesNo = 4, kMsgCritical = 16 };
+enum MsgBoxAnswer : int { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
+
+// What the core needs from the environment it runs in: the Qt GUI, the console, or a test.
+// Everything runs on one thread; DoEvents is the only place where other work (repaints,
+// timers) may run in the middle of a job.
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Lets pending events run, then returns. Called after every written block, so it must
+    // return at once when nothing is due.
+    virtual void DoEvents() = 0;
+
+    // Shows `text` with `style` (a MsgBoxStyle) and `title`; returns the answer (MsgBoxAnswer).
+    virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;
+
+    // The folder that holds the language files and the other data files, as exact bytes,
+    // without a trailing separator.
+    virtual std::string ProgramFolder() = 0;
+
+    // Ends the process at once; no further events run.
+    [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+};
+
+// The host in use. Until SetCurrentHost installs one, this is the console host.
+Host& CurrentHost();
+
+// Installs `host` for every later CurrentHost() call (nullptr: back to the console host).
+// Returns the host that was installed before.
+Host* SetCurrentHost(Host* host);
+
+}  // namespace ostrel
