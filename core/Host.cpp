@@ -1,20 +1,22 @@
 #include "core/Host.h"
 
-#include <cstdlib>
+#include "platform/ProgramFolder.h"
+
 #include <cstdio>
+#include <cstdlib>
 
 namespace ostrel {
 namespace {
 
 // Stand-in until the console host exists: answers every question with No.
 class FallbackHost final : public Host {
-public:
+  public:
     void DoEvents() override {}
     int MsgBox(const std::string& text, int, const std::string& title) override {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         return kAnswerNo;
     }
-    std::string ProgramFolder() override { return "."; }
+    std::string ProgramFolder() override { return platform::ProgramFolder(); }
     [[noreturn]] void EndProcess(int exitCode) override { std::exit(exitCode); }
 };
 
