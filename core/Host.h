@@ -8,6 +8,9 @@ namespace ostrel {
 enum MsgBoxStyle : int { kMsgOkOnly = 0, kMsgYesNo = 4, kMsgCritical = 16 };
 enum MsgBoxAnswer : int { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
 
+// The application's own title: what a message box shows when no title is given.
+inline constexpr const char* kApplicationTitle = "Ostrel";
+
 // What the core needs from the environment it runs in: the Qt GUI, the console, or a test.
 // Everything runs on one thread; DoEvents is the only place where other work (repaints,
 // timers) may run in the middle of a job.

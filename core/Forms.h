@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ostrel {
+
+// The windows that start-up and the shredding job drive, as they see them. The Qt windows
+// implement these in the GUI; the console host implements them without a display.
+
+// frmOptions: besides being the options dialog, it holds the current settings for the run.
+class OptionsForm {
+public:
+    virtual ~OptionsForm() = default;
+    // The stored language file name, or "Error" when it cannot be read (first run). Lets
+    // pending events run first; does not load the form.
+    virtual std::string CheckIfFirstRun() = 0;
+    // cboLanguage's text; setting it loads the form (captions and stored settings).
+    virtual void SetLanguageText(const std::string& fileName) = 0;
+    // cboDelete's text: the method the job hands to the shredder.
+    virtual std::string DeleteMethod() = 0;
+    virtual void SetDeleteMethod(const std::string& method) = 0;
+    // chlConfirm: 1 = ask before shredding, 0 = do not.
+    virtual int Confirm() = 0;
+    virtual void SetConfirm(int value) = 0;
+};
+
+// frmProgress: shown while a job runs.
+class ProgressForm {
+public:
+    virtual ~ProgressForm() = default;
+    virtual void Load() = 0;  // loads it hidden and sets its captions
+    virtual void LoadAnimation(const std::string& path, bool flag) = 0;
+    virtual bool Visible() = 0;
+    virtual void SetVisible(bool visible) = 0;
+    virtual void Show() = 0;  // modeless
+    // The progress bar `pb`.
+    virtual void SetMax(std::int32_t max) = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetValue(std::int32_t value) = 0;
+    virtual void Unload() = 0;
+};
+
+// frmLanguage: the first-run chooser. ShowModal returns when the user has chosen; on a choice
+// it has stored "DefaultLang" and set gChosenLanguage and gLanguageFile.
+class LanguageForm {
+public:
+    virtual ~LanguageForm() = default;
+    virtual void ShowModal() = 0;
+};
+
+// frmAbout: the main window, shown without paths.
+class MainForm {
+public:
+    virtual ~MainForm() = default;
+    virtual void Show() = 0;
+};
+
+// The default instances of the four forms.
+struct Forms {
+    OptionsForm& options;
+    ProgressForm& progress;
+    LanguageForm& language;
+    MainForm& about;
+};
+
+}  // namespace ostrel

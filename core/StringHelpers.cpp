@@ -1,0 +1,14 @@
+#include "core/StringHelpers.h"
+
+namespace ostrel {
+
+std::string TrimSpaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+}  // namespace ostrel

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+namespace ostrel::test {
+
+// A user's world for the real `ostrel` executable: a fresh HOME with its own XDG folders.
+class UserSandbox {
+public:
+    UserSandbox();
+
+    std::filesystem::path home() const { return m_dir.path() / "home"; }
+    std::filesystem::path config() const { return home() / ".config"; }
+    std::filesystem::path data() const { return home() / ".local/share"; }
+    std::filesystem::path state() const { return home() / ".local/state"; }
+    std::filesystem::path runtime() const { return m_dir.path() / "run"; }
+    // The holding folder the program uses for this user.
+    std::filesystem::path holding() const { return data() / "Tolvane/Quarrix/Safetemp"; }
+    // A folder for the files a test shreds.
+    std::filesystem::path work() const { return m_dir.path() / "work"; }
+
+    // Writes the settings file with the given values ("" leaves a value out); confirm < 0
+    // leaves "Confirm" out.
+    void WriteSettings(const std::string& language, const std::string& method, int confirm);
+
+private:
+    TempDir m_dir;
+};
+
+struct RunResult {
+    int exitCode = -1;  // -1: killed by a signal
+    int signal = 0;
+    std::string out;
+    std::string err;
+};
+
+struct RunOptions {
+    std::string input;           // written to standard input, which is then closed
+    bool terminal = false;       // standard input is a pseudo-terminal instead of a pipe
+    int killAfterMs = -1;        // SIGKILL the program after this many milliseconds
+};
+
+// Starts the built `ostrel` with `args` as its arguments, as a user would (no display, the
+// sandbox's HOME and XDG folders), and waits for it.
+RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& args,
+                    const RunOptions& options = {});
+
+// The path of the built executable `name` (ostrel, or a helper program).
+std::filesystem::path Executable(const std::string& name);
+
+// Every regular file below `root` with its contents, keyed by path relative to root; links
+// are recorded by their target, prefixed with "->".
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root);
+
+}  // namespace ostrel::test
