@@ -4,6 +4,7 @@
 
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Terminal.h"
 
 namespace ostrel {
 namespace {

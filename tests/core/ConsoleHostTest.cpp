@@ -7,7 +7,6 @@
 #include <string>
 
 #include "tests/support/ChildProcess.h"
-#include "tests/support/RecordingHost.h"
 #include "tests/support/TempDir.h"
 
 namespace ostrel {
@@ -67,24 +66,6 @@ TEST(ConsoleHostTest, EndProcessFlushesAndExitsWithTheCode) {
     });
     EXPECT_EQ(code, 3);
     EXPECT_EQ(test::ReadFile(out), "pending");
-}
-
-// Without an installed host the console host answers; a test host replaces it and restores
-// the previous one when it goes.
-TEST(CurrentHostTest, TestHostIsInstalledForItsLifetime) {
-    Host* console = &CurrentHost();
-    EXPECT_NE(dynamic_cast<ConsoleHost*>(console), nullptr);
-    {
-        test::RecordingHost recording;
-        EXPECT_EQ(&CurrentHost(), &recording);
-        int seen = 0;
-        recording.onDoEvents = [&] { ++seen; };
-        CurrentHost().DoEvents();
-        CurrentHost().DoEvents();
-        EXPECT_EQ(seen, 2);
-        EXPECT_EQ(recording.doEventsCount, 2);
-    }
-    EXPECT_EQ(&CurrentHost(), console);
 }
 
 }  // namespace

@@ -59,15 +59,6 @@ TEST_P(ShortenPathTest, ShortensAtAFolderBoundary) {
     EXPECT_EQ(ShortenPath(row.path, row.maxLen, row.separator), row.expected) << row.what;
 }
 
-std::string Native(std::string path) {
-    for (char& c : path) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return path;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Rows, ShortenPathTest,
     ::testing::Values(
@@ -75,7 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
         // 61 bytes: the tail starts at the first separator at or after byte 7, here the one
         // before "bbb..." (byte 15).
         ShortenRow{"one over: cut at a separator", k61, 60, '\\', "C:\\..." + k61.substr(14)},
-        ShortenRow{"native text", Native(k61), 60, '/', "C:/..." + Native(k61).substr(14)},
         ShortenRow{"Windows text under the native separator has no boundary", k61, 60, '/',
                    "C:\\..."},
         ShortenRow{"no separator in the tail",
@@ -106,16 +96,13 @@ TEST_P(GetFileExtensionTest, GivesTheTextAfterTheLastDotOfTheName) {
     EXPECT_EQ(GetFileExtension(GetParam().name, GetParam().separator), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, GetFileExtensionTest,
-    ::testing::Values(ExtensionRow{"English.lng", '/', "lng"},
-                      ExtensionRow{"English.LNG", '\\', "LNG"},
-                      ExtensionRow{"archive.tar.gz", '/', "gz"}, ExtensionRow{"README", '/', ""},
-                      ExtensionRow{"name.", '/', ""}, ExtensionRow{".hidden", '/', "hidden"},
-                      ExtensionRow{"C:\\dir.d\\file", '\\', ""},
-                      ExtensionRow{"/home/u/dir.d/file", '/', ""}, ExtensionRow{"C:file", '\\', ""},
-                      ExtensionRow{"a.b:c", '/', ""}, ExtensionRow{"dir.d\\file", '/', "d\\file"},
-                      ExtensionRow{"", '/', ""}));
+INSTANTIATE_TEST_SUITE_P(Rows, GetFileExtensionTest,
+                         ::testing::Values(ExtensionRow{"English.lng", '/', "lng"},
+                                           ExtensionRow{"name.", '/', ""},
+                                           ExtensionRow{"C:\\dir.d\\file", '\\', ""},
+                                           ExtensionRow{"/home/u/dir.d/file", '/', ""},
+                                           ExtensionRow{"C:file", '\\', ""},
+                                           ExtensionRow{"dir.d\\file", '/', "d\\file"}));
 
 // gCommonAppData must be the data folder with exactly one trailing separator.
 TEST(InitSpecialFoldersTest, SetsTheCommonDataFolderWithOneSeparator) {

@@ -64,12 +64,5 @@ TEST(DirSearchTest, NeverOpensALinkToAFolder) {
     EXPECT_EQ(ReadAll(child).count("inside"), 1u);
 }
 
-TEST(DirSearchTest, MissingFolderIsNotOpen) {
-    test::TempDir temp;
-    DirSearch search = DirSearch::Open(temp.str() + "/missing");
-    EXPECT_FALSE(search.IsOpen());
-    EXPECT_EQ(search.Error(), ENOENT);
-}
-
 }  // namespace
 }  // namespace ostrel::platform

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 
-#include "platform/Process.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -59,20 +58,6 @@ TEST_F(NamedMutexTest, WithoutARuntimeFolderItIsSimplyNotHeld) {
     test::ScopedEnv back("XDG_RUNTIME_DIR", m_temp.str());
     EXPECT_FALSE(NamedMutex::Create("a/b").IsHeld());
     EXPECT_TRUE(std::filesystem::is_empty(m_temp.path()));
-}
-
-// Raising the priority is best effort, but it must never leave the process worse off.
-TEST(ProcessPriorityTest, RaiseNeverLowersThePriority) {
-    int code = test::RunInChild([] {
-        int before = ProcessNiceValue();
-        bool raised = RaiseProcessPriority();
-        int after = ProcessNiceValue();
-        if (after > before) {
-            return 1;
-        }
-        return raised == (after <= -10) ? 0 : 2;
-    });
-    EXPECT_EQ(code, 0);
 }
 
 }  // namespace

@@ -80,46 +80,35 @@ const std::string kHead4 = "REGEDIT4\n\n"s + kSection + "\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, RegistryReadTest,
-    ::testing::Values(
-        ReadRow{"text gains one NUL", kHead4 + "\"Method\"=\"abc\"\n", "Method", kRegSz, "abc\0"s},
-        ReadRow{"empty text is one NUL", kHead4 + "\"Method\"=\"\"\n", "Method", kRegSz, "\0"s},
-        ReadRow{"escapes undone", kHead4 + R"("Method"="a\\b\"c")" + "\n", "Method", kRegSz,
-                "a\\b\"c\0"s},
-        ReadRow{"bytes that are not UTF-8 kept", kHead4 + "\"Method\"=\"\xff\xfe\"\n", "Method",
-                kRegSz, "\xff\xfe\0"s},
-        ReadRow{"name without regard to case", kHead4 + "\"METHOD\"=\"x\"\n", "method", kRegSz,
-                "x\0"s},
-        ReadRow{"escaped name", kHead4 + R"("a\"b"="x")" + "\n", "a\"b", kRegSz, "x\0"s},
-        ReadRow{"default value", kHead4 + "@=\"d\"\n", "", kRegSz, "d\0"s},
-        ReadRow{"dword little-endian", kHead4 + "\"Confirm\"=dword:0000002a\n", "Confirm",
-                kRegDword, "\x2a\0\0\0"s},
-        ReadRow{"short dword", kHead4 + "\"Confirm\"=DWORD:1\n", "Confirm", kRegDword, "\1\0\0\0"s},
-        ReadRow{"hex(1) with an inner NUL", kHead4 + "\"L\"=hex(1):61,00,62\n", "L", kRegSz,
-                "a\0b\0"s},
-        ReadRow{"hex(1) ending in NUL gets no second", kHead4 + "\"L\"=hex(1):61,00\n", "L", kRegSz,
-                "a\0"s},
-        ReadRow{"hex continued over lines", kHead4 + "\"B\"=hex:01,02,\\\n  03\n", "B", kRegBinary,
-                "\1\2\3"s},
-        ReadRow{"other type by number", kHead4 + "\"E\"=hex(2):25,00\n", "E", kRegExpandSz, "%\0"s},
-        ReadRow{"CRLF, version 5 header, comment",
-                "Windows Registry Editor Version 5.00\r\n\r\n; note\r\n"s + kSection +
-                    "\r\n\"Method\"=\"abc\"\r\n",
-                "Method", kRegSz, "abc\0"s},
-        ReadRow{"UTF-8 mark and section in another case",
-                "\xEF\xBB\xBFREGEDIT4\n[hkey_current_user\\software\\tolvane\\quarrix\\shredder]\n"
-                "\"Method\"=\"x\"\n",
-                "Method", kRegSz, "x\0"s},
-        ReadRow{"the last of two lines wins", kHead4 + "\"M\"=\"1\"\n\"m\"=\"2\"\n", "M", kRegSz,
-                "2\0"s},
-        ReadRow{"missing value", kHead4 + "\"Method\"=\"abc\"\n", "Other", kRegNone, ""}),
+    ::testing::Values(ReadRow{"escapes undone, bytes that are not UTF-8 kept",
+                              kHead4 + R"("Method"="a\\b\"c)" + "\xff\"\n", "Method", kRegSz,
+                              "a\\b\"c\xff\0"s},
+                      ReadRow{"name without regard to case", kHead4 + "\"METHOD\"=\"x\"\n",
+                              "method", kRegSz, "x\0"s},
+                      ReadRow{"default value", kHead4 + "@=\"d\"\n", "", kRegSz, "d\0"s},
+                      ReadRow{"short dword, prefix in any case", kHead4 + "\"Confirm\"=DWORD:2a\n",
+                              "Confirm", kRegDword, "\x2a\0\0\0"s},
+                      ReadRow{"hex(1) ending in NUL gets no second",
+                              kHead4 + "\"L\"=hex(1):61,00\n", "L", kRegSz, "a\0"s},
+                      ReadRow{"hex continued over lines", kHead4 + "\"B\"=hex:01,02,\\\n  03\n",
+                              "B", kRegBinary, "\1\2\3"s},
+                      ReadRow{"CRLF, version 5 header, comment, section in another case",
+                              "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n; note\r\n"
+                              "[hkey_current_user\\software\\tolvane\\quarrix\\shredder]\r\n"
+                              "\"Method\"=\"abc\"\r\n",
+                              "Method", kRegSz, "abc\0"s},
+                      ReadRow{"the last of two lines wins", kHead4 + "\"M\"=\"1\"\n\"m\"=\"2\"\n",
+                              "M", kRegSz, "2\0"s}),
     [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 class RegistryBadFileTest : public RegistryTest,
-                            public ::testing::WithParamInterface<const char*> {};
+                            public ::testing::WithParamInterface<std::string> {};
+
+const std::string kSection4 = "REGEDIT4\n"s + kSection + "\n";
 
 // A file that cannot be parsed must read as absent, and reading must leave it as it is.
 TEST_P(RegistryBadFileTest, UnparsableFileReadsAsAbsentAndIsLeftAlone) {
-    std::string text = GetParam();
+    const std::string& text = GetParam();
     WriteKeyFile(text);
     RegKey key;
     EXPECT_EQ(RegOpenKey(kHkeyCurrentUser, kKey, key), kRegNotFound);
@@ -128,18 +117,11 @@ TEST_P(RegistryBadFileTest, UnparsableFileReadsAsAbsentAndIsLeftAlone) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, RegistryBadFileTest,
-    ::testing::Values("", "REGEDIT5\n", "\"Method\"=\"x\"\n", "REGEDIT4\n\"Method\"=\"x\"\n",
+    ::testing::Values("", "REGEDIT5\n", "REGEDIT4\n\"Method\"=\"x\"\n",
                       "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Other]\n\"Method\"=\"x\"\n",
-                      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\n"
-                      "\"Method\"=\"a\\tb\"\n",
-                      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\n"
-                      "\"Method\"=\"abc\n",
-                      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\n"
-                      "\"Confirm\"=dword:123456789\n",
-                      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\n"
-                      "\"B\"=hex:1,02\n",
-                      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\n"
-                      "\"Method\"=-\n"));
+                      kSection4 + "\"Method\"=\"a\\tb\"\n", kSection4 + "\"Method\"=\"abc\n",
+                      kSection4 + "\"Confirm\"=dword:123456789\n", kSection4 + "\"B\"=hex:1,02\n",
+                      kSection4 + "\"Method\"=-\n"));
 
 struct WriteRow {
     const char* what;
@@ -151,6 +133,14 @@ struct WriteRow {
 
 void PrintTo(const WriteRow& row, std::ostream* os) {
     *os << row.what;
+}
+
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
 }
 
 class RegistryWriteTest : public RegistryTest, public ::testing::WithParamInterface<WriteRow> {};
@@ -169,27 +159,16 @@ TEST_P(RegistryWriteTest, WritesTheFileFormAndReadsItBack) {
 INSTANTIATE_TEST_SUITE_P(
     Values, RegistryWriteTest,
     ::testing::Values(
-        WriteRow{"text without NUL", kRegSz, "abc", "\"Value\"=\"abc\"", "abc\0"s},
-        WriteRow{"empty text", kRegSz, "", "\"Value\"=\"\"", "\0"s},
         WriteRow{"escapes", kRegSz, "C:\\a \"b\"", R"("Value"="C:\\a \"b\"")", "C:\\a \"b\"\0"s},
         WriteRow{"raw high bytes", kRegSz, "\xe9\xff", "\"Value\"=\"\xe9\xff\"", "\xe9\xff\0"s},
         WriteRow{"inner NUL", kRegSz, "a\0b"s, "\"Value\"=hex(1):61,00,62", "a\0b\0"s},
         WriteRow{"own terminator", kRegSz, "ab\0"s, "\"Value\"=hex(1):61,62,00", "ab\0"s},
         WriteRow{"line break", kRegSz, "a\nb", "\"Value\"=hex(1):61,0a,62", "a\nb\0"s},
-        WriteRow{"dword", kRegDword, "\x2a\0\0\0"s, "\"Value\"=dword:0000002a", "\x2a\0\0\0"s},
         WriteRow{"negative dword", kRegDword, "\xff\xff\xff\xff", "\"Value\"=dword:ffffffff",
                  "\xff\xff\xff\xff"},
         WriteRow{"binary", kRegBinary, "\x01\xab", "\"Value\"=hex:01,ab", "\x01\xab"},
-        WriteRow{"long binary wraps", kRegBinary, std::string(26, 'A'),
-                 "\"Value\"=hex:" + std::string("41,") +
-                     [] {
-                         std::string s;
-                         for (int i = 1; i < 25; ++i)
-                             s += "41,";
-                         return s;
-                     }() +
-                     "\\\n  41",
-                 std::string(26, 'A')}),
+        WriteRow{"long binary wraps after 25 bytes", kRegBinary, std::string(26, 'A'),
+                 "\"Value\"=hex:" + Repeat("41,", 25) + "\\\n  41", std::string(26, 'A')}),
     [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 // A change must keep the key's other values, and a name in another case replaces the value.
@@ -201,29 +180,6 @@ TEST_F(RegistryTest, ChangeKeepsOtherValuesAndMatchesNamesWithoutCase) {
     EXPECT_EQ(Read("Confirm").data, "\1\0\0\0"s);
     EXPECT_NE(test::ReadFile(KeyFile()).find("\"Method\"=\"two\""), std::string::npos)
         << "the stored spelling of the name should be kept";
-}
-
-// An open key is a snapshot: a write through another handle shows only in a new open.
-TEST_F(RegistryTest, OpenKeyIsASnapshotAndAWriteRereadsTheFile) {
-    RegKey first;
-    ASSERT_EQ(RegCreateKey(kHkeyCurrentUser, kKey, first), kRegOk);
-    ASSERT_EQ(Set("A", kRegSz, "from another handle"), kRegOk);
-    RegValue value;
-    EXPECT_EQ(first.QueryValue("A", value), kRegNotFound);
-    // Writing through the stale handle must not drop the value written meanwhile.
-    ASSERT_EQ(first.SetValue("B", kRegSz, "b"), kRegOk);
-    EXPECT_EQ(Read("A").data, "from another handle\0"s);
-    EXPECT_EQ(first.QueryValue("A", value), kRegOk);
-}
-
-TEST_F(RegistryTest, CreateMakesTheKeyPathAndOpenFindsParentKeys) {
-    RegKey key;
-    EXPECT_EQ(RegOpenKey(kHkeyCurrentUser, kKey, key), kRegNotFound);
-    ASSERT_EQ(RegCreateKey(kHkeyCurrentUser, kKey, key), kRegOk);
-    EXPECT_TRUE(fs::is_regular_file(KeyFile()));
-    RegKey parent;
-    EXPECT_EQ(RegOpenKey(kHkeyCurrentUser, "Software\\Tolvane\\Quarrix", parent), kRegOk);
-    EXPECT_EQ(RegOpenKey(kHkeyCurrentUser, "Software\\Tolvane\\Other", parent), kRegNotFound);
 }
 
 struct PathRow {
@@ -250,10 +206,9 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, RegistryPathTest,
     ::testing::Values(PathRow{0x80000002u, kKey, kRegInvalidHandle},
                       PathRow{kHkeyCurrentUser, "Software", kRegBadPathName},
-                      PathRow{kHkeyCurrentUser, "System\\A", kRegBadPathName},
                       PathRow{kHkeyCurrentUser, "Software\\..\\A", kRegBadPathName},
                       PathRow{kHkeyCurrentUser, "Software\\a/b", kRegBadPathName},
-                      PathRow{kHkeyCurrentUser, "Software\\A\\\\B", kRegBadPathName}));
+                      PathRow{kHkeyCurrentUser, "Software\\A\\", kRegBadPathName}));
 
 // An unparsable file must be kept aside, byte for byte, before the first rewrite.
 TEST_F(RegistryTest, CorruptFileIsKeptAsideBeforeTheRewrite) {
