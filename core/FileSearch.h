@@ -35,7 +35,9 @@ class cDirs {
 // files in the order the file system lists them, each subfolder's files where the subfolder's
 // entry was met; every folder before its own subfolders. Hidden entries are included; "." and
 // ".." never are. A symbolic link is listed as a file and never entered, whatever it points
-// to. A folder that cannot be opened or read adds nothing (it is still listed itself).
+// to. A folder that cannot be opened or read adds nothing (it is still listed itself). The walk
+// holds one open descriptor per level of nesting, so below the open-file limit's depth a
+// folder cannot be opened and adds nothing.
 //
 // One search per object: a second FileSearch starts new lists but the counts go on from the
 // first search.

@@ -13,8 +13,9 @@ namespace ostrel::platform {
 // syntax. Reading accepts the "REGEDIT4" and the "Windows Registry Editor Version 5.00"
 // header, CRLF or LF line ends, blank and ";" comment lines, and one section line
 // "[HKEY_CURRENT_USER\Software\A\B\C]" (compared without regard to case) before the values.
-// Key names are folder and file names: they compare with regard to case. Value names compare
-// without regard to (ASCII) case; "@" is the value with the empty name.
+// Below "Software" (any case) key names are folder and file names, so they compare with regard
+// to case; "", ".", ".." and names holding "/" are refused. Value names compare without regard
+// to (ASCII) case; "@" is the value with the empty name.
 //
 // A value is a type and exact bytes. Its file form:
 //   REG_SZ without NUL, CR or LF bytes   "Name"="text"   (\ and " escaped as \\ and \";
