@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "lang/Encoding.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Terminal.h"
@@ -35,7 +36,7 @@ ConsoleHost::ConsoleHost(std::istream& in, std::ostream& out, std::function<bool
     : m_in(in), m_out(out), m_inputIsTerminal(std::move(inputIsTerminal)) {}
 
 int ConsoleHost::MsgBox(const std::string& text, int style, const std::string& title) {
-    m_out << title << ": " << text;
+    m_out << DisplayText(title) << ": " << DisplayText(text);
     if ((style & 0xF) != kMsgYesNo) {  // the low four bits choose the buttons
         m_out << '\n' << std::flush;
         return kAnswerOk;

@@ -6,51 +6,13 @@
 #include <map>
 #include <utility>
 
+#include "lang/Encoding.h"
 #include "lang/LangRecord.h"
 
 namespace ostrel {
 namespace {
 
 constexpr long kMaxStringNumber = 32767;
-
-// The characters Windows-1252 puts at 0x80..0x9F, where Latin-1 has control codes.
-constexpr std::pair<char32_t, unsigned char> kWindows1252Extra[] = {
-    {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85}, {0x2020, 0x86},
-    {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A}, {0x2039, 0x8B}, {0x0152, 0x8C},
-    {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92}, {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95},
-    {0x2013, 0x96}, {0x2014, 0x97}, {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B},
-    {0x0153, 0x9C}, {0x017E, 0x9E}, {0x0178, 0x9F}};
-
-// Decodes the UTF-8 sequence at `pos` and moves `pos` past it; nullopt for a malformed,
-// overlong or surrogate sequence.
-std::optional<char32_t> DecodeUtf8(std::string_view s, std::size_t& pos) {
-    auto lead = static_cast<unsigned char>(s[pos]);
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    if (lead < 0xC0 || lead >= 0xF8) {
-        return std::nullopt;
-    }
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    char32_t cp = lead & (0x7Fu >> length);
-    if (length > s.size() - pos) {
-        return std::nullopt;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        auto next = static_cast<unsigned char>(s[pos + k]);
-        if ((next & 0xC0u) != 0x80u) {
-            return std::nullopt;
-        }
-        cp = (cp << 6) | (next & 0x3Fu);
-    }
-    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    pos += length;
-    return cp;
-}
 
 std::string CodePointName(char32_t cp) {
     char name[16];

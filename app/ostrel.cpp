@@ -1,0 +1,15 @@
+// ostrel: shreds the files and folders given as arguments, each argument one path; without
+// arguments shows what the main window shows. Without a display the console host runs the
+// windows; the Qt windows are not built yet, so the console host is used always.
+#include <string>
+#include <vector>
+
+#include "core/ConsoleForms.h"
+#include "core/modMain.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> paths(argv + 1, argv + argc);
+    ostrel::ConsoleForms console;
+    ostrel::Main(paths, console.forms());
+    return 0;
+}

@@ -1,0 +1,141 @@
+#include "core/ConsoleForms.h"
+
+#include <iostream>
+
+#include "core/Globals.h"
+#include "core/Host.h"
+#include "core/RegistryManager.h"
+#include "core/StoredSettings.h"
+#include "core/StringHelpers.h"
+#include "lang/Encoding.h"
+#include "lang/LanguageFile.h"
+#include "platform/Terminal.h"
+
+namespace ostrel {
+namespace {
+
+constexpr char kChooserTitle[] = "Set Default Language";
+constexpr char kChooserPrompt[] = "Please select a language";
+constexpr char kDefaultLanguage[] = "English";
+
+// A language string for the terminal.
+std::string Text(std::int16_t number) { return DisplayText(GetLangString(number)); }
+
+// A path for a one-line display: control characters (a newline in a name) would break the
+// line, so they show as '?'.
+std::string OneLine(const std::string& text) {
+    std::string shown = DisplayText(text);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return shown;
+}
+
+}  // namespace
+
+ConsoleForms::ConsoleForms()
+    : ConsoleForms(std::cin, std::cout, std::cerr, platform::StandardInputIsTerminal(),
+                   platform::StandardErrorIsTerminal()) {}
+
+ConsoleForms::ConsoleForms(std::istream& in, std::ostream& out, std::ostream& err,
+                           bool inputIsTerminal, bool errorIsTerminal)
+    : m_progress(err, errorIsTerminal),
+      m_language(in, err, inputIsTerminal),
+      m_about(out, m_options),
+      m_forms{m_options, m_progress, m_language, m_about} {}
+
+std::string ConsoleForms::Options::CheckIfFirstRun() { return ostrel::CheckIfFirstRun(); }
+
+// Setting a control first loads the form, whose Load reads the stored method and confirmation.
+void ConsoleForms::Options::EnsureLoaded() {
+    if (m_loaded) {
+        return;
+    }
+    m_loaded = true;
+    m_method = StoredMethod();
+    m_confirm = StoredConfirm();
+}
+
+void ConsoleForms::Options::SetLanguageText(const std::string& fileName) {
+    EnsureLoaded();
+    m_language = fileName;
+}
+
+void ConsoleForms::Options::SetDeleteMethod(const std::string& method) {
+    EnsureLoaded();
+    m_method = method;
+}
+
+void ConsoleForms::Options::SetConfirm(int value) {
+    EnsureLoaded();
+    m_confirm = value;
+}
+
+void ConsoleForms::Progress::Load() {
+    m_title = Text(818) + " - " + Text(826);
+}
+
+void ConsoleForms::Progress::SetVisible(bool visible) {
+    if (visible && !m_visible) {
+        m_err << m_title << '\n' << std::flush;
+    }
+    m_visible = visible;
+}
+
+void ConsoleForms::Progress::SetValue(std::int32_t value) {
+    std::string line = "[" + std::to_string(value) + "/" + std::to_string(m_max) + "] " +
+                       OneLine(m_caption);
+    if (m_terminal) {
+        m_err << "\r\x1b[K" << line << std::flush;  // redraw the line in place
+        m_lineOpen = true;
+    } else {
+        m_err << line << '\n' << std::flush;
+    }
+}
+
+void ConsoleForms::Progress::Unload() {
+    if (m_lineOpen) {
+        m_err << '\n' << std::flush;
+        m_lineOpen = false;
+    }
+    m_visible = false;
+}
+
+void ConsoleForms::Language::ShowModal() {
+    std::string name = kDefaultLanguage;
+    m_err << kChooserTitle << '\n' << kChooserPrompt << " [" << kDefaultLanguage << "]: ";
+    if (m_terminal) {
+        m_err << std::flush;
+        std::string answer;
+        if (std::getline(m_in, answer) && !TrimSpaces(answer).empty()) {
+            name = TrimSpaces(answer);
+        }
+    } else {
+        m_err << kDefaultLanguage << " (no terminal)\n";
+    }
+    m_err << std::flush;
+    gChosenLanguage = name + ".lng";
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, gChosenLanguage);
+    CurrentHost().DoEvents();
+    gLanguageFile = gChosenLanguage;
+}
+
+void ConsoleForms::About::Show() {
+    std::string copyright = Text(1);
+    if (auto stop = copyright.find('.'); stop != std::string::npos) {
+        copyright.erase(stop + 1);
+    }
+    m_out << Text(818) << '\n' << copyright << "\n\n";
+    for (std::int16_t line : {819, 822, 820, 823, 824, 825}) {
+        m_out << Text(line) << '\n';
+    }
+    m_out << '\n'
+          << Text(507) << ' ' << DisplayText(m_options.DeleteMethod()) << '\n'
+          << Text(143) << ' ' << DisplayText(m_options.LanguageText()) << '\n'
+          << Text(817) << ": " << Text(m_options.Confirm() == 1 ? 832 : 833) << '\n'
+          << std::flush;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "core/Forms.h"
+
+namespace ostrel {
+
+// The windows without a display. Progress goes to `err` (redrawn in place on a terminal),
+// the main window's texts to `out`, and the first-run question is asked on `in` when it is a
+// terminal.
+class ConsoleForms {
+public:
+    ConsoleForms();  // standard streams and the platform's terminal tests
+    ConsoleForms(std::istream& in, std::ostream& out, std::ostream& err, bool inputIsTerminal,
+                 bool errorIsTerminal);
+
+    Forms& forms() { return m_forms; }
+
+private:
+    class Options final : public OptionsForm {
+    public:
+        std::string CheckIfFirstRun() override;
+        void SetLanguageText(const std::string& fileName) override;
+        std::string DeleteMethod() override { return m_method; }
+        void SetDeleteMethod(const std::string& method) override;
+        int Confirm() override { return m_confirm; }
+        void SetConfirm(int value) override;
+        const std::string& LanguageText() const { return m_language; }
+
+    private:
+        void EnsureLoaded();
+        bool m_loaded = false;
+        std::string m_language = "English";
+        std::string m_method = "Simple Overwrite (1 Pass)";
+        int m_confirm = 1;
+    };
+
+    class Progress final : public ProgressForm {
+    public:
+        Progress(std::ostream& err, bool terminal) : m_err(err), m_terminal(terminal) {}
+        void Load() override;
+        void LoadAnimation(const std::string&, bool) override {}
+        bool Visible() override { return m_visible; }
+        void SetVisible(bool visible) override;
+        void Show() override { SetVisible(true); }
+        void SetMax(std::int32_t max) override { m_max = max; }
+        void SetCaption(const std::string& caption) override { m_caption = caption; }
+        void SetValue(std::int32_t value) override;
+        void Unload() override;
+
+    private:
+        std::ostream& m_err;
+        bool m_terminal;
+        bool m_visible = false;
+        bool m_lineOpen = false;
+        std::string m_title;
+        std::string m_caption;
+        std::int32_t m_max = 100;
+    };
+
+    class Language final : public LanguageForm {
+    public:
+        Language(std::istream& in, std::ostream& err, bool terminal)
+            : m_in(in), m_err(err), m_terminal(terminal) {}
+        void ShowModal() override;
+
+    private:
+        std::istream& m_in;
+        std::ostream& m_err;
+        bool m_terminal;
+    };
+
+    class About final : public MainForm {
+    public:
+        About(std::ostream& out, Options& options) : m_out(out), m_options(options) {}
+        void Show() override;
+
+    private:
+        std::ostream& m_out;
+        Options& m_options;
+    };
+
+    Options m_options;
+    Progress m_progress;
+    Language m_language;
+    About m_about;
+    Forms m_forms;
+};
+
+}  // namespace ostrel

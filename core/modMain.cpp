@@ -1,0 +1,144 @@
+#include "core/modMain.h"
+
+#include "core/FileSearch.h"
+#include "core/Globals.h"
+#include "core/Host.h"
+#include "core/PathHelpers.h"
+#include "core/RegistryManager.h"
+#include "core/ShredJob.h"
+#include "core/StoredSettings.h"
+#include "lang/LanguageFile.h"
+#include "platform/FileSystem.h"
+#include "platform/InProgressList.h"
+#include "platform/NamedMutex.h"
+#include "platform/PendingDeletions.h"
+#include "platform/ProcessPriority.h"
+#include "platform/ProgramFolder.h"
+#include "shredder/Shredder.h"
+#include "shredder/ShredderContext.h"
+
+namespace ostrel {
+namespace {
+
+constexpr char kMutexName[] = "BrivellSoftwareShredder";
+constexpr char kDataSubfolder[] = "Tolvane/Quarrix";
+constexpr char kHoldingFolderName[] = "Safetemp";
+constexpr char kAnimationFile[] = "Busy.gif";
+
+bool HasLngExtension(const std::string& fileName) {
+    std::string extension = GetFileExtension(fileName);
+    for (char& c : extension) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return extension == "LNG";
+}
+
+// Creates `path` and the folders above it that are missing, each with `mode`.
+void MakeFolders(const std::string& path, std::uint32_t mode) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string parent = path.substr(0, slash);
+        if (!platform::PathIsDirectory(parent)) {
+            platform::MakeDirectory(parent, mode);
+        }
+    }
+    if (!platform::PathIsDirectory(path)) {
+        platform::MakeDirectory(path, mode);
+    }
+}
+
+// A leftover was on its way to destruction by an overwrite method: finish it by the stored
+// method when that is one, else by one random pass (never to the trash).
+std::string LeftoverMethod(const std::string& method) {
+    if (method == kMethodSimple || method == kMethodDod3 || method == kMethodDod7) {
+        return method;
+    }
+    return kMethodSimple;
+}
+
+void SetDataFolder() {
+    gDataFolder = gCommonAppData + kDataSubfolder;
+    ostrel::SetDataFolder(gDataFolder);
+}
+
+}  // namespace
+
+void FinishInterruptedWork(Forms& forms) {
+    const std::string holding = gDataFolder + "/" + kHoldingFolderName;
+    MakeFolders(gDataFolder, 0700);
+    MakeFolders(holding, 0700);
+    platform::DeletePendingFromEarlierBoots();
+
+    const std::string method = LeftoverMethod(forms.options.DeleteMethod());
+    cFileSearch search;
+    search.FileSearch(holding + "/*.*");
+    for (std::int32_t i = 1; i <= search.FileCount(); ++i) {
+        ShredLeftover(search.FileItem(i).AFilePath(), method);
+    }
+    for (const platform::StateEntry& entry : platform::InProgressEntries()) {
+        // The file was renamed in place by us; its contents and times have changed since, so
+        // only its identity tells that it is the same file.
+        const auto status = platform::StatPath(entry.path);
+        if (status && status->type == platform::FileType::Regular && status->id == entry.id) {
+            ShredLeftover(entry.path, method);
+        }
+        platform::RemoveInProgress(entry.path);
+    }
+}
+
+void Main(const std::vector<std::string>& paths, Forms& forms) {
+    Host& host = CurrentHost();
+    platform::RaiseProcessPriority();
+    static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
+    gShredCount = 0;
+
+    if (forms.options.CheckIfFirstRun() == "Error") {
+        forms.language.ShowModal();
+        OpenLanguageFile(gChosenLanguage);
+        forms.options.SetLanguageText(gLanguageFile);
+        host.DoEvents();
+    } else {
+        gLanguageFile = RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang).ToString();
+        if (gLanguageFile.empty()) {
+            forms.language.ShowModal();
+        }
+        if (!HasLngExtension(gLanguageFile)) {
+            forms.language.ShowModal();
+        }
+        OpenLanguageFile(gLanguageFile);
+        forms.options.SetLanguageText(gLanguageFile);
+        host.DoEvents();
+    }
+
+    InitSpecialFolders();
+    SetDataFolder();
+    forms.options.SetDeleteMethod(StoredMethod());
+    forms.options.SetConfirm(StoredConfirm());
+    SetDataFolder();
+    forms.progress.Load();
+    forms.progress.SetVisible(false);
+    forms.progress.LoadAnimation(AddBackslash(platform::ProgramFolder()) + kAnimationFile, false);
+
+    FinishInterruptedWork(forms);
+
+    if (!paths.empty()) {
+        if (forms.options.Confirm() == 1 &&
+            host.MsgBox(GetLangString(827), kMsgYesNo, GetLangString(818)) != kAnswerYes) {
+            forms.progress.Unload();
+            host.EndProcess(0);
+        }
+        for (const std::string& path : paths) {
+            ShredSinglePath(path, forms);
+        }
+        forms.progress.Unload();
+        ShowJobReport(TakeJobReport());
+        host.EndProcess(0);
+    }
+    ShowJobReport(TakeJobReport());  // what finishing an interrupted run could not destroy
+    forms.about.Show();
+    forms.progress.Unload();
+}
+
+}  // namespace ostrel

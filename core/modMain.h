@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/Forms.h"
+
+namespace ostrel {
+
+// The whole life of a run. Settles the language (the chooser on first run), loads the
+// settings into the options form, prepares the holding folder and finishes what an earlier
+// run left half-done; then, with paths, asks for confirmation when the settings say so,
+// shreds each path as one path, reports what could not be destroyed at once and ends the
+// process through the host; without paths, shows the main window and returns.
+void Main(const std::vector<std::string>& paths, Forms& forms);
+
+// Creates the holding folder (mode 0700) below gDataFolder, deletes the pending deletions of
+// earlier boots, and shreds every file left in the holding folder or on the in-progress list
+// by an interrupted run. Part of Main; separate so that it can be tested on its own.
+void FinishInterruptedWork(Forms& forms);
+
+}  // namespace ostrel

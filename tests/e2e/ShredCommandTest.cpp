@@ -1,0 +1,252 @@
+// The real `ostrel` executable started as a user starts it, in a sandboxed HOME.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "tests/e2e/Ostrel.h"
+
+namespace ostrel::test {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr char kSimple[] = "Simple Overwrite (1 Pass)";
+constexpr char kDod3[] = "DoD 5220.22-M (3 Passes)";
+constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
+
+std::string Bytes(std::size_t size, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::string data(size, '\0');
+    for (char& c : data) {
+        c = static_cast<char>(gen());
+    }
+    return data;
+}
+
+bool HoldingIsEmpty(const UserSandbox& user) {
+    return !fs::exists(user.holding()) || fs::is_empty(user.holding());
+}
+
+// A tree with nested and empty folders, the awkward file sizes of the block arithmetic, and
+// names a careless path handler would mangle.
+fs::path MakeAwkwardTree(const fs::path& root, const fs::path& linkTarget) {
+    const fs::path tree = root / "tree, with: odd names";
+    fs::create_directories(tree / "nested/deeper/deepest");
+    fs::create_directories(tree / "empty");
+    fs::create_directories(tree / "nested/empty too");
+    const std::pair<const char*, std::size_t> files[] = {
+        {"zero", 0},
+        {"one byte", 1},
+        {"nested/block minus one", 8191},
+        {"nested/exactly, one block", 8192},
+        {"nested/deeper/block: plus one", 8193},
+        {"nested/deeper/deepest/ten thousand", 10000},
+        {"-leading dash", 1 << 20},
+        {"new\nline", 100},
+        {"not utf8 \xff\xfe.bin", 4000},
+        {"C:\\looks like windows D:", 10},
+    };
+    unsigned seed = 1;
+    for (const auto& [name, size] : files) {
+        WriteFile(tree / name, Bytes(size, seed++));
+    }
+    fs::create_symlink(linkTarget, tree / "nested/link to outside");
+    fs::create_symlink(linkTarget.parent_path(), tree / "link to outside folder");
+    return tree;
+}
+
+class MethodTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(MethodTest, ShredsAwkwardTreeAndNothingElse) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", GetParam(), 0);
+    const fs::path sibling = user.work() / "sibling";
+    fs::create_directories(sibling);
+    WriteFile(sibling / "keep.txt", "keep me");
+    WriteFile(sibling / "link target", Bytes(5000, 99));
+    const auto before = Snapshot(sibling);
+    const fs::path tree = MakeAwkwardTree(user.work(), sibling / "link target");
+
+    RunResult run = RunOstrel(user, {tree.string()});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(tree))) << run.err;
+    EXPECT_TRUE(HoldingIsEmpty(user));
+    EXPECT_EQ(Snapshot(sibling), before) << "something outside the given tree changed";
+    EXPECT_EQ(run.out, "") << "a clean job reports nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(EachOverwriteMethod, MethodTest, testing::Values(kSimple, kDod3, kDod7));
+
+TEST(ShredCommand, ShredsEveryPathOfTheCommandLine) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", kSimple, 0);
+    WriteFile(user.work() / "a", "first");
+    WriteFile(user.work() / "b:c", "second");
+    fs::create_directories(user.work() / "folder/sub");
+    WriteFile(user.work() / "folder/sub/d", "third");
+    WriteFile(user.work() / "bystander", "stays");
+
+    RunResult run = RunOstrel(user, {"a", (user.work() / "b:c").string(), "folder/"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(fs::exists(user.work() / "a"));
+    EXPECT_FALSE(fs::exists(user.work() / "b:c"));
+    EXPECT_FALSE(fs::exists(user.work() / "folder"));
+    EXPECT_EQ(ReadFile(user.work() / "bystander"), "stays");
+}
+
+TEST(ShredCommand, AsksFirstWhenConfirmIsAbsentAndNoKeepsEverything) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", kSimple, -1);
+    WriteFile(user.work() / "secret", "data");
+
+    RunOptions no;
+    no.terminal = true;
+    no.input = "n\n";
+    RunResult run = RunOstrel(user, {"secret"}, no);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.err.find("[y/N]"), std::string::npos) << "the question was not asked";
+    EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
+
+    RunOptions yes = no;
+    yes.input = "yes\n";
+    run = RunOstrel(user, {"secret"}, yes);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(fs::exists(user.work() / "secret"));
+}
+
+TEST(ShredCommand, WithoutTerminalTheAnswerIsNo) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", kSimple, 1);
+    WriteFile(user.work() / "secret", "data");
+
+    RunOptions piped;
+    piped.input = "y\n";  // a pipe is not a person: the answer does not count
+    RunResult run = RunOstrel(user, {"secret"}, piped);
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
+}
+
+TEST(ShredCommand, ConfirmZeroAsksNothing) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", kSimple, 0);
+    WriteFile(user.work() / "secret", "data");
+
+    RunResult run = RunOstrel(user, {"secret"});
+
+    EXPECT_EQ(run.err.find("[y/N]"), std::string::npos);
+    EXPECT_FALSE(fs::exists(user.work() / "secret"));
+}
+
+TEST(ShredCommand, RecycleBinMovesFilesToTheTrash) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", "Recycle Bin", 0);
+    WriteFile(user.work() / "old notes.txt", "notes");
+
+    RunResult run = RunOstrel(user, {"old notes.txt"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(fs::exists(user.work() / "old notes.txt"));
+    EXPECT_EQ(ReadFile(user.data() / "Trash/files/old notes.txt"), "notes");
+    EXPECT_TRUE(fs::exists(user.data() / "Trash/info/old notes.txt.trashinfo"));
+}
+
+struct HarmlessRow {
+    const char* name;
+    const char* method;
+    std::vector<std::string> args;
+};
+
+class HarmlessRunTest : public testing::TestWithParam<HarmlessRow> {};
+
+// Runs that must end normally and leave every file as it was.
+TEST_P(HarmlessRunTest, ChangesNothing) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", GetParam().method, 0);
+    WriteFile(user.work() / "file", "contents");
+    fs::create_directories(user.work() / "folder");
+    WriteFile(user.work() / "folder/inner", "inner");
+    const auto before = Snapshot(user.work());
+
+    RunResult run = RunOstrel(user, GetParam().args);
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Snapshot(user.work()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HarmlessRunTest,
+    testing::Values(HarmlessRow{"WrongLetterCase", "simple overwrite (1 pass)", {"file", "folder"}},
+                    HarmlessRow{"EmptyMethod", "", {"file"}},
+                    HarmlessRow{"BlanksOnly", kSimple, {"   "}},
+                    HarmlessRow{"MissingPath", kSimple, {"no such file", "folder/missing"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShredCommand, FirstRunWithoutTerminalChoosesEnglishAndShredsNothing) {
+    UserSandbox user;
+    WriteFile(user.work() / "file", "contents");
+
+    RunResult run = RunOstrel(user, {"file"});
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.err.find("Please select a language"), std::string::npos);
+    EXPECT_NE(ReadFile(user.config() / "Tolvane/Quarrix/Shredder.reg").find("English.lng"),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(user.work() / "file"), "contents") << "no Confirm value means asking";
+}
+
+TEST(ShredCommand, WithoutPathsPrintsTheMainWindowTexts) {
+    UserSandbox user;
+    user.WriteSettings("German.lng", kDod3, 0);
+
+    RunResult run = RunOstrel(user, {});
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind("Ostrel\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("Entwickler."), std::string::npos) << "German copyright line";
+    EXPECT_EQ(run.out.find("Alle Rechte"), std::string::npos) << "cut after its first full stop";
+    EXPECT_NE(run.out.find(kDod3), std::string::npos);
+}
+
+// A run killed at a random moment, then a start without paths: whatever the job had reached
+// is gone in every form, the rest is intact, and nothing else was touched.
+TEST(ShredCommand, KilledRunIsFinishedByTheNextStart) {
+    std::mt19937 gen(std::random_device{}());
+    for (int round = 0; round < 4; ++round) {
+        UserSandbox user;
+        user.WriteSettings("English.lng", kDod7, 0);
+        const fs::path tree = user.work() / "tree";
+        std::map<std::string, std::string> originals;
+        for (int d = 0; d < 4; ++d) {
+            fs::create_directories(tree / std::to_string(d));
+            for (int f = 0; f < 25; ++f) {
+                const std::string rel = std::to_string(d) + "/" + std::to_string(f);
+                originals[rel] = Bytes(20000 + 1000 * f, 1000 * d + f);
+                WriteFile(tree / rel, originals[rel]);
+            }
+        }
+        WriteFile(user.work() / "outside", "outside");
+        const int killAfter = std::uniform_int_distribution<int>(20, 600)(gen);
+
+        RunOptions kill;
+        kill.killAfterMs = killAfter;
+        RunOstrel(user, {tree.string()}, kill);
+        RunResult again = RunOstrel(user, {});
+
+        EXPECT_EQ(again.exitCode, 0) << again.err;
+        EXPECT_TRUE(HoldingIsEmpty(user)) << "killed after " << killAfter << " ms";
+        for (const auto& [rel, contents] : originals) {
+            if (fs::exists(tree / rel)) {
+                EXPECT_EQ(ReadFile(tree / rel), contents)
+                    << rel << " was touched but not destroyed (killed after " << killAfter
+                    << " ms)";
+            }
+        }
+        EXPECT_EQ(ReadFile(user.work() / "outside"), "outside");
+    }
+}
+
+}  // namespace
+}  // namespace ostrel::test
