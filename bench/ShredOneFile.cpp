@@ -1,0 +1,50 @@
+// Shreds one file by a named method with a host that does nothing at DoEvents, for timing.
+// Usage: ostrel-bench-shred METHOD PATH. The holding folder is made below $XDG_DATA_HOME.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "core/Host.h"
+#include "shredder/Shredder.h"
+#include "shredder/ShredderContext.h"
+
+namespace {
+
+class BenchHost final : public ostrel::Host {
+  public:
+    void DoEvents() override {}
+    int MsgBox(const std::string& text, int, const std::string&) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return ostrel::kAnswerOk;
+    }
+    std::string ProgramFolder() override { return "."; }
+    [[noreturn]] void EndProcess(int exitCode) override { std::exit(exitCode); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s METHOD PATH\n", argv[0]);
+        return 2;
+    }
+    namespace fs = std::filesystem;
+    fs::path holding = ostrel::HoldingFolder();
+    std::error_code ec;
+    fs::create_directories(holding, ec);
+    fs::permissions(holding, fs::perms::owner_all, ec);
+
+    BenchHost host;
+    ostrel::SetCurrentHost(&host);
+    ostrel::clsShredder shredder;
+    shredder.p_ShredMethod(argv[1]);
+    shredder.p_SourceFile = argv[2];
+    shredder.RenameFlag = true;
+    shredder.DetermineShredMethod();
+    bool destroyed = ostrel::ShredOutcomeOf(shredder) == ostrel::ShredOutcome::Destroyed;
+    if (!destroyed) {
+        std::fprintf(stderr, "%s: not destroyed\n", argv[2]);
+    }
+    return destroyed ? 0 : 1;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ostrel::platform {
+
+// Attribute bits as the Windows file API reports them.
+inline constexpr std::uint32_t kAttrReadOnly = 0x1;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kAttrReparsePoint = 0x400;
+
+enum class FileType { Regular, Directory, SymbolicLink, Fifo, CharDevice, BlockDevice, Socket };
+
+// Which file a path names: two paths name the same file when both fields agree.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// What lstat reports about a path (a link is described, never followed).
+struct FileStatus {
+    FileType type = FileType::Regular;
+    FileIdentity id;
+    std::uint64_t linkCount = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeSeconds = 0;
+    std::int64_t mtimeNanoseconds = 0;
+    std::uint32_t permissions = 0;  // the mode's permission bits
+    std::uint32_t owner = 0;
+};
+
+// lstat of `path`; nullopt when nothing can be read under that name.
+std::optional<FileStatus> StatPath(const std::string& path);
+
+// Windows-style attributes of `path` (lstat: only a real folder carries kAttrDirectory, a link
+// carries kAttrReparsePoint); nullopt when nothing exists under that name.
+std::optional<std::uint32_t> GetAttributes(const std::string& path);
+
+// True when `path` itself is a folder (a link to a folder is not).
+bool PathIsDirectory(const std::string& path);
+// True when something (a file, folder, link, even a dangling one) exists under `path`.
+bool PathExists(const std::string& path);
+// True when `path` is a real folder holding no entries.
+bool DirectoryIsEmpty(const std::string& path);
+
+// Removes the name `path` (never a folder); false on failure.
+bool DeletePath(const std::string& path);
+// Removes the empty folder `path`; false on failure (a link to a folder is not removed).
+bool RemoveDirectory(const std::string& path);
+// Creates the folder `path` with `mode` (less the umask); false on failure, also when it exists.
+bool MakeDirectory(const std::string& path, std::uint32_t mode);
+
+enum class RenameResult { Done, Exists, CrossDevice, Failed };
+// Renames `from` to `to` without ever replacing an existing `to` (renameat2 RENAME_NOREPLACE).
+// CrossDevice when the two lie on different file systems.
+RenameResult RenameNoReplace(const std::string& from, const std::string& to);
+
+// The effective user id of this process.
+std::uint32_t EffectiveUserId();
+
+}  // namespace ostrel::platform

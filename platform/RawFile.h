@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace ostrel::platform {
+
+// A file opened for raw output, with the semantics the overwrite passes rely on: only regular
+// files open, links are never followed, "no sharing" keeps other holders out, and a handle
+// opened with delete-on-close removes its file when it is closed. Move-only; the destructor
+// closes without deleting.
+class RawFile {
+  public:
+    enum class Failure { None, NotFound, NotRegular, NotSameFile, InUse, Denied, Other };
+
+    struct Options {
+        bool deleteOnClose = false;
+        // Create the file when nothing exists under the path (never with `expected`).
+        bool create = true;
+        bool writeOnly = false;
+        // No other holder: a write lease (fails while anyone else has the file open), or an
+        // exclusive advisory lock where a lease is not permitted.
+        bool exclusive = true;
+        // The file the path must still name; any other file gives Failure::NotSameFile.
+        std::optional<FileIdentity> expected;
+    };
+
+    // Opens `path` for reading and writing (or writing only) at offset 0. Anything but a regular
+    // file, a file in use elsewhere (with `exclusive`) or a running executable gives an invalid
+    // handle whose OpenFailure() says why; a non-regular file is never opened for writing.
+    static RawFile Open(const std::string& path, const Options& options);
+
+    RawFile() = default;
+    ~RawFile();
+    RawFile(RawFile&& other) noexcept;
+    RawFile& operator=(RawFile&& other) noexcept;
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
+
+    bool IsValid() const { return m_fd >= 0; }
+    Failure OpenFailure() const { return m_failure; }
+    FileIdentity Identity() const { return m_id; }
+    std::uint64_t LinkCount() const { return m_linkCount; }
+    // The open file's length in bytes (fstat); -1 for the invalid handle.
+    std::int64_t Size() const;
+
+    // Appends `bytes` at the current position. Writes are gathered in a write-behind buffer and
+    // reach the file in large requests; false on an invalid handle or after a failed write.
+    bool Write(std::string_view bytes);
+
+    // Empties the write-behind buffer and forces the file's data to the medium (fsync).
+    bool Flush();
+
+    // Empties the buffer and closes. With delete-on-close the path is unlinked first, but only
+    // while it still names this file and only when every write and flush succeeded. False for
+    // the invalid handle, after any failed write or flush, or when the deletion failed.
+    bool Close();
+
+  private:
+    bool Drain();
+    void Release();
+
+    int m_fd = -1;
+    Failure m_failure = Failure::None;
+    std::string m_path;
+    bool m_deleteOnClose = false;
+    bool m_failed = false;
+    FileIdentity m_id;
+    std::uint64_t m_linkCount = 0;
+    std::vector<char> m_buffer;
+    std::size_t m_used = 0;
+    std::int64_t m_offset = 0;
+};
+
+}  // namespace ostrel::platform

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace ostrel::platform {
+
+// The per-user folder of the program's state files: $XDG_STATE_HOME/Tolvane/Quarrix (default
+// ~/.local/state/Tolvane/Quarrix), without a trailing separator. Created with mode 0700 when
+// missing; empty when it cannot be created.
+std::string StateFolder();
+
+// One file named by a state list: the exact bytes of its path and what the file was when the
+// entry was written, so that a later run acts only on that same file.
+struct StateEntry {
+    std::string bootId;
+    FileIdentity id;
+    std::int64_t size = 0;
+    std::int64_t mtimeSeconds = 0;
+    std::int64_t mtimeNanoseconds = 0;
+    std::string path;
+};
+
+// The entry describing `status` under `path` in the current boot.
+StateEntry MakeStateEntry(const std::string& path, const FileStatus& status);
+
+// True when `status` is still the file `entry` describes (device, inode, size, modification time).
+bool DescribesSameFile(const StateEntry& entry, const FileStatus& status);
+
+}  // namespace ostrel::platform

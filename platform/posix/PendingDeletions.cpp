@@ -1,0 +1,158 @@
+#include "platform/PendingDeletions.h"
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/Environment.h"
+#include "platform/ProgramFolder.h"
+#include "platform/posix/StateList.h"
+
+namespace ostrel::platform {
+namespace {
+
+constexpr char kListName[] = "pending-deletions";
+constexpr char kHelperName[] = "ostrel-pending";
+
+std::function<std::string()>& InstalledBootIdSource() {
+    static std::function<std::string()> source;
+    return source;
+}
+
+// The path as one argument of a desktop entry's Exec key: quoted, with the characters the
+// quoting reserves escaped, then escaped again as a string value; '%' doubled.
+std::string ExecArgument(const std::string& path) {
+    std::string quoted = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') {
+            quoted += '\\';
+        }
+        quoted += c;
+    }
+    quoted += '"';
+    std::string value;
+    for (char c : quoted) {
+        if (c == '\\') {
+            value += "\\\\";
+        } else if (c == '%') {
+            value += "%%";
+        } else {
+            value += c;
+        }
+    }
+    return value;
+}
+
+// Writes the autostart entry that runs the helper at login, unless one exists already (a user's
+// own edits to it are kept).
+void EnsureAutostartEntry() {
+    std::string entryPath = AutostartEntryPath();
+    std::string helper = PendingHelperPath();
+    if (entryPath.empty() || helper.empty() || PathExists(entryPath) ||
+        helper.find_first_of("\n\r") != std::string::npos) {
+        return;
+    }
+    std::string folder = entryPath.substr(0, entryPath.rfind('/'));
+    std::string config = folder.substr(0, folder.rfind('/'));
+    MakeDirectory(config, 0700);
+    MakeDirectory(folder, 0700);
+    std::string text =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Ostrel\n"
+        "Exec=" +
+        ExecArgument(helper) +
+        "\n"
+        "NoDisplay=true\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n";
+    posix::WriteFileAtomically(entryPath, text, 0644);
+}
+
+}  // namespace
+
+std::string BootId() {
+    if (const auto& source = InstalledBootIdSource()) {
+        return source();
+    }
+    bool ok = false;
+    std::string id = posix::ReadWholeFile("/proc/sys/kernel/random/boot_id", ok);
+    while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
+        id.pop_back();
+    }
+    return id;
+}
+
+std::function<std::string()> SetBootIdSource(std::function<std::string()> source) {
+    return std::exchange(InstalledBootIdSource(), std::move(source));
+}
+
+bool ScheduleDeletionAtBoot(const std::string& path) {
+    auto status = StatPath(path);
+    if (!status) {
+        return false;
+    }
+    StateEntry entry = MakeStateEntry(path, *status);
+    bool ok = posix::UpdateStateList(
+        kListName, [&entry](std::vector<StateEntry>& entries) { entries.push_back(entry); });
+    if (ok) {
+        EnsureAutostartEntry();
+    }
+    return ok;
+}
+
+std::vector<StateEntry> PendingDeletions() {
+    return posix::ReadStateList(kListName);
+}
+
+SweepResult DeletePendingFromEarlierBoots() {
+    SweepResult result;
+    const std::string bootId = BootId();
+    posix::UpdateStateList(kListName, [&](std::vector<StateEntry>& entries) {
+        std::vector<StateEntry> remaining;
+        for (auto& entry : entries) {
+            if (entry.bootId == bootId) {
+                ++result.kept;
+                remaining.push_back(std::move(entry));
+                continue;
+            }
+            auto status = StatPath(entry.path);
+            if (!status || !DescribesSameFile(entry, *status)) {
+                ++result.dropped;
+            } else if (DeletePath(entry.path) || errno == ENOENT) {
+                ++result.deleted;
+            } else {
+                ++result.kept;
+                remaining.push_back(std::move(entry));
+            }
+        }
+        entries = std::move(remaining);
+    });
+    return result;
+}
+
+std::string PendingHelperPath() {
+    std::string folder = ExecutableFolder();
+    if (folder.empty()) {
+        return {};
+    }
+    std::string beside = folder + "/" + kHelperName;
+    auto status = StatPath(beside);
+    if (status && status->type == FileType::Regular) {
+        return beside;
+    }
+    std::size_t slash = folder.rfind('/');
+    std::string installed = folder.substr(0, slash) + "/libexec/" + kHelperName;
+    status = StatPath(installed);
+    return status && status->type == FileType::Regular ? installed : std::string();
+}
+
+std::string AutostartEntryPath() {
+    std::string home = GetEnvOr("HOME", "");
+    std::string config = GetEnvOr("XDG_CONFIG_HOME", home.empty() ? "" : home + "/.config");
+    if (config.empty() || config[0] != '/') {
+        return {};
+    }
+    return config + "/autostart/" + kHelperName + ".desktop";
+}
+
+}  // namespace ostrel::platform

@@ -1,0 +1,109 @@
+#include "shredder/DeferredDeletion.h"
+
+#include <cstdint>
+#include <exception>
+#include <fstream>
+
+#include "core/Host.h"
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/OsVersion.h"
+#include "platform/PendingDeletions.h"
+#include "shredder/Shredder.h"
+
+namespace ostrel {
+namespace {
+
+constexpr std::size_t kWinInitBufferSize = 32768;
+
+bool Is9xRelease(std::uint32_t minor, bool (*buildMatches)(std::int32_t)) {
+    platform::OsVersionInfo info;
+    info.dwOSVersionInfoSize = sizeof info;
+    if (platform::GetVersionExA(info) != 1) {
+        return false;
+    }
+    return info.dwPlatformId == platform::kVerPlatformWin32Windows && info.dwMajorVersion == 4 &&
+           info.dwMinorVersion == minor &&
+           buildMatches(static_cast<std::int32_t>(info.dwBuildNumber));
+}
+
+void DoEventsIgnoringErrors() {
+    try {
+        CurrentHost().DoEvents();
+    } catch (const std::exception&) {
+    }
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return !out.fail();
+}
+
+}  // namespace
+
+bool IsWin95() {
+    return Is9xRelease(0, [](std::int32_t build) { return build == 950; });
+}
+
+bool IsWin95OSR2() {
+    return Is9xRelease(0, [](std::int32_t build) { return build == 1111; });
+}
+
+bool IsWin98() {
+    return Is9xRelease(10, [](std::int32_t build) { return build >= 1998; });
+}
+
+bool IsWinME() {
+    return Is9xRelease(90, [](std::int32_t build) { return build >= 3000; });
+}
+
+bool AppendWinInitEntry(const std::string& path) {
+    const std::string winInit = platform::GetEnv("WinDir").value_or("") + "/WinInit.ini";
+    const std::string entry = "NUL=" + path + "\r\n";
+    auto status = platform::StatPath(winInit);
+    if (!status || status->type != platform::FileType::Regular) {
+        return WriteWholeFile(winInit, "[Rename]\r\n" + entry);
+    }
+
+    // Read in buffer-sized pieces until the end, so that a longer file keeps all its text.
+    std::string contents;
+    {
+        std::ifstream in(winInit, std::ios::binary);
+        if (!in) {
+            return false;
+        }
+        std::string buffer(kWinInitBufferSize, '\0');
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
+               in.gcount() > 0) {
+            contents.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+        }
+    }
+    platform::DeletePath(winInit);
+    DoEventsIgnoringErrors();
+    std::string text = contents.substr(0, contents.find('\0'));
+    if (text.size() < 2 || text.ends_with("\r\n")) {
+        text += entry;
+    } else {
+        text += "\r\n" + entry;
+    }
+    return WriteWholeFile(winInit, text);
+}
+
+void clsShredder::IsNotWin9x(bool& result) {
+    bool win95 = IsWin95();
+    bool win95Osr2 = IsWin95OSR2();
+    bool win98 = IsWin98();
+    bool winMe = IsWinME();
+    result = !(win95 || win95Osr2 || win98 || winMe);
+}
+
+void clsShredder::DeleteOnReboot(std::string& path, std::string&) {
+    bool notWin9x = true;
+    IsNotWin9x(notWin9x);
+    m_scheduled = notWin9x ? platform::ScheduleDeletionAtBoot(path) : AppendWinInitEntry(path);
+    DoEventsIgnoringErrors();
+}
+
+}  // namespace ostrel

@@ -1,0 +1,60 @@
+#include "shredder/FileChecks.h"
+
+#include <algorithm>
+
+#include "platform/RawFile.h"
+#include "platform/Trash.h"
+#include "shredder/Shredder.h"
+
+namespace ostrel {
+namespace {
+
+constexpr std::int64_t kSpacesChunk = 32768;
+
+}  // namespace
+
+bool FolderExists(const std::string& path) {
+    auto attributes = platform::GetAttributes(path);
+    return attributes && (*attributes & platform::kAttrDirectory) != 0;
+}
+
+void OverwriteFileWithSpaces(const std::string& path,
+                             const std::optional<platform::FileIdentity>& expected) {
+    platform::RawFile::Options options;
+    options.create = false;
+    options.writeOnly = true;
+    options.exclusive = false;
+    options.expected = expected;
+    platform::RawFile file = platform::RawFile::Open(path, options);
+    if (!file.IsValid() || file.LinkCount() > 1) {
+        return;
+    }
+    const std::string spaces(kSpacesChunk, ' ');
+    for (std::int64_t remaining = file.Size(); remaining > 0;) {
+        std::int64_t chunk = std::min(remaining, kSpacesChunk);
+        file.Write(std::string_view(spaces.data(), static_cast<std::size_t>(chunk)));
+        remaining -= chunk;
+    }
+    file.Close();
+}
+
+bool clsShredder::FileExist(const std::string& FileName) {
+    auto attributes = platform::GetAttributes(FileName);
+    if (!attributes || (*attributes & platform::kAttrDirectory) != 0) {
+        return false;
+    }
+    return !FolderExists(FileName);
+}
+
+void clsShredder::RecycleFile(std::string& path) {
+    if (!FileExist(path)) {
+        return;
+    }
+    Finish(platform::MoveToTrash(path) ? ShredOutcome::Trashed : ShredOutcome::TrashRefused);
+}
+
+void clsShredder::OverwriteWithSpaces(std::string& path, std::string&) {
+    OverwriteFileWithSpaces(path, m_file);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,169 @@
+#include "shredder/FillData.h"
+
+#include <bit>
+#include <cmath>
+#include <exception>
+
+#include "core/Host.h"
+#include "platform/Clock.h"
+#include "platform/Entropy.h"
+#include "shredder/Shredder.h"
+
+namespace ostrel {
+namespace {
+
+constexpr std::uint64_t SplitMix64(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+// xoshiro256**: fast, 256 bits of state, good enough for fill data and names.
+class Generator {
+  public:
+    void Seed(std::uint64_t seed) {
+        for (auto& word : m_state) {
+            seed = SplitMix64(seed);
+            word = seed;
+        }
+        m_seeded = true;
+    }
+
+    // XORing a hash of the clock into one word moves the state to another point of the same
+    // sequence family without discarding what it held; a constant clock leaves the output as
+    // uniform as the unmixed generator's.
+    void MixClock(double seconds) {
+        if (!m_seeded) {
+            Seed(platform::EntropySeed());
+        }
+        m_state[0] ^= SplitMix64(std::bit_cast<std::uint64_t>(seconds));
+    }
+
+    std::uint64_t Next() {
+        const std::uint64_t result = std::rotl(m_state[1] * 5, 7) * 9;
+        const std::uint64_t t = m_state[1] << 17;
+        m_state[2] ^= m_state[0];
+        m_state[3] ^= m_state[1];
+        m_state[1] ^= m_state[2];
+        m_state[0] ^= m_state[3];
+        m_state[2] ^= t;
+        m_state[3] = std::rotl(m_state[3], 45);
+        return result;
+    }
+
+  private:
+    std::uint64_t m_state[4] = {};
+    bool m_seeded = false;
+};
+
+Generator& TheGenerator() {
+    thread_local Generator generator;
+    return generator;
+}
+
+// The whole number nearest to x, halves to the even neighbour.
+std::int64_t RoundHalfEven(double x) {
+    double floor = std::floor(x);
+    double fraction = x - floor;
+    auto k = static_cast<std::int64_t>(floor);
+    if (fraction > 0.5 || (fraction == 0.5 && (k % 2) != 0)) {
+        ++k;
+    }
+    return k;
+}
+
+// Lets pending events run where errors are ignored.
+void DoEventsIgnoringErrors() {
+    try {
+        CurrentHost().DoEvents();
+    } catch (const std::exception&) {
+    }
+}
+
+// n draws of k = round(r * 65): the character at k, nothing when k is 65.
+std::string NameDraws(std::int64_t n) {
+    std::string text;
+    for (std::int64_t i = 0; i < n; ++i) {
+        std::int64_t k = RoundHalfEven(NextRandom() * 65);
+        if (k <= 64) {
+            text += FillAlphabet[k];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+double NextRandom() {
+    Generator& generator = TheGenerator();
+    generator.MixClock(platform::SecondsSinceMidnight());
+    float fraction = static_cast<float>(generator.Next() >> 40) * 0x1.0p-24f;
+    return fraction;
+}
+
+void SeedRandom(std::uint64_t seed) {
+    TheGenerator().Seed(seed);
+}
+
+std::string RandFileName() {
+    std::string name = NameDraws(101);
+    DoEventsIgnoringErrors();
+    return name + ".tmp";
+}
+
+std::string RandData(std::int64_t length) {
+    if (length < 1) {
+        return {};
+    }
+    TheGenerator().MixClock(platform::SecondsSinceMidnight());
+    std::string data(static_cast<std::size_t>(length), '\0');
+    for (char& c : data) {
+        c = FillAlphabet[RoundHalfEven(NextRandom() * 64)];
+    }
+    return data;
+}
+
+std::string FillString(std::int64_t recordSize, std::int64_t pattern) {
+    if (recordSize < 0 || pattern < 0) {
+        return {};
+    }
+    return std::string(static_cast<std::size_t>(recordSize), static_cast<char>(pattern % 256));
+}
+
+std::string RandData2(std::int64_t n) {
+    std::string text = NameDraws(n + 1);
+    DoEventsIgnoringErrors();
+    return text;
+}
+
+std::string FillString2(std::int64_t recordSize, std::int64_t pattern) {
+    std::string text;
+    if (pattern >= 0 && pattern <= 255 && recordSize >= 0) {
+        text.assign(static_cast<std::size_t>(recordSize) + 1, static_cast<char>(pattern));
+    }
+    DoEventsIgnoringErrors();
+    return text;
+}
+
+std::string clsShredder::RandFileName() {
+    return ostrel::RandFileName();
+}
+
+std::string clsShredder::RandData(const std::int32_t& length) {
+    return ostrel::RandData(length);
+}
+
+std::string clsShredder::RandData2(const std::int32_t& length) {
+    return ostrel::RandData2(length);
+}
+
+std::string clsShredder::FillString(const std::int32_t& RecordSize, const std::int32_t& Pattern) {
+    return ostrel::FillString(RecordSize, Pattern);
+}
+
+std::string clsShredder::FillString2(const std::int32_t& RecordSize, const std::int32_t& Pattern) {
+    return ostrel::FillString2(RecordSize, Pattern);
+}
+
+}  // namespace ostrel

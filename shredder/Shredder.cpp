@@ -1,0 +1,56 @@
+#include "shredder/Shredder.h"
+
+#include <exception>
+#include <new>
+
+#include "core/Host.h"
+#include "lang/LanguageFile.h"
+#include "shredder/ShredError.h"
+
+namespace ostrel {
+namespace {
+
+constexpr int kErrInvalidCall = 5;
+constexpr int kErrOutOfMemory = 7;
+
+void ShowErrorBox(int number, const std::string& description) {
+    std::string text = GetLangString(661) + " " + std::to_string(number) + " - " + description;
+    CurrentHost().MsgBox(text, kMsgCritical, GetLangString(818));
+}
+
+}  // namespace
+
+void clsShredder::DetermineShredMethod() {
+    if (m_busy) {
+        return;  // a shred of this object is running below us (an event during DoEvents)
+    }
+    m_busy = true;
+    try {
+        m_outcome = ShredOutcome::NotAttempted;
+        const std::string method = m_shredMethod;
+        if (method == kMethodSimple) {
+            WipeFileSimple(p_SourceFile);
+        } else if (method == kMethodDod3) {
+            std::int32_t passes = 3;
+            WipeFileDod3(p_SourceFile, passes);
+        } else if (method == kMethodDod7) {
+            std::int32_t passes = 7;
+            WipeFileDod7(p_SourceFile, passes);
+        } else if (method == kMethodRecycle) {
+            RecycleFile(p_SourceFile);
+        }
+    } catch (const ShredError& error) {
+        ShowErrorBox(error.Number(), error.what());
+    } catch (const std::bad_alloc&) {
+        ShowErrorBox(kErrOutOfMemory, "Out of memory");
+    } catch (const std::exception& error) {
+        ShowErrorBox(kErrInvalidCall, error.what());
+    }
+    m_busy = false;
+}
+
+ShredOutcome ShredOutcomeOf(const clsShredder& shredder) {
+    return shredder.m_outcome;
+}
+
+}  // namespace ostrel
