@@ -19,7 +19,9 @@ constexpr char kChooserPrompt[] = "Please select a language";
 constexpr char kDefaultLanguage[] = "English";
 
 // A language string for the terminal.
-std::string Text(std::int16_t number) { return DisplayText(GetLangString(number)); }
+std::string Text(std::int16_t number) {
+    return DisplayText(GetLangString(number));
+}
 
 // A path for a one-line display: control characters (a newline in a name) would break the
 // line, so they show as '?'.
@@ -46,7 +48,9 @@ ConsoleForms::ConsoleForms(std::istream& in, std::ostream& out, std::ostream& er
       m_about(out, m_options),
       m_forms{m_options, m_progress, m_language, m_about} {}
 
-std::string ConsoleForms::Options::CheckIfFirstRun() { return ostrel::CheckIfFirstRun(); }
+std::string ConsoleForms::Options::CheckIfFirstRun() {
+    return ostrel::CheckIfFirstRun();
+}
 
 // Setting a control first loads the form, whose Load reads the stored method and confirmation.
 void ConsoleForms::Options::EnsureLoaded() {
@@ -85,8 +89,8 @@ void ConsoleForms::Progress::SetVisible(bool visible) {
 }
 
 void ConsoleForms::Progress::SetValue(std::int32_t value) {
-    std::string line = "[" + std::to_string(value) + "/" + std::to_string(m_max) + "] " +
-                       OneLine(m_caption);
+    std::string line =
+        "[" + std::to_string(value) + "/" + std::to_string(m_max) + "] " + OneLine(m_caption);
     if (m_terminal) {
         m_err << "\r\x1b[K" << line << std::flush;  // redraw the line in place
         m_lineOpen = true;

@@ -11,16 +11,16 @@ namespace ostrel {
 // the main window's texts to `out`, and the first-run question is asked on `in` when it is a
 // terminal.
 class ConsoleForms {
-public:
+  public:
     ConsoleForms();  // standard streams and the platform's terminal tests
     ConsoleForms(std::istream& in, std::ostream& out, std::ostream& err, bool inputIsTerminal,
                  bool errorIsTerminal);
 
     Forms& forms() { return m_forms; }
 
-private:
+  private:
     class Options final : public OptionsForm {
-    public:
+      public:
         std::string CheckIfFirstRun() override;
         void SetLanguageText(const std::string& fileName) override;
         std::string DeleteMethod() override { return m_method; }
@@ -29,7 +29,7 @@ private:
         void SetConfirm(int value) override;
         const std::string& LanguageText() const { return m_language; }
 
-    private:
+      private:
         void EnsureLoaded();
         bool m_loaded = false;
         std::string m_language = "English";
@@ -38,7 +38,7 @@ private:
     };
 
     class Progress final : public ProgressForm {
-    public:
+      public:
         Progress(std::ostream& err, bool terminal) : m_err(err), m_terminal(terminal) {}
         void Load() override;
         void LoadAnimation(const std::string&, bool) override {}
@@ -50,7 +50,7 @@ private:
         void SetValue(std::int32_t value) override;
         void Unload() override;
 
-    private:
+      private:
         std::ostream& m_err;
         bool m_terminal;
         bool m_visible = false;
@@ -61,23 +61,23 @@ private:
     };
 
     class Language final : public LanguageForm {
-    public:
+      public:
         Language(std::istream& in, std::ostream& err, bool terminal)
             : m_in(in), m_err(err), m_terminal(terminal) {}
         void ShowModal() override;
 
-    private:
+      private:
         std::istream& m_in;
         std::ostream& m_err;
         bool m_terminal;
     };
 
     class About final : public MainForm {
-    public:
+      public:
         About(std::ostream& out, Options& options) : m_out(out), m_options(options) {}
         void Show() override;
 
-    private:
+      private:
         std::ostream& m_out;
         Options& m_options;
     };

@@ -10,7 +10,7 @@ namespace ostrel {
 
 // frmOptions: besides being the options dialog, it holds the current settings for the run.
 class OptionsForm {
-public:
+  public:
     virtual ~OptionsForm() = default;
     // The stored language file name, or "Error" when it cannot be read (first run). Lets
     // pending events run first; does not load the form.
@@ -27,7 +27,7 @@ public:
 
 // frmProgress: shown while a job runs.
 class ProgressForm {
-public:
+  public:
     virtual ~ProgressForm() = default;
     virtual void Load() = 0;  // loads it hidden and sets its captions
     virtual void LoadAnimation(const std::string& path, bool flag) = 0;
@@ -44,14 +44,14 @@ public:
 // frmLanguage: the first-run chooser. ShowModal returns when the user has chosen; on a choice
 // it has stored "DefaultLang" and set gChosenLanguage and gLanguageFile.
 class LanguageForm {
-public:
+  public:
     virtual ~LanguageForm() = default;
     virtual void ShowModal() = 0;
 };
 
 // frmAbout: the main window, shown without paths.
 class MainForm {
-public:
+  public:
     virtual ~MainForm() = default;
     virtual void Show() = 0;
 };

@@ -15,7 +15,7 @@ inline constexpr const char* kApplicationTitle = "Ostrel";
 // Everything runs on one thread; DoEvents is the only place where other work (repaints,
 // timers) may run in the middle of a job.
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // Lets pending events run, then returns. Called after every written block, so it must

@@ -27,8 +27,8 @@ std::set<std::string> g_attempted;
 JobReport g_report;
 
 void ShowJobError(std::int32_t number, const std::string& description, std::int32_t osError) {
-    CurrentHost().MsgBox(GetLangString(478) + std::to_string(number) + " - " + description +
-                             " - " + std::to_string(osError),
+    CurrentHost().MsgBox(GetLangString(478) + std::to_string(number) + " - " + description + " - " +
+                             std::to_string(osError),
                          kMsgCritical, GetLangString(818));
 }
 
@@ -184,7 +184,9 @@ void ShredPath(std::string& path, Forms& forms) {
     });
 }
 
-void ShredSinglePath(const std::string& path, Forms& forms) { ShredItem(path, forms, false); }
+void ShredSinglePath(const std::string& path, Forms& forms) {
+    ShredItem(path, forms, false);
+}
 
 void ShredLeftover(const std::string& path, const std::string& method) {
     Guarded([&] {

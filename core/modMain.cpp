@@ -100,7 +100,8 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
         forms.options.SetLanguageText(gLanguageFile);
         host.DoEvents();
     } else {
-        gLanguageFile = RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang).ToString();
+        gLanguageFile =
+            RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang).ToString();
         if (gLanguageFile.empty()) {
             forms.language.ShowModal();
         }

@@ -22,15 +22,15 @@ UserSandbox::UserSandbox() {
     fs::permissions(runtime(), fs::perms::owner_all, fs::perm_options::replace);
 }
 
-void UserSandbox::WriteSettings(const std::string& language, const std::string& method,
-                                int confirm) {
+void UserSandbox::WriteSettings(const char* language, const char* method, int confirm) {
     fs::create_directories(config() / "Tolvane/Quarrix");
-    std::string text = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\r\n";
-    if (!language.empty()) {
-        text += "\"DefaultLang\"=\"" + language + "\"\r\n";
+    std::string text =
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\r\n";
+    if (language != nullptr) {
+        text += std::string("\"DefaultLang\"=\"") + language + "\"\r\n";
     }
-    if (!method.empty()) {
-        text += "\"Method\"=\"" + method + "\"\r\n";
+    if (method != nullptr) {
+        text += std::string("\"Method\"=\"") + method + "\"\r\n";
     }
     if (confirm >= 0) {
         char dword[32];
@@ -139,7 +139,8 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
     const auto start = std::chrono::steady_clock::now();
     bool killed = false;
     while (outOpen || errOpen) {
-        pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0}, {errOpen ? errPipe[0] : -1, POLLIN, 0}};
+        pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0},
+                         {errOpen ? errPipe[0] : -1, POLLIN, 0}};
         ::poll(fds, 2, 20);
         if (fds[0].revents) {
             DrainInto(outPipe[0], result.out, outOpen);
@@ -180,7 +181,8 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     if (!fs::exists(fs::symlink_status(root, ec))) {
         return files;
     }
-    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::end(it); it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::end(it);
+         it.increment(ec)) {
         const auto rel = fs::relative(it->path(), root).string();
         if (it->is_symlink()) {
             files[rel] = "->" + fs::read_symlink(it->path()).string();

@@ -11,7 +11,7 @@ namespace ostrel::test {
 
 // A user's world for the real `ostrel` executable: a fresh HOME with its own XDG folders.
 class UserSandbox {
-public:
+  public:
     UserSandbox();
 
     std::filesystem::path home() const { return m_dir.path() / "home"; }
@@ -24,11 +24,11 @@ public:
     // A folder for the files a test shreds.
     std::filesystem::path work() const { return m_dir.path() / "work"; }
 
-    // Writes the settings file with the given values ("" leaves a value out); confirm < 0
-    // leaves "Confirm" out.
-    void WriteSettings(const std::string& language, const std::string& method, int confirm);
+    // Writes the settings file with the given values; nullptr or a negative confirm leaves
+    // that value out.
+    void WriteSettings(const char* language, const char* method, int confirm);
 
-private:
+  private:
     TempDir m_dir;
 };
 
@@ -40,9 +40,9 @@ struct RunResult {
 };
 
 struct RunOptions {
-    std::string input;           // written to standard input, which is then closed
-    bool terminal = false;       // standard input is a pseudo-terminal instead of a pipe
-    int killAfterMs = -1;        // SIGKILL the program after this many milliseconds
+    std::string input;      // written to standard input, which is then closed
+    bool terminal = false;  // standard input is a pseudo-terminal instead of a pipe
+    int killAfterMs = -1;   // SIGKILL the program after this many milliseconds
 };
 
 // Starts the built `ostrel` with `args` as its arguments, as a user would (no display, the

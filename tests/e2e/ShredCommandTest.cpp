@@ -1,6 +1,7 @@
 // The real `ostrel` executable started as a user starts it, in a sandboxed HOME.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <random>
 
@@ -76,7 +77,8 @@ TEST_P(MethodTest, ShredsAwkwardTreeAndNothingElse) {
     EXPECT_EQ(run.out, "") << "a clean job reports nothing";
 }
 
-INSTANTIATE_TEST_SUITE_P(EachOverwriteMethod, MethodTest, testing::Values(kSimple, kDod3, kDod7));
+INSTANTIATE_TEST_SUITE_P(EachOverwriteMethod, MethodTest, testing::Values(kSimple, kDod3, kDod7),
+                         [](const auto& info) { return "Method" + std::to_string(info.index); });
 
 TEST(ShredCommand, ShredsEveryPathOfTheCommandLine) {
     UserSandbox user;
@@ -180,6 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, HarmlessRunTest,
     testing::Values(HarmlessRow{"WrongLetterCase", "simple overwrite (1 pass)", {"file", "folder"}},
                     HarmlessRow{"EmptyMethod", "", {"file"}},
+                    HarmlessRow{"RecycleBinInOtherCase", "recycle bin", {"file"}},
                     HarmlessRow{"BlanksOnly", kSimple, {"   "}},
                     HarmlessRow{"MissingPath", kSimple, {"no such file", "folder/missing"}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -211,10 +214,12 @@ TEST(ShredCommand, WithoutPathsPrintsTheMainWindowTexts) {
 }
 
 // A run killed at a random moment, then a start without paths: whatever the job had reached
-// is gone in every form, the rest is intact, and nothing else was touched.
+// is gone in every form, the rest is intact, and nothing else was touched. The first round
+// runs to the end and measures how long the whole job takes; the others are killed within it.
 TEST(ShredCommand, KilledRunIsFinishedByTheNextStart) {
     std::mt19937 gen(std::random_device{}());
-    for (int round = 0; round < 4; ++round) {
+    int wholeJobMs = 0;
+    for (int round = 0; round < 5; ++round) {
         UserSandbox user;
         user.WriteSettings("English.lng", kDod7, 0);
         const fs::path tree = user.work() / "tree";
@@ -228,11 +233,20 @@ TEST(ShredCommand, KilledRunIsFinishedByTheNextStart) {
             }
         }
         WriteFile(user.work() / "outside", "outside");
-        const int killAfter = std::uniform_int_distribution<int>(20, 600)(gen);
+        const int killAfter =
+            round == 0 ? -1 : std::uniform_int_distribution<int>(5, wholeJobMs)(gen);
 
         RunOptions kill;
         kill.killAfterMs = killAfter;
+        const auto start = std::chrono::steady_clock::now();
         RunOstrel(user, {tree.string()}, kill);
+        if (round == 0) {
+            wholeJobMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now() - start)
+                                              .count()) +
+                         5;
+            ASSERT_FALSE(fs::exists(tree)) << "the unkilled job must finish the tree";
+        }
         RunResult again = RunOstrel(user, {});
 
         EXPECT_EQ(again.exitCode, 0) << again.err;

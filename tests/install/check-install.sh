@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the build tree into a fresh prefix and uses the installed program from another
+# folder, as a user would: it must find its language files and its helper without the build.
+# Usage: check-install.sh BUILD_DIR
+set -euo pipefail
+build=$1
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/ostrel-install-XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+prefix=$tmp/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+[ -x "$prefix/bin/ostrel" ] || fail "bin/ostrel not installed"
+[ -x "$prefix/libexec/ostrel-pending" ] || fail "libexec/ostrel-pending not installed"
+for lng in English German; do
+    [ -f "$prefix/share/ostrel/$lng.lng" ] || fail "share/ostrel/$lng.lng not installed"
+done
+
+export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share
+export XDG_STATE_HOME=$tmp/home/.local/state
+unset DISPLAY WAYLAND_DISPLAY OSTREL_PROGRAM_DIR
+mkdir -p "$XDG_CONFIG_HOME/Tolvane/Quarrix" "$tmp/elsewhere"
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\r\n"DefaultLang"="German.lng"\r\n"Confirm"=dword:00000000\r\n' \
+    >"$XDG_CONFIG_HOME/Tolvane/Quarrix/Shredder.reg"
+cd "$tmp/elsewhere"
+
+out=$("$prefix/bin/ostrel")
+grep -q "unwiederbringlich" <<<"$out" || fail "the installed program did not read German.lng: $out"
+
+echo secret >victim
+"$prefix/bin/ostrel" victim 2>/dev/null
+[ ! -e victim ] || fail "the installed program did not shred a file"
+echo "installed program works from $prefix"
