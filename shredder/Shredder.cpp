@@ -24,7 +24,11 @@ void clsShredder::DetermineShredMethod() {
     if (m_busy) {
         return;  // a shred of this object is running below us (an event during DoEvents)
     }
-    m_busy = true;
+    struct BusyScope {
+        bool& busy;
+        explicit BusyScope(bool& flag) : busy(flag) { busy = true; }
+        ~BusyScope() { busy = false; }
+    } scope(m_busy);
     try {
         m_outcome = ShredOutcome::NotAttempted;
         const std::string method = m_shredMethod;
@@ -46,7 +50,6 @@ void clsShredder::DetermineShredMethod() {
     } catch (const std::exception& error) {
         ShowErrorBox(kErrInvalidCall, error.what());
     }
-    m_busy = false;
 }
 
 ShredOutcome ShredOutcomeOf(const clsShredder& shredder) {

@@ -87,13 +87,3 @@ bool SetImmutable(const std::string& path, bool on) {
 }
 
 }  // namespace ostrel::test
-
-// GLib's local trash leaks its info text and escaped path when its final rename fails (the
-// refused-trash test provokes that); the leak is GLib's, not the shredder's. GLib is built
-// without frame pointers, so only the slow unwinder sees libgio on those stacks.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libgio-2.0.so\n";
-}
-extern "C" const char* __asan_default_options() {
-    return "fast_unwind_on_malloc=0";
-}
