@@ -5,12 +5,28 @@
 
 namespace ostrel {
 
+// The folder the last OpenLanguageFile looked in, with one trailing separator; empty before
+// the first open and when the folder is unknown.
+extern std::string gAppPath;
+// Non-zero while a language file is open, 0 otherwise.
+extern std::int16_t gLangFileNum;
+
 // Opens `fileName` in the program folder as the language file for the rest of the process.
 // Errors are ignored: a missing file makes every GetLangString give the empty string.
 void OpenLanguageFile(const std::string& fileName);
 
+// Opens `fileName` in `folder` instead of the program folder. Any file opened before is closed
+// first. Only a regular file is opened (a FIFO or a device would block or never end); the file
+// is not created when it is missing.
+void OpenLanguageFile(const std::string& fileName, const std::string& folder);
+
+// Closes the open language file, if any; lookups then give the empty string.
+void CloseLanguageFile();
+
 // String number `lngNum` of the open language file, deciphered and trimmed of blanks;
-// empty when no file is open or the record cannot be read.
+// empty when no file is open or the record cannot be read (a number below 1, a record past the
+// end of the file or cut short by it). The file's contents are never trusted: any bytes give
+// some string of at most 120 characters.
 std::string GetLangString(std::int16_t lngNum);
 
 }  // namespace ostrel

@@ -4,14 +4,11 @@
 #include <new>
 
 #include "core/Host.h"
+#include "core/RuntimeError.h"
 #include "lang/LanguageFile.h"
-#include "shredder/ShredError.h"
 
 namespace ostrel {
 namespace {
-
-constexpr int kErrInvalidCall = 5;
-constexpr int kErrOutOfMemory = 7;
 
 void ShowErrorBox(int number, const std::string& description) {
     std::string text = GetLangString(661) + " " + std::to_string(number) + " - " + description;
@@ -43,12 +40,12 @@ void clsShredder::DetermineShredMethod() {
         } else if (method == kMethodRecycle) {
             RecycleFile(p_SourceFile);
         }
-    } catch (const ShredError& error) {
-        ShowErrorBox(error.Number(), error.what());
+    } catch (const RuntimeError& error) {
+        ShowErrorBox(error.Number(), error.Description());
     } catch (const std::bad_alloc&) {
         ShowErrorBox(kErrOutOfMemory, "Out of memory");
     } catch (const std::exception& error) {
-        ShowErrorBox(kErrInvalidCall, error.what());
+        ShowErrorBox(kErrInvalidArgument, error.what());
     }
 }
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/Globals.h"
 #include "platform/InProgressList.h"
-#include "shredder/ShredderContext.h"
 #include "tests/shredder/ShredderFixture.h"
 
 namespace ostrel::test {
@@ -55,7 +55,7 @@ TEST_P(LoopMountTest, NoCopyOfTheContentsIsLeftOnTheDisk) {
     }
     m_mounted = true;
     if (GetParam().holdingOnImage) {
-        SetDataFolder(m_mountPoint + "/data");
+        gDataFolder = m_mountPoint + "/data";
         fs::create_directories(Holding());
         fs::permissions(Holding(), fs::perms::owner_all);
     }

@@ -1,0 +1,11 @@
+#include "core/Globals.h"
+
+namespace ostrel {
+
+std::string gCommonAppData;
+std::string gDataFolder;
+std::string gLanguageFile;
+std::string gChosenLanguage;
+std::int32_t gShredCount = 0;
+
+}  // namespace ostrel

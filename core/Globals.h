@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ostrel {
+
+// State shared across the program for the whole process. Paths are exact bytes.
+
+// The all-users application-data folder with one trailing separator (set by
+// InitSpecialFolders).
+extern std::string gCommonAppData;
+// The program's data folder: gCommonAppData followed by "Tolvane/Quarrix", no trailing
+// separator. The holding folder "Safetemp" lies below it.
+extern std::string gDataFolder;
+// File name of the language file in use, with its extension; also the "DefaultLang" setting.
+extern std::string gLanguageFile;
+// File name picked in the language chooser.
+extern std::string gChosenLanguage;
+// Running count of files handed to the shredder.
+extern std::int32_t gShredCount;
+
+}  // namespace ostrel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ostrel {
+
+// The separator of the file system the program runs on. The helpers take the separator as a
+// parameter so that the same code also handles Windows-style text ('\').
+constexpr char kNativeSeparator = '/';
+
+// The path of shell special folder `csidl` (35: the application-data folder); empty when the
+// folder cannot be resolved.
+std::string GetSpecialFolder(std::int32_t csidl);
+
+// Sets gCommonAppData to special folder 35 with a trailing separator ("/" alone when the
+// folder cannot be resolved). A run-time error is reported in a critical message box (text:
+// language string 771, the error number, " - ", the description; title: string 818).
+void InitSpecialFolders();
+
+// `path` followed by the separator, unless it already ends in one ("" gives the separator).
+std::string AddBackslash(const std::string& path, char separator = kNativeSeparator);
+
+// `path` when it has at most `maxLen` bytes; otherwise its first 3 bytes, "...", and the tail
+// starting at the first separator at or after byte (length - (maxLen - 6)), counted from 1.
+// Without such a separator the tail is empty.
+std::string ShortenPath(const std::string& path, std::int16_t maxLen,
+                        char separator = kNativeSeparator);
+
+// The text after the last "." of `fileName`; empty when a separator or a ":" (a drive letter)
+// comes first scanning back from the end, or when there is no ".".
+std::string GetFileExtension(const std::string& fileName, char separator = kNativeSeparator);
+
+}  // namespace ostrel

@@ -1,0 +1,46 @@
+#include "tests/support/ChildProcess.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <stdexcept>
+
+namespace ostrel::test {
+
+int StartChild(const std::function<int()>& body) {
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (pid == 0) {
+        int code = 125;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        _exit(code);
+    }
+    return pid;
+}
+
+int WaitChild(int pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
+    if (WIFSIGNALED(status)) {
+        return 128 + WTERMSIG(status);
+    }
+    return WEXITSTATUS(status);
+}
+
+int RunInChild(const std::function<int()>& body) {
+    return WaitChild(StartChild(body));
+}
+
+}  // namespace ostrel::test
