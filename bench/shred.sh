@@ -6,8 +6,8 @@
 # OSTREL_BENCH_DIR picks the folder (on the disk to measure); default: a new folder in /var/tmp.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=$("$root/scripts/build.sh" --target ostrel-bench-shred)
-driver="$build/bin/ostrel-bench-shred"
+build=$("$root/scripts/build.sh" --target ostrel_bench_shred)
+driver="$build/bin/ostrel_bench_shred"
 mib=${OSTREL_BENCH_MIB:-512}
 dir=${OSTREL_BENCH_DIR:-$(mktemp -d /var/tmp/ostrel-bench-XXXXXX)}
 trap 'rm -rf "$dir"' EXIT

@@ -7,9 +7,9 @@
 
 namespace ostrel::platform {
 
-// The per-user folder of the program's state files: $XDG_STATE_HOME/Tolvane/Quarrix (default
-// ~/.local/state/Tolvane/Quarrix), without a trailing separator. Created with mode 0700 when
-// missing; empty when it cannot be created.
+// The per-user folder of the program's state files: XdgStateHome() followed by
+// "/Tolvane/Quarrix", without a trailing separator. Missing folders on the way are created with
+// mode 0700; empty when that fails.
 std::string StateFolder();
 
 // One file named by a state list: the exact bytes of its path and what the file was when the

@@ -1,18 +1,23 @@
 #include <exception>
 
+#include "core/Globals.h"
 #include "core/Host.h"
+#include "core/RuntimeError.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/RawFile.h"
 #include "shredder/FillData.h"
-#include "shredder/ShredError.h"
 #include "shredder/Shredder.h"
-#include "shredder/ShredderContext.h"
 
 namespace ostrel {
 namespace {
 
 constexpr std::int64_t kBlockSize = 8192;
+
+constexpr std::int32_t kErrFileNotFound = 53;
+constexpr std::int32_t kErrFileAlreadyExists = 58;
+constexpr std::int32_t kErrPathFileAccess = 75;
+constexpr std::int32_t kErrPathNotFound = 76;
 
 // Pass tables: a pattern code, or a block of random alphabet characters.
 constexpr std::int32_t kRandomPass = -1;
@@ -28,7 +33,7 @@ std::string PassData(std::int32_t pass, std::int64_t length) {
 std::int64_t CurrentSize(const std::string& path) {
     auto status = platform::StatPath(path);
     if (!status) {
-        throw ShredError(kErrFileNotFound, "File not found");
+        throw RuntimeError(kErrFileNotFound, "File not found");
     }
     return status->size;
 }
@@ -54,7 +59,7 @@ void RequireSameFile(const platform::RawFile& file) {
     using Failure = platform::RawFile::Failure;
     Failure why = file.OpenFailure();
     if (why == Failure::NotSameFile || why == Failure::NotFound || why == Failure::NotRegular) {
-        throw ShredError(kErrPathFileAccess, "Path/File access error");
+        throw RuntimeError(kErrPathFileAccess, "Path/File access error");
     }
 }
 
@@ -115,8 +120,8 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
             options.expected = m_file;
             platform::RawFile file = platform::RawFile::Open(spath, options);
             RequireSameFile(file);
-            if (file.IsValid() && file.LinkCount() > 1) {
-                throw ShredError(kErrPathFileAccess, "Path/File access error");
+            if (file.IsValid() && file.LinkCount() > 1) {  // a second name appeared meanwhile
+                throw RuntimeError(kErrPathFileAccess, "Path/File access error");
             }
             if (pass == 0) {
                 tail = CurrentSize(spath) % kBlockSize;
@@ -180,9 +185,9 @@ bool clsShredder::RemovedAsUnwritable(std::string& spath, const platform::FileSt
 // is gone). Never replaces an existing file; any failure is an error.
 void clsShredder::MoveOutOfSight(std::string& spath, const platform::FileStatus& status) {
     const std::string name = RandFileName();
-    const std::string holding = HoldingFolder();
+    const std::string holding = gDataFolder + "/Safetemp/";
     if (!IsPrivateFolder(holding)) {
-        throw ShredError(kErrPathNotFound, "Path not found");
+        throw RuntimeError(kErrPathNotFound, "Path not found");
     }
     std::string target = holding + name;
     platform::RenameResult result = platform::RenameNoReplace(spath, target);
@@ -197,10 +202,10 @@ void clsShredder::MoveOutOfSight(std::string& spath, const platform::FileStatus&
         }
     }
     if (result == platform::RenameResult::Exists) {
-        throw ShredError(kErrFileAlreadyExists, "File already exists");
+        throw RuntimeError(kErrFileAlreadyExists, "File already exists");
     }
     if (result != platform::RenameResult::Done) {
-        throw ShredError(kErrPathFileAccess, "Path/File access error");
+        throw RuntimeError(kErrPathFileAccess, "Path/File access error");
     }
     CurrentHost().DoEvents();
     spath = target;

@@ -4,14 +4,11 @@
 #include <new>
 
 #include "core/Host.h"
+#include "core/RuntimeError.h"
 #include "lang/LanguageFile.h"
-#include "shredder/ShredError.h"
 
 namespace ostrel {
 namespace {
-
-constexpr int kErrInvalidCall = 5;
-constexpr int kErrOutOfMemory = 7;
 
 void ShowErrorBox(int number, const std::string& description) {
     std::string text = GetLangString(661) + " " + std::to_string(number) + " - " + description;
@@ -24,7 +21,11 @@ void clsShredder::DetermineShredMethod() {
     if (m_busy) {
         return;  // a shred of this object is running below us (an event during DoEvents)
     }
-    m_busy = true;
+    struct BusyScope {
+        bool& busy;
+        explicit BusyScope(bool& flag) : busy(flag) { busy = true; }
+        ~BusyScope() { busy = false; }
+    } scope(m_busy);
     try {
         m_outcome = ShredOutcome::NotAttempted;
         const std::string method = m_shredMethod;
@@ -39,14 +40,13 @@ void clsShredder::DetermineShredMethod() {
         } else if (method == kMethodRecycle) {
             RecycleFile(p_SourceFile);
         }
-    } catch (const ShredError& error) {
-        ShowErrorBox(error.Number(), error.what());
+    } catch (const RuntimeError& error) {
+        ShowErrorBox(error.Number(), error.Description());
     } catch (const std::bad_alloc&) {
         ShowErrorBox(kErrOutOfMemory, "Out of memory");
     } catch (const std::exception& error) {
-        ShowErrorBox(kErrInvalidCall, error.what());
+        ShowErrorBox(kErrInvalidArgument, error.what());
     }
-    m_busy = false;
 }
 
 ShredOutcome ShredOutcomeOf(const clsShredder& shredder) {

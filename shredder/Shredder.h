@@ -28,7 +28,8 @@ enum class ShredOutcome {
 };
 
 // Destroys one file by the named method. The job fills the properties and calls
-// DetermineShredMethod; a fresh object serves each file.
+// DetermineShredMethod; a fresh object serves each file. The overwrite methods move the file
+// into the holding folder gDataFolder + "/Safetemp/", which they never create.
 class clsShredder {
   public:
     std::string p_SourceFile;

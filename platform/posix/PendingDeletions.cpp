@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/Environment.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SpecialFolders.h"
 #include "platform/posix/StateList.h"
 
 namespace ostrel::platform {
@@ -147,12 +147,8 @@ std::string PendingHelperPath() {
 }
 
 std::string AutostartEntryPath() {
-    std::string home = GetEnvOr("HOME", "");
-    std::string config = GetEnvOr("XDG_CONFIG_HOME", home.empty() ? "" : home + "/.config");
-    if (config.empty() || config[0] != '/') {
-        return {};
-    }
-    return config + "/autostart/" + kHelperName + ".desktop";
+    std::string config = XdgConfigHome();
+    return config.empty() ? std::string() : config + "/autostart/" + kHelperName + ".desktop";
 }
 
 }  // namespace ostrel::platform

@@ -10,8 +10,8 @@
 #include <charconv>
 #include <cstdint>
 
-#include "platform/Environment.h"
 #include "platform/PendingDeletions.h"
+#include "platform/SpecialFolders.h"
 
 namespace ostrel::platform {
 namespace {
@@ -104,12 +104,9 @@ std::string OneWord(std::string text) {
 }  // namespace
 
 std::string StateFolder() {
-    std::string base = GetEnvOr("XDG_STATE_HOME", GetEnvOr("HOME", "") + "/.local/state");
-    if (base.size() < 2 || base[0] != '/') {
+    const std::string base = XdgStateHome();
+    if (base.size() < 2) {
         return {};
-    }
-    while (base.size() > 1 && base.back() == '/') {
-        base.pop_back();
     }
     // Every missing folder on the way (a fresh account has no ~/.local/state) is made private.
     return MakePrivateFolders("", base.substr(1) + "/Tolvane/Quarrix") ? base + "/Tolvane/Quarrix"

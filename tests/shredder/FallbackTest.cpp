@@ -7,7 +7,6 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
-#include "shredder/FileChecks.h"
 #include "tests/shredder/ShredderFixture.h"
 #include "tests/support/HolderProcess.h"
 
@@ -16,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Obstacle { HeldOpen, LockedWithFlock, NotWritable };
+enum class Obstacle { HeldOpen, LockedWithFlock, RunningProgram, NotWritable };
 
 struct ObstacleRow {
     const char* name;
@@ -29,35 +28,37 @@ void PrintTo(const ObstacleRow& row, std::ostream* os) {
 
 class CannotOpenTest : public ShredderTest, public ::testing::WithParamInterface<ObstacleRow> {};
 
-// A file that cannot be opened without sharing gets spaces where it can be written, and exactly
+// A file that cannot be opened without sharing gets spaces where it can be written and exactly
 // one pending entry; the helper deletes it after a restart, not before.
 TEST_P(CannotOpenTest, SpacesOnePendingEntryAndDeletionOnlyAfterARestart) {
     const Obstacle obstacle = GetParam().obstacle;
     std::string path = MakeFile("victim.dat", std::string(50000, 'M'));
     std::unique_ptr<HolderProcess> holder;
-    if (obstacle == Obstacle::NotWritable) {
-        if (geteuid() != 0) {
-            fs::permissions(path, fs::perms::owner_read);
-        } else if (!SetImmutable(path, true)) {
-            GTEST_SKIP() << "the file system here has no immutable attribute, and root ignores "
-                            "permission bits";
-        }
-    } else {
+    if (obstacle != Obstacle::NotWritable) {
         if (obstacle == Obstacle::LockedWithFlock) {
             // Where no lease is permitted the shredder falls back to flock, which must refuse.
             platform::InjectFault(platform::SysCall::Lease, EACCES);
         }
-        auto how =
-            obstacle == Obstacle::HeldOpen ? HolderProcess::Hold::Open : HolderProcess::Hold::Flock;
+        const auto how = obstacle == Obstacle::HeldOpen          ? HolderProcess::Hold::Open
+                         : obstacle == Obstacle::LockedWithFlock ? HolderProcess::Hold::Flock
+                                                                 : HolderProcess::Hold::Run;
+        if (how == HolderProcess::Hold::Run) {  // a copy of a program, running
+            path = MakeFile("victim.dat", ReadFile("/bin/sleep"));
+            fs::permissions(path, fs::perms::owner_all);
+        }
         holder = std::make_unique<HolderProcess>(path, how);
         ASSERT_TRUE(holder->Holding());
+    } else if (geteuid() != 0) {
+        fs::permissions(path, fs::perms::owner_read);
+    } else if (!SetImmutable(path, true)) {
+        GTEST_SKIP() << "no immutable attribute on this file system, and root ignores modes";
     }
     platform::SetBootIdSource([] { return std::string("boot-before-restart"); });
+    const bool writable = obstacle == Obstacle::HeldOpen || obstacle == Obstacle::LockedWithFlock;
+    const std::string before = ReadFile(path);
 
     EXPECT_EQ(Shred(kMethodDod7, path), ShredOutcome::ScheduledAtRestart);
-    const std::string bytes = ReadFile(path);
-    EXPECT_EQ(bytes.size(), 50000u);
-    EXPECT_TRUE(AllBytesAre(bytes, obstacle == Obstacle::NotWritable ? 'M' : ' '));
+    EXPECT_EQ(ReadFile(path), writable ? std::string(before.size(), ' ') : before);
     auto pending = platform::PendingDeletions();
     ASSERT_EQ(pending.size(), 1u);
     EXPECT_EQ(pending[0].path, path);
@@ -68,8 +69,7 @@ TEST_P(CannotOpenTest, SpacesOnePendingEntryAndDeletionOnlyAfterARestart) {
     }
     EXPECT_EQ(platform::DeletePendingFromEarlierBoots().kept, 1);
     EXPECT_TRUE(fs::exists(path));
-
-    // The real helper program, in this process's sandbox, sees another boot id.
+    // The real helper program, in this process's sandbox, reads the kernel's boot id.
     const std::string helper = platform::PendingHelperPath();
     ASSERT_FALSE(helper.empty()) << "build the ostrel-pending helper first";
     ASSERT_EQ(std::system(("'" + helper + "'").c_str()), 0);
@@ -80,28 +80,9 @@ TEST_P(CannotOpenTest, SpacesOnePendingEntryAndDeletionOnlyAfterARestart) {
 INSTANTIATE_TEST_SUITE_P(Obstacles, CannotOpenTest,
                          ::testing::Values(ObstacleRow{"HeldOpen", Obstacle::HeldOpen},
                                            ObstacleRow{"Flock", Obstacle::LockedWithFlock},
+                                           ObstacleRow{"RunningProgram", Obstacle::RunningProgram},
                                            ObstacleRow{"NotWritable", Obstacle::NotWritable}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Guards the last-resort overwrite: whole length in spaces, and never a file it must not touch.
-TEST_F(ShredderTest, OverwriteWithSpacesKeepsLengthAndSparesOtherFiles) {
-    std::string big = MakeFile("big.dat", std::string(70000, 'B'));
-    std::string empty = MakeFile("empty.dat", "");
-    std::string linked = MakeFile("linked.dat", "two names");
-    fs::create_hard_link(linked, m_temp / "second-name.dat");
-    std::string other = MakeFile("other.dat", "not the expected file");
-    auto bigId = platform::StatPath(big)->id;
-
-    OverwriteFileWithSpaces(big, bigId);
-    OverwriteFileWithSpaces(empty, std::nullopt);
-    OverwriteFileWithSpaces(linked, std::nullopt);
-    OverwriteFileWithSpaces(other, bigId);
-
-    EXPECT_EQ(ReadFile(big), std::string(70000, ' '));
-    EXPECT_EQ(ReadFile(empty), "");
-    EXPECT_EQ(ReadFile(linked), "two names");
-    EXPECT_EQ(ReadFile(other), "not the expected file");
-}
 
 }  // namespace
 }  // namespace ostrel::test

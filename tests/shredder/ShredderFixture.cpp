@@ -8,19 +8,19 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/Globals.h"
 #include "platform/Clock.h"
 #include "platform/FaultInjection.h"
 #include "platform/OsVersion.h"
 #include "platform/PendingDeletions.h"
 #include "shredder/FillData.h"
-#include "shredder/ShredderContext.h"
 
 namespace ostrel::test {
 
 namespace fs = std::filesystem;
 
 ShredderTest::ShredderTest() {
-    SetDataFolder(m_temp.str() + "/data");
+    gDataFolder = m_temp.str() + "/data";
     fs::create_directories(Holding());
     fs::permissions(Holding(), fs::perms::owner_all);
 }
@@ -30,11 +30,11 @@ ShredderTest::~ShredderTest() {
     platform::SetClockSource({});
     platform::SetVersionSource({});
     platform::SetBootIdSource({});
-    SeedRandom(0x5eed);
+    gDataFolder.clear();
 }
 
 std::string ShredderTest::Holding() const {
-    return HoldingFolder();
+    return gDataFolder + "/Safetemp/";
 }
 
 std::vector<std::string> ShredderTest::HeldNames() const {
@@ -87,13 +87,3 @@ bool SetImmutable(const std::string& path, bool on) {
 }
 
 }  // namespace ostrel::test
-
-// GLib's local trash leaks its info text and escaped path when its final rename fails (the
-// refused-trash test provokes that); the leak is GLib's, not the shredder's. GLib is built
-// without frame pointers, so only the slow unwinder sees libgio on those stacks.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libgio-2.0.so\n";
-}
-extern "C" const char* __asan_default_options() {
-    return "fast_unwind_on_malloc=0";
-}

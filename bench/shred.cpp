@@ -1,13 +1,15 @@
 // Shreds one file by a named method with a host that does nothing at DoEvents, for timing.
-// Usage: ostrel-bench-shred METHOD PATH. The holding folder is made below $XDG_DATA_HOME.
+// Usage: ostrel_bench_shred METHOD PATH. The data folder is set up as start-up does (below
+// $XDG_DATA_HOME), and the holding folder made there.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "core/Globals.h"
 #include "core/Host.h"
+#include "core/PathHelpers.h"
 #include "shredder/Shredder.h"
-#include "shredder/ShredderContext.h"
 
 namespace {
 
@@ -30,7 +32,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     namespace fs = std::filesystem;
-    fs::path holding = ostrel::HoldingFolder();
+    ostrel::InitSpecialFolders();
+    ostrel::gDataFolder = ostrel::gCommonAppData + "Tolvane/Quarrix";
+    fs::path holding = ostrel::gDataFolder + "/Safetemp";
     std::error_code ec;
     fs::create_directories(holding, ec);
     fs::permissions(holding, fs::perms::owner_all, ec);
