@@ -15,7 +15,6 @@
 #include "platform/ProcessPriority.h"
 #include "platform/ProgramFolder.h"
 #include "shredder/Shredder.h"
-#include "shredder/ShredderContext.h"
 
 namespace ostrel {
 namespace {
@@ -58,10 +57,7 @@ std::string LeftoverMethod(const std::string& method) {
     return kMethodSimple;
 }
 
-void SetDataFolder() {
-    gDataFolder = gCommonAppData + kDataSubfolder;
-    ostrel::SetDataFolder(gDataFolder);
-}
+void SetDataFolder() { gDataFolder = gCommonAppData + kDataSubfolder; }
 
 }  // namespace
 
