@@ -57,7 +57,9 @@ std::string LeftoverMethod(const std::string& method) {
     return kMethodSimple;
 }
 
-void SetDataFolder() { gDataFolder = gCommonAppData + kDataSubfolder; }
+void SetDataFolder() {
+    gDataFolder = gCommonAppData + kDataSubfolder;
+}
 
 }  // namespace
 
@@ -74,10 +76,12 @@ void FinishInterruptedWork(Forms& forms) {
         ShredLeftover(search.FileItem(i).AFilePath(), method);
     }
     for (const platform::StateEntry& entry : platform::InProgressEntries()) {
-        // The file was renamed in place by us; its contents and times have changed since, so
-        // only its identity tells that it is the same file.
+        // The file was renamed in place by us and its passes have changed its times since, but
+        // never its size. An inode number alone is not enough: a file deleted meanwhile frees
+        // its number for the next file created.
         const auto status = platform::StatPath(entry.path);
-        if (status && status->type == platform::FileType::Regular && status->id == entry.id) {
+        if (status && status->type == platform::FileType::Regular && status->id == entry.id &&
+            status->size == entry.size) {
             ShredLeftover(entry.path, method);
         }
         platform::RemoveInProgress(entry.path);

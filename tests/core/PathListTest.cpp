@@ -34,8 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, SplitPathListTest,
     testing::Values(
         // Quoted file and folder on two drives: quotes go, the first item is trimmed.
-        SplitRow{"\"C:\\dir\\a file.txt\" \"D:\\folder\"", {"C:\\dir\\a file.txt", "D:\\folder"},
-                 false},
+        SplitRow{
+            "\"C:\\dir\\a file.txt\" \"D:\\folder\"", {"C:\\dir\\a file.txt", "D:\\folder"}, false},
         // Three items, the last one kept untrimmed.
         SplitRow{"C:\\a E:\\b F:\\c ", {"C:\\a", "E:\\b", "F:\\c "}, false},
         // A comma inside a path cuts it apart.

@@ -1,0 +1,54 @@
+#include "tests/core/JobFixture.h"
+
+#include <filesystem>
+
+#include "core/Globals.h"
+#include "core/RegistryManager.h"
+#include "core/ShredJob.h"
+#include "core/StoredSettings.h"
+#include "platform/FaultInjection.h"
+#include "platform/PendingDeletions.h"
+
+namespace ostrel::test {
+namespace fs = std::filesystem;
+
+RecordingForms::RecordingForms() : m_forms{options, progress, language, about} {}
+
+std::string RecordingForms::Options::CheckIfFirstRun() {
+    return ostrel::CheckIfFirstRun();
+}
+
+void RecordingForms::Language::ShowModal() {
+    ++shown;
+    gChosenLanguage = chosenLanguage + ".lng";
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, gChosenLanguage);
+    gLanguageFile = gChosenLanguage;
+}
+
+JobTest::JobTest() {
+    gDataFolder = m_xdg.DataHome() + "/Tolvane/Quarrix";
+    fs::create_directories(Holding());
+    fs::permissions(gDataFolder, fs::perms::owner_all, fs::perm_options::replace);
+    fs::permissions(Holding(), fs::perms::owner_all, fs::perm_options::replace);
+    gShredCount = 0;
+    TakeJobReport();
+}
+
+JobTest::~JobTest() {
+    platform::ClearFaults();
+    platform::SetBootIdSource({});
+    TakeJobReport();
+}
+
+std::string JobTest::Holding() const {
+    return gDataFolder + "/Safetemp";
+}
+
+std::string JobTest::MakeFile(const std::string& relative, const std::string& bytes) const {
+    const fs::path path = m_temp.path() / relative;
+    fs::create_directories(path.parent_path());
+    WriteFile(path, bytes);
+    return path.string();
+}
+
+}  // namespace ostrel::test

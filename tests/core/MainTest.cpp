@@ -1,0 +1,131 @@
+#include "core/modMain.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "core/Globals.h"
+#include "core/RegistryManager.h"
+#include "platform/FileSystem.h"
+#include "platform/InProgressList.h"
+#include "tests/core/JobFixture.h"
+
+namespace ostrel::test {
+namespace {
+namespace fs = std::filesystem;
+
+using MainTest = JobTest;
+
+// Runs Main as the executable does; true when it ended the process.
+bool RunMain(const std::vector<std::string>& paths, Forms& forms) {
+    try {
+        Main(paths, forms);
+    } catch (const EndProcessCalled&) {
+        return true;
+    }
+    return false;
+}
+
+struct LanguageRow {
+    const char* name;
+    const char* stored;  // nullptr: no "DefaultLang" value
+    int chooserShown;
+};
+
+void PrintTo(const LanguageRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class MainLanguageTest : public JobTest, public testing::WithParamInterface<LanguageRow> {};
+
+// The chooser comes on a first run, and for a stored name that is empty or does not end in
+// ".lng" (in any letter case). The second test looks at the chosen name, so a choice made for
+// an empty name is not asked for again.
+TEST_P(MainLanguageTest, ChooserIsShownWhenTheStoredNameIsUnusable) {
+    if (GetParam().stored != nullptr) {
+        RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, GetParam().stored);
+    }
+
+    RunMain({}, m_windows.forms());
+
+    EXPECT_EQ(m_windows.language.shown, GetParam().chooserShown);
+    if (GetParam().chooserShown > 0) {
+        EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang).ToString(),
+                  "English.lng");
+        EXPECT_EQ(m_windows.options.language, "English.lng");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MainLanguageTest,
+                         testing::Values(LanguageRow{"FirstRun", nullptr, 1},
+                                         LanguageRow{"NoExtension", "English", 1},
+                                         LanguageRow{"Empty", "", 1},
+                                         LanguageRow{"UpperCaseExtension", "German.LNG", 0}));
+
+TEST_F(MainTest, WithoutPathsShowsTheMainWindowAndPreparesTheHoldingFolder) {
+    fs::remove_all(gDataFolder);
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+
+    EXPECT_FALSE(RunMain({}, m_windows.forms()));
+
+    EXPECT_EQ(m_windows.about.shown, 1);
+    EXPECT_EQ(m_windows.progress.loads, 1);
+    EXPECT_EQ(m_windows.progress.unloads, 1);
+    EXPECT_TRUE(m_windows.progress.animation.ends_with("/Busy.gif"));
+    EXPECT_EQ(m_windows.options.method, "Simple Overwrite (1 Pass)") << "default method";
+    EXPECT_EQ(m_windows.options.confirm, 1) << "asking is the default";
+    struct stat st {};
+    ASSERT_EQ(stat(Holding().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << "the holding folder must be private";
+}
+
+TEST_F(MainTest, DeclinedQuestionEndsWithoutShredding) {
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    const std::string file = MakeFile("keep", "keep");
+    m_host.answers.push_back(kAnswerNo);
+
+    EXPECT_TRUE(RunMain({file}, m_windows.forms()));
+
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    EXPECT_EQ(m_host.msgBoxes[0].style, kMsgYesNo);
+    EXPECT_EQ(ReadFile(file), "keep");
+    EXPECT_EQ(m_windows.progress.unloads, 1);
+    EXPECT_EQ(m_windows.about.shown, 0);
+}
+
+TEST_F(MainTest, StoredSettingsDriveTheJob) {
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, "DoD 5220.22-M (3 Passes)");
+    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
+    const std::string file = MakeFile("secret", "secret");
+
+    EXPECT_TRUE(RunMain({file}, m_windows.forms()));
+
+    EXPECT_TRUE(m_host.msgBoxes.empty()) << "Confirm 0 asks nothing, and all went";
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(m_windows.options.method, "DoD 5220.22-M (3 Passes)");
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{0});
+}
+
+// What a killed run left on its way to destruction is finished; anything that is no longer
+// the file the run had renamed is left alone.
+TEST_F(MainTest, InterruptedWorkIsFinished) {
+    const std::string leftover = Holding() + "/abc.tmp";
+    WriteFile(leftover, "half shredded");
+    const std::string renamedInPlace = MakeFile("elsewhere/xyz.tmp", "renamed in place");
+    platform::AddInProgress(renamedInPlace, *platform::StatPath(renamedInPlace));
+    const std::string replaced = MakeFile("elsewhere/replaced.tmp", "first file");
+    platform::AddInProgress(replaced, *platform::StatPath(replaced));
+    fs::remove(replaced);
+    WriteFile(replaced, "another file under the same name");
+
+    FinishInterruptedWork(m_windows.forms());
+
+    EXPECT_TRUE(fs::is_empty(Holding()));
+    EXPECT_FALSE(fs::exists(renamedInPlace));
+    EXPECT_EQ(ReadFile(replaced), "another file under the same name");
+    EXPECT_TRUE(platform::InProgressEntries().empty());
+}
+
+}  // namespace
+}  // namespace ostrel::test

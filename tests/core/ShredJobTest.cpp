@@ -1,0 +1,140 @@
+#include "core/ShredJob.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "core/Globals.h"
+#include "platform/FaultInjection.h"
+#include "platform/PendingDeletions.h"
+#include "tests/core/JobFixture.h"
+
+namespace ostrel::test {
+namespace {
+namespace fs = std::filesystem;
+
+using ShredJobTest = JobTest;
+
+// All files of the tree go first, in the enumerator's order, with the file count as the bar's
+// maximum and the running count as its value; then the folders are removed deepest first.
+TEST_F(ShredJobTest, TreeIsShreddedFilesFirstThenFoldersRemoved) {
+    const std::string top = MakeFile("tree/a", "1");
+    MakeFile("tree/sub/b", "22");
+    MakeFile("tree/sub/deeper/c", "333");
+    fs::create_directories(m_temp.path() / "tree/empty");
+    const fs::path tree = m_temp.path() / "tree";
+
+    ShredSinglePath(tree.string(), m_windows.forms());
+
+    EXPECT_FALSE(fs::exists(tree));
+    EXPECT_TRUE(fs::is_empty(Holding()));
+    ASSERT_EQ(m_windows.progress.captions.size(), 3u);
+    EXPECT_EQ(m_windows.progress.values, (std::vector<std::int32_t>{1, 2, 3}));
+    for (std::int32_t max : m_windows.progress.maxima) {
+        EXPECT_EQ(max, 3);
+    }
+    EXPECT_TRUE(m_windows.progress.visible);
+    EXPECT_TRUE(TakeJobReport().Empty());
+}
+
+TEST_F(ShredJobTest, EmptyFolderIsRemovedWithoutTouchingTheBar) {
+    fs::create_directories(m_temp.path() / "empty");
+
+    ShredSinglePath((m_temp.path() / "empty/").string(), m_windows.forms());
+
+    EXPECT_FALSE(fs::exists(m_temp.path() / "empty"));
+    EXPECT_TRUE(m_windows.progress.captions.empty());
+    EXPECT_TRUE(m_windows.progress.values.empty());
+}
+
+TEST_F(ShredJobTest, CaptionIsTheShortenedPath) {
+    const std::string path =
+        MakeFile("a folder with a rather long name/another long folder name/file.txt", "x");
+    ASSERT_GT(path.size(), 60u);
+
+    ShredSinglePath(path, m_windows.forms());
+
+    ASSERT_EQ(m_windows.progress.captions.size(), 1u);
+    const std::string& caption = m_windows.progress.captions[0];
+    EXPECT_LE(caption.size(), 60u);
+    EXPECT_EQ(caption.substr(0, 6), path.substr(0, 3) + "...");
+    EXPECT_TRUE(caption.ends_with("/file.txt"));
+}
+
+// A file that can only be scheduled for deletion at restart keeps its folder from emptying:
+// the job must end, leave the folder, hand the file to the shredder once, and report it.
+TEST_F(ShredJobTest, FolderThatStaysFullEndsTheJobAndIsReported) {
+    const std::string stuck = MakeFile("tree/sub/stuck", std::string(3000, 'S'));
+    MakeFile("tree/sub/fine", "fine");
+    platform::InjectFault(platform::SysCall::Rename, EACCES);
+    platform::InjectFault(platform::SysCall::Lease, EACCES);
+    platform::InjectFault(platform::SysCall::Flock, EWOULDBLOCK);
+
+    ShredSinglePath((m_temp.path() / "tree").string(), m_windows.forms());
+    platform::ClearFaults();
+
+    EXPECT_TRUE(fs::exists(stuck)) << "the file is deleted only at restart";
+    EXPECT_EQ(ReadFile(stuck), std::string(3000, ' ')) << "overwritten with spaces meanwhile";
+    EXPECT_EQ(platform::PendingDeletions().size(), 2u) << "each file scheduled exactly once";
+    const JobReport report = TakeJobReport();
+    EXPECT_EQ(report.scheduledAtRestart.size(), 2u);
+}
+
+TEST_F(ShredJobTest, HardLinkedFileIsReportedAsKept) {
+    const std::string file = MakeFile("linked", "shared contents");
+    fs::create_hard_link(file, m_temp.path() / "other name");
+
+    ShredSinglePath(file, m_windows.forms());
+
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(ReadFile(m_temp.path() / "other name"), "shared contents");
+    EXPECT_EQ(TakeJobReport().contentsKept, std::vector<std::string>{file});
+}
+
+TEST_F(ShredJobTest, ReportListsEachGroupOnceAndNothingWhenAllWent) {
+    ShowJobReport(JobReport{});
+    EXPECT_TRUE(m_host.msgBoxes.empty());
+
+    JobReport report;
+    report.scheduledAtRestart = {"/a", "/b"};
+    report.contentsKept = {"/c"};
+    ShowJobReport(report);
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    const std::string& text = m_host.msgBoxes[0].text;
+    EXPECT_NE(text.find("\n/a\n/b"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n/c"), std::string::npos) << text;
+}
+
+// On Windows the command line is one text; a list of drive-letter paths is split and each
+// quoted path loses its quotes. Names like "C:\a" are plain names here, so the split can be
+// watched on real files.
+TEST_F(ShredJobTest, WindowsCommandLineTextIsSplitIntoItsPaths) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(m_temp.path());
+    WriteFile("C:\\a", "first");
+    WriteFile("D:\\b", "second");
+    WriteFile("bystander", "stays");
+
+    std::string commandLine = "\"C:\\a\" \"D:\\b\"";
+    ShredPath(commandLine, m_windows.forms());
+
+    EXPECT_FALSE(fs::exists("C:\\a"));
+    EXPECT_FALSE(fs::exists("D:\\b"));
+    EXPECT_EQ(ReadFile("bystander"), "stays");
+    EXPECT_TRUE(commandLine.empty());
+    fs::current_path(previous);
+}
+
+TEST_F(ShredJobTest, OnePathIsTakenExactlyAsGiven) {
+    const std::string quoted = MakeFile("\"quoted\"", "q");
+    const std::string unquoted = MakeFile("quoted", "stays");
+
+    ShredSinglePath(quoted, m_windows.forms());
+
+    EXPECT_FALSE(fs::exists(quoted));
+    EXPECT_EQ(ReadFile(unquoted), "stays") << "quote removal would have named another file";
+}
+
+}  // namespace
+}  // namespace ostrel::test
