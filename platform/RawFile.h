@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,7 +73,8 @@ class RawFile {
     bool m_failed = false;
     FileIdentity m_id;
     std::uint64_t m_linkCount = 0;
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer;  // the write-behind buffer, allocated on first write
+    std::size_t m_capacity = 0;
     std::size_t m_used = 0;
     std::int64_t m_offset = 0;
 };

@@ -33,11 +33,17 @@ class Generator {
     // XORing a hash of the clock into one word moves the state to another point of the same
     // sequence family without discarding what it held; a constant clock leaves the output as
     // uniform as the unmixed generator's.
-    void MixClock(double seconds) {
+    void MixClock(double seconds) { MixClockHash(ClockHash(seconds)); }
+
+    static std::uint64_t ClockHash(double seconds) {
+        return SplitMix64(std::bit_cast<std::uint64_t>(seconds));
+    }
+
+    void MixClockHash(std::uint64_t hash) {
         if (!m_seeded) {
             Seed(platform::EntropySeed());
         }
-        m_state[0] ^= SplitMix64(std::bit_cast<std::uint64_t>(seconds));
+        m_state[0] ^= hash;
     }
 
     std::uint64_t Next() {
@@ -116,10 +122,23 @@ std::string RandData(std::int64_t length) {
     if (length < 1) {
         return {};
     }
-    TheGenerator().MixClock(platform::SecondsSinceMidnight());
+    // Each character is a draw as NextRandom makes it, with the clock mixed in before it, but
+    // the clock is read once for the whole block: it cannot change meaningfully within one call,
+    // and reading it per character made random passes over small files cost more than their
+    // disk writes. The nearest whole number to r * 64, for r = u / 2^24 with u the draw's 24
+    // bits, is u / 2^18 rounded, halves to even: integer arithmetic gives it exactly.
+    Generator& generator = TheGenerator();
+    const std::uint64_t clock = Generator::ClockHash(platform::SecondsSinceMidnight());
     std::string data(static_cast<std::size_t>(length), '\0');
     for (char& c : data) {
-        c = FillAlphabet[RoundHalfEven(NextRandom() * 64)];
+        generator.MixClockHash(clock);
+        const auto u = static_cast<std::uint32_t>(generator.Next() >> 40);
+        std::uint32_t k = u >> 18;
+        const std::uint32_t rest = u & 0x3FFFF;
+        if (rest > 0x20000 || (rest == 0x20000 && (k & 1) != 0)) {
+            ++k;
+        }
+        c = FillAlphabet[k];
     }
     return data;
 }

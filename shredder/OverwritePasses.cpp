@@ -113,7 +113,9 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
         std::int64_t tail = 0;
         for (std::size_t pass = 0; pass < passes.size(); ++pass) {
             const bool last = pass + 1 == passes.size();
-            const std::string block = PassData(passes[pass], kBlockSize);
+            // The pass's block is built once and written for every whole block; a file too
+            // small for one never needs it.
+            std::string block;
             platform::RawFile::Options options;
             options.deleteOnClose = last;
             options.create = false;
@@ -127,6 +129,9 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
                 tail = CurrentSize(spath) % kBlockSize;
             }
             const std::int64_t blocks = CurrentSize(spath) / kBlockSize;
+            if (blocks > 0) {
+                block = PassData(passes[pass], kBlockSize);
+            }
             for (std::int64_t i = 0; i < blocks; ++i) {
                 file.Write(block);
                 host.DoEvents();

@@ -193,6 +193,7 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
         m_id = other.m_id;
         m_linkCount = other.m_linkCount;
         m_buffer = std::move(other.m_buffer);
+        m_capacity = std::exchange(other.m_capacity, 0);
         m_used = std::exchange(other.m_used, 0);
         m_offset = other.m_offset;
     }
@@ -216,15 +217,17 @@ bool RawFile::Write(std::string_view bytes) {
     if (m_fd < 0) {
         return false;
     }
-    if (m_buffer.empty()) {
-        m_buffer.resize(kWriteBehindSize);
+    if (!m_buffer) {
+        // Not zero-filled: a small file's one write must not pay for clearing a whole megabyte.
+        m_buffer.reset(new char[kWriteBehindSize]);
+        m_capacity = kWriteBehindSize;
     }
     while (!bytes.empty()) {
-        std::size_t n = std::min(bytes.size(), m_buffer.size() - m_used);
-        std::memcpy(m_buffer.data() + m_used, bytes.data(), n);
+        std::size_t n = std::min(bytes.size(), m_capacity - m_used);
+        std::memcpy(m_buffer.get() + m_used, bytes.data(), n);
         m_used += n;
         bytes.remove_prefix(n);
-        if (m_used == m_buffer.size()) {
+        if (m_used == m_capacity) {
             Drain();
         }
     }
@@ -238,7 +241,7 @@ bool RawFile::Drain() {
     while (done < m_used) {
         ssize_t n = posix::FaultFires(SysCall::Write)
                         ? -1
-                        : ::pwrite(m_fd, m_buffer.data() + done, m_used - done,
+                        : ::pwrite(m_fd, m_buffer.get() + done, m_used - done,
                                    static_cast<off_t>(m_offset + static_cast<std::int64_t>(done)));
         if (n < 0 && errno == EINTR) {
             continue;
