@@ -45,7 +45,7 @@ class cFileSearch {
   public:
     // Searches `sDirectory`: a folder path ending in a separator followed by "*.*" (or "*").
     // Any other last part is a literal name: only the entry of that name in the folder is
-    // taken (a folder of that name is walked). A specification without a separator searches
+    // taken (a folder of that name is walked). A pattern without a separator searches
     // the current folder and gives bare names.
     void FileSearch(const std::string& sDirectory);
 

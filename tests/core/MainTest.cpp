@@ -79,34 +79,6 @@ TEST_F(MainTest, WithoutPathsShowsTheMainWindowAndPreparesTheHoldingFolder) {
     EXPECT_EQ(st.st_mode & 0777, 0700u) << "the holding folder must be private";
 }
 
-TEST_F(MainTest, DeclinedQuestionEndsWithoutShredding) {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
-    const std::string file = MakeFile("keep", "keep");
-    m_host.answers.push_back(kAnswerNo);
-
-    EXPECT_TRUE(RunMain({file}, m_windows.forms()));
-
-    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
-    EXPECT_EQ(m_host.msgBoxes[0].style, kMsgYesNo);
-    EXPECT_EQ(ReadFile(file), "keep");
-    EXPECT_EQ(m_windows.progress.unloads, 1);
-    EXPECT_EQ(m_windows.about.shown, 0);
-}
-
-TEST_F(MainTest, StoredSettingsDriveTheJob) {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, "DoD 5220.22-M (3 Passes)");
-    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
-    const std::string file = MakeFile("secret", "secret");
-
-    EXPECT_TRUE(RunMain({file}, m_windows.forms()));
-
-    EXPECT_TRUE(m_host.msgBoxes.empty()) << "Confirm 0 asks nothing, and all went";
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(m_windows.options.method, "DoD 5220.22-M (3 Passes)");
-    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{0});
-}
-
 // What a killed run left on its way to destruction is finished; anything that is no longer
 // the file the run had renamed is left alone.
 TEST_F(MainTest, InterruptedWorkIsFinished) {

@@ -1,9 +1,9 @@
 #include "tests/e2e/Ostrel.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,130 +48,79 @@ fs::path Executable(const std::string& name) {
     return fs::path(dir) / name;
 }
 
-namespace {
-
-void DrainInto(int fd, std::string& sink, bool& open) {
-    char buffer[4096];
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-        sink.append(buffer, static_cast<size_t>(n));
-    } else if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
-        open = false;
-    }
-}
-
-}  // namespace
-
 RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& args,
                     const RunOptions& options) {
-    int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
-    int master = -1, slave = -1;
-    if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    if (options.terminal) {
-        if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-            throw std::runtime_error("openpty failed");
-        }
-    } else if (::pipe(inPipe) != 0) {
-        throw std::runtime_error("pipe failed");
+    // Output goes to files, so the program never blocks on a full pipe nobody reads.
+    const fs::path outFile = user.runtime() / "stdout", errFile = user.runtime() / "stderr";
+    int in[2] = {-1, -1};  // [0]: the program's standard input, [1]: where the test writes
+    if (options.terminal ? ::openpty(&in[1], &in[0], nullptr, nullptr, nullptr) != 0
+                         : ::pipe(in) != 0) {
+        throw std::runtime_error("cannot make standard input");
     }
     const std::string exe = Executable("ostrel").string();
-    std::vector<std::string> env = {
-        "HOME=" + user.home().string(),
-        "XDG_CONFIG_HOME=" + user.config().string(),
-        "XDG_DATA_HOME=" + user.data().string(),
-        "XDG_STATE_HOME=" + user.state().string(),
-        "XDG_RUNTIME_DIR=" + user.runtime().string(),
-        "PATH=/usr/local/bin:/usr/bin:/bin",
-        "LANG=C.UTF-8",
-    };
+    std::vector<std::string> env = {"HOME=" + user.home().string(),
+                                    "XDG_CONFIG_HOME=" + user.config().string(),
+                                    "XDG_DATA_HOME=" + user.data().string(),
+                                    "XDG_STATE_HOME=" + user.state().string(),
+                                    "XDG_RUNTIME_DIR=" + user.runtime().string(),
+                                    "PATH=/usr/local/bin:/usr/bin:/bin",
+                                    "LANG=C.UTF-8"};
     for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        if (const char* v = std::getenv(keep)) {
-            env.push_back(std::string(keep) + "=" + v);
+        if (const char* value = std::getenv(keep)) {
+            env.push_back(std::string(keep) + "=" + value);
         }
     }
-    pid_t pid = ::fork();
+    const pid_t pid = ::fork();
     if (pid == 0) {
         ::setsid();
-        int in = options.terminal ? slave : inPipe[0];
         if (options.terminal) {
-            ::ioctl(slave, TIOCSCTTY, 0);
+            ::ioctl(in[0], TIOCSCTTY, 0);
         }
-        ::dup2(in, 0);
-        ::dup2(outPipe[1], 1);
-        ::dup2(errPipe[1], 2);
+        ::dup2(in[0], 0);
+        ::dup2(::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        ::dup2(::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::closefrom(3);
         if (::chdir(user.work().c_str()) != 0) {
             ::_exit(126);
         }
         std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-        for (const auto& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
         }
         argv.push_back(nullptr);
         std::vector<char*> envp;
-        for (auto& e : env) {
-            envp.push_back(e.data());
+        for (auto& entry : env) {
+            envp.push_back(entry.data());
         }
         envp.push_back(nullptr);
         ::execve(exe.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    int inWrite = options.terminal ? master : inPipe[1];
-    if (options.terminal) {
-        ::close(slave);
-    } else {
-        ::close(inPipe[0]);
-    }
+    ::close(in[0]);
     ::signal(SIGPIPE, SIG_IGN);
-    if (!options.input.empty()) {
-        (void)!::write(inWrite, options.input.data(), options.input.size());
-    }
+    (void)!::write(in[1], options.input.data(), options.input.size());
     if (!options.terminal) {
-        ::close(inWrite);
+        ::close(in[1]);  // a terminal stays open: its end would read as a hang-up
     }
-
-    RunResult result;
-    bool outOpen = true, errOpen = true;
     const auto start = std::chrono::steady_clock::now();
-    bool killed = false;
-    while (outOpen || errOpen) {
-        pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0},
-                         {errOpen ? errPipe[0] : -1, POLLIN, 0}};
-        ::poll(fds, 2, 20);
-        if (fds[0].revents) {
-            DrainInto(outPipe[0], result.out, outOpen);
-        }
-        if (fds[1].revents) {
-            DrainInto(errPipe[0], result.err, errOpen);
-        }
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - start)
                                  .count();
-        if (!killed && options.killAfterMs >= 0 && elapsed >= options.killAfterMs) {
+        if ((options.killAfterMs >= 0 && elapsed >= options.killAfterMs) || elapsed > 300000) {
             ::kill(pid, SIGKILL);
-            killed = true;
         }
-        if (elapsed > 300000) {
-            ::kill(pid, SIGKILL);
-            killed = true;
-        }
+        ::usleep(1000);
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
     if (options.terminal) {
-        ::close(master);
+        ::close(in[1]);
     }
-    if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
-    }
+    RunResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.out = ReadFile(outFile);
+    result.err = ReadFile(errFile);
     return result;
 }
 

@@ -58,7 +58,8 @@ fs::path MakeAwkwardTree(const fs::path& root, const fs::path& linkTarget) {
 
 class MethodTest : public testing::TestWithParam<const char*> {};
 
-TEST_P(MethodTest, ShredsAwkwardTreeAndNothingElse) {
+// Every path of the command line is shredded, whatever its name, and nothing else.
+TEST_P(MethodTest, ShredsEveryPathGivenAndNothingElse) {
     UserSandbox user;
     user.WriteSettings("English.lng", GetParam(), 0);
     const fs::path sibling = user.work() / "sibling";
@@ -67,11 +68,15 @@ TEST_P(MethodTest, ShredsAwkwardTreeAndNothingElse) {
     WriteFile(sibling / "link target", Bytes(5000, 99));
     const auto before = Snapshot(sibling);
     const fs::path tree = MakeAwkwardTree(user.work(), sibling / "link target");
+    WriteFile(user.work() / "b:c", "second path");
+    fs::create_directories(user.work() / "third/sub");
 
-    RunResult run = RunOstrel(user, {tree.string()});
+    RunResult run = RunOstrel(user, {tree.string(), "b:c", "third/"});
 
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_FALSE(fs::exists(fs::symlink_status(tree))) << run.err;
+    for (const fs::path& path : {tree, user.work() / "b:c", user.work() / "third"}) {
+        EXPECT_FALSE(fs::exists(fs::symlink_status(path))) << path << "\n" << run.err;
+    }
     EXPECT_TRUE(HoldingIsEmpty(user));
     EXPECT_EQ(Snapshot(sibling), before) << "something outside the given tree changed";
     EXPECT_EQ(run.out, "") << "a clean job reports nothing";
@@ -80,67 +85,48 @@ TEST_P(MethodTest, ShredsAwkwardTreeAndNothingElse) {
 INSTANTIATE_TEST_SUITE_P(EachOverwriteMethod, MethodTest, testing::Values(kSimple, kDod3, kDod7),
                          [](const auto& info) { return "Method" + std::to_string(info.index); });
 
-TEST(ShredCommand, ShredsEveryPathOfTheCommandLine) {
-    UserSandbox user;
-    user.WriteSettings("English.lng", kSimple, 0);
-    WriteFile(user.work() / "a", "first");
-    WriteFile(user.work() / "b:c", "second");
-    fs::create_directories(user.work() / "folder/sub");
-    WriteFile(user.work() / "folder/sub/d", "third");
-    WriteFile(user.work() / "bystander", "stays");
+struct ConfirmRow {
+    const char* name;
+    int confirm;  // -1: no "Confirm" value
+    bool terminal;
+    const char* answer;
+    bool asked;
+    bool shredded;
+};
 
-    RunResult run = RunOstrel(user, {"a", (user.work() / "b:c").string(), "folder/"});
+void PrintTo(const ConfirmRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class ConfirmTest : public testing::TestWithParam<ConfirmRow> {};
+
+// The question is asked unless "Confirm" is 0; only "y" or "yes" typed at a terminal counts.
+TEST_P(ConfirmTest, OnlyAYesAtATerminalShreds) {
+    const ConfirmRow& row = GetParam();
+    UserSandbox user;
+    user.WriteSettings("English.lng", kSimple, row.confirm);
+    WriteFile(user.work() / "secret", "data");
+
+    RunOptions options;
+    options.terminal = row.terminal;
+    options.input = row.answer;
+    RunResult run = RunOstrel(user, {"secret"}, options);
 
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_FALSE(fs::exists(user.work() / "a"));
-    EXPECT_FALSE(fs::exists(user.work() / "b:c"));
-    EXPECT_FALSE(fs::exists(user.work() / "folder"));
-    EXPECT_EQ(ReadFile(user.work() / "bystander"), "stays");
+    EXPECT_EQ(run.err.find("[y/N]") != std::string::npos, row.asked) << run.err;
+    EXPECT_EQ(!fs::exists(user.work() / "secret"), row.shredded);
+    if (!row.shredded) {
+        EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
+    }
 }
 
-TEST(ShredCommand, AsksFirstWhenConfirmIsAbsentAndNoKeepsEverything) {
-    UserSandbox user;
-    user.WriteSettings("English.lng", kSimple, -1);
-    WriteFile(user.work() / "secret", "data");
-
-    RunOptions no;
-    no.terminal = true;
-    no.input = "n\n";
-    RunResult run = RunOstrel(user, {"secret"}, no);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.err.find("[y/N]"), std::string::npos) << "the question was not asked";
-    EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
-
-    RunOptions yes = no;
-    yes.input = "yes\n";
-    run = RunOstrel(user, {"secret"}, yes);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_FALSE(fs::exists(user.work() / "secret"));
-}
-
-TEST(ShredCommand, WithoutTerminalTheAnswerIsNo) {
-    UserSandbox user;
-    user.WriteSettings("English.lng", kSimple, 1);
-    WriteFile(user.work() / "secret", "data");
-
-    RunOptions piped;
-    piped.input = "y\n";  // a pipe is not a person: the answer does not count
-    RunResult run = RunOstrel(user, {"secret"}, piped);
-
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
-}
-
-TEST(ShredCommand, ConfirmZeroAsksNothing) {
-    UserSandbox user;
-    user.WriteSettings("English.lng", kSimple, 0);
-    WriteFile(user.work() / "secret", "data");
-
-    RunResult run = RunOstrel(user, {"secret"});
-
-    EXPECT_EQ(run.err.find("[y/N]"), std::string::npos);
-    EXPECT_FALSE(fs::exists(user.work() / "secret"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ConfirmTest,
+    testing::Values(ConfirmRow{"AbsentAnsweredNo", -1, true, "n\n", true, false},
+                    ConfirmRow{"AbsentAnsweredYes", -1, true, "yes\n", true, true},
+                    ConfirmRow{"PipeIsNoPerson", 1, false, "y\n", true, false},
+                    ConfirmRow{"ZeroAsksNothing", 0, false, "", false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShredCommand, RecycleBinMovesFilesToTheTrash) {
     UserSandbox user;
@@ -160,6 +146,10 @@ struct HarmlessRow {
     const char* method;
     std::vector<std::string> args;
 };
+
+void PrintTo(const HarmlessRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class HarmlessRunTest : public testing::TestWithParam<HarmlessRow> {};
 
