@@ -1,6 +1,8 @@
 #include "core/ShredJob.h"
 
+#include <optional>
 #include <set>
+#include <utility>
 
 #include "core/FileSearch.h"
 #include "core/Globals.h"
@@ -25,6 +27,9 @@ constexpr std::int16_t kShortenedPathLength = 60;
 // walked again (it could only be scheduled for deletion at restart) is not shredded twice.
 std::set<std::string> g_attempted;
 JobReport g_report;
+// Names removed while other hard links kept the contents, with the file they named: when the
+// job later destroys that file under its last name, the contents are gone after all.
+std::vector<std::pair<platform::FileIdentity, std::string>> g_kept;
 
 void ShowJobError(std::int32_t number, const std::string& description, std::int32_t osError) {
     CurrentHost().MsgBox(GetLangString(478) + std::to_string(number) + " - " + description + " - " +
@@ -56,13 +61,19 @@ std::string WithoutTrailingSeparators(const std::string& path) {
     return item;
 }
 
-void RecordOutcome(const std::string& path, ShredOutcome outcome) {
+void RecordOutcome(const std::string& path, const std::optional<platform::FileIdentity>& file,
+                   ShredOutcome outcome) {
     switch (outcome) {
         case ShredOutcome::ScheduledAtRestart:
             g_report.scheduledAtRestart.push_back(path);
             break;
         case ShredOutcome::NameRemovedContentsKept:
-            g_report.contentsKept.push_back(path);
+            g_kept.emplace_back(file.value_or(platform::FileIdentity{}), path);
+            break;
+        case ShredOutcome::Destroyed:
+            if (file) {
+                std::erase_if(g_kept, [&](const auto& kept) { return kept.first == *file; });
+            }
             break;
         case ShredOutcome::TrashRefused:
             g_report.trashRefused.push_back(path);
@@ -79,7 +90,8 @@ void ShredItem(const std::string& path, Forms& forms, bool revisit);
 
 void ShredFile(const std::string& sItem, Forms& forms) {
     ProgressForm& progress = forms.progress;
-    if (!platform::PathExists(sItem)) {
+    const auto status = platform::StatPath(sItem);
+    if (!status) {
         return;
     }
     g_attempted.insert(sItem);
@@ -99,7 +111,7 @@ void ShredFile(const std::string& sItem, Forms& forms) {
     shredder.RenameFlag = true;
     shredder.DetermineShredMethod();
     shredder.p_Module("Shredder");
-    RecordOutcome(sItem, ShredOutcomeOf(shredder));
+    RecordOutcome(sItem, status->id, ShredOutcomeOf(shredder));
     CurrentHost().DoEvents();
 }
 
@@ -194,12 +206,18 @@ void ShredLeftover(const std::string& path, const std::string& method) {
         gShredder->p_ShredMethod(method);
         gShredder->p_SourceFile = path;
         gShredder->RenameFlag = true;
+        const auto status = platform::StatPath(path);
         gShredder->DetermineShredMethod();
-        RecordOutcome(path, ShredOutcomeOf(*gShredder));
+        RecordOutcome(path, status ? std::optional(status->id) : std::nullopt,
+                      ShredOutcomeOf(*gShredder));
     });
 }
 
 JobReport TakeJobReport() {
+    for (auto& [file, path] : g_kept) {
+        g_report.contentsKept.push_back(std::move(path));
+    }
+    g_kept.clear();
     JobReport report = std::move(g_report);
     g_report = {};
     g_attempted.clear();

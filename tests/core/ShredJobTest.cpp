@@ -81,14 +81,20 @@ TEST_F(ShredJobTest, FolderThatStaysFullEndsTheJobAndIsReported) {
     EXPECT_EQ(report.scheduledAtRestart.size(), 2u);
 }
 
-TEST_F(ShredJobTest, HardLinkedFileIsReportedAsKept) {
+// A name whose contents another hard link keeps is reported, unless the job destroys the
+// contents under their last name as well.
+TEST_F(ShredJobTest, HardLinkIsReportedOnlyWhileItsContentsSurvive) {
     const std::string file = MakeFile("linked", "shared contents");
-    fs::create_hard_link(file, m_temp.path() / "other name");
+    fs::create_hard_link(file, m_temp.path() / "outside");
+    MakeFile("tree/one", "both names in the tree");
+    fs::create_hard_link(m_temp.path() / "tree/one", m_temp.path() / "tree/two");
 
     ShredSinglePath(file, m_windows.forms());
+    ShredSinglePath((m_temp.path() / "tree").string(), m_windows.forms());
 
     EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(ReadFile(m_temp.path() / "other name"), "shared contents");
+    EXPECT_FALSE(fs::exists(m_temp.path() / "tree"));
+    EXPECT_EQ(ReadFile(m_temp.path() / "outside"), "shared contents");
     EXPECT_EQ(TakeJobReport().contentsKept, std::vector<std::string>{file});
 }
 
