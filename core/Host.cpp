@@ -1,5 +1,7 @@
 #include "core/Host.h"
 
+#include <exception>
+
 #include "core/ConsoleHost.h"
 
 namespace ostrel {
@@ -18,6 +20,13 @@ Host* SetCurrentHost(Host* host) {
     Host* previous = g_installed;
     g_installed = host;
     return previous;
+}
+
+void DoEventsIgnoringErrors() {
+    try {
+        CurrentHost().DoEvents();
+    } catch (const std::exception&) {
+    }
 }
 
 }  // namespace ostrel

@@ -36,6 +36,10 @@ class Host {
 // The host in use. Until SetCurrentHost installs one, this is the console host.
 Host& CurrentHost();
 
+// Lets pending events run through the current host; an error raised while they run is ignored
+// (for routines that skip a failing statement and go on).
+void DoEventsIgnoringErrors();
+
 // Installs `host` for every later CurrentHost() call (nullptr: back to the console host).
 // Returns the host that was installed before.
 Host* SetCurrentHost(Host* host);

@@ -27,13 +27,6 @@ bool Is9xRelease(std::uint32_t minor, bool (*buildMatches)(std::int32_t)) {
            buildMatches(static_cast<std::int32_t>(info.dwBuildNumber));
 }
 
-void DoEventsIgnoringErrors() {
-    try {
-        CurrentHost().DoEvents();
-    } catch (const std::exception&) {
-    }
-}
-
 bool WriteWholeFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));

@@ -79,14 +79,6 @@ std::int64_t RoundHalfEven(double x) {
     return k;
 }
 
-// Lets pending events run where errors are ignored.
-void DoEventsIgnoringErrors() {
-    try {
-        CurrentHost().DoEvents();
-    } catch (const std::exception&) {
-    }
-}
-
 // n draws of k = round(r * 65): the character at k, nothing when k is 65.
 std::string NameDraws(std::int64_t n) {
     std::string text;

@@ -63,13 +63,6 @@ void RequireSameFile(const platform::RawFile& file) {
     }
 }
 
-void DoEventsIgnoringErrors() {
-    try {
-        CurrentHost().DoEvents();
-    } catch (const std::exception&) {
-    }
-}
-
 }  // namespace
 
 void clsShredder::WipeFileSimple(std::string& spath) {
