@@ -13,10 +13,7 @@
 namespace ostrel {
 namespace {
 
-// The numbers of every string the program shows somewhere.
-constexpr std::int16_t kUsedNumbers[] = {1,   41,  69,  101, 143, 478, 507, 661, 771, 817,
-                                         818, 819, 820, 821, 822, 823, 824, 825, 826, 827};
-
+// The string numbers `table` defines.
 std::set<int> Numbers(const LngTable& table) {
     std::set<int> numbers;
     for (const LngEntry& entry : table.entries) {
@@ -25,31 +22,31 @@ std::set<int> Numbers(const LngTable& table) {
     return numbers;
 }
 
-// Reads the source table of `language` and opens its built language file from the program
-// folder the tests are given.
+LngTable SourceTable(const std::string& language) {
+    const std::string path = std::string(OSTREL_LANG_TEXTS_DIR) + "/" + language + ".txt";
+    return ParseLngSource(test::ReadFile(path), path);
+}
+
 class ShippedLanguageFile : public ::testing::TestWithParam<const char*> {
   protected:
-    void SetUp() override {
-        if (platform::GetEnvOr("OSTREL_PROGRAM_DIR", "").empty()) {
-            GTEST_SKIP() << "OSTREL_PROGRAM_DIR is not set: run through ctest";
-        }
-        const std::string path = std::string(OSTREL_LANG_TEXTS_DIR) + "/" + GetParam() + ".txt";
-        m_table = ParseLngSource(test::ReadFile(path), path);
-        ASSERT_EQ(m_table.errors, std::vector<std::string>{});
-        OpenLanguageFile(std::string(GetParam()) + ".lng");
-        ASSERT_NE(gLangFileNum, 0) << "no " << GetParam() << ".lng in " << gAppPath;
-    }
     void TearDown() override { CloseLanguageFile(); }
-
-    LngTable m_table;
 };
 
-// Guards against a build that ships stale or wrongly written files, or texts that a language
-// lacks: every record reads back as its source text, every other number as empty, and both
-// languages define the same numbers, among them every string the program shows.
+// A build that ships stale or wrongly written files, or texts a language lacks: every record of
+// the built file reads back as its source text, every other number as empty, and both languages
+// define the same numbers, among them every string the program shows. The product name is right
+// and the copyright line's first full stop comes after it and before the end.
 TEST_P(ShippedLanguageFile, EveryRecordReadsBackAsItsSourceText) {
-    const std::set<int> defined = Numbers(m_table);
-    for (const LngEntry& entry : m_table.entries) {
+    if (platform::GetEnvOr("OSTREL_PROGRAM_DIR", "").empty()) {
+        GTEST_SKIP() << "OSTREL_PROGRAM_DIR is not set: run through ctest";
+    }
+    const LngTable table = SourceTable(GetParam());
+    ASSERT_EQ(table.errors, std::vector<std::string>{});
+    OpenLanguageFile(std::string(GetParam()) + ".lng");
+    ASSERT_NE(gLangFileNum, 0) << "no " << GetParam() << ".lng in " << gAppPath;
+    EXPECT_EQ(gAppPath, platform::ProgramFolder() + "/");
+    const std::set<int> defined = Numbers(table);
+    for (const LngEntry& entry : table.entries) {
         EXPECT_EQ(GetLangString(entry.number), entry.text) << "string " << entry.number;
     }
     for (int number = 1; number <= *defined.rbegin() + 1; ++number) {
@@ -57,23 +54,18 @@ TEST_P(ShippedLanguageFile, EveryRecordReadsBackAsItsSourceText) {
             EXPECT_EQ(GetLangString(static_cast<std::int16_t>(number)), "") << number;
         }
     }
-    for (std::int16_t number : kUsedNumbers) {
-        EXPECT_TRUE(defined.count(number)) << "string " << number << " missing";
+    for (int used : {1,   41,  69,  101, 143, 478, 507, 661, 771, 817,
+                     818, 819, 820, 821, 822, 823, 824, 825, 826, 827}) {
+        EXPECT_TRUE(defined.count(used)) << "string " << used << " missing";
     }
-    const std::string english = std::string(OSTREL_LANG_TEXTS_DIR) + "/English.txt";
-    EXPECT_EQ(defined, Numbers(ParseLngSource(test::ReadFile(english), english)));
-}
+    EXPECT_EQ(defined, Numbers(SourceTable("English")));
 
-// Guards against a wrong product name and a copyright line whose first full stop comes too
-// early (inside "(c." or a version number) or last, which the main window's cut would show.
-TEST_P(ShippedLanguageFile, NamesTheProductAndCutsTheCopyrightLineAfterItsFirstSentence) {
     EXPECT_EQ(GetLangString(818), "Ostrel");
     const std::string copyright = GetLangString(1);
-    const auto stop = copyright.find('.');
+    const auto stop = copyright.find('.');  // where the main window cuts the line
     ASSERT_NE(stop, std::string::npos) << copyright;
     EXPECT_NE(copyright.substr(0, stop).find("Ostrel"), std::string::npos) << copyright;
     EXPECT_GT(copyright.size(), stop + 2) << "nothing after the cut: " << copyright;
-    EXPECT_EQ(gAppPath, platform::ProgramFolder() + "/");
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageFile, ::testing::Values("English", "German"));

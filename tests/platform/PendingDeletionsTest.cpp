@@ -1,12 +1,10 @@
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
+#include <tuple>
 
 #include "platform/PendingDeletions.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgSandbox.h"
 
@@ -30,8 +28,8 @@ class PendingDeletionsTest : public ::testing::Test {
     std::string m_bootId = "first-boot";
 };
 
-// Guards byte-exact paths (newlines, bytes that are not UTF-8), a list only its owner reads, and
-// the helper's autostart entry, written once and then left to the user.
+// Byte-exact paths (newlines, bytes that are not UTF-8), a list only its owner reads, and the
+// helper's autostart entry, written once and then left to the user.
 TEST_F(PendingDeletionsTest, PathsComeBackByteExactFromAPrivateList) {
     const std::string odd = Make("two\nlines \xFF\xFE end");
     ASSERT_TRUE(platform::ScheduleDeletionAtBoot(odd));
@@ -39,7 +37,6 @@ TEST_F(PendingDeletionsTest, PathsComeBackByteExactFromAPrivateList) {
     auto entries = platform::PendingDeletions();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].path, odd);
-    EXPECT_EQ(entries[0].bootId, "first-boot");
     const std::string folder = m_xdg.StateHome() + "/Tolvane/Quarrix";
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(folder + "/pending-deletions").permissions(),
@@ -48,76 +45,51 @@ TEST_F(PendingDeletionsTest, PathsComeBackByteExactFromAPrivateList) {
     const std::string autostart = m_xdg.ConfigHome() + "/autostart/ostrel-pending.desktop";
     const std::string text = ReadFile(autostart);
     EXPECT_NE(text.find("\nExec=\"" + platform::PendingHelperPath() + "\"\n"), text.npos) << text;
-    EXPECT_TRUE(fs::exists(platform::PendingHelperPath()));
     WriteFile(autostart, text + "Hidden=true\n");
     ASSERT_TRUE(platform::ScheduleDeletionAtBoot(Make("third")));
     EXPECT_EQ(ReadFile(autostart), text + "Hidden=true\n");
 }
 
-struct SweepRow {
-    const char* name;
-    bool restarted;
-    std::function<void(const std::string&)> meanwhile;  // what happens to the path
-    int deleted, dropped, kept;
-    bool fileRemains;
-};
-
-void PrintTo(const SweepRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
-class SweepTest : public PendingDeletionsTest, public ::testing::WithParamInterface<SweepRow> {};
-
-// Guards the helper's rules: only earlier boots, and only while the path names the same file.
-TEST_P(SweepTest, DeletesOnlyTheRecordedFileOfAnEarlierBoot) {
-    const std::string path = Make("victim");
-    ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
-    GetParam().meanwhile(path);
-    m_bootId = GetParam().restarted ? "second-boot" : m_bootId;
+// The helper keeps this boot's entries, and after a restart deletes a path only while it names
+// the recorded file: one replaced by another file, or gone, just leaves the list.
+TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
+    const std::string same = Make("same"), replaced = Make("replaced"), gone = Make("gone");
+    for (const std::string& path : {same, replaced, gone}) {
+        ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
+    }
+    fs::remove(replaced);
+    WriteFile(replaced, "a new file under the old name");
+    fs::remove(gone);
     platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
-    EXPECT_EQ(result.deleted, GetParam().deleted);
-    EXPECT_EQ(result.dropped, GetParam().dropped);
-    EXPECT_EQ(result.kept, GetParam().kept);
-    EXPECT_EQ(fs::exists(path), GetParam().fileRemains);
-    EXPECT_EQ(platform::PendingDeletions().size(), std::size_t(result.kept));
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 0, 3));
+    EXPECT_TRUE(fs::exists(same));
+    EXPECT_EQ(platform::PendingDeletions().size(), 3u);
+    m_bootId = "second-boot";
+    result = platform::DeletePendingFromEarlierBoots();
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 2, 0));
+    EXPECT_FALSE(fs::exists(same));
+    EXPECT_EQ(ReadFile(replaced), "a new file under the old name");
+    EXPECT_TRUE(platform::PendingDeletions().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SweepTest,
-    ::testing::Values(SweepRow{"Restarted", true, [](const std::string&) {}, 1, 0, 0, false},
-                      SweepRow{"SameBoot", false, [](const std::string&) {}, 0, 0, 1, true},
-                      SweepRow{"ReplacedByAnotherFile", true,
-                               [](const std::string& path) {
-                                   fs::remove(path);
-                                   WriteFile(path, "a new file under the old name");
-                               },
-                               0, 1, 0, true},
-                      SweepRow{"AlreadyGone", true,
-                               [](const std::string& path) { fs::remove(path); }, 0, 1, 0, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// Guards the lock around the list: entries scheduled at once by several processes all stay.
+// The lock around the list: entries scheduled at once by several processes all stay.
 TEST_F(PendingDeletionsTest, ConcurrentSchedulersLoseNoEntry) {
-    std::vector<pid_t> children;
+    std::vector<int> children;
     for (int p = 0; p < 4; ++p) {
         std::vector<std::string> paths;
         for (int i = 0; i < 20; ++i) {
             paths.push_back(Make("f" + std::to_string(p * 20 + i)));
         }
-        if (pid_t child = fork(); child == 0) {
+        children.push_back(StartChild([&paths] {
             bool ok = true;
             for (const auto& path : paths) {
                 ok = platform::ScheduleDeletionAtBoot(path) && ok;
             }
-            _exit(ok ? 0 : 1);
-        } else {
-            children.push_back(child);
-        }
+            return ok ? 0 : 1;
+        }));
     }
-    for (pid_t child : children) {
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+    for (int child : children) {
+        EXPECT_EQ(WaitChild(child), 0);
     }
     EXPECT_EQ(platform::PendingDeletions().size(), 80u);
 }

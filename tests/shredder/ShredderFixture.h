@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/Globals.h"
+#include "platform/Clock.h"
+#include "platform/FaultInjection.h"
+#include "platform/OsVersion.h"
+#include "platform/PendingDeletions.h"
 #include "shredder/Shredder.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempDir.h"
@@ -12,31 +18,51 @@
 
 namespace ostrel::test {
 
+namespace fs = std::filesystem;
+
 // A temporary folder with a private holding folder below its data folder, a sandboxed account
 // and a recording host; every substituted facility is restored afterwards.
 class ShredderTest : public ::testing::Test {
   protected:
-    ShredderTest();
-    ~ShredderTest() override;
+    ShredderTest() {
+        gDataFolder = m_temp.str() + "/data";
+        fs::create_directories(Holding());
+        fs::permissions(Holding(), fs::perms::owner_all);
+    }
+    ~ShredderTest() override {
+        platform::ClearFaults();
+        platform::SetClockSource({});
+        platform::SetVersionSource({});
+        platform::SetBootIdSource({});
+        gDataFolder.clear();
+    }
 
-    // The holding folder, with its trailing separator.
-    std::string Holding() const;
-    // The names in the holding folder.
-    std::vector<std::string> HeldNames() const;
-    // Writes `bytes` to `name` in the temporary folder; returns its path.
-    std::string MakeFile(const std::string& name, const std::string& bytes) const;
+    std::string Holding() const { return gDataFolder + "/Safetemp/"; }
+    std::vector<std::string> HeldNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Holding())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+    std::string MakeFile(const std::string& name, const std::string& bytes) const {
+        WriteFile(m_temp / name, bytes);
+        return (m_temp / name).string();
+    }
     // Shreds `path` as the job does; `path` becomes the shredder's p_SourceFile afterwards.
-    ShredOutcome Shred(const std::string& method, std::string& path, bool renameFlag = true);
+    ShredOutcome Shred(const std::string& method, std::string& path, bool renameFlag = true) {
+        clsShredder shredder;
+        shredder.p_ShredMethod(method);
+        shredder.p_SourceFile = path;
+        shredder.RenameFlag = renameFlag;
+        shredder.DetermineShredMethod();
+        path = shredder.p_SourceFile;
+        return ShredOutcomeOf(shredder);
+    }
 
     TempDir m_temp;
     XdgSandbox m_xdg;
     RecordingHost m_host;
 };
-
-bool AllBytesAre(const std::string& bytes, char value);
-bool OnlyAlphabet(const std::string& bytes);
-// Sets the immutable attribute (so that even root cannot write, rename or delete the file);
-// false where the file system does not support it.
-bool SetImmutable(const std::string& path, bool on);
 
 }  // namespace ostrel::test
