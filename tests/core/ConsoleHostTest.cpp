@@ -12,35 +12,25 @@
 namespace ostrel {
 namespace {
 
-struct AnswerRow {
-    std::string input;
-    bool terminal;
-    int expected;
-};
-
-void PrintTo(const AnswerRow& row, std::ostream* os) {
-    *os << ::testing::PrintToString(row.input)
-        << (row.terminal ? " at a terminal" : " without a terminal");
-}
-
-class ConsoleQuestionTest : public ::testing::TestWithParam<AnswerRow> {};
-
 // Only a clear yes typed at a terminal may start a shred: anything else is No.
-TEST_P(ConsoleQuestionTest, OnlyAYesAtATerminalIsYes) {
-    std::istringstream in(GetParam().input);
-    std::ostringstream out;
-    ConsoleHost host(in, out, [&] { return GetParam().terminal; });
-    EXPECT_EQ(host.MsgBox("Shred these files?", kMsgYesNo, "Ostrel"), GetParam().expected);
-    EXPECT_EQ(out.str().rfind("Ostrel: Shred these files?", 0), 0u) << out.str();
+TEST(ConsoleHostTest, OnlyAYesAtATerminalIsYes) {
+    struct Row {
+        std::string input;
+        bool terminal;
+        int expected;
+    };
+    for (const Row& row : {Row{"y\n", true, kAnswerYes}, Row{"  YES \r\n", true, kAnswerYes},
+                           Row{"Yes", true, kAnswerYes}, Row{"yes please\n", true, kAnswerNo},
+                           Row{"n\n", true, kAnswerNo}, Row{"\n", true, kAnswerNo},
+                           Row{"", true, kAnswerNo}, Row{"y\n", false, kAnswerNo}}) {
+        SCOPED_TRACE(::testing::PrintToString(row.input) + (row.terminal ? "" : " no terminal"));
+        std::istringstream in(row.input);
+        std::ostringstream out;
+        ConsoleHost host(in, out, [&] { return row.terminal; });
+        EXPECT_EQ(host.MsgBox("Shred these files?", kMsgYesNo, "Ostrel"), row.expected);
+        EXPECT_EQ(out.str().rfind("Ostrel: Shred these files?", 0), 0u) << out.str();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ConsoleQuestionTest,
-    ::testing::Values(AnswerRow{"y\n", true, kAnswerYes}, AnswerRow{"  YES \r\n", true, kAnswerYes},
-                      AnswerRow{"Yes", true, kAnswerYes},
-                      AnswerRow{"yes please\n", true, kAnswerNo}, AnswerRow{"n\n", true, kAnswerNo},
-                      AnswerRow{"\n", true, kAnswerNo}, AnswerRow{"", true, kAnswerNo},
-                      AnswerRow{"y\n", false, kAnswerNo}));
 
 // Boxes that only inform must not wait for input, whatever is on standard input.
 TEST(ConsoleHostTest, InformingBoxesPrintAndAnswerOkWithoutReading) {

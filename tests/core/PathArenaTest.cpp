@@ -8,21 +8,20 @@
 namespace ostrel {
 namespace {
 
-// Strings of every size, including empty ones, ones that cross into a new block and one
-// larger than a block, must come back exactly and in order.
+// Strings of every size, given whole or as head and tail, including empty ones (the last
+// one too), ones that cross into a new block and one larger than a block, must come back
+// exactly and in order.
 TEST(PathArenaTest, KeepsEveryStringExactlyAcrossBlocks) {
     std::vector<std::string> strings;
-    for (int i = 0; i < 5000; ++i) {
-        strings.push_back(std::string(static_cast<size_t>(i % 300), static_cast<char>(i % 256)));
-    }
-    strings.insert(strings.begin() + 1234, std::string(600 * 1024, 'L'));
-    strings.push_back("");
     PathArena arena;
-    for (const auto& s : strings) {
-        if (s.size() > 10) {
-            arena.Append(std::string_view(s).substr(0, 10), std::string_view(s).substr(10));
-        } else {
+    for (size_t i = 0; i <= 5100; ++i) {
+        strings.push_back(i == 1234 ? std::string(600 * 1024, 'L')
+                                    : std::string(i % 300, static_cast<char>(i)));
+        std::string_view s = strings.back();
+        if (i % 2 == 0) {
             arena.Append(s);
+        } else {
+            arena.Append(s.substr(0, s.size() / 2), s.substr(s.size() / 2));
         }
     }
     ASSERT_EQ(arena.Size(), strings.size());

@@ -10,54 +10,33 @@
 namespace ostrel::platform {
 namespace {
 
-struct FolderRow {
-    std::optional<std::string> home;
-    std::optional<std::string> xdg;  // given to every XDG_*_HOME variable
-    std::string data;
-    std::string config;
-    std::string state;
-};
-
-void PrintTo(const FolderRow& row, std::ostream* os) {
-    *os << "HOME=" << row.home.value_or("(unset)") << " XDG=" << row.xdg.value_or("(unset)");
-}
-
-class XdgFolderTest : public ::testing::TestWithParam<FolderRow> {};
-
-// Guards the XDG rules: only absolute values count, otherwise the default below home.
-TEST_P(XdgFolderTest, FollowsTheXdgRules) {
-    const FolderRow& row = GetParam();
-    test::ScopedEnv home("HOME", row.home);
-    test::ScopedEnv data("XDG_DATA_HOME", row.xdg);
-    test::ScopedEnv config("XDG_CONFIG_HOME", row.xdg);
-    test::ScopedEnv state("XDG_STATE_HOME", row.xdg);
-    EXPECT_EQ(XdgDataHome(), row.data);
-    EXPECT_EQ(SpecialFolderPath(kCsidlCommonAppData), row.data);
-    EXPECT_EQ(XdgConfigHome(), row.config);
-    EXPECT_EQ(XdgStateHome(), row.state);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, XdgFolderTest,
-    ::testing::Values(
-        FolderRow{"/h", std::nullopt, "/h/.local/share", "/h/.config", "/h/.local/state"},
-        FolderRow{"/h/", std::nullopt, "/h/.local/share", "/h/.config", "/h/.local/state"},
-        FolderRow{"/h", "", "/h/.local/share", "/h/.config", "/h/.local/state"},
-        FolderRow{"/h", "relative/path", "/h/.local/share", "/h/.config", "/h/.local/state"},
-        FolderRow{"/", std::nullopt, "/.local/share", "/.config", "/.local/state"},
-        FolderRow{"/h", "/x//", "/x", "/x", "/x"}));
-
-TEST(SpecialFoldersTest, SetVariablesWinAndLoseTrailingSeparators) {
-    test::ScopedEnv data("XDG_DATA_HOME", "/x/data/");
-    test::ScopedEnv config("XDG_CONFIG_HOME", "/x/config");
-    test::ScopedEnv state("XDG_STATE_HOME", "/x/state//");
-    test::ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/u");
-    EXPECT_EQ(SpecialFolderPath(kCsidlCommonAppData), "/x/data");
-    EXPECT_EQ(XdgConfigHome(), "/x/config");
-    EXPECT_EQ(XdgStateHome(), "/x/state");
-    EXPECT_EQ(XdgRuntimeDir(), "/run/u");
-    test::ScopedEnv relative("XDG_RUNTIME_DIR", "run");
-    EXPECT_EQ(XdgRuntimeDir(), "") << "the runtime folder has no default";
+// Guards the XDG rules: only absolute values count, without trailing separators, otherwise
+// the default below home; the runtime folder has no default.
+TEST(SpecialFoldersTest, FollowsTheXdgRules) {
+    struct Row {
+        std::optional<std::string> home;
+        std::optional<std::string> xdg;  // given to every XDG variable
+        std::string data, config, state, runtime;
+    };
+    for (const Row& row : {
+             Row{"/h/", std::nullopt, "/h/.local/share", "/h/.config", "/h/.local/state", ""},
+             Row{"/h", "", "/h/.local/share", "/h/.config", "/h/.local/state", ""},
+             Row{"/h", "relative/path", "/h/.local/share", "/h/.config", "/h/.local/state", ""},
+             Row{"/", std::nullopt, "/.local/share", "/.config", "/.local/state", ""},
+             Row{"/h", "/x//", "/x", "/x", "/x", "/x"},
+         }) {
+        SCOPED_TRACE(row.home.value_or("(unset)") + " " + row.xdg.value_or("(unset)"));
+        test::ScopedEnv home("HOME", row.home);
+        test::ScopedEnv data("XDG_DATA_HOME", row.xdg);
+        test::ScopedEnv config("XDG_CONFIG_HOME", row.xdg);
+        test::ScopedEnv state("XDG_STATE_HOME", row.xdg);
+        test::ScopedEnv runtime("XDG_RUNTIME_DIR", row.xdg);
+        EXPECT_EQ(XdgDataHome(), row.data);
+        EXPECT_EQ(SpecialFolderPath(kCsidlCommonAppData), row.data);
+        EXPECT_EQ(XdgConfigHome(), row.config);
+        EXPECT_EQ(XdgStateHome(), row.state);
+        EXPECT_EQ(XdgRuntimeDir(), row.runtime);
+    }
     EXPECT_EQ(SpecialFolderPath(5), "") << "an unknown folder number resolves to nothing";
 }
 
