@@ -40,9 +40,9 @@ Listing Expected(const std::string& folder, Listing listing = {}) {
     return listing;
 }
 
-Listing Search(const std::string& specification) {
+Listing Search(const std::string& pattern) {
     cFileSearch search;
-    search.FileSearch(specification);
+    search.FileSearch(pattern);
     Listing listing;
     for (std::int32_t i = 1; i <= search.FileCount(); ++i) {
         listing.files.push_back(search.FileItem(i).AFilePath());
