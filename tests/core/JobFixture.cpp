@@ -3,27 +3,12 @@
 #include <filesystem>
 
 #include "core/Globals.h"
-#include "core/RegistryManager.h"
 #include "core/ShredJob.h"
-#include "core/StoredSettings.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 
 namespace ostrel::test {
 namespace fs = std::filesystem;
-
-RecordingForms::RecordingForms() : m_forms{options, progress, language, about} {}
-
-std::string RecordingForms::Options::CheckIfFirstRun() {
-    return ostrel::CheckIfFirstRun();
-}
-
-void RecordingForms::Language::ShowModal() {
-    ++shown;
-    gChosenLanguage = chosenLanguage + ".lng";
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, gChosenLanguage);
-    gLanguageFile = gChosenLanguage;
-}
 
 JobTest::JobTest() {
     gDataFolder = m_xdg.DataHome() + "/Tolvane/Quarrix";
@@ -49,6 +34,15 @@ std::string JobTest::MakeFile(const std::string& relative, const std::string& by
     fs::create_directories(path.parent_path());
     WriteFile(path, bytes);
     return path.string();
+}
+
+int JobTest::Count(const std::ostringstream& stream, const std::string& text) {
+    const std::string output = stream.str();
+    int count = 0;
+    for (auto at = output.find(text); at != std::string::npos; at = output.find(text, at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace ostrel::test

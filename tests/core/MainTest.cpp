@@ -46,13 +46,13 @@ TEST_P(MainLanguageTest, ChooserIsShownWhenTheStoredNameIsUnusable) {
         RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, GetParam().stored);
     }
 
-    RunMain({}, m_windows.forms());
+    RunMain({}, forms());
 
-    EXPECT_EQ(m_windows.language.shown, GetParam().chooserShown);
+    EXPECT_EQ(Count(m_err, "Please select a language"), GetParam().chooserShown);
     if (GetParam().chooserShown > 0) {
         EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang).ToString(),
                   "English.lng");
-        EXPECT_EQ(m_windows.options.language, "English.lng");
+        EXPECT_EQ(Count(m_out, "Language: English.lng\n"), 1) << m_out.str();
     }
 }
 
@@ -66,14 +66,11 @@ TEST_F(MainTest, WithoutPathsShowsTheMainWindowAndPreparesTheHoldingFolder) {
     fs::remove_all(gDataFolder);
     RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
 
-    EXPECT_FALSE(RunMain({}, m_windows.forms()));
+    EXPECT_FALSE(RunMain({}, forms()));
 
-    EXPECT_EQ(m_windows.about.shown, 1);
-    EXPECT_EQ(m_windows.progress.loads, 1);
-    EXPECT_EQ(m_windows.progress.unloads, 1);
-    EXPECT_TRUE(m_windows.progress.animation.ends_with("/Busy.gif"));
-    EXPECT_EQ(m_windows.options.method, "Simple Overwrite (1 Pass)") << "default method";
-    EXPECT_EQ(m_windows.options.confirm, 1) << "asking is the default";
+    EXPECT_EQ(Count(m_out, "Ostrel destroys files"), 1) << m_out.str();
+    EXPECT_EQ(Count(m_out, "Shredding method: Simple Overwrite (1 Pass)\n"), 1) << "the default";
+    EXPECT_EQ(Count(m_out, "Ask before shredding: yes\n"), 1) << "asking is the default";
     struct stat st {};
     ASSERT_EQ(stat(Holding().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u) << "the holding folder must be private";
@@ -91,7 +88,7 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     fs::remove(replaced);
     WriteFile(replaced, "another file under the same name");
 
-    FinishInterruptedWork(m_windows.forms());
+    FinishInterruptedWork(forms());
 
     EXPECT_TRUE(fs::is_empty(Holding()));
     EXPECT_FALSE(fs::exists(renamedInPlace));
