@@ -65,8 +65,14 @@ void SetDataFolder() {
 
 void FinishInterruptedWork(Forms& forms) {
     const std::string holding = gDataFolder + "/" + kHoldingFolderName;
-    MakeFolders(gDataFolder, 0700);
     MakeFolders(holding, 0700);
+    // Only a private folder serves as the holding folder (the shredder refuses any other), so
+    // one left with other permission bits, or made under a strict umask, is put right here.
+    const auto folder = platform::StatPath(holding);
+    if (folder && folder->type == platform::FileType::Directory &&
+        folder->owner == platform::EffectiveUserId() && folder->permissions != 0700) {
+        platform::SetFolderMode(holding, 0700);
+    }
     platform::DeletePendingFromEarlierBoots();
 
     const std::string method = LeftoverMethod(forms.options.DeleteMethod());

@@ -54,6 +54,10 @@ bool RemoveDirectory(const std::string& path);
 // Creates the folder `path` with `mode` (less the umask); false on failure, also when it exists.
 bool MakeDirectory(const std::string& path, std::uint32_t mode);
 
+// Sets the permission bits of the real folder `path` to `mode` (the umask plays no part); a link
+// is never followed. False on failure.
+bool SetFolderMode(const std::string& path, std::uint32_t mode);
+
 enum class RenameResult { Done, Exists, CrossDevice, Failed };
 // Renames `from` to `to` without ever replacing an existing `to` (renameat2 RENAME_NOREPLACE).
 // CrossDevice when the two lie on different file systems.

@@ -121,6 +121,16 @@ bool MakeDirectory(const std::string& path, std::uint32_t mode) {
     return ::mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0;
 }
 
+bool SetFolderMode(const std::string& path, std::uint32_t mode) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool done = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
+    ::close(fd);
+    return done;
+}
+
 RenameResult RenameNoReplace(const std::string& from, const std::string& to) {
     int result = posix::FaultFires(SysCall::Rename)
                      ? -1

@@ -67,13 +67,19 @@ TEST_F(MainTest, WithoutPathsShowsTheMainWindowAndPreparesTheHoldingFolder) {
     RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
 
     EXPECT_FALSE(RunMain({}, forms()));
+    struct stat created {};
+    ASSERT_EQ(stat(Holding().c_str(), &created), 0);
+    EXPECT_EQ(created.st_mode & 0777, 0700u) << "a new holding folder must be private";
+    fs::permissions(Holding(), fs::perms::group_read | fs::perms::group_exec,
+                    fs::perm_options::add);
+    RunMain({}, forms());
 
-    EXPECT_EQ(Count(m_out, "Ostrel destroys files"), 1) << m_out.str();
-    EXPECT_EQ(Count(m_out, "Shredding method: Simple Overwrite (1 Pass)\n"), 1) << "the default";
-    EXPECT_EQ(Count(m_out, "Ask before shredding: yes\n"), 1) << "asking is the default";
+    EXPECT_EQ(Count(m_out, "Ostrel destroys files"), 2) << m_out.str();
+    EXPECT_EQ(Count(m_out, "Shredding method: Simple Overwrite (1 Pass)\n"), 2) << "the default";
+    EXPECT_EQ(Count(m_out, "Ask before shredding: yes\n"), 2) << "asking is the default";
     struct stat st {};
     ASSERT_EQ(stat(Holding().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u) << "the holding folder must be private";
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << "a holding folder others may enter is made private";
 }
 
 // What a killed run left on its way to destruction is finished; anything that is no longer
