@@ -10,6 +10,7 @@
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
+#include "platform/LockFile.h"
 #include "platform/NamedMutex.h"
 #include "platform/PendingDeletions.h"
 #include "platform/ProcessPriority.h"
@@ -63,19 +64,15 @@ void SetDataFolder() {
 
 }  // namespace
 
-void FinishInterruptedWork(Forms& forms) {
-    const std::string holding = gDataFolder + "/" + kHoldingFolderName;
-    MakeFolders(holding, 0700);
-    // Only a private folder serves as the holding folder (the shredder refuses any other), so
-    // one left with other permission bits, or made under a strict umask, is put right here.
-    const auto folder = platform::StatPath(holding);
-    if (folder && folder->type == platform::FileType::Directory &&
-        folder->owner == platform::EffectiveUserId() && folder->permissions != 0700) {
-        platform::SetFolderMode(holding, 0700);
-    }
-    platform::DeletePendingFromEarlierBoots();
+namespace {
 
-    const std::string method = LeftoverMethod(forms.options.DeleteMethod());
+// Held shared by every running instance for its whole life: the files in the holding folder
+// may belong to a job still running, so only a start that can take it exclusively (no other
+// instance alive) finishes them.
+platform::LockFile g_holdingLock;
+
+void FinishLeftovers(const std::string& holding, const std::string& storedMethod) {
+    const std::string method = LeftoverMethod(storedMethod);
     cFileSearch search;
     search.FileSearch(holding + "/*.*");
     for (std::int32_t i = 1; i <= search.FileCount(); ++i) {
@@ -92,6 +89,27 @@ void FinishInterruptedWork(Forms& forms) {
         }
         platform::RemoveInProgress(entry.path);
     }
+}
+
+}  // namespace
+
+void FinishInterruptedWork(Forms& forms) {
+    const std::string holding = gDataFolder + "/" + kHoldingFolderName;
+    MakeFolders(holding, 0700);
+    // Only a private folder serves as the holding folder (the shredder refuses any other), so
+    // one left with other permission bits, or made under a strict umask, is put right here.
+    const auto folder = platform::StatPath(holding);
+    if (folder && folder->type == platform::FileType::Directory &&
+        folder->owner == platform::EffectiveUserId() && folder->permissions != 0700) {
+        platform::SetFolderMode(holding, 0700);
+    }
+    platform::DeletePendingFromEarlierBoots();
+
+    g_holdingLock = platform::LockFile::Open(holding + ".lock");
+    if (g_holdingLock.TryExclusive()) {
+        FinishLeftovers(holding, forms.options.DeleteMethod());
+    }
+    g_holdingLock.HoldShared();
 }
 
 void Main(const std::vector<std::string>& paths, Forms& forms) {

@@ -15,8 +15,10 @@ namespace ostrel {
 void Main(const std::vector<std::string>& paths, Forms& forms);
 
 // Creates the holding folder (mode 0700) below gDataFolder, deletes the pending deletions of
-// earlier boots, and shreds every file left in the holding folder or on the in-progress list
-// by an interrupted run. Part of Main; separate so that it can be tested on its own.
+// earlier boots, and, when no other instance is running, shreds every file left in the holding
+// folder or on the in-progress list by an interrupted run. Holds the holding folder's lock
+// shared from then on, so that later starts leave this instance's files alone. Part of Main;
+// separate so that it can be tested on its own.
 void FinishInterruptedWork(Forms& forms);
 
 }  // namespace ostrel

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/LockFile.h"
+
 namespace ostrel::platform {
 
 // A named, system-wide marker that an instance of the program is running: the file
@@ -10,27 +12,20 @@ namespace ostrel::platform {
 // instance holds it at once. Move-only; the lock is released when the object dies.
 class NamedMutex {
   public:
-    NamedMutex() = default;
-    ~NamedMutex();
-    NamedMutex(NamedMutex&& other) noexcept;
-    NamedMutex& operator=(NamedMutex&& other) noexcept;
-    NamedMutex(const NamedMutex&) = delete;
-    NamedMutex& operator=(const NamedMutex&) = delete;
-
     // Opens or creates the lock file and takes the shared lock. Best effort: without a runtime
     // folder, with a name holding "/", or when the file cannot be made, the result is not held.
     static NamedMutex Create(const std::string& name);
 
-    bool IsHeld() const { return m_fd >= 0; }
+    bool IsHeld() const { return m_held && m_lock.IsOpen(); }
     // True when another process held the same mutex at the moment this one was created.
     bool AlreadyExisted() const { return m_alreadyExisted; }
     // The lock file's path; empty when not held.
-    const std::string& Path() const { return m_path; }
+    std::string Path() const { return IsHeld() ? m_lock.Path() : std::string(); }
 
   private:
-    int m_fd = -1;
+    LockFile m_lock;
+    bool m_held = false;
     bool m_alreadyExisted = false;
-    std::string m_path;
 };
 
 }  // namespace ostrel::platform

@@ -8,6 +8,7 @@
 #include "core/RegistryManager.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
+#include "platform/LockFile.h"
 #include "tests/core/JobFixture.h"
 
 namespace ostrel::test {
@@ -94,6 +95,14 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     fs::remove(replaced);
     WriteFile(replaced, "another file under the same name");
 
+    {
+        // Another instance is running: the files may be its job's, and are left alone.
+        platform::LockFile other = platform::LockFile::Open(Holding() + ".lock");
+        ASSERT_TRUE(other.HoldShared());
+        FinishInterruptedWork(forms());
+        EXPECT_EQ(ReadFile(leftover), "half shredded");
+        EXPECT_TRUE(fs::exists(renamedInPlace));
+    }
     FinishInterruptedWork(forms());
 
     EXPECT_TRUE(fs::is_empty(Holding()));

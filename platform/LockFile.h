@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+namespace ostrel::platform {
+
+// An advisory lock on a file, held through an open descriptor: shared by any number of
+// holders, or exclusive to one. Move-only; the lock goes with the object.
+class LockFile {
+  public:
+    LockFile() = default;
+    ~LockFile();
+    LockFile(LockFile&& other) noexcept;
+    LockFile& operator=(LockFile&& other) noexcept;
+    LockFile(const LockFile&) = delete;
+    LockFile& operator=(const LockFile&) = delete;
+
+    // Opens or creates (mode 0600) the file `path`, never through a link; holds no lock yet.
+    // IsOpen() is false when the file cannot be opened.
+    static LockFile Open(const std::string& path);
+
+    bool IsOpen() const { return m_fd >= 0; }
+    const std::string& Path() const { return m_path; }
+
+    // Takes (or turns a shared lock into) the exclusive lock if nobody else holds any lock on
+    // the file; never waits. False when another holder exists or the file is not open.
+    bool TryExclusive();
+    // Takes (or turns the exclusive lock into) a shared lock, waiting while another process
+    // holds the exclusive one. False when the file is not open.
+    bool HoldShared();
+
+  private:
+    int m_fd = -1;
+    std::string m_path;
+};
+
+}  // namespace ostrel::platform
