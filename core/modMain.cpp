@@ -158,8 +158,10 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
             ShredSinglePath(path, forms);
         }
         forms.progress.Unload();
-        ShowJobReport(TakeJobReport());
-        host.EndProcess(0);
+        const JobReport report = TakeJobReport();
+        ShowJobReport(report);
+        // A script can tell a job that left something behind from one that destroyed it all.
+        host.EndProcess(report.Empty() ? 0 : 1);
     }
     ShowJobReport(TakeJobReport());  // what finishing an interrupted run could not destroy
     forms.about.Show();

@@ -11,7 +11,8 @@ namespace ostrel {
 // settings into the options form, prepares the holding folder and finishes what an earlier
 // run left half-done; then, with paths, asks for confirmation when the settings say so,
 // shreds each path as one path, reports what could not be destroyed at once and ends the
-// process through the host; without paths, shows the main window and returns.
+// process through the host (exit code 1 when the report is not empty, else 0); without paths,
+// shows the main window and returns.
 void Main(const std::vector<std::string>& paths, Forms& forms);
 
 // Creates the holding folder (mode 0700) below gDataFolder, deletes the pending deletions of

@@ -83,6 +83,23 @@ TEST_F(MainTest, WithoutPathsShowsTheMainWindowAndPreparesTheHoldingFolder) {
     EXPECT_EQ(st.st_mode & 0777, 0700u) << "a holding folder others may enter is made private";
 }
 
+// The exit code tells a job that left something behind from one that destroyed everything.
+TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
+    const std::string gone = MakeFile("gone", "x");
+    const std::string linked = MakeFile("linked", "y");
+    fs::create_hard_link(linked, m_temp.path() / "other name");
+
+    EXPECT_TRUE(RunMain({gone}, forms()));
+    EXPECT_TRUE(RunMain({linked}, forms()));
+
+    EXPECT_EQ(m_host.endProcessCalls, (std::vector<int>{0, 1}));
+    EXPECT_FALSE(fs::exists(gone));
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u) << "one report, for the second job only";
+    EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
+}
+
 // What a killed run left on its way to destruction is finished; anything that is no longer
 // the file the run had renamed is left alone.
 TEST_F(MainTest, InterruptedWorkIsFinished) {
