@@ -7,7 +7,9 @@ namespace ostrel::test {
 RecordingHost::RecordingHost(std::string programFolder)
     : m_programFolder(std::move(programFolder)), m_previous(SetCurrentHost(this)) {}
 
-RecordingHost::~RecordingHost() { SetCurrentHost(m_previous); }
+RecordingHost::~RecordingHost() {
+    SetCurrentHost(m_previous);
+}
 
 void RecordingHost::DoEvents() {
     ++doEventsCount;

@@ -18,7 +18,7 @@ struct EndProcessCalled {
 // kAnswerNo when the queue is empty, by style), and runs `onDoEvents` at every DoEvents so a
 // test can look at a file between two writes. Installs itself for its lifetime.
 class RecordingHost final : public Host {
-public:
+  public:
     struct MsgBoxCall {
         std::string text;
         int style;
@@ -41,7 +41,7 @@ public:
     long doEventsCount = 0;
     std::vector<int> endProcessCalls;
 
-private:
+  private:
     std::string m_programFolder;
     Host* m_previous;
 };

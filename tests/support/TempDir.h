@@ -7,7 +7,7 @@ namespace ostrel::test {
 
 // A fresh folder under $TMPDIR (or /tmp), removed with everything in it when the object dies.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,7 +18,7 @@ public:
     std::string str() const { return m_path.string(); }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
