@@ -28,6 +28,14 @@ void InitSpecialFolders() {
     }
 }
 
+std::string RemoveTrailingSeparators(const std::string& path, char separator) {
+    const auto last = path.find_last_not_of(separator);
+    if (last == std::string::npos) {
+        return path.empty() ? path : std::string(1, separator);
+    }
+    return path.substr(0, last + 1);
+}
+
 std::string AddBackslash(const std::string& path, char separator) {
     if (!path.empty() && path.back() == separator) {
         return path;

@@ -21,6 +21,9 @@ void InitSpecialFolders();
 // `path` followed by the separator, unless it already ends in one ("" gives the separator).
 std::string AddBackslash(const std::string& path, char separator = kNativeSeparator);
 
+// `path` without the separators at its end; a path that is only separators keeps one.
+std::string RemoveTrailingSeparators(const std::string& path, char separator = kNativeSeparator);
+
 // `path` when it has at most `maxLen` bytes; otherwise its first 3 bytes, "...", and the tail
 // starting at the first separator at or after byte (length - (maxLen - 6)), counted from 1.
 // Without such a separator the tail is empty.

@@ -51,16 +51,6 @@ void Guarded(Step&& step) {
     }
 }
 
-// "dir/sub/" names the folder "dir/sub"; without the separator a link at that place is looked
-// at as the link it is, never followed.
-std::string WithoutTrailingSeparators(const std::string& path) {
-    std::string item = path;
-    while (item.size() > 1 && item.back() == kNativeSeparator) {
-        item.pop_back();
-    }
-    return item;
-}
-
 void RecordOutcome(const std::string& path, const std::optional<platform::FileIdentity>& file,
                    ShredOutcome outcome) {
     switch (outcome) {
@@ -157,7 +147,9 @@ void ShredItem(const std::string& path, Forms& forms, bool revisit) {
             return;
         }
         gShredder = std::make_unique<clsShredder>();
-        const std::string sItem = WithoutTrailingSeparators(path);
+        // "dir/sub/" names the folder "dir/sub"; without the separator a link at that place
+        // is looked at as the link it is, never followed.
+        const std::string sItem = RemoveTrailingSeparators(path);
         if (platform::PathIsDirectory(sItem)) {
             ShredFolder(sItem, forms, revisit);
         } else {

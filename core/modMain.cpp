@@ -15,6 +15,7 @@
 #include "platform/PendingDeletions.h"
 #include "platform/ProcessPriority.h"
 #include "platform/ProgramFolder.h"
+#include "shredder/FileChecks.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -97,10 +98,9 @@ void FinishInterruptedWork(Forms& forms) {
     const std::string holding = gDataFolder + "/" + kHoldingFolderName;
     MakeFolders(holding, 0700);
     // Only a private folder serves as the holding folder (the shredder refuses any other), so
-    // one left with other permission bits, or made under a strict umask, is put right here.
-    const auto folder = platform::StatPath(holding);
-    if (folder && folder->type == platform::FileType::Directory &&
-        folder->owner == platform::EffectiveUserId() && folder->permissions != 0700) {
+    // one left with other permission bits, or made under a strict umask, is put right here. A
+    // link or another user's folder in its place stays refused.
+    if (!IsPrivateFolder(holding)) {
         platform::SetFolderMode(holding, 0700);
     }
     platform::DeletePendingFromEarlierBoots();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/PathHelpers.h"
 #include "platform/RawFile.h"
 #include "platform/Trash.h"
 #include "shredder/Shredder.h"
@@ -16,6 +17,12 @@ constexpr std::int64_t kSpacesChunk = 32768;
 bool FolderExists(const std::string& path) {
     auto attributes = platform::GetAttributes(path);
     return attributes && (*attributes & platform::kAttrDirectory) != 0;
+}
+
+bool IsPrivateFolder(const std::string& folder) {
+    auto status = platform::StatPath(RemoveTrailingSeparators(folder));
+    return status && status->type == platform::FileType::Directory &&
+           status->owner == platform::EffectiveUserId() && (status->permissions & 077) == 0;
 }
 
 void OverwriteFileWithSpaces(const std::string& path,

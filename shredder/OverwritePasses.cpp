@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/RawFile.h"
+#include "shredder/FileChecks.h"
 #include "shredder/FillData.h"
 #include "shredder/Shredder.h"
 
@@ -42,16 +43,6 @@ std::int64_t CurrentSize(const std::string& path) {
 std::string FolderOf(const std::string& path) {
     auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// Only a real folder of this user that nobody else may enter serves as the holding folder.
-bool IsPrivateFolder(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '/') {
-        folder.pop_back();
-    }
-    auto status = platform::StatPath(folder);
-    return status && status->type == platform::FileType::Directory &&
-           status->owner == platform::EffectiveUserId() && (status->permissions & 077) == 0;
 }
 
 // A reopen that finds another file (or none) under the path ends the overwrite.
