@@ -82,20 +82,6 @@ TEST_F(ShredJobTest, HardLinkIsReportedOnlyWhileItsContentsSurvive) {
     EXPECT_EQ(TakeJobReport().contentsKept, std::vector<std::string>{file});
 }
 
-TEST_F(ShredJobTest, ReportListsEachGroupOnceAndNothingWhenAllWent) {
-    ShowJobReport(JobReport{});
-    EXPECT_TRUE(m_host.msgBoxes.empty());
-
-    JobReport report;
-    report.scheduledAtRestart = {"/a", "/b"};
-    report.contentsKept = {"/c"};
-    ShowJobReport(report);
-    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
-    const std::string& text = m_host.msgBoxes[0].text;
-    EXPECT_NE(text.find("\n/a\n/b"), std::string::npos) << text;
-    EXPECT_NE(text.find("\n/c"), std::string::npos) << text;
-}
-
 // On Windows the command line is one text; a list of drive-letter paths is split and each
 // quoted path loses its quotes. Names like "C:\a" are plain names here, so the split can be
 // watched on real files.
