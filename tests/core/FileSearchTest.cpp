@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/RuntimeError.h"
+#include "platform/DirSearch.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
@@ -68,59 +69,47 @@ class FileSearchTest : public ::testing::Test {
 
 // Files in listing order with each subfolder's files where its entry came, folders before
 // their subfolders, hidden entries included, names kept byte for byte (a newline, bytes that
-// are not UTF-8): the shredding job depends on this.
-TEST_F(FileSearchTest, ListsTheTreeDepthFirstWithExactNames) {
+// are not UTF-8): the shredding job depends on this. A link is a file to the job (it removes
+// the link, and a FIFO a file); walking into a link would shred whatever it points to.
+TEST_F(FileSearchTest, ListsTheTreeDepthFirstWithExactNamesAndNeverEntersLinks) {
     const std::string odd = "line\nbreak", latin = "caf\xe9 \xff\xfe";
+    test::TempDir outside;
+    MakeFiles(outside / "sub", {"secret1", "secret2"});
     MakeFiles(m_temp.path(), {"a.txt", ".hidden", "z"});
     MakeFiles(m_temp / latin, {"b1", odd});
     MakeFiles(m_temp / latin / "deeper", {"c"});
     MakeFiles(m_temp / latin / "deeper" / "deepest", {"d"});
     MakeFiles(m_temp / "other", {"e"});
     fs::create_directory(m_temp / "empty");
+    fs::create_directory_symlink(outside.path(), m_temp / latin / "linkToFolder");
+    fs::create_symlink(outside / "sub" / "secret1", m_temp / "linkToFile");
+    fs::create_symlink(outside / "gone", m_temp / "other" / "dangling");
+    ASSERT_EQ(mkfifo((m_temp / "fifo").c_str(), 0600), 0);
     chmod((m_temp / "other").c_str(), 0555);  // more mode bits than "folder" change nothing
 
     Listing found = Search(Root() + "*.*");
     chmod((m_temp / "other").c_str(), 0755);
     EXPECT_EQ(found, Expected(Root()));
-    EXPECT_EQ(found.files.size(), 8u);
+    EXPECT_EQ(found.files.size(), 12u);
     EXPECT_EQ(found.dirs.size(), 5u);
     EXPECT_NE(std::ranges::find(found.files, Root() + latin + "/" + odd), found.files.end());
-}
+    EXPECT_EQ(Search(Root() + latin + "/linkToFolder/*.*"), Listing{}) << "a link as the folder";
+    EXPECT_EQ(Search(Root() + "nowhere/*.*"), Listing{});
+    // The walk's own guard: a link to a folder never opens as a folder, by path or as a child.
+    platform::DirSearch parent = platform::DirSearch::Open(Root() + latin);
+    EXPECT_FALSE(platform::DirSearch::OpenChild(parent, "linkToFolder").IsOpen());
+    EXPECT_FALSE(platform::DirSearch::Open(Root() + latin + "/linkToFolder/").IsOpen());
 
-// Positions are 1-based; anything outside 1..count must raise the item error, never read
-// beyond the list.
-TEST_F(FileSearchTest, ItemsOutsideTheRangeRaiseTheItemError) {
-    MakeFiles(m_temp / "d", {"one", "two"});
+    // Positions are 1-based; anything outside 1..count must raise the item error, never read
+    // beyond the list.
     cFileSearch search;
     search.FileSearch(Root() + "*.*");
-    ASSERT_EQ(search.FileCount(), 2);
     auto itemError = ::testing::Throws<RuntimeError>(
         ::testing::Property(&RuntimeError::Number, kErrInvalidArgument));
-    for (std::int32_t bad : {0, -1, 3, INT32_MIN}) {
+    for (std::int32_t bad : {0, -1, 13, INT32_MIN}) {
         EXPECT_THAT([&] { search.FileItem(bad); }, itemError) << bad;
+        EXPECT_THAT([&] { search.DirItem(bad == 13 ? 6 : bad); }, itemError) << bad;
     }
-    EXPECT_THAT([&] { search.DirItem(0); }, itemError);
-    EXPECT_THAT([&] { search.DirItem(2); }, itemError);
-}
-
-// A link is a file to the job (it removes the link); walking into one would shred whatever
-// it points to.
-TEST_F(FileSearchTest, LinksAreFilesAndAreNeverEntered) {
-    test::TempDir outside;
-    MakeFiles(outside.path(), {"secret1", "secret2"});
-    MakeFiles(outside / "sub", {"secret3"});
-    MakeFiles(m_temp / "tree", {"plain"});
-    fs::create_directory_symlink(outside.path(), m_temp / "tree" / "linkToFolder");
-    fs::create_symlink(outside / "secret1", m_temp / "tree" / "linkToFile");
-    fs::create_symlink(outside / "gone", m_temp / "tree" / "dangling");
-
-    std::string tree = Root() + "tree/";
-    Listing found = Search(tree + "*.*");
-    EXPECT_EQ(found, Expected(tree));
-    EXPECT_EQ(found.files.size(), 4u);
-    EXPECT_TRUE(found.dirs.empty());
-    EXPECT_EQ(Search(tree + "linkToFolder/*.*"), Listing{}) << "a link given as the folder";
-    EXPECT_EQ(Search(tree + "nowhere/*.*"), Listing{});
 }
 
 // A folder that cannot be read adds nothing below it and does not stop the rest of the walk.

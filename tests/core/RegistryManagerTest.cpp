@@ -60,7 +60,6 @@ TEST_F(RegistryManagerTest, ReadersGiveTheResultsTheCallersRelyOn) {
 TEST_F(RegistryManagerTest, WritersCreateTheKeyPathAndFailSilently) {
     RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, "a\0b"s);
     RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, -5);
-    ASSERT_TRUE(fs::is_regular_file(KeyFile()));
     std::int32_t error = -1;
     EXPECT_EQ(RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingMethod, error),
               RegVariant("a\0b\0"s));
@@ -68,8 +67,7 @@ TEST_F(RegistryManagerTest, WritersCreateTheKeyPathAndFailSilently) {
               RegVariant(std::int32_t{-5}));
     EXPECT_EQ(error, 0);
 
-    test::WriteFile(m_temp / "not-a-folder", "");
-    test::ScopedEnv config("XDG_CONFIG_HOME", (m_temp / "not-a-folder").string());
+    test::ScopedEnv config("XDG_CONFIG_HOME", KeyFile().string());  // a file, not a folder
     EXPECT_NO_THROW(RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, "x"));
     EXPECT_NO_THROW(RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 1));
     EXPECT_TRUE(RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingMethod, error).IsEmpty());

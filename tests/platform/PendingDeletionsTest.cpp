@@ -58,8 +58,8 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
         ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
     }
     fs::remove(replaced);
-    WriteFile(replaced, "a new file under the old name");
     fs::remove(gone);
+    WriteFile(replaced, "a new file under the old name");
     platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
     EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 0, 3));
     EXPECT_TRUE(fs::exists(same));
@@ -76,14 +76,10 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
 TEST_F(PendingDeletionsTest, ConcurrentSchedulersLoseNoEntry) {
     std::vector<int> children;
     for (int p = 0; p < 4; ++p) {
-        std::vector<std::string> paths;
-        for (int i = 0; i < 20; ++i) {
-            paths.push_back(Make("f" + std::to_string(p * 20 + i)));
-        }
-        children.push_back(StartChild([&paths] {
+        children.push_back(StartChild([&, p] {
             bool ok = true;
-            for (const auto& path : paths) {
-                ok = platform::ScheduleDeletionAtBoot(path) && ok;
+            for (int i = 0; i < 20; ++i) {
+                ok = platform::ScheduleDeletionAtBoot(Make("f" + std::to_string(p * 20 + i))) && ok;
             }
             return ok ? 0 : 1;
         }));

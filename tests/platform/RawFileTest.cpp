@@ -13,10 +13,7 @@ namespace {
 using platform::RawFile;
 
 RawFile OpenForPass(const std::string& path) {
-    RawFile::Options options;
-    options.deleteOnClose = true;
-    options.create = false;
-    return RawFile::Open(path, options);
+    return RawFile::Open(path, {.deleteOnClose = true, .create = false, .expected = {}});
 }
 
 class RawFileTest : public ::testing::Test {

@@ -26,11 +26,9 @@ TEST(SpecialFoldersTest, FollowsTheXdgRules) {
              Row{"/h", "/x//", "/x", "/x", "/x", "/x"},
          }) {
         SCOPED_TRACE(row.home.value_or("(unset)") + " " + row.xdg.value_or("(unset)"));
-        test::ScopedEnv home("HOME", row.home);
-        test::ScopedEnv data("XDG_DATA_HOME", row.xdg);
-        test::ScopedEnv config("XDG_CONFIG_HOME", row.xdg);
-        test::ScopedEnv state("XDG_STATE_HOME", row.xdg);
-        test::ScopedEnv runtime("XDG_RUNTIME_DIR", row.xdg);
+        test::ScopedEnv home("HOME", row.home), data("XDG_DATA_HOME", row.xdg),
+            config("XDG_CONFIG_HOME", row.xdg), state("XDG_STATE_HOME", row.xdg),
+            runtime("XDG_RUNTIME_DIR", row.xdg);
         EXPECT_EQ(XdgDataHome(), row.data);
         EXPECT_EQ(SpecialFolderPath(kCsidlCommonAppData), row.data);
         EXPECT_EQ(XdgConfigHome(), row.config);
@@ -42,13 +40,12 @@ TEST(SpecialFoldersTest, FollowsTheXdgRules) {
 
 // Without HOME the password database must still give a home folder, never a relative path.
 TEST(SpecialFoldersTest, HomeFallsBackToThePasswordDatabase) {
-    test::ScopedEnv home("HOME", std::nullopt);
-    test::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
-    std::string found = HomeFolder();
+    test::ScopedEnv home("HOME", std::nullopt), config("XDG_CONFIG_HOME", std::nullopt);
+    const std::string found = HomeFolder();
     if (found.empty()) {
         GTEST_SKIP() << "this user has no home folder in the password database";
     }
-    EXPECT_EQ(found.front(), '/');
+    ASSERT_EQ(found.front(), '/');
     EXPECT_EQ(XdgConfigHome(), (found == "/" ? "" : found) + "/.config");
 }
 
