@@ -1,0 +1,451 @@
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "core/Globals.h"
+#include "platform/Clock.h"
+#include "platform/FaultInjection.h"
+#include "platform/InProgressList.h"
+#include "platform/OsVersion.h"
+#include "platform/PendingDeletions.h"
+#include "shredder/DeferredDeletion.h"
+#include "shredder/FillData.h"
+#include "shredder/Shredder.h"
+#include "tests/support/HolderProcess.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XdgSandbox.h"
+
+namespace ostrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Names a parameterised test after the first element of its row, a tuple (of string views and
+// values, so that its printed form holds no addresses).
+constexpr auto kRowName = [](const auto& info) { return std::string(std::get<0>(info.param)); };
+
+// A temporary folder with a private holding folder below its data folder, a sandboxed account
+// and a recording host; every substituted facility is restored afterwards.
+class ShredderTest : public ::testing::Test {
+  protected:
+    ShredderTest() {
+        gDataFolder = m_temp.str() + "/data";
+        fs::create_directories(Holding());
+        fs::permissions(Holding(), fs::perms::owner_all);
+    }
+    ~ShredderTest() override {
+        platform::ClearFaults();
+        platform::SetClockSource({});
+        platform::SetVersionSource({});
+        platform::SetBootIdSource({});
+        gDataFolder.clear();
+    }
+
+    std::string Holding() const { return gDataFolder + "/Safetemp/"; }
+    std::vector<std::string> HeldNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Holding())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+    std::string MakeFile(const std::string& name, const std::string& bytes) const {
+        WriteFile(m_temp / name, bytes);
+        return (m_temp / name).string();
+    }
+    // Shreds `path` as the job does; `path` becomes the shredder's p_SourceFile afterwards.
+    ShredOutcome Shred(const std::string& method, std::string& path, bool renameFlag = true) {
+        clsShredder shredder;
+        shredder.p_ShredMethod(method);
+        shredder.p_SourceFile = path;
+        shredder.RenameFlag = renameFlag;
+        shredder.DetermineShredMethod();
+        path = shredder.p_SourceFile;
+        return ShredOutcomeOf(shredder);
+    }
+
+    TempDir m_temp;
+    XdgSandbox m_xdg;
+    RecordingHost m_host;
+};
+
+// Name, method, passes ('0': all 0x00, '1': all 0xFF, 'R': random alphabet characters), file
+// size, RenameFlag.
+using PassRow = std::tuple<std::string_view, std::string_view, std::string_view, std::size_t, bool>;
+
+class PassTableTest : public ShredderTest, public ::testing::WithParamInterface<PassRow> {};
+
+// The file as seen at every DoEvents (one per 8192-byte block plus two per pass): after each
+// pass's flush it holds the pass's pattern over its whole, unchanged length; at the end it is gone.
+TEST_P(PassTableTest, EachPassLeavesItsPatternOverTheWholeLength) {
+    const auto& [name, method, passes, size, renameFlag] = GetParam();
+    std::string path = MakeFile("victim.dat", std::string(size, 'M'));
+    const std::string entryPath = path;
+    std::vector<std::optional<std::string>> seen;
+    m_host.onDoEvents = [&] {
+        auto names = HeldNames();
+        std::string now = renameFlag && names.size() == 1 ? Holding() + names[0] : entryPath;
+        seen.push_back(fs::exists(now) ? std::optional(ReadFile(now)) : std::nullopt);
+    };
+    EXPECT_EQ(Shred(std::string(method), path, renameFlag), ShredOutcome::Destroyed);
+
+    const std::size_t blocks = size / 8192;
+    const std::size_t first = renameFlag ? 4 : 1;  // name, move (two), then one before pass 1
+    ASSERT_EQ(seen.size(), first + passes.size() * (blocks + 2) + 1);
+    EXPECT_EQ(path.starts_with(Holding()), renameFlag);
+    std::string previous;
+    for (std::size_t p = 0; p < passes.size(); ++p) {
+        SCOPED_TRACE("pass " + std::to_string(p + 1));
+        const auto& bytes = seen[first + p * (blocks + 2) + blocks];  // after the pass's flush
+        ASSERT_TRUE(bytes && bytes->size() == size);
+        if (passes[p] != 'R') {
+            EXPECT_EQ(bytes->find_first_not_of(passes[p] == '0' ? '\0' : '\xFF'), bytes->npos);
+            continue;
+        }
+        EXPECT_EQ(bytes->find_first_not_of(FillAlphabet), bytes->npos);
+        EXPECT_TRUE(size == 0 ||
+                    (*bytes != previous && std::set(bytes->begin(), bytes->end()).size() > 30));
+        if (blocks >= 2) {  // one random block per pass, written for every whole block
+            EXPECT_EQ(bytes->compare(0, 8192, *bytes, 8192, 8192), 0);
+        }
+        previous = *bytes;
+    }
+    for (const auto& bytes : seen) {
+        EXPECT_TRUE(!bytes || bytes->size() == size);
+    }
+    EXPECT_FALSE(seen.back());
+    EXPECT_FALSE(fs::exists(path) || fs::exists(entryPath));
+    EXPECT_TRUE(HeldNames().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, PassTableTest,
+                         ::testing::ValuesIn(std::vector<PassRow>{
+                             {"Simple", kMethodSimple, "R", 10000, true},
+                             {"Dod3", kMethodDod3, "01R", 10000, true},
+                             {"Dod7", kMethodDod7, "01RR01R", 10000, true},
+                             {"Dod3EmptyFile", kMethodDod3, "01R", 0, true},
+                             {"Dod7ThreeBlocks", kMethodDod7, "01RR01R", 24576, true},
+                             {"SimpleTwoBlocksAndTail", kMethodSimple, "R", 20000, true},
+                             {"Dod3WithoutRename", kMethodDod3, "01R", 10000, false}}),
+                         kRowName);
+
+// A file put in place of the one being shredded between two passes is neither overwritten, nor
+// filled with spaces, nor scheduled.
+TEST_F(ShredderTest, FileSwappedBetweenPassesIsLeftAlone) {
+    std::string path = MakeFile("victim.dat", std::string(10000, 'M'));
+    std::string decoy = MakeFile("decoy.dat", "someone else's data");
+    m_host.onDoEvents = [&] {
+        if (m_host.doEventsCount == 4 + 3) {  // right after pass 1 was closed
+            fs::rename(decoy, Holding() + HeldNames().at(0));
+        }
+    };
+    EXPECT_EQ(Shred(kMethodDod3, path), ShredOutcome::Failed);
+    EXPECT_EQ(ReadFile(path), "someone else's data");
+    EXPECT_TRUE(platform::PendingDeletions().empty());
+}
+
+// Name, method, whether the holding folder is on the image (or on another file system).
+using MountRow = std::tuple<std::string_view, std::string_view, bool>;
+
+class LoopMountTest : public ShredderTest, public ::testing::WithParamInterface<MountRow> {};
+
+// After the shred and an unmount, no copy of the contents is left anywhere on the file system's
+// disk (data blocks, journal, free space).
+TEST_P(LoopMountTest, NoCopyOfTheContentsIsLeftOnTheDisk) {
+    const auto& [name, method, holdingOnImage] = GetParam();
+    const std::string image = m_temp.str() + "/fs.img", mountPoint = m_temp.str() + "/mnt";
+    fs::create_directory(mountPoint);
+    const std::string make = "truncate -s 16M '" + image + "' && mkfs.ext4 -q -F '" + image +
+                             "' >/dev/null 2>&1 && mount -o loop '" + image + "' '" + mountPoint +
+                             "' 2>/dev/null";
+    if (geteuid() != 0 || std::system(make.c_str()) != 0) {
+        GTEST_SKIP() << "mounting a loop image needs root, mkfs.ext4 and mount -o loop";
+    }
+    const std::unique_ptr<const char, void (*)(const char*)> unmountLater(
+        mountPoint.c_str(), [](const char* dir) { umount2(dir, MNT_DETACH); });
+    if (holdingOnImage) {
+        gDataFolder = mountPoint + "/data";
+        fs::create_directories(Holding());
+        fs::permissions(Holding(), fs::perms::owner_all);
+    }
+    std::string path = mountPoint + "/secret.dat";
+    std::string marker;
+    while (marker.size() < 300000) {
+        marker += "<OSTREL-MARKER-" + std::to_string(marker.size()) + ">";
+    }
+    WriteFile(path, marker);
+    ASSERT_EQ(std::system(("sync -f '" + path + "'").c_str()), 0);
+    ASSERT_NE(ReadFile(image).find("OSTREL-MARKER"), std::string::npos) << "never on the image";
+    std::vector<std::string> inProgress;
+    m_host.onDoEvents = [&] {
+        for (const auto& entry : platform::InProgressEntries()) {
+            inProgress.push_back(entry.path);
+        }
+    };
+
+    EXPECT_EQ(Shred(std::string(method), path), ShredOutcome::Destroyed);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(HeldNames().empty());
+    EXPECT_TRUE(platform::InProgressEntries().empty());
+    if (!holdingOnImage) {  // renamed in its own folder, listed until it was gone
+        EXPECT_EQ(fs::path(path).parent_path(), fs::path(mountPoint));
+        EXPECT_TRUE(!inProgress.empty() && inProgress.back() == path);
+    }
+    ASSERT_EQ(umount2(mountPoint.c_str(), 0), 0);
+    EXPECT_EQ(ReadFile(image).find("OSTREL-MARKER"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, LoopMountTest,
+                         ::testing::ValuesIn(std::vector<MountRow>{
+                             {"Simple", kMethodSimple, true},
+                             {"Dod3", kMethodDod3, true},
+                             {"Dod7", kMethodDod7, true},
+                             {"Dod3HoldingElsewhere", kMethodDod3, false}}),
+                         kRowName);
+
+// Uniform fill data, also when the clock does not move between draws (a generator replaced by
+// the clock, instead of mixed with it, then repeats one character).
+TEST_F(ShredderTest, RandDataPassesAChiSquareTestForTheDocumentedFrequencies) {
+    const std::string alphabet = FillAlphabet;
+    for (bool frozen : {false, true}) {
+        SCOPED_TRACE(frozen ? "frozen clock" : "running clock");
+        platform::SetClockSource(frozen ? std::function<double()>([] { return 43200.25; })
+                                        : nullptr);
+        std::array<double, 65> counts{};
+        for (int block = 0; block < 100; ++block) {
+            const std::string data = RandData(8192);
+            ASSERT_EQ(data.size(), 8192u);
+            for (char c : data) {
+                ASSERT_NE(alphabet.find(c), std::string::npos) << "byte " << int(c);
+                counts[alphabet.find(c)] += 1;
+            }
+        }
+        double chiSquare = 0;
+        for (std::size_t k = 0; k < counts.size(); ++k) {
+            const double expected = 100 * 8192 * ((k == 0 || k == 64) ? 1.0 / 128 : 1.0 / 64);
+            chiSquare += (counts[k] - expected) * (counts[k] - expected) / expected;
+        }
+        EXPECT_LT(chiSquare, 133.0);  // 64 degrees of freedom, p = 1e-6
+    }
+}
+
+// A FIFO or device node is removed without being opened (a write could block, or reach a
+// device); inotify would report any open.
+TEST_F(ShredderTest, FifoAndDeviceNodeAreRemovedWithoutBeingOpened) {
+    const std::string fifo = (m_temp / "fifo").string(), device = (m_temp / "device").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const bool haveDevice = mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(inotify_add_watch(watch, m_temp.str().c_str(), IN_OPEN | IN_CLOSE_WRITE), 0);
+    for (std::string path : haveDevice ? std::vector{fifo, device} : std::vector{fifo}) {
+        EXPECT_EQ(Shred(kMethodSimple, path), ShredOutcome::LinkOrSpecialRemoved) << path;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(path))) << path;
+    }
+    alignas(inotify_event) char events[4096];
+    EXPECT_TRUE(read(watch, events, sizeof events) < 0 && errno == EAGAIN) << "opened";
+    close(watch);
+    if (!haveDevice) {
+        GTEST_SKIP() << "mknod is not permitted here: the device-node half did not run";
+    }
+}
+
+// Random names take one draw of pending events each, alphabet characters and the ".tmp" suffix.
+// The move never replaces a file already in the holding folder under the drawn name (a failed
+// move: spaces at the entry path and deletion at restart), and a holding folder others can enter
+// is not used.
+TEST_F(ShredderTest, RandomNamesAndTheMoveIntoTheHoldingFolder) {
+    for (int i = 0; i < 100; ++i) {
+        const std::string name = RandFileName();
+        ASSERT_TRUE(name.ends_with(".tmp") && name.size() <= 105 && name.size() > 90) << name;
+        ASSERT_EQ(name.find_first_not_of(FillAlphabet), name.size() - 4) << name;
+    }
+    EXPECT_EQ(m_host.doEventsCount, 100);
+    platform::SetClockSource([] { return 1000.5; });
+    SeedRandom(77);
+    const std::string drawn = RandFileName();
+    SeedRandom(77);
+    WriteFile(Holding() + drawn, "already here");
+    std::string path = MakeFile("victim.dat", std::string(5000, 'M'));
+    const std::string entryPath = path;
+    EXPECT_EQ(Shred(kMethodSimple, path), ShredOutcome::ScheduledAtRestart);
+    EXPECT_EQ(ReadFile(Holding() + drawn), "already here");
+    EXPECT_EQ(path, entryPath);
+    EXPECT_EQ(ReadFile(entryPath), std::string(5000, ' '));
+
+    fs::permissions(Holding(), fs::perms::others_exec, fs::perm_options::add);
+    std::string secret = MakeFile("secret.dat", "secret");
+    EXPECT_EQ(Shred(kMethodSimple, secret), ShredOutcome::ScheduledAtRestart);
+    EXPECT_EQ(HeldNames(), std::vector<std::string>{drawn});
+}
+
+using Hold = HolderProcess::Hold;
+
+// Name, how the file is held (none: the file is not writable).
+using ObstacleRow = std::tuple<std::string_view, std::optional<Hold>>;
+
+class CannotOpenTest : public ShredderTest, public ::testing::WithParamInterface<ObstacleRow> {};
+
+// A file that cannot be opened without sharing gets spaces where it can be written and exactly
+// one pending entry; the helper deletes it after a restart, not before.
+TEST_P(CannotOpenTest, SpacesOnePendingEntryAndDeletionOnlyAfterARestart) {
+    const std::optional<Hold> how = std::get<1>(GetParam());
+    std::string path =
+        MakeFile("victim.dat", how == Hold::Run ? ReadFile("/bin/sleep") : std::string(50000, 'M'));
+    auto chattr = [&](const char* flag) {
+        return std::system(("chattr " + std::string(flag) + " '" + path + "' 2>/dev/null").c_str());
+    };
+    std::optional<HolderProcess> holder;
+    if (how) {
+        fs::permissions(path, fs::perms::owner_all);  // runnable, for Hold::Run
+        if (how == Hold::Flock) {  // no lease permitted: the shredder's flock must then refuse
+            platform::InjectFault(platform::SysCall::Lease, EACCES);
+        }
+        holder.emplace(path, *how);
+        ASSERT_TRUE(holder->Holding());
+    } else if (geteuid() != 0) {
+        fs::permissions(path, fs::perms::owner_read);
+    } else if (chattr("+i") != 0) {
+        GTEST_SKIP() << "no immutable attribute on this file system, and root ignores modes";
+    }
+    platform::SetBootIdSource([] { return std::string("boot-before-restart"); });
+    const std::string before = ReadFile(path);
+
+    EXPECT_EQ(Shred(kMethodDod7, path), ShredOutcome::ScheduledAtRestart);
+    const bool writable = how == Hold::Open || how == Hold::Flock;  // spaces only where writable
+    EXPECT_EQ(ReadFile(path), writable ? std::string(before.size(), ' ') : before);
+    ASSERT_EQ(platform::PendingDeletions().size(), 1u);
+    EXPECT_EQ(platform::PendingDeletions()[0].path, path);
+
+    holder.reset();
+    chattr("-i");
+    EXPECT_EQ(platform::DeletePendingFromEarlierBoots().kept, 1);
+    EXPECT_TRUE(fs::exists(path));
+    // The real helper program, in this process's sandbox, reads the kernel's boot id.
+    const std::string helper = platform::PendingHelperPath();
+    ASSERT_FALSE(helper.empty()) << "build the ostrel-pending helper first";
+    ASSERT_EQ(std::system(("'" + helper + "'").c_str()), 0);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(platform::PendingDeletions().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Obstacles, CannotOpenTest,
+                         ::testing::ValuesIn(std::vector<ObstacleRow>{
+                             {"HeldOpen", Hold::Open},
+                             {"Flock", Hold::Flock},
+                             {"RunningProgram", Hold::Run},
+                             {"NotWritable", std::nullopt}}),
+                         kRowName);
+
+platform::VersionSource FakeVersion(std::uint32_t platform, std::uint32_t minor,
+                                    std::uint32_t build) {
+    return [=](platform::OsVersionInfo& info) {
+        info = {info.dwOSVersionInfoSize, 4, minor, build, platform};
+        return 1;
+    };
+}
+
+// The four release tests, including the signed comparison of the whole build field. The exact
+// bytes of the 9x way: a header only for a new file, a line break only where the old text lacks
+// one, the old text kept up to its first NUL whatever its length; and on a 9x release the
+// fallback writes WinInit.ini, not the pending list.
+TEST_F(ShredderTest, NineXReleasesAndWinInitGetsOneNulLinePerFile) {
+    using Row = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, const char*>;
+    for (const auto& [id, minor, build, matches] :  // which of 95, OSR2, 98, ME answer True
+         {Row{1, 0, 950, "1000"}, Row{1, 0, 1111, "0100"}, Row{1, 10, 1998, "0010"},
+          Row{1, 90, 3000, "0001"}, Row{1, 0, 951, "0000"}, Row{2, 0, 950, "0000"},
+          Row{1, 10, 0x80000000u, "0000"}}) {
+        platform::SetVersionSource(FakeVersion(id, minor, build));
+        const std::string got = {char('0' + IsWin95()), char('0' + IsWin95OSR2()),
+                                 char('0' + IsWin98()), char('0' + IsWinME())};
+        EXPECT_EQ(got, matches) << id << " 4." << minor << " " << build;
+    }
+    platform::SetVersionSource([](platform::OsVersionInfo&) { return 0; });
+    EXPECT_FALSE(IsWin95() || IsWin95OSR2() || IsWin98() || IsWinME());
+
+    ScopedEnv winDir("WinDir", m_temp.str());
+    const std::string winInit = m_temp.str() + "/WinInit.ini";
+    const std::string path = "/some where/\xE9t\xE9.tmp";
+    const std::string line = "NUL=" + path + "\r\n";
+    const std::string longText(40000, 'L');
+    for (const auto& [before, after] :
+         {std::pair<std::string, std::string>{"", "[Rename]\r\n" + line + line},
+          {"[Rename]\r\nNUL=a", "[Rename]\r\nNUL=a\r\n" + line},
+          {"x", "x" + line},
+          {std::string("[Rename]\r\n\0junk", 15), "[Rename]\r\n" + line},
+          {longText, longText + "\r\n" + line}}) {
+        fs::remove(winInit);
+        if (!before.empty()) {
+            WriteFile(winInit, before);
+        } else {
+            AppendWinInitEntry(path);  // no file yet: created with its header; then a second
+        }
+        ASSERT_TRUE(AppendWinInitEntry(path));
+        EXPECT_EQ(ReadFile(winInit), after) << before.substr(0, 20);
+    }
+
+    fs::remove(winInit);
+    platform::SetVersionSource(FakeVersion(1, 10, 2222));
+    std::string locked = MakeFile("locked.dat", "locked");
+    HolderProcess holder(locked, Hold::Open);
+    ASSERT_TRUE(holder.Holding());
+    EXPECT_EQ(Shred(kMethodDod3, locked), ShredOutcome::ScheduledAtRestart);
+    EXPECT_EQ(ReadFile(winInit), "[Rename]\r\nNUL=" + locked + "\r\n");
+    EXPECT_TRUE(platform::PendingDeletions().empty());
+}
+
+std::string PercentDecode(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool escape = text[i] == '%' && i + 2 < text.size();
+        out += escape ? static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16)) : text[i];
+        i += escape ? 2 : 0;
+    }
+    return out;
+}
+
+// The file lands in the trash with its own name and bytes and an info file that names where it
+// came from (byte-exact, even for a name that is not UTF-8); no overwrite, no holding folder. A
+// missing file changes nothing.
+TEST_F(ShredderTest, RecycleBinMovesTheFileToTheTrashWithAValidInfoFile) {
+    const fs::path trash = fs::path(m_xdg.DataHome()) / "Trash";
+    std::string missing = (m_temp / "missing.txt").string();
+    EXPECT_EQ(Shred(kMethodRecycle, missing), ShredOutcome::NotAttempted);
+    EXPECT_FALSE(fs::exists(trash));
+
+    const std::string name = "report \xE9t\xE9.txt";
+    std::string path = MakeFile(name, "the report");
+    EXPECT_EQ(Shred(kMethodRecycle, path), ShredOutcome::Trashed);
+    EXPECT_EQ(path, (m_temp / name).string());
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(HeldNames().empty());
+    EXPECT_TRUE(m_host.msgBoxes.empty());
+    EXPECT_EQ(ReadFile(trash / "files" / name), "the report");
+    const std::string info = ReadFile(trash / "info" / (name + ".trashinfo"));
+    ASSERT_TRUE(info.starts_with("[Trash Info]\nPath=")) << info;
+    const std::size_t pathEnd = info.find('\n', 18);  // after "Path="
+    EXPECT_EQ(PercentDecode(info.substr(18, pathEnd - 18)), path);
+    const std::string date = info.substr(pathEnd + 1);  // DeletionDate=YYYY-MM-DDThh:mm:ss
+    EXPECT_TRUE(date.starts_with("DeletionDate=") && date.size() == 33 && date[17] == '-' &&
+                date[23] == 'T' && date[29] == ':' && date.back() == '\n')
+        << date;
+}
+
+}  // namespace
+}  // namespace ostrel::test
