@@ -32,20 +32,10 @@ void UserSandbox::WriteSettings(const char* language, const char* method, int co
     if (method != nullptr) {
         text += std::string("\"Method\"=\"") + method + "\"\r\n";
     }
-    if (confirm >= 0) {
-        char dword[32];
-        std::snprintf(dword, sizeof dword, "dword:%08x", confirm);
-        text += std::string("\"Confirm\"=") + dword + "\r\n";
+    if (confirm >= 0) {  // 0 or 1
+        text += "\"Confirm\"=dword:0000000" + std::to_string(confirm) + "\r\n";
     }
     WriteFile(config() / "Tolvane/Quarrix/Shredder.reg", text);
-}
-
-fs::path Executable(const std::string& name) {
-    const char* dir = std::getenv("OSTREL_PROGRAM_DIR");
-    if (dir == nullptr) {
-        throw std::runtime_error("OSTREL_PROGRAM_DIR is not set (run the tests through ctest)");
-    }
-    return fs::path(dir) / name;
 }
 
 RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& args,
@@ -57,7 +47,11 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
                          : ::pipe(in) != 0) {
         throw std::runtime_error("cannot make standard input");
     }
-    const std::string exe = Executable("ostrel").string();
+    const char* programDir = std::getenv("OSTREL_PROGRAM_DIR");  // set by ctest
+    if (programDir == nullptr) {
+        throw std::runtime_error("OSTREL_PROGRAM_DIR is not set (run the tests through ctest)");
+    }
+    const std::string exe = std::string(programDir) + "/ostrel";
     std::vector<std::string> env = {"HOME=" + user.home().string(),
                                     "XDG_CONFIG_HOME=" + user.config().string(),
                                     "XDG_DATA_HOME=" + user.data().string(),
@@ -118,7 +112,6 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
     }
     RunResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     result.out = ReadFile(outFile);
     result.err = ReadFile(errFile);
     return result;

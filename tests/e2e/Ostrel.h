@@ -34,7 +34,6 @@ class UserSandbox {
 
 struct RunResult {
     int exitCode = -1;  // -1: killed by a signal
-    int signal = 0;
     std::string out;
     std::string err;
 };
@@ -49,9 +48,6 @@ struct RunOptions {
 // sandbox's HOME and XDG folders), and waits for it.
 RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& args,
                     const RunOptions& options = {});
-
-// The path of the built executable `name` (ostrel, or a helper program).
-std::filesystem::path Executable(const std::string& name);
 
 // Every regular file below `root` with its contents, keyed by path relative to root; links
 // are recorded by their target, prefixed with "->".

@@ -85,48 +85,31 @@ TEST_P(MethodTest, ShredsEveryPathGivenAndNothingElse) {
 INSTANTIATE_TEST_SUITE_P(EachOverwriteMethod, MethodTest, testing::Values(kSimple, kDod3, kDod7),
                          [](const auto& info) { return "Method" + std::to_string(info.index); });
 
-struct ConfirmRow {
-    const char* name;
-    int confirm;  // -1: no "Confirm" value
-    bool terminal;
-    const char* answer;
-    bool asked;
-    bool shredded;
-};
-
-void PrintTo(const ConfirmRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
-class ConfirmTest : public testing::TestWithParam<ConfirmRow> {};
-
 // The question is asked unless "Confirm" is 0; only "y" or "yes" typed at a terminal counts.
-TEST_P(ConfirmTest, OnlyAYesAtATerminalShreds) {
-    const ConfirmRow& row = GetParam();
-    UserSandbox user;
-    user.WriteSettings("English.lng", kSimple, row.confirm);
-    WriteFile(user.work() / "secret", "data");
+TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
+    const struct {
+        int confirm;  // -1: no "Confirm" value
+        bool terminal;
+        const char* answer;
+        bool asked, shredded;
+    } rows[] = {{-1, true, "n\n", true, false},
+                {-1, true, "yes\n", true, true},
+                {1, false, "y\n", true, false},  // a pipe is no person
+                {0, false, "", false, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.confirm) + (row.terminal ? " terminal " : " pipe ") +
+                     row.answer);
+        UserSandbox user;
+        user.WriteSettings("English.lng", kSimple, row.confirm);
+        WriteFile(user.work() / "secret", "data");
 
-    RunOptions options;
-    options.terminal = row.terminal;
-    options.input = row.answer;
-    RunResult run = RunOstrel(user, {"secret"}, options);
+        RunResult run = RunOstrel(user, {"secret"}, {row.answer, row.terminal, -1});
 
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err.find("[y/N]") != std::string::npos, row.asked) << run.err;
-    EXPECT_EQ(!fs::exists(user.work() / "secret"), row.shredded);
-    if (!row.shredded) {
-        EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err.find("[y/N]") != std::string::npos, row.asked) << run.err;
+        EXPECT_EQ(ReadFile(user.work() / "secret"), row.shredded ? "" : "data");
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ConfirmTest,
-    testing::Values(ConfirmRow{"AbsentAnsweredNo", -1, true, "n\n", true, false},
-                    ConfirmRow{"AbsentAnsweredYes", -1, true, "yes\n", true, true},
-                    ConfirmRow{"PipeIsNoPerson", 1, false, "y\n", true, false},
-                    ConfirmRow{"ZeroAsksNothing", 0, false, "", false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShredCommand, RecycleBinMovesFilesToTheTrash) {
     UserSandbox user;
@@ -141,41 +124,31 @@ TEST(ShredCommand, RecycleBinMovesFilesToTheTrash) {
     EXPECT_TRUE(fs::exists(user.data() / "Trash/info/old notes.txt.trashinfo"));
 }
 
-struct HarmlessRow {
-    const char* name;
-    const char* method;
-    std::vector<std::string> args;
-};
-
-void PrintTo(const HarmlessRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
-class HarmlessRunTest : public testing::TestWithParam<HarmlessRow> {};
-
 // Runs that must end normally and leave every file as it was.
-TEST_P(HarmlessRunTest, ChangesNothing) {
-    UserSandbox user;
-    user.WriteSettings("English.lng", GetParam().method, 0);
-    WriteFile(user.work() / "file", "contents");
-    fs::create_directories(user.work() / "folder");
-    WriteFile(user.work() / "folder/inner", "inner");
-    const auto before = Snapshot(user.work());
+TEST(ShredCommand, HarmlessRunsChangeNothing) {
+    const struct {
+        const char* method;
+        std::vector<std::string> args;
+    } rows[] = {{"simple overwrite (1 pass)", {"file", "folder"}},  // wrong letter case
+                {"", {"file"}},
+                {"recycle bin", {"file"}},
+                {kSimple, {"   "}},
+                {kSimple, {"no such file", "folder/missing"}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.method) + " / " + row.args[0]);
+        UserSandbox user;
+        user.WriteSettings("English.lng", row.method, 0);
+        WriteFile(user.work() / "file", "contents");
+        fs::create_directories(user.work() / "folder");
+        WriteFile(user.work() / "folder/inner", "inner");
+        const auto before = Snapshot(user.work());
 
-    RunResult run = RunOstrel(user, GetParam().args);
+        RunResult run = RunOstrel(user, row.args);
 
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Snapshot(user.work()), before);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(Snapshot(user.work()), before);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, HarmlessRunTest,
-    testing::Values(HarmlessRow{"WrongLetterCase", "simple overwrite (1 pass)", {"file", "folder"}},
-                    HarmlessRow{"EmptyMethod", "", {"file"}},
-                    HarmlessRow{"RecycleBinInOtherCase", "recycle bin", {"file"}},
-                    HarmlessRow{"BlanksOnly", kSimple, {"   "}},
-                    HarmlessRow{"MissingPath", kSimple, {"no such file", "folder/missing"}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // A first run without a terminal takes English and, asked nothing it can answer, shreds
 // nothing; started again without paths it prints the main window's texts and the settings.
