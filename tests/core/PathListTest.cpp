@@ -7,13 +7,6 @@
 namespace ostrel {
 namespace {
 
-TEST(IsPathList, NeedsTwoColons) {
-    EXPECT_FALSE(IsPathList(""));
-    EXPECT_FALSE(IsPathList("C:\\one\\file.txt"));
-    EXPECT_TRUE(IsPathList("C:\\a D:\\b"));
-    EXPECT_TRUE(IsPathList("::"));
-}
-
 TEST(SplitPathList, SplitsAtDriveLettersAndConsumesTheText) {
     struct Row {
         const char* text;
