@@ -1,8 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/FileSystem.h"
 
 namespace ostrel::platform {
 
@@ -33,7 +36,12 @@ class DirSearch {
     // descriptor (so a folder swapped for a link after it was listed is not entered).
     static DirSearch OpenChild(const DirSearch& parent, std::string_view name);
 
+    // Takes over `fd` (an open folder, or -1 with errno set by the failed open).
+    static DirSearch FromDescriptor(int fd);
+
     bool IsOpen() const;
+    // What the open folder is (device, inode, mount); nullopt when not open.
+    std::optional<FileStatus> Status() const;
     // The system error number of a failed open or read; 0 when none.
     int Error() const;
 
@@ -42,8 +50,6 @@ class DirSearch {
 
   private:
     struct State;
-    // Takes over `fd` (an open folder, or -1 with errno set by the failed open).
-    static DirSearch FromDescriptor(int fd);
 
     std::unique_ptr<State> m_state;
 };

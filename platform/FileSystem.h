@@ -31,6 +31,9 @@ struct FileStatus {
     std::int64_t mtimeNanoseconds = 0;
     std::uint32_t permissions = 0;  // the mode's permission bits
     std::uint32_t owner = 0;
+    // The mount the entry lies on: a mount point differs from the folder that holds it even
+    // where both share a device (a bind mount).
+    std::uint64_t mountId = 0;
 };
 
 // lstat of `path`; nullopt when nothing can be read under that name.

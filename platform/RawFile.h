@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/Folder.h"
 
 namespace ostrel::platform {
 
@@ -35,6 +36,9 @@ class RawFile {
     // file, a file in use elsewhere (with `exclusive`) or a running executable gives an invalid
     // handle whose OpenFailure() says why; a non-regular file is never opened for writing.
     static RawFile Open(const std::string& path, const Options& options);
+    // The same for entry `name` of the open folder `folder`: nothing above the entry is resolved
+    // again, and delete-on-close removes the entry from that folder.
+    static RawFile OpenAt(const Folder& folder, std::string_view name, const Options& options);
 
     RawFile() = default;
     ~RawFile();
@@ -45,10 +49,26 @@ class RawFile {
 
     bool IsValid() const { return m_fd >= 0; }
     Failure OpenFailure() const { return m_failure; }
+    // The system error number of the failed open, or of the first failed write, flush or
+    // close; 0 when none failed.
+    int Error() const { return m_error; }
     FileIdentity Identity() const { return m_id; }
     std::uint64_t LinkCount() const { return m_linkCount; }
     // The open file's length in bytes (fstat); -1 for the invalid handle.
     std::int64_t Size() const;
+
+    // The byte ranges [first, second) of the file that hold data, in order: holes (never
+    // allocated) are left out. A file system that cannot tell gives one range over the whole
+    // file. Empty for an empty file or the invalid handle.
+    std::vector<std::pair<std::int64_t, std::int64_t>> DataRanges() const;
+
+    // Moves the write position to `offset` (after handing on what is buffered).
+    bool SeekTo(std::int64_t offset);
+
+    // Overwrites the value of every extended attribute the file has with as many zero bytes,
+    // then removes it, so the old value is not left in the freed inode. False when one could not
+    // be overwritten or removed.
+    bool ScrubExtendedAttributes();
 
     // Appends `bytes` at the current position. Writes are gathered in a write-behind buffer and
     // reach the file in large requests; false on an invalid handle or after a failed write.
@@ -65,10 +85,14 @@ class RawFile {
   private:
     bool Drain();
     void Release();
+    // Marks the handle failed, keeping the first error number.
+    void Fail(int error);
 
     int m_fd = -1;
     Failure m_failure = Failure::None;
-    std::string m_path;
+    int m_error = 0;
+    int m_folderFd = -1;  // the folder holding the file (its own descriptor), for delete-on-close
+    std::string m_name;
     bool m_deleteOnClose = false;
     bool m_failed = false;
     FileIdentity m_id;

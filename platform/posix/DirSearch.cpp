@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "platform/posix/StatAt.h"
+
 namespace ostrel::platform {
 
 struct DirSearch::State {
@@ -73,6 +75,13 @@ DirSearch DirSearch::OpenChild(const DirSearch& parent, std::string_view name) {
 
 bool DirSearch::IsOpen() const {
     return m_state && m_state->dir != nullptr;
+}
+
+std::optional<FileStatus> DirSearch::Status() const {
+    if (!IsOpen()) {
+        return std::nullopt;
+    }
+    return posix::StatAt(::dirfd(m_state->dir), "");
 }
 
 int DirSearch::Error() const {

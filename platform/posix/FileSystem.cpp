@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "platform/posix/FaultPoints.h"
+#include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
 namespace {
@@ -34,21 +36,31 @@ FileType TypeOf(mode_t mode) {
 
 }  // namespace
 
-std::optional<FileStatus> StatPath(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
+namespace posix {
+
+std::optional<FileStatus> StatAt(int dirfd, const char* name) {
+    struct statx st {};
+    const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | (*name == '\0' ? AT_EMPTY_PATH : 0);
+    if (::statx(dirfd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &st) != 0) {
         return std::nullopt;
     }
     FileStatus status;
-    status.type = TypeOf(st.st_mode);
-    status.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-    status.linkCount = st.st_nlink;
-    status.size = st.st_size;
-    status.mtimeSeconds = st.st_mtim.tv_sec;
-    status.mtimeNanoseconds = st.st_mtim.tv_nsec;
-    status.permissions = st.st_mode & 07777;
-    status.owner = st.st_uid;
+    status.type = TypeOf(st.stx_mode);
+    status.id = {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+    status.linkCount = st.stx_nlink;
+    status.size = static_cast<std::int64_t>(st.stx_size);
+    status.mtimeSeconds = st.stx_mtime.tv_sec;
+    status.mtimeNanoseconds = st.stx_mtime.tv_nsec;
+    status.permissions = st.stx_mode & 07777;
+    status.owner = st.stx_uid;
+    status.mountId = (st.stx_mask & STATX_MNT_ID) != 0 ? st.stx_mnt_id : 0;
     return status;
+}
+
+}  // namespace posix
+
+std::optional<FileStatus> StatPath(const std::string& path) {
+    return posix::StatAt(AT_FDCWD, path.c_str());
 }
 
 std::optional<std::uint32_t> GetAttributes(const std::string& path) {

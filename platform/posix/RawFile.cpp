@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <utility>
 
 #include "platform/posix/FaultPoints.h"
+#include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
 namespace {
@@ -95,10 +97,10 @@ RawFile::Failure TakeExclusive(int fd) {
     return errno == EWOULDBLOCK ? RawFile::Failure::InUse : RawFile::Failure::Other;
 }
 
-// Opens the file that the O_PATH descriptor `probe` refers to for writing: through
-// /proc/self/fd, so the path cannot be swapped for another file in between; by path (checked by
+// Opens the file that the O_PATH descriptor `probe` refers to for writing, through
+// /proc/self/fd, so the name cannot be swapped for another file in between; by name (checked by
 // identity afterwards) where /proc is not mounted.
-int ReopenForWriting(int probe, int accessMode, const std::string& path) {
+int ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
     if (posix::FaultFires(SysCall::Open)) {
         return -1;
     }
@@ -107,7 +109,7 @@ int ReopenForWriting(int probe, int accessMode, const std::string& path) {
     if (fd >= 0 || errno != ENOENT) {
         return fd;
     }
-    return ::open(path.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    return ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 }
 
 FileIdentity IdentityOf(const struct stat& st) {
@@ -117,55 +119,82 @@ FileIdentity IdentityOf(const struct stat& st) {
 }  // namespace
 
 RawFile RawFile::Open(const std::string& path, const Options& options) {
+    const auto [folderPath, name] = SplitFolderAndName(path);
+    const Folder folder = Folder::Open(folderPath);
+    if (!folder.IsOpen()) {
+        RawFile file;
+        file.m_error = folder.Error();
+        file.m_failure = FailureFromErrno(folder.Error());
+        return file;
+    }
+    return OpenAt(folder, name, options);
+}
+
+RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Options& options) {
     RawFile file;
-    file.m_path = path;
+    const std::string name(entry);
+    file.m_name = name;
     file.m_deleteOnClose = options.deleteOnClose;
+    const int dirfd = folder.Descriptor();
     const int accessMode = options.writeOnly ? O_WRONLY : O_RDWR;
-    auto fail = [&file](Failure why) {
+    auto fail = [&file](Failure why, int error) {
         file.m_failure = why;
+        file.m_error = error;
         return std::move(file);
     };
+    if (dirfd < 0 || name.empty()) {
+        return fail(Failure::NotFound, ENOENT);
+    }
 
     int fd = -1;
     std::optional<FileIdentity> probed;
-    int probe = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    int probe = ::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (probe < 0) {
         if (errno != ENOENT || !options.create || options.expected) {
-            return fail(FailureFromErrno(errno));
+            return fail(FailureFromErrno(errno), errno);
         }
-        fd =
-            posix::FaultFires(SysCall::Open)
-                ? -1
-                : ::open(path.c_str(),
-                         accessMode | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        fd = posix::FaultFires(SysCall::Open)
+                 ? -1
+                 : ::openat(dirfd, name.c_str(),
+                            accessMode | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                            0666);
         if (fd < 0) {
-            return fail(FailureFromErrno(errno));
+            return fail(FailureFromErrno(errno), errno);
         }
     } else {
         struct stat st {};
         bool regular = ::fstat(probe, &st) == 0 && S_ISREG(st.st_mode);
         if (!regular || (options.expected && IdentityOf(st) != *options.expected)) {
             ::close(probe);
-            return fail(regular ? Failure::NotSameFile : Failure::NotRegular);
+            return regular ? fail(Failure::NotSameFile, ESTALE) : fail(Failure::NotRegular, EINVAL);
         }
         probed = IdentityOf(st);
-        fd = ReopenForWriting(probe, accessMode, path);
+        fd = ReopenForWriting(probe, accessMode, dirfd, name);
         int savedErrno = errno;
         ::close(probe);
         if (fd < 0) {
-            return fail(FailureFromErrno(savedErrno));
+            return fail(FailureFromErrno(savedErrno), savedErrno);
         }
     }
 
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (probed && IdentityOf(st) != *probed)) {
         ::close(fd);
-        return fail(Failure::NotSameFile);
+        return fail(Failure::NotSameFile, ESTALE);
     }
     if (options.exclusive) {
         if (Failure why = TakeExclusive(fd); why != Failure::None) {
+            const int error = errno;
             ::close(fd);
-            return fail(why);
+            return fail(why, error);
+        }
+    }
+    if (options.deleteOnClose) {
+        file.m_folderFd = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
+        if (file.m_folderFd < 0) {
+            const int error = errno;
+            ::close(fd);
+            return fail(Failure::Other, error);
         }
     }
     file.m_fd = fd;
@@ -187,7 +216,9 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
         Release();
         m_fd = std::exchange(other.m_fd, -1);
         m_failure = other.m_failure;
-        m_path = std::move(other.m_path);
+        m_error = other.m_error;
+        m_folderFd = std::exchange(other.m_folderFd, -1);
+        m_name = std::move(other.m_name);
         m_deleteOnClose = other.m_deleteOnClose;
         m_failed = other.m_failed;
         m_id = other.m_id;
@@ -205,6 +236,10 @@ void RawFile::Release() {
         Drain();
         ::close(m_fd);
         m_fd = -1;
+    }
+    if (m_folderFd >= 0) {
+        ::close(m_folderFd);
+        m_folderFd = -1;
     }
 }
 
@@ -247,7 +282,7 @@ bool RawFile::Drain() {
             continue;
         }
         if (n <= 0) {
-            m_failed = true;
+            Fail(n < 0 ? errno : EIO);
             break;
         }
         done += static_cast<std::size_t>(n);
@@ -263,7 +298,7 @@ bool RawFile::Flush() {
     }
     Drain();
     if (posix::FaultFires(SysCall::Fsync) || ::fsync(m_fd) != 0) {
-        m_failed = true;
+        Fail(errno);
     }
     return !m_failed;
 }
@@ -274,13 +309,99 @@ bool RawFile::Close() {
     }
     bool ok = Drain();
     if (m_deleteOnClose && ok) {
-        auto status = StatPath(m_path);
-        ok = status && status->id == m_id && DeletePath(m_path);
+        // Only while the name still leads to this file: another file put in its place stays.
+        auto status = posix::StatAt(m_folderFd, m_name.c_str());
+        ok = status && status->id == m_id && !posix::FaultFires(SysCall::Unlink) &&
+             ::unlinkat(m_folderFd, m_name.c_str(), 0) == 0;
+        if (!ok) {
+            Fail(status && status->id != m_id ? ESTALE : errno);
+        }
     }
-    if (::close(m_fd) != 0) {
+    if (::close(m_fd) != 0 && ok) {
+        Fail(errno);
         ok = false;
     }
     m_fd = -1;
+    if (m_folderFd >= 0) {
+        ::close(m_folderFd);
+        m_folderFd = -1;
+    }
+    return ok;
+}
+
+void RawFile::Fail(int error) {
+    if (!m_failed) {
+        m_error = error;
+    }
+    m_failed = true;
+}
+
+std::vector<std::pair<std::int64_t, std::int64_t>> RawFile::DataRanges() const {
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
+    const std::int64_t size = Size();
+    if (size <= 0) {
+        return ranges;
+    }
+    std::int64_t at = 0;
+    while (at < size) {
+        const off_t data = ::lseek(m_fd, static_cast<off_t>(at), SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) {
+                break;  // only a hole from here to the end
+            }
+            return {{0, size}};  // the file system cannot tell: treat it all as data
+        }
+        off_t hole = ::lseek(m_fd, data, SEEK_HOLE);
+        if (hole < 0) {
+            return {{0, size}};
+        }
+        hole = std::min<off_t>(hole, static_cast<off_t>(size));
+        ranges.emplace_back(data, hole);
+        at = hole;
+    }
+    return ranges;
+}
+
+bool RawFile::SeekTo(std::int64_t offset) {
+    if (m_fd < 0) {
+        return false;
+    }
+    Drain();
+    m_offset = offset;
+    return !m_failed;
+}
+
+bool RawFile::ScrubExtendedAttributes() {
+    if (m_fd < 0) {
+        return false;
+    }
+    ssize_t length = ::flistxattr(m_fd, nullptr, 0);
+    if (length <= 0) {
+        return length == 0 || errno == ENOTSUP;
+    }
+    std::string names(static_cast<std::size_t>(length), '\0');
+    length = ::flistxattr(m_fd, names.data(), names.size());
+    if (length < 0) {
+        return false;
+    }
+    names.resize(static_cast<std::size_t>(length));
+    bool ok = true;
+    for (std::size_t at = 0; at < names.size();) {
+        const std::string name(names.c_str() + at);
+        at += name.size() + 1;
+        const ssize_t size = ::fgetxattr(m_fd, name.c_str(), nullptr, 0);
+        bool done = true;
+        if (size > 0) {
+            const std::string zeros(static_cast<std::size_t>(size), '\0');
+            done = ::fsetxattr(m_fd, name.c_str(), zeros.data(), zeros.size(), XATTR_REPLACE) == 0;
+        }
+        done = ::fremovexattr(m_fd, name.c_str()) == 0 && done;
+        // The system's own attributes (security labels, access lists) are not the user's data
+        // and may be refused; the user's must go.
+        if (!done && name.starts_with("user.")) {
+            ok = false;
+        }
+    }
     return ok;
 }
 

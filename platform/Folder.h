@@ -1,0 +1,82 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/DirSearch.h"
+#include "platform/FileSystem.h"
+
+namespace ostrel::platform {
+
+// An open folder that a job acts through: every name below it is resolved relative to the open
+// descriptor, one component at a time and never through a symbolic link, so a folder swapped for
+// a link (or moved) after it was opened cannot redirect what is done. Move-only; closed when the
+// object dies. Operations that fail return the system error number (0 on success).
+class Folder {
+  public:
+    Folder() = default;
+    ~Folder();
+    Folder(Folder&& other) noexcept;
+    Folder& operator=(Folder&& other) noexcept;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    // Opens the folder `path` ("" is the current folder). The components above the last are
+    // resolved once, now; the last must be a real folder (a link there is not followed).
+    static Folder Open(const std::string& path);
+
+    // Opens entry `name` of this folder as a folder, never through a link. With `expected`, a
+    // folder other than that one fails with ESTALE (it was replaced since it was seen).
+    Folder OpenChild(std::string_view name,
+                     const std::optional<FileIdentity>& expected = std::nullopt) const;
+    // Opens the folder above this one (ESTALE when that is not `expected`).
+    Folder OpenParent(const std::optional<FileIdentity>& expected = std::nullopt) const;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    // The system error number of a failed open; 0 for an open folder.
+    int Error() const { return m_error; }
+    // What the folder itself is (device, inode, mount, owner, mode).
+    const FileStatus& Status() const { return m_status; }
+    FileIdentity Identity() const { return m_status.id; }
+
+    // What entry `name` is, links described and never followed; nullopt with errno set when
+    // nothing can be read under that name.
+    std::optional<FileStatus> Stat(std::string_view name) const;
+
+    // Removes entry `name` (never a folder).
+    int Unlink(std::string_view name) const;
+    // Removes the empty folder `name`; ENOTEMPTY while it holds anything.
+    int RemoveFolder(std::string_view name) const;
+    // Renames entry `name` to `toName` in folder `to` without ever replacing an existing entry:
+    // EEXIST when `toName` exists, EXDEV when the two folders lie on different file systems.
+    // Where the file system refuses the no-replace flag, a hard link to the new name followed by
+    // the removal of the old one gives the same guarantee.
+    int Rename(std::string_view name, const Folder& to, std::string_view toName) const;
+
+    // Whether this process may write entry `name` (a regular file): 0, or EROFS, EPERM (immutable
+    // or append-only), EACCES, ETXTBSY (a running program).
+    int CheckWritable(std::string_view name) const;
+    // Adds the owner's write permission to entry `name` when it is a regular file of this user
+    // that is still `expected`. Only the mode changes.
+    int MakeOwnerWritable(std::string_view name, const FileIdentity& expected) const;
+
+    // A search over this folder's entries (from the start).
+    DirSearch List() const;
+
+    // The open descriptor, for the platform layer's own use.
+    int Descriptor() const { return m_fd; }
+
+  private:
+    static Folder FromDescriptor(int fd, const std::optional<FileIdentity>& expected);
+
+    int m_fd = -1;
+    int m_error = 0;
+    FileStatus m_status;
+};
+
+// The entry name and the folder part of `path` ("a/b/c" gives "a/b" and "c"; "c" gives "" and
+// "c"; "/c" gives "/" and "c"). Trailing separators are not part of the name.
+std::pair<std::string, std::string> SplitFolderAndName(const std::string& path);
+
+}  // namespace ostrel::platform
