@@ -25,24 +25,28 @@ bool IsPrivateFolder(const std::string& folder) {
            status->owner == platform::EffectiveUserId() && (status->permissions & 077) == 0;
 }
 
-void OverwriteFileWithSpaces(const std::string& path,
+bool OverwriteFileWithSpaces(const platform::Folder& folder, const std::string& name,
                              const std::optional<platform::FileIdentity>& expected) {
     platform::RawFile::Options options;
     options.create = false;
     options.writeOnly = true;
     options.exclusive = false;
     options.expected = expected;
-    platform::RawFile file = platform::RawFile::Open(path, options);
+    platform::RawFile file = platform::RawFile::OpenAt(folder, name, options);
     if (!file.IsValid() || file.LinkCount() > 1) {
-        return;
+        return false;
     }
     const std::string spaces(kSpacesChunk, ' ');
-    for (std::int64_t remaining = file.Size(); remaining > 0;) {
-        std::int64_t chunk = std::min(remaining, kSpacesChunk);
-        file.Write(std::string_view(spaces.data(), static_cast<std::size_t>(chunk)));
-        remaining -= chunk;
+    bool ok = true;
+    for (const auto& [first, end] : file.DataRanges()) {
+        ok = file.SeekTo(first) && ok;
+        for (std::int64_t at = first; at < end && ok;) {
+            const std::int64_t chunk = std::min(end - at, kSpacesChunk);
+            ok = file.Write(std::string_view(spaces.data(), static_cast<std::size_t>(chunk)));
+            at += chunk;
+        }
     }
-    file.Close();
+    return file.Close() && ok;
 }
 
 bool clsShredder::FileExist(const std::string& FileName) {
@@ -57,11 +61,13 @@ void clsShredder::RecycleFile(std::string& path) {
     if (!FileExist(path)) {
         return;
     }
+    m_result = {};
     Finish(platform::MoveToTrash(path) ? ShredOutcome::Trashed : ShredOutcome::TrashRefused);
 }
 
 void clsShredder::OverwriteWithSpaces(std::string& path, std::string&) {
-    OverwriteFileWithSpaces(path, m_file);
+    const auto [folder, name] = platform::SplitFolderAndName(path);
+    OverwriteFileWithSpaces(platform::Folder::Open(folder), name, m_file);
 }
 
 }  // namespace ostrel

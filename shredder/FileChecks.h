@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/Folder.h"
 
 namespace ostrel {
 
@@ -15,11 +16,11 @@ bool FolderExists(const std::string& path);
 // that serves as the holding folder.
 bool IsPrivateFolder(const std::string& folder);
 
-// Writes spaces over the whole length of the regular file at `path`, in 32768-byte pieces, without
-// flushing, deleting or taking it from other holders. Does nothing when the file cannot be
-// opened for writing, when it has another hard link, or when `expected` is given and the path
-// names another file.
-void OverwriteFileWithSpaces(const std::string& path,
+// Writes spaces over the data of the regular file `name` in `folder` (its holes stay holes), in
+// 32768-byte pieces, without flushing, deleting or taking it from other holders. Does nothing
+// when the file cannot be opened for writing, when it has another hard link, or when `expected`
+// is given and the name leads to another file. True when every byte of data was written.
+bool OverwriteFileWithSpaces(const platform::Folder& folder, const std::string& name,
                              const std::optional<platform::FileIdentity>& expected);
 
 }  // namespace ostrel

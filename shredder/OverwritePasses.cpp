@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <exception>
 
 #include "core/Globals.h"
@@ -14,11 +15,7 @@ namespace ostrel {
 namespace {
 
 constexpr std::int64_t kBlockSize = 8192;
-
-constexpr std::int32_t kErrFileNotFound = 53;
-constexpr std::int32_t kErrFileAlreadyExists = 58;
-constexpr std::int32_t kErrPathFileAccess = 75;
-constexpr std::int32_t kErrPathNotFound = 76;
+constexpr char kHoldingFolderName[] = "Safetemp";
 
 // Pass tables: a pattern code, or a block of random alphabet characters.
 constexpr std::int32_t kRandomPass = -1;
@@ -30,31 +27,35 @@ std::string PassData(std::int32_t pass, std::int64_t length) {
     return pass == kRandomPass ? RandData(length) : FillString(length, pass);
 }
 
-// The file's size as the file system reports it now; an error when the file is gone.
-std::int64_t CurrentSize(const std::string& path) {
-    auto status = platform::StatPath(path);
-    if (!status) {
-        throw RuntimeError(kErrFileNotFound, "File not found");
+// A pass that did not do all it had to: the file was not overwritten as promised.
+struct PassFailed {
+    int error;
+};
+
+void Require(bool ok, const platform::RawFile& file) {
+    if (!ok) {
+        throw PassFailed{file.Error() != 0 ? file.Error() : EIO};
     }
-    return status->size;
 }
 
-// The folder part of `path`, with its trailing separator ("" for a bare name).
-std::string FolderOf(const std::string& path) {
-    auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// A reopen that finds another file (or none) under the path ends the overwrite.
-void RequireSameFile(const platform::RawFile& file) {
-    using Failure = platform::RawFile::Failure;
-    Failure why = file.OpenFailure();
-    if (why == Failure::NotSameFile || why == Failure::NotFound || why == Failure::NotRegular) {
-        throw RuntimeError(kErrPathFileAccess, "Path/File access error");
+std::string WithSeparator(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') {
+        folder.push_back('/');
     }
+    return folder;
 }
 
 }  // namespace
+
+platform::Folder OpenHoldingFolder() {
+    platform::Folder holding = platform::Folder::Open(gDataFolder + "/" + kHoldingFolderName);
+    const platform::FileStatus& status = holding.Status();
+    if (holding.IsOpen() &&
+        (status.owner != platform::EffectiveUserId() || (status.permissions & 077) != 0)) {
+        return {};
+    }
+    return holding;
+}
 
 void clsShredder::WipeFileSimple(std::string& spath) {
     WipeFile(spath, kSimplePasses);
@@ -69,88 +70,138 @@ void clsShredder::WipeFileDod7(std::string& spath, std::int32_t&) {
 }
 
 void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> passes) {
-    std::string entryPath = spath;
-    Host& host = CurrentHost();
-    m_outcome = ShredOutcome::NotAttempted;
+    const std::string entryPath = spath;
+    m_result = {};
     m_file.reset();
     m_inProgressPath.clear();
     m_scheduled = false;
-    bool lastCloseDone = false;
-    bool lastCloseOk = false;
-    try {
-        if (!FileExist(spath)) {
-            return;
-        }
-        auto status = platform::StatPath(spath);
-        if (!status) {
-            return;
-        }
-        m_file = status->id;
-        if (RemovedAsUnwritable(spath, *status)) {
-            return;
-        }
-        if (RenameFlag) {
-            MoveOutOfSight(spath, *status);
-        }
-        host.DoEvents();
 
-        std::int64_t tail = 0;
+    auto [folderPath, name] = platform::SplitFolderAndName(spath);
+    Location at{p_SourceFolder, WithSeparator(folderPath), name};
+    if (at.folder == nullptr) {
+        m_ownSource = platform::Folder::Open(folderPath);
+        at.folder = &m_ownSource;
+    }
+    if (!at.folder->IsOpen()) {
+        if (at.folder->Error() != ENOENT) {
+            Finish(ShredOutcome::NotOverwritten, at.folder->Error());
+        }
+        return;
+    }
+    // A name that is gone, or is a folder, is not this routine's: nothing happens.
+    const auto status = at.folder->Stat(at.name);
+    if (!status || status->type == platform::FileType::Directory) {
+        return;
+    }
+    m_file = status->id;
+    if (RemovedAsUnwritable(at, *status)) {
+        return;
+    }
+    if (const int refusal = RefusalBeforeWriting(at, *status); refusal != 0) {
+        Finish(ShredOutcome::NotOverwritten, refusal);
+        return;
+    }
+    if (RenameFlag) {
+        const int error = MoveOutOfSight(at, *status);
+        if (error == ENOENT) {
+            return;  // gone meanwhile (another instance took it): nothing to report
+        }
+        if (error == EACCES || error == EPERM || error == EROFS || error == EBUSY) {
+            Finish(ShredOutcome::NotOverwritten, error);  // nothing was written
+            return;
+        }
+        if (error != 0) {
+            RunFallback(at, entryPath, error);
+            return;
+        }
+        spath = at.Path();
+    }
+    CurrentHost().DoEvents();
+    RunPasses(at, passes);
+    DoEventsIgnoringErrors();
+}
+
+// Writes every pass and deletes the file with the close of the last. A pass counts only when
+// every write, the flush and the close succeeded and the file is still the one the shred began
+// with; anything less sends the file to the fallback.
+void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> passes) {
+    Host& host = CurrentHost();
+    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
+    std::int64_t size = 0;
+    try {
         for (std::size_t pass = 0; pass < passes.size(); ++pass) {
             const bool last = pass + 1 == passes.size();
-            // The pass's block is built once and written for every whole block; a file too
-            // small for one never needs it.
-            std::string block;
             platform::RawFile::Options options;
             options.deleteOnClose = last;
             options.create = false;
             options.expected = m_file;
-            platform::RawFile file = platform::RawFile::Open(spath, options);
-            RequireSameFile(file);
-            if (file.IsValid() && file.LinkCount() > 1) {  // a second name appeared meanwhile
-                throw RuntimeError(kErrPathFileAccess, "Path/File access error");
+            platform::RawFile file = platform::RawFile::OpenAt(*at.folder, at.name, options);
+            if (!file.IsValid()) {
+                m_result.inUse = file.OpenFailure() == platform::RawFile::Failure::InUse;
+                throw PassFailed{file.Error()};
             }
+            if (file.LinkCount() > 1) {  // a second name appeared meanwhile
+                throw PassFailed{EMLINK};
+            }
+            // Only the ranges that hold data are written: filling a sparse file's holes could
+            // fill the disk before the data is reached. They and the length are fixed by the
+            // first pass; a file that changes length meanwhile is not the file that was given.
             if (pass == 0) {
-                tail = CurrentSize(spath) % kBlockSize;
+                size = file.Size();
+                ranges = file.DataRanges();
+            } else if (file.Size() != size) {
+                throw PassFailed{ESTALE};
             }
-            const std::int64_t blocks = CurrentSize(spath) / kBlockSize;
-            if (blocks > 0) {
-                block = PassData(passes[pass], kBlockSize);
+            for (const auto& [first, end] : ranges) {
+                Require(file.SeekTo(first), file);
+                const std::int64_t blocks = (end - first) / kBlockSize;
+                // The pass's block is built once and written for every whole block; a range
+                // too small for one never needs it.
+                const std::string block = blocks > 0 ? PassData(passes[pass], kBlockSize) : "";
+                for (std::int64_t i = 0; i < blocks; ++i) {
+                    Require(file.Write(block), file);
+                    host.DoEvents();
+                }
+                Require(file.Write(PassData(passes[pass], (end - first) % kBlockSize)), file);
             }
-            for (std::int64_t i = 0; i < blocks; ++i) {
-                file.Write(block);
-                host.DoEvents();
+            if (last && !file.ScrubExtendedAttributes()) {
+                throw PassFailed{EPERM};
             }
-            file.Write(PassData(passes[pass], tail));
-            file.Flush();
+            Require(file.Flush(), file);
             host.DoEvents();
-            const bool closed = file.Close();
-            if (last) {
-                lastCloseDone = true;
-                lastCloseOk = closed;
-            }
+            Require(file.Close(), file);
             host.DoEvents();
         }
+    } catch (const PassFailed& failure) {
+        RunFallback(at, at.Path(), failure.error);
+        return;
     } catch (const std::exception&) {
-        if (!lastCloseDone) {
-            RunFallback(spath, entryPath);
-            return;
-        }
-        // Errors from the last close onwards are ignored.
-    }
-    if (!lastCloseDone) {
+        RunFallback(at, at.Path(), EIO);
         return;
     }
-    if (lastCloseOk) {
-        Finish(ShredOutcome::Destroyed);
-    } else {
-        RunFallback(spath, entryPath);
+    Finish(ShredOutcome::Destroyed);
+}
+
+// Read-only file systems, immutable and append-only files and files this user may not write are
+// left exactly as they are: no pass could touch them and no deletion could follow. A file of the
+// user's own that is only write-protected by its mode is made writable: the user asked for it to
+// be destroyed. A mount point is never written through.
+int clsShredder::RefusalBeforeWriting(const Location& at, const platform::FileStatus& status) {
+    if (status.mountId != at.folder->Status().mountId ||
+        status.id.device != at.folder->Identity().device) {
+        return EBUSY;
     }
-    DoEventsIgnoringErrors();
+    int error = at.folder->CheckWritable(at.name);
+    if (error == EACCES && status.owner == platform::EffectiveUserId() &&
+        at.folder->MakeOwnerWritable(at.name, status.id) == 0) {
+        error = at.folder->CheckWritable(at.name);
+    }
+    return error == EROFS || error == EPERM || error == EACCES ? error : 0;
 }
 
 // Links, FIFOs, devices and sockets are never written: the name is removed. So is the name of a
 // file with other hard links, whose contents the other names still need.
-bool clsShredder::RemovedAsUnwritable(std::string& spath, const platform::FileStatus& status) {
+bool clsShredder::RemovedAsUnwritable(const Location& at, const platform::FileStatus& status) {
     ShredOutcome outcome;
     if (status.type != platform::FileType::Regular) {
         outcome = ShredOutcome::LinkOrSpecialRemoved;
@@ -159,11 +210,11 @@ bool clsShredder::RemovedAsUnwritable(std::string& spath, const platform::FileSt
     } else {
         return false;
     }
-    if (platform::DeletePath(spath)) {
+    const int error = at.folder->Unlink(at.name);
+    if (error == 0) {
         Finish(outcome);
-    } else {
-        std::string entryPath = spath;
-        RunFallback(spath, entryPath);
+    } else if (error != ENOENT) {
+        Finish(ShredOutcome::Failed, error);
     }
     DoEventsIgnoringErrors();
     return true;
@@ -171,49 +222,60 @@ bool clsShredder::RemovedAsUnwritable(std::string& spath, const platform::FileSt
 
 // Hides the file under a random name: in the holding folder, or in its own folder when the
 // holding folder lies on another file system (recorded on the in-progress list until the file
-// is gone). Never replaces an existing file; any failure is an error.
-void clsShredder::MoveOutOfSight(std::string& spath, const platform::FileStatus& status) {
+// is gone). Never replaces an existing file. On success `at` names the new place.
+int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status) {
     const std::string name = RandFileName();
-    const std::string holding = gDataFolder + "/Safetemp/";
-    if (!IsPrivateFolder(holding)) {
-        throw RuntimeError(kErrPathNotFound, "Path not found");
+    const platform::Folder* holding = p_HoldingFolder;
+    if (holding == nullptr) {
+        m_ownHolding = OpenHoldingFolder();
+        holding = &m_ownHolding;
     }
-    std::string target = holding + name;
-    platform::RenameResult result = platform::RenameNoReplace(spath, target);
-    if (result == platform::RenameResult::CrossDevice) {
-        target = FolderOf(spath) + name;
-        bool recorded = platform::AddInProgress(target, status);
-        result = platform::RenameNoReplace(spath, target);
-        if (result == platform::RenameResult::Done && recorded) {
-            m_inProgressPath = target;
+    if (!holding->IsOpen()) {
+        return EACCES;  // no private holding folder: nothing is written anywhere else
+    }
+    Location target{holding, gDataFolder + "/" + kHoldingFolderName + "/", name};
+    int error = at.folder->Rename(at.name, *holding, name);
+    if (error == EXDEV) {
+        target = Location{at.folder, at.folderPath, name};
+        const bool recorded = platform::AddInProgress(target.Path(), status);
+        error = recorded ? at.folder->Rename(at.name, *at.folder, name) : EIO;
+        if (error == 0) {
+            m_inProgressPath = target.Path();
         } else if (recorded) {
-            platform::RemoveInProgress(target);
+            platform::RemoveInProgress(target.Path());
         }
     }
-    if (result == platform::RenameResult::Exists) {
-        throw RuntimeError(kErrFileAlreadyExists, "File already exists");
-    }
-    if (result != platform::RenameResult::Done) {
-        throw RuntimeError(kErrPathFileAccess, "Path/File access error");
+    if (error != 0) {
+        return error;
     }
     CurrentHost().DoEvents();
-    spath = target;
+    at = target;
     CurrentHost().DoEvents();
+    return 0;
 }
 
-// Spaces over what can be written, then deletion at restart; only while the path still names
-// the file this shred began with.
-void clsShredder::RunFallback(std::string& spath, std::string& entryPath) {
-    OverwriteWithSpaces(spath, entryPath);
-    auto status = platform::StatPath(spath);
-    if (status && m_file && status->id == *m_file) {
-        DeleteOnReboot(spath, entryPath);
+// Spaces over what can be written, then deletion at restart, but only where that deletion can
+// work: the path still names the file this shred began with, in a folder whose entries this
+// user may remove.
+void clsShredder::RunFallback(const Location& at, const std::string& entryPath, int error) {
+    if (error != ENOSPC) {  // a full file system takes no spaces either
+        OverwriteFileWithSpaces(*at.folder, at.name, m_file);
     }
-    Finish(m_scheduled ? ShredOutcome::ScheduledAtRestart : ShredOutcome::Failed);
+    auto status = at.folder->Stat(at.name);
+    if (status && m_file && status->id == *m_file && at.folder->CheckWritable(".") == 0) {
+        std::string path = at.Path();
+        std::string entry = entryPath;
+        DeleteOnReboot(path, entry);
+    }
+    if (at.Path() != entryPath) {
+        m_result.whereNow = at.Path();
+    }
+    Finish(m_scheduled ? ShredOutcome::ScheduledAtRestart : ShredOutcome::Failed, error);
 }
 
-void clsShredder::Finish(ShredOutcome outcome) {
-    m_outcome = outcome;
+void clsShredder::Finish(ShredOutcome outcome, int error) {
+    m_result.outcome = outcome;
+    m_result.error = error;
     bool settled =
         outcome == ShredOutcome::Destroyed || outcome == ShredOutcome::ScheduledAtRestart;
     if (settled && !m_inProgressPath.empty()) {

@@ -27,7 +27,7 @@ void clsShredder::DetermineShredMethod() {
         ~BusyScope() { busy = false; }
     } scope(m_busy);
     try {
-        m_outcome = ShredOutcome::NotAttempted;
+        m_result = {};
         const std::string method = m_shredMethod;
         if (method == kMethodSimple) {
             WipeFileSimple(p_SourceFile);
@@ -50,7 +50,11 @@ void clsShredder::DetermineShredMethod() {
 }
 
 ShredOutcome ShredOutcomeOf(const clsShredder& shredder) {
-    return shredder.m_outcome;
+    return shredder.m_result.outcome;
+}
+
+const ShredResult& ShredResultOf(const clsShredder& shredder) {
+    return shredder.m_result;
 }
 
 }  // namespace ostrel

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/Folder.h"
 
 namespace ostrel {
 
@@ -22,9 +23,22 @@ enum class ShredOutcome {
     LinkOrSpecialRemoved,     // a link, FIFO, device or socket: removed, nothing written
     NameRemovedContentsKept,  // more than one hard link: only this name removed
     ScheduledAtRestart,       // overwritten with spaces as far as possible, deleted at restart
+    NotOverwritten,           // nothing written: the contents are intact (see the error)
     Trashed,                  // moved to the trash
     TrashRefused,             // the trash would not take it; the file is where it was
     Failed,                   // neither destroyed nor scheduled (for example replaced meanwhile)
+};
+
+// The details of an outcome, for the report.
+struct ShredResult {
+    ShredOutcome outcome = ShredOutcome::NotAttempted;
+    // Why the file is not destroyed (a system error number; EBUSY for a mount point, ESTALE for
+    // a file replaced meanwhile); 0 when it is.
+    int error = 0;
+    // Where the file is now when that is no longer the name it was given under (moved under a
+    // random name and then not destroyed); empty otherwise.
+    std::string whereNow;
+    bool inUse = false;  // another program held the file open
 };
 
 // Destroys one file by the named method. The job fills the properties and calls
@@ -33,6 +47,12 @@ enum class ShredOutcome {
 class clsShredder {
   public:
     std::string p_SourceFile;
+    // The open folder holding p_SourceFile's entry, which the job keeps from its walk: the file
+    // is then reached through it and the folder part of p_SourceFile is only shown. Without it
+    // the folder part of p_SourceFile is opened when the shred starts.
+    const platform::Folder* p_SourceFolder = nullptr;
+    // The open holding folder; without it gDataFolder's is opened for each file.
+    const platform::Folder* p_HoldingFolder = nullptr;
     bool RenameFlag = false;
     std::int32_t p_Passes = 0;
     bool p_Attributes = false;
@@ -61,17 +81,32 @@ class clsShredder {
     void DeleteOnReboot(std::string& path, std::string& entryPath);
     void OverwriteWithSpaces(std::string& path, std::string& entryPath);
 
+    // Where the file being shredded is: an open folder and the entry's name in it.
+    struct Location {
+        const platform::Folder* folder = nullptr;
+        std::string folderPath;  // shown and recorded: ends in a separator, or is empty
+        std::string name;
+        std::string Path() const { return folderPath + name; }
+    };
+
     void WipeFile(std::string& spath, std::span<const std::int32_t> passes);
-    bool RemovedAsUnwritable(std::string& spath, const platform::FileStatus& status);
-    void MoveOutOfSight(std::string& spath, const platform::FileStatus& status);
-    void RunFallback(std::string& spath, std::string& entryPath);
-    void Finish(ShredOutcome outcome);
+    // Nothing may be written to the file at `at`: returns the error that says why (0: go on).
+    int RefusalBeforeWriting(const Location& at, const platform::FileStatus& status);
+    bool RemovedAsUnwritable(const Location& at, const platform::FileStatus& status);
+    // Moves the file under a random name; returns 0 or the rename's error.
+    int MoveOutOfSight(Location& at, const platform::FileStatus& status);
+    void RunPasses(const Location& at, std::span<const std::int32_t> passes);
+    void RunFallback(const Location& at, const std::string& entryPath, int error);
+    void Finish(ShredOutcome outcome, int error = 0);
 
     friend ShredOutcome ShredOutcomeOf(const clsShredder& shredder);
+    friend const ShredResult& ShredResultOf(const clsShredder& shredder);
 
     std::string m_shredMethod;
     std::string m_module;
-    ShredOutcome m_outcome = ShredOutcome::NotAttempted;
+    ShredResult m_result;
+    platform::Folder m_ownSource;                  // p_SourceFile's folder when the job gave none
+    platform::Folder m_ownHolding;                 // the holding folder when the job gave none
     std::optional<platform::FileIdentity> m_file;  // the file being shredded
     std::string m_inProgressPath;                  // its entry on the in-progress list
     bool m_scheduled = false;
@@ -80,5 +115,10 @@ class clsShredder {
 
 // What became of the file of `shredder`'s last shred.
 ShredOutcome ShredOutcomeOf(const clsShredder& shredder);
+const ShredResult& ShredResultOf(const clsShredder& shredder);
+
+// Opens the holding folder gDataFolder + "/Safetemp" when it is fit to hold files on their way
+// to destruction: a real folder of this user that nobody else may enter. Not open otherwise.
+platform::Folder OpenHoldingFolder();
 
 }  // namespace ostrel
