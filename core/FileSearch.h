@@ -3,13 +3,26 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
 #include "core/PathArena.h"
+#include "platform/FileSystem.h"
 
 namespace ostrel {
 
 namespace platform {
 class DirSearch;
-}
+class Folder;
+}  // namespace platform
+
+// Where one found folder hangs in the tree and what it was when the walk saw it, so that a job
+// can reach it again from the searched folder's descriptor, one checked step at a time.
+struct cFolderNode {
+    std::int32_t parent = -1;  // index of the folder above (0-based), -1 for the searched one
+    platform::FileIdentity id;
+    bool otherFileSystem = false;  // a mount point: listed, never entered
+    bool unreadable = false;       // could not be opened or read to the end
+};
 
 // One file found by cFileSearch: its full path (exact bytes).
 class cFiles {
@@ -49,6 +62,10 @@ class cFileSearch {
     // the current folder and gives bare names.
     void FileSearch(const std::string& sDirectory);
 
+    // Searches the whole tree below the open folder `root`, whose path (ending in a separator)
+    // starts every path found. Folders on another mount than `root` are listed but not entered.
+    void FileSearch(const platform::Folder& root, const std::string& rootPath);
+
     // The file or folder at 1-based position `vIndexKey`. Throws RuntimeError
     // kErrInvalidArgument when the position is outside 1 to the count.
     cFiles FileItem(std::int32_t vIndexKey) const;
@@ -57,11 +74,19 @@ class cFileSearch {
     std::int32_t FileCount() const { return m_fileCount; }
     std::int32_t DirCount() const { return m_dirCount; }
 
+    // The tree of the last search: for file or folder i (1-based), the 0-based index of the
+    // folder holding it (-1: the searched folder), and each folder's node.
+    std::int32_t FileFolder(std::int32_t vIndexKey) const;
+    const cFolderNode& DirNode(std::int32_t vIndexKey) const;
+    // True when the searched folder itself could not be read to the end.
+    bool RootUnreadable() const { return m_rootUnreadable; }
+
   private:
     // Empties both lists (the counts are kept).
     void InitCollections();
-    // Walks the open folder `search`, whose path (ending in a separator) is in m_path.
-    void Walk(platform::DirSearch& search, const std::string& literalName);
+    // Walks the open folder `search` (node `node`), whose path (ending in a separator) is in
+    // m_path.
+    void Walk(platform::DirSearch& search, const std::string& literalName, std::int32_t node);
     void AddFile(std::string_view name);
     void AddDir(std::string_view name);
 
@@ -70,6 +95,11 @@ class cFileSearch {
     std::int32_t m_fileCount = 0;
     std::int32_t m_dirCount = 0;
     std::string m_path;  // the folder being walked, grown and cut back as the walk descends
+    std::vector<std::int32_t> m_fileFolders;
+    std::vector<cFolderNode> m_nodes;
+    std::uint64_t m_rootMount = 0;
+    platform::FileIdentity m_rootId;
+    bool m_rootUnreadable = false;
 };
 
 }  // namespace ostrel

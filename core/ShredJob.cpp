@@ -1,7 +1,7 @@
 #include "core/ShredJob.h"
 
+#include <cerrno>
 #include <optional>
-#include <set>
 #include <utility>
 
 #include "core/FileSearch.h"
@@ -9,10 +9,13 @@
 #include "core/Host.h"
 #include "core/PathHelpers.h"
 #include "core/PathList.h"
+#include "core/ProtectedFolders.h"
 #include "core/RuntimeError.h"
 #include "core/StringHelpers.h"
+#include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"
+#include "platform/Folder.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -23,18 +26,18 @@ namespace {
 
 constexpr std::int16_t kShortenedPathLength = 60;
 
-// Paths handed to the shredder in this process: a file that is still there when its folder is
-// walked again (it could only be scheduled for deletion at restart) is not shredded twice.
-std::set<std::string> g_attempted;
 JobReport g_report;
 // Names removed while other hard links kept the contents, with the file they named: when the
 // job later destroys that file under its last name, the contents are gone after all.
 std::vector<std::pair<platform::FileIdentity, std::string>> g_kept;
+// What the paths given are checked against; found once per job.
+std::optional<ProtectedFolders> g_protected;
+platform::Folder g_holding;
 
 void ShowJobError(std::int32_t number, const std::string& description, std::int32_t osError) {
-    CurrentHost().MsgBox(GetLangString(478) + std::to_string(number) + " - " + description + " - " +
-                             std::to_string(osError),
-                         kMsgCritical, GetLangString(818));
+    CurrentHost().MsgBox(GetLangString(lang::kJobErrorPrefix) + std::to_string(number) + " - " +
+                             description + " - " + std::to_string(osError),
+                         kMsgCritical, GetLangString(lang::kProductName));
 }
 
 // Runs `step` under the job's error handler: an error is shown and the job goes on.
@@ -51,111 +54,270 @@ void Guarded(Step&& step) {
     }
 }
 
-void RecordOutcome(const std::string& path, const std::optional<platform::FileIdentity>& file,
-                   ShredOutcome outcome) {
-    switch (outcome) {
-        case ShredOutcome::ScheduledAtRestart:
-            g_report.scheduledAtRestart.push_back(path);
-            break;
-        case ShredOutcome::NameRemovedContentsKept:
-            g_kept.emplace_back(file.value_or(platform::FileIdentity{}), path);
-            break;
-        case ShredOutcome::Destroyed:
-            if (file) {
-                std::erase_if(g_kept, [&](const auto& kept) { return kept.first == *file; });
-            }
-            break;
-        case ShredOutcome::TrashRefused:
-            g_report.trashRefused.push_back(path);
-            break;
-        case ShredOutcome::Failed:
-            g_report.failed.push_back(path);
-            break;
+// Why a file or folder could not be dealt with, from the error that stopped it.
+std::string Reason(int error) {
+    switch (error) {
+        case EROFS:
+            return GetLangString(lang::kWhyReadOnlyFileSystem);
+        case EPERM:
+            return GetLangString(lang::kWhyImmutable);
+        case EACCES:
+            return GetLangString(lang::kWhyPermissionDenied);
+        case EBUSY:
+            return GetLangString(lang::kWhyMountPoint);
+        case ESTALE:
+        case EMLINK:
+            return GetLangString(lang::kWhyChanged);
+        case ENOSPC:
+            return GetLangString(lang::kWhyDiskFull);
+        case ENOTEMPTY:
+            return GetLangString(lang::kWhyNotEmpty);
         default:
-            break;
+            return GetLangString(lang::kWhyWriteError) + " (" + std::to_string(error) + ")";
     }
 }
 
-void ShredItem(const std::string& path, Forms& forms, bool revisit);
+bool KnownMethod(const std::string& method) {
+    return method == kMethodSimple || method == kMethodDod3 || method == kMethodDod7 ||
+           method == kMethodRecycle;
+}
 
-void ShredFile(const std::string& sItem, Forms& forms) {
-    ProgressForm& progress = forms.progress;
-    const auto status = platform::StatPath(sItem);
-    if (!status) {
-        return;
+// Records what became of `path`; true when it is in the report (not destroyed or removed).
+bool RecordOutcome(const std::string& path, const platform::FileIdentity& file,
+                   const ShredResult& result) {
+    switch (result.outcome) {
+        case ShredOutcome::ScheduledAtRestart:
+            g_report.scheduledAtRestart.push_back(
+                {path, result.inUse ? GetLangString(lang::kWhyInUse) : std::string()});
+            return true;
+        case ShredOutcome::NameRemovedContentsKept:
+            g_kept.emplace_back(file, path);
+            return false;
+        case ShredOutcome::Destroyed:
+            std::erase_if(g_kept, [&](const auto& kept) { return kept.first == file; });
+            return false;
+        case ShredOutcome::TrashRefused:
+            g_report.trashRefused.push_back(path);
+            return true;
+        case ShredOutcome::NotOverwritten:
+            g_report.failed.push_back(
+                {path, Reason(result.error) + "; " + GetLangString(lang::kWhyContentsIntact)});
+            return true;
+        case ShredOutcome::Failed: {
+            std::string reason = Reason(result.error);
+            if (!result.whereNow.empty()) {
+                reason += "; " + GetLangString(lang::kWhyNowAt) + " " + result.whereNow;
+            }
+            g_report.failed.push_back({path, reason});
+            return true;
+        }
+        default:
+            return false;
     }
-    g_attempted.insert(sItem);
+}
+
+// Hands the file `name` of `folder`, shown as `path`, to a fresh shredder. True when it is in
+// the report afterwards.
+bool ShredFile(const platform::Folder& folder, const std::string& path, Forms& forms) {
+    ProgressForm& progress = forms.progress;
+    const auto status = folder.Stat(platform::SplitFolderAndName(path).second);
+    if (!status) {
+        return false;  // gone since it was listed (another instance, say): not a failure
+    }
     if (!progress.Visible()) {
         progress.Show();
     }
-    progress.SetCaption(ShortenPath(sItem, kShortenedPathLength));
+    progress.SetCaption(ShortenPath(path, kShortenedPathLength));
     ++gShredCount;
     progress.SetValue(gShredCount);
     CurrentHost().DoEvents();
 
+    gShredder = std::make_unique<clsShredder>();
     clsShredder& shredder = *gShredder;
     shredder.p_Attributes = true;
     shredder.p_ShredMethod(forms.options.DeleteMethod());
     shredder.p_Passes = 7;
-    shredder.p_SourceFile = sItem;
+    shredder.p_SourceFile = path;
+    shredder.p_SourceFolder = &folder;
+    shredder.p_HoldingFolder = g_holding.IsOpen() ? &g_holding : nullptr;
     shredder.RenameFlag = true;
     shredder.DetermineShredMethod();
     shredder.p_Module("Shredder");
-    RecordOutcome(sItem, status->id, ShredOutcomeOf(shredder));
+    const bool reported = RecordOutcome(path, status->id, ShredResultOf(shredder));
     CurrentHost().DoEvents();
+    return reported;
 }
 
-// Shreds every file of the tree, then visits every subfolder (parents first), then comes back
-// to the folder itself: each folder is removed by the visit that finds it empty. A folder that
-// is still not empty when it is revisited after its contents were processed stays.
-void ShredFolder(const std::string& sItem, Forms& forms, bool revisit) {
-    if (platform::DirectoryIsEmpty(sItem)) {
-        platform::RemoveDirectory(sItem);
-        return;
+// Reaches the folders of one walk again from the walked folder's descriptor: one step per
+// level, each checked against what the walk saw, keeping the chain to the last folder reached
+// open (a walk visits neighbours one after another).
+class FolderCursor {
+  public:
+    FolderCursor(const platform::Folder& root, const cFileSearch& search)
+        : m_root(root), m_search(search) {}
+
+    // The open folder `node` (-1: the walked folder); nullptr with `error` set when it cannot
+    // be reached (ENOENT: gone; ESTALE: replaced since the walk).
+    const platform::Folder* Reach(std::int32_t node, int& error) {
+        std::vector<std::int32_t> chain;
+        for (std::int32_t n = node; n >= 0; n = m_search.DirNode(n + 1).parent) {
+            chain.insert(chain.begin(), n);
+        }
+        std::size_t keep = 0;
+        while (keep < m_open.size() && keep < chain.size() && m_open[keep].first == chain[keep]) {
+            ++keep;
+        }
+        m_open.resize(keep);
+        for (std::size_t i = keep; i < chain.size(); ++i) {
+            const platform::Folder& above = i == 0 ? m_root : m_open[i - 1].second;
+            platform::Folder next =
+                above.OpenChild(Name(chain[i]), m_search.DirNode(chain[i] + 1).id);
+            if (!next.IsOpen()) {
+                error = next.Error();
+                return nullptr;
+            }
+            m_open.emplace_back(chain[i], std::move(next));
+        }
+        return chain.empty() ? &m_root : &m_open.back().second;
     }
-    if (revisit) {
-        return;
+
+    // The entry name of folder `node` in the folder above it.
+    std::string Name(std::int32_t node) const {
+        return platform::SplitFolderAndName(m_search.DirItem(node + 1).DirPath()).second;
     }
+
+    void CloseAll() { m_open.clear(); }
+
+  private:
+    const platform::Folder& m_root;
+    const cFileSearch& m_search;
+    std::vector<std::pair<std::int32_t, platform::Folder>> m_open;
+};
+
+void LeaveFolder(const std::string& path, int error) {
+    g_report.foldersLeft.push_back(
+        {path, error == 0 ? GetLangString(lang::kWhyUnreadable) : Reason(error)});
+}
+
+// Shreds every file of the tree below `root` (the enumerator's order), then removes the
+// emptied folders from the deepest up and `root` itself from `parent`. A folder that cannot be
+// removed is reported unless something below it already explains why.
+void ShredFolder(const platform::Folder& parent, const std::string& name,
+                 const platform::Folder& root, const std::string& path, Forms& forms) {
     cFileSearch search;
-    search.FileSearch(AddBackslash(sItem) + "*.*");
+    const std::string rootPath = AddBackslash(path);
+    search.FileSearch(root, rootPath);
+    // Per folder: true once something below it is in the report.
+    std::vector<bool> explained(static_cast<std::size_t>(search.DirCount()), false);
+    bool rootExplained = false;
+    auto explain = [&](std::int32_t node) {
+        for (; node >= 0; node = search.DirNode(node + 1).parent) {
+            explained[static_cast<std::size_t>(node)] = true;
+        }
+        rootExplained = true;
+    };
+    FolderCursor cursor(root, search);
     const std::int32_t fileCount = search.FileCount();
     for (std::int32_t i = 1; i <= fileCount; ++i) {
         Guarded([&] {
             forms.progress.SetMax(fileCount);
             CurrentHost().DoEvents();
-            const std::string file = search.FileItem(i).AFilePath();
-            if (!g_attempted.contains(file)) {
-                ShredItem(file, forms, false);
+            const std::int32_t node = search.FileFolder(i);
+            int error = 0;
+            const platform::Folder* folder = cursor.Reach(node, error);
+            if (folder == nullptr) {
+                return;  // the folder is dealt with (and reported) below
+            }
+            if (ShredFile(*folder, search.FileItem(i).AFilePath(), forms)) {
+                explain(node);
             }
         });
     }
-    const std::int32_t dirCount = search.DirCount();
-    for (std::int32_t i = 1; i <= dirCount; ++i) {
+    for (std::int32_t i = search.DirCount(); i >= 1; --i) {
         Guarded([&] {
-            ShredItem(search.DirItem(i).DirPath(), forms, false);
+            const cFolderNode& node = search.DirNode(i);
+            const std::string folderPath = RemoveTrailingSeparators(search.DirItem(i).DirPath());
+            int error = 0;
+            const platform::Folder* above = cursor.Reach(node.parent, error);
+            if (above == nullptr) {
+                if (error != ENOENT) {
+                    LeaveFolder(folderPath, error == ESTALE ? ESTALE : error);
+                    explain(node.parent);
+                }
+                return;
+            }
+            if (node.otherFileSystem || node.unreadable) {
+                LeaveFolder(folderPath, node.otherFileSystem ? EBUSY : 0);
+                explain(node.parent);
+                return;
+            }
+            const auto status = above->Stat(cursor.Name(i - 1));
+            if (!status) {
+                return;  // gone already
+            }
+            error = status->id == node.id ? above->RemoveFolder(cursor.Name(i - 1)) : ESTALE;
+            if (error != 0 && error != ENOENT && !explained[static_cast<std::size_t>(i - 1)]) {
+                LeaveFolder(folderPath, error);
+                explain(node.parent);
+            }
             gShredCount = 0;
             CurrentHost().DoEvents();
         });
     }
-    ShredItem(sItem, forms, true);
+    cursor.CloseAll();
+    if (search.RootUnreadable()) {
+        LeaveFolder(path, 0);
+        return;
+    }
+    const auto status = parent.Stat(name);
+    if (!status) {
+        return;
+    }
+    const int error = status->id == root.Identity() ? parent.RemoveFolder(name) : ESTALE;
+    if (error != 0 && error != ENOENT && !rootExplained) {
+        LeaveFolder(path, error);
+    }
 }
 
-void ShredItem(const std::string& path, Forms& forms, bool revisit) {
-    Guarded([&] {
-        forms.progress.SetVisible(true);
-        if (TrimSpaces(path).empty()) {
-            return;
-        }
-        gShredder = std::make_unique<clsShredder>();
-        // "dir/sub/" names the folder "dir/sub"; without the separator a link at that place
-        // is looked at as the link it is, never followed.
-        const std::string sItem = RemoveTrailingSeparators(path);
-        if (platform::PathIsDirectory(sItem)) {
-            ShredFolder(sItem, forms, revisit);
+// Shreds `path` as given: refused, missing, a folder or a file.
+void ShredGivenPath(const std::string& path, Forms& forms) {
+    if (!g_protected) {
+        g_protected = ProtectedFolders::Find();
+        g_holding = OpenHoldingFolder();
+    }
+    if (const std::string method = forms.options.DeleteMethod(); !KnownMethod(method)) {
+        g_report.unknownMethod = method;  // nothing can be shredded by a name nobody knows
+        return;
+    }
+    const auto [folderPath, name] = platform::SplitFolderAndName(path);
+    const platform::Folder parent = platform::Folder::Open(folderPath);
+    std::optional<platform::FileStatus> status;
+    if (parent.IsOpen()) {
+        status = parent.Stat(name);
+    }
+    if (const std::int16_t why = g_protected->Refusal(path, parent, status); why != 0) {
+        g_report.refused.push_back({path, GetLangString(why)});
+        return;
+    }
+    if (!status) {
+        const int error = parent.IsOpen() ? errno : parent.Error();
+        if (error == ENOENT || error == ENOTDIR) {
+            g_report.notFound.push_back(path);
         } else {
-            ShredFile(sItem, forms);
+            g_report.failed.push_back({path, Reason(error)});
         }
-    });
+        return;
+    }
+    if (status->type != platform::FileType::Directory) {
+        ShredFile(parent, RemoveTrailingSeparators(path), forms);
+        return;
+    }
+    const platform::Folder root = parent.OpenChild(name, status->id);
+    if (!root.IsOpen()) {
+        LeaveFolder(RemoveTrailingSeparators(path), root.Error() == EACCES ? 0 : root.Error());
+        return;
+    }
+    ShredFolder(parent, name, root, RemoveTrailingSeparators(path), forms);
 }
 
 void AppendSection(std::string& text, std::int16_t heading, const std::vector<std::string>& paths) {
@@ -166,6 +328,14 @@ void AppendSection(std::string& text, std::int16_t heading, const std::vector<st
     for (const auto& path : paths) {
         text += "\n" + path;
     }
+}
+
+void AppendSection(std::string& text, std::int16_t heading, const std::vector<ReportLine>& lines) {
+    std::vector<std::string> shown;
+    for (const auto& [path, reason] : lines) {
+        shown.push_back(reason.empty() ? path : path + " (" + reason + ")");
+    }
+    AppendSection(text, heading, shown);
 }
 
 }  // namespace
@@ -184,12 +354,17 @@ void ShredPath(std::string& path, Forms& forms) {
         }
         std::string sItem = path;
         std::erase(sItem, '"');
-        ShredItem(sItem, forms, false);
+        ShredGivenPath(sItem, forms);
     });
 }
 
 void ShredSinglePath(const std::string& path, Forms& forms) {
-    ShredItem(path, forms, false);
+    Guarded([&] {
+        forms.progress.SetVisible(true);
+        if (!path.empty()) {
+            ShredGivenPath(path, forms);
+        }
+    });
 }
 
 void ShredLeftover(const std::string& path, const std::string& method) {
@@ -200,8 +375,8 @@ void ShredLeftover(const std::string& path, const std::string& method) {
         gShredder->RenameFlag = true;
         const auto status = platform::StatPath(path);
         gShredder->DetermineShredMethod();
-        RecordOutcome(path, status ? std::optional(status->id) : std::nullopt,
-                      ShredOutcomeOf(*gShredder));
+        RecordOutcome(path, status ? status->id : platform::FileIdentity{},
+                      ShredResultOf(*gShredder));
     });
 }
 
@@ -212,7 +387,8 @@ JobReport TakeJobReport() {
     g_kept.clear();
     JobReport report = std::move(g_report);
     g_report = {};
-    g_attempted.clear();
+    g_protected.reset();
+    g_holding = {};
     return report;
 }
 
@@ -220,12 +396,19 @@ void ShowJobReport(const JobReport& report) {
     if (report.Empty()) {
         return;
     }
-    std::string text = GetLangString(828);
-    AppendSection(text, 829, report.scheduledAtRestart);
-    AppendSection(text, 830, report.contentsKept);
-    AppendSection(text, 831, report.trashRefused);
-    AppendSection(text, 834, report.failed);
-    CurrentHost().MsgBox(text, kMsgOkOnly, GetLangString(818));
+    std::string text = GetLangString(lang::kReportHeading);
+    if (report.unknownMethod) {
+        AppendSection(text, lang::kReportUnknownMethod,
+                      std::vector<std::string>{"\"" + *report.unknownMethod + "\""});
+    }
+    AppendSection(text, lang::kReportRefused, report.refused);
+    AppendSection(text, lang::kReportNotFound, report.notFound);
+    AppendSection(text, lang::kReportScheduled, report.scheduledAtRestart);
+    AppendSection(text, lang::kReportContentsKept, report.contentsKept);
+    AppendSection(text, lang::kReportTrashRefused, report.trashRefused);
+    AppendSection(text, lang::kReportNotDestroyed, report.failed);
+    AppendSection(text, lang::kReportFoldersLeft, report.foldersLeft);
+    CurrentHost().MsgBox(text, kMsgOkOnly, GetLangString(lang::kProductName));
 }
 
 }  // namespace ostrel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+namespace ostrel::lang {
+
+// Numbers of the language-file strings the program shows, by what they say.
+inline constexpr std::int16_t kJobErrorPrefix = 478;
+inline constexpr std::int16_t kShredderErrorPrefix = 661;
+inline constexpr std::int16_t kProductName = 818;
+inline constexpr std::int16_t kConfirmQuestion = 827;
+
+// The end-of-job report: its heading and one heading per section.
+inline constexpr std::int16_t kReportHeading = 828;
+inline constexpr std::int16_t kReportScheduled = 829;
+inline constexpr std::int16_t kReportContentsKept = 830;
+inline constexpr std::int16_t kReportTrashRefused = 831;
+inline constexpr std::int16_t kReportNotDestroyed = 834;
+inline constexpr std::int16_t kReportNotFound = 860;
+inline constexpr std::int16_t kReportFoldersLeft = 861;
+inline constexpr std::int16_t kReportRefused = 862;
+inline constexpr std::int16_t kReportUnknownMethod = 863;
+
+// Why a file or folder is in the report.
+inline constexpr std::int16_t kWhyReadOnlyFileSystem = 864;
+inline constexpr std::int16_t kWhyImmutable = 865;
+inline constexpr std::int16_t kWhyPermissionDenied = 866;
+inline constexpr std::int16_t kWhyInUse = 867;
+inline constexpr std::int16_t kWhyMountPoint = 868;
+inline constexpr std::int16_t kWhyUnreadable = 869;
+inline constexpr std::int16_t kWhyNotEmpty = 870;
+inline constexpr std::int16_t kWhyChanged = 871;
+inline constexpr std::int16_t kWhyWriteError = 872;
+inline constexpr std::int16_t kWhyContentsIntact = 873;
+inline constexpr std::int16_t kWhyNowAt = 874;
+inline constexpr std::int16_t kWhyTopFolder = 875;
+inline constexpr std::int16_t kWhyCurrentFolder = 876;
+inline constexpr std::int16_t kWhyHomeFolder = 877;
+inline constexpr std::int16_t kWhyProgramFolders = 878;
+inline constexpr std::int16_t kWhyDiskFull = 879;
+
+}  // namespace ostrel::lang
