@@ -51,7 +51,7 @@ TEST_F(ShredJobTest, TreeIsShreddedFilesFirstThenFoldersRemoved) {
 TEST_F(ShredJobTest, FolderThatStaysFullEndsTheJobAndIsReported) {
     const std::string stuck = MakeFile("tree/sub/stuck", std::string(3000, 'S'));
     MakeFile("tree/sub/fine", "fine");
-    platform::InjectFault(platform::SysCall::Rename, EACCES);
+    platform::InjectFault(platform::SysCall::Rename, EIO);
     platform::InjectFault(platform::SysCall::Lease, EACCES);
     platform::InjectFault(platform::SysCall::Flock, EWOULDBLOCK);
 

@@ -124,16 +124,19 @@ TEST(ShredCommand, RecycleBinMovesFilesToTheTrash) {
     EXPECT_TRUE(fs::exists(user.data() / "Trash/info/old notes.txt.trashinfo"));
 }
 
-// Runs that must end normally and leave every file as it was.
-TEST(ShredCommand, HarmlessRunsChangeNothing) {
+// Runs that can shred nothing: every file stays as it was, the report says why, and the exit
+// status tells a script that something was not done.
+TEST(ShredCommand, RunsThatCanShredNothingSayWhyAndChangeNothing) {
     const struct {
         const char* method;
         std::vector<std::string> args;
-    } rows[] = {{"simple overwrite (1 pass)", {"file", "folder"}},  // wrong letter case
-                {"", {"file"}},
-                {"recycle bin", {"file"}},
-                {kSimple, {"   "}},
-                {kSimple, {"no such file", "folder/missing"}}};
+        const char* said;
+    } rows[] = {{"simple overwrite (1 pass)", {"file", "folder"}, "not one Ostrel knows"},
+                {"", {"file"}, "not one Ostrel knows"},
+                {"recycle bin", {"file"}, "not one Ostrel knows"},
+                {kSimple, {"   "}, "Not found:\n   \n"},  // blanks are a legal name
+                {kSimple, {"no such file", "folder/missing"}, "no such file\nfolder/missing"},
+                {kSimple, {".", "..", "folder/.."}, "the current folder or the one above it"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.method) + " / " + row.args[0]);
         UserSandbox user;
@@ -145,7 +148,8 @@ TEST(ShredCommand, HarmlessRunsChangeNothing) {
 
         RunResult run = RunOstrel(user, row.args);
 
-        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_NE((run.out + run.err).find(row.said), std::string::npos) << run.out << run.err;
         EXPECT_EQ(Snapshot(user.work()), before);
     }
 }

@@ -1,0 +1,295 @@
+// The job never reaches past what it was given, and says what it could not do.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "core/Globals.h"
+#include "core/ProtectedFolders.h"
+#include "core/ShredJob.h"
+#include "lang/LangStrings.h"
+#include "lang/LanguageFile.h"
+#include "platform/FaultInjection.h"
+#include "platform/PendingDeletions.h"
+#include "platform/ProgramFolder.h"
+#include "tests/core/JobFixture.h"
+#include "tests/support/HolderProcess.h"
+
+namespace ostrel::test {
+namespace {
+namespace fs = std::filesystem;
+
+class JobSafetyTest : public JobTest {
+  protected:
+    JobSafetyTest() { OpenLanguageFile("English.lng"); }  // the report's reasons are read
+    ~JobSafetyTest() override { CloseLanguageFile(); }
+};
+
+// A folder of the tree is replaced after the walk saw it: by a link to an outside folder, or by
+// another real folder. Nothing outside the tree and nothing in the newcomer may be touched.
+TEST_F(JobSafetyTest, FolderSwappedAfterTheWalkLeadsNowhere) {
+    for (const bool byLink : {true, false}) {
+        SCOPED_TRACE(byLink ? "link" : "other folder");
+        const fs::path tree = m_temp.path() / "tree";
+        const fs::path outside = m_temp.path() / "outside";
+        MakeFile("tree/first", "1");
+        MakeFile("tree/sub/a", "given");
+        MakeFile("tree/sub/b", "given");
+        MakeFile("outside/a", "not given");
+        MakeFile("outside/b", "not given");
+        bool swapped = false;
+        m_host.onDoEvents = [&] {
+            if (!swapped) {  // the first event comes after the walk, before any file
+                swapped = true;
+                fs::rename(tree / "sub", m_temp.path() / "moved");
+                if (byLink) {
+                    fs::create_directory_symlink(outside, tree / "sub");
+                } else {
+                    fs::rename(outside, tree / "sub");
+                }
+            }
+        };
+        ShredSinglePath(tree.string(), forms());
+        m_host.onDoEvents = nullptr;
+
+        const fs::path other = byLink ? outside : tree / "sub";
+        EXPECT_EQ(ReadFile(other / "a"), "not given");
+        EXPECT_EQ(ReadFile(other / "b"), "not given");
+        EXPECT_FALSE(fs::exists(tree / "first"));
+        const JobReport report = TakeJobReport();
+        ASSERT_EQ(report.foldersLeft.size(), 1u);
+        EXPECT_EQ(report.foldersLeft[0].reason, "changed while the job ran");
+        fs::remove_all(tree);
+        fs::remove_all(outside);
+        fs::remove_all(m_temp.path() / "moved");
+    }
+}
+
+// Another instance (or the user) removes files and folders while the job runs: a file already
+// gone is not a failure.
+TEST_F(JobSafetyTest, WhatVanishesMeanwhileIsNoFailure) {
+    for (int i = 0; i < 20; ++i) {
+        MakeFile("tree/sub/f" + std::to_string(i), "x");
+        MakeFile("tree/f" + std::to_string(i), "x");
+    }
+    int events = 0;
+    m_host.onDoEvents = [&] {
+        if (++events == 3) {
+            fs::remove_all(m_temp.path() / "tree/sub");
+            for (int i = 10; i < 20; ++i) {
+                fs::remove(m_temp.path() / "tree" / ("f" + std::to_string(i)));
+            }
+        }
+    };
+    ShredSinglePath((m_temp.path() / "tree").string(), forms());
+    EXPECT_FALSE(fs::exists(m_temp.path() / "tree"));
+    EXPECT_TRUE(TakeJobReport().Empty());
+}
+
+// Trees deeper than any path the system can resolve, and a chain of folders that cannot be
+// emptied (each listed once, not once per ancestor).
+TEST_F(JobSafetyTest, DeepTreesAndStuckChainsEndQuickly) {
+    const std::string name(200, 'd');
+    int fd = open(m_temp.str().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(mkdirat(fd, "deep", 0700), 0);
+    int level = openat(fd, "deep", O_RDONLY | O_DIRECTORY);
+    close(fd);
+    for (int i = 0; i < 30; ++i) {  // about 6,000 bytes of path
+        ASSERT_EQ(mkdirat(level, name.c_str(), 0700), 0);
+        const int next = openat(level, name.c_str(), O_RDONLY | O_DIRECTORY);
+        close(level);
+        level = next;
+    }
+    const int file = openat(level, "bottom", O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(write(file, "secret", 6), 6);
+    close(file);
+    close(level);
+    ShredSinglePath((m_temp.path() / "deep").string(), forms());
+    EXPECT_FALSE(fs::exists(m_temp.path() / "deep"));
+    EXPECT_TRUE(TakeJobReport().Empty());
+
+    std::string chain = "chain";
+    for (int i = 0; i < 25; ++i) {
+        chain += "/c";
+    }
+    MakeFile(chain + "/stuck", "stuck");
+    platform::InjectFault(platform::SysCall::Rename, EIO);  // scheduled for restart: stays
+    m_host.doEventsCount = 0;
+    ShredSinglePath((m_temp.path() / "chain").string(), forms());
+    platform::ClearFaults();
+    EXPECT_LT(m_host.doEventsCount, 200);
+    const JobReport report = TakeJobReport();
+    EXPECT_EQ(report.scheduledAtRestart.size(), 1u);
+    EXPECT_TRUE(report.foldersLeft.empty()) << "the scheduled file already says why";
+}
+
+// Paths that must never be shredded are refused by what they are, however they are spelled;
+// nothing in them is touched.
+TEST_F(JobSafetyTest, RootHomeCurrentAndOwnFoldersAreRefused) {
+    MakeFile("work/keep", "keep");
+    fs::create_directories(m_temp.path() / "work/here");
+    const fs::path previous = fs::current_path();
+    fs::current_path(m_temp.path() / "work/here");
+    const ProtectedFolders protect = ProtectedFolders::Find();
+    auto refusal = [&](const std::string& path) {
+        const auto [folder, name] = platform::SplitFolderAndName(path);
+        const platform::Folder parent = platform::Folder::Open(folder);
+        return protect.Refusal(path, parent, parent.IsOpen() ? parent.Stat(name) : std::nullopt);
+    };
+    const std::string data = gDataFolder;
+    const struct {
+        std::string path;
+        std::int16_t why;
+    } rows[] = {{"/", lang::kWhyTopFolder},
+                {"//", lang::kWhyTopFolder},
+                {"/usr", lang::kWhyTopFolder},
+                {"/bin", lang::kWhyTopFolder},  // a link directly below "/" too
+                {".", lang::kWhyCurrentFolder},
+                {"..", lang::kWhyCurrentFolder},
+                {"../here/", lang::kWhyCurrentFolder},
+                {"../../work", lang::kWhyCurrentFolder},
+                {m_xdg.Home(), lang::kWhyHomeFolder},
+                {data, lang::kWhyProgramFolders},
+                {m_xdg.Home() + "/.local", lang::kWhyProgramFolders},
+                {data + "/Safetemp", lang::kWhyProgramFolders},
+                {data + "/Safetemp.lock", lang::kWhyProgramFolders},
+                {platform::ProgramFolder(), lang::kWhyProgramFolders},
+                {"../keep", 0},
+                {m_temp.str(), 0}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(refusal(row.path), row.why) << row.path;
+    }
+    ShredSinglePath(data + "/..", forms());
+    ShredSinglePath(".", forms());
+    fs::current_path(previous);
+    EXPECT_TRUE(fs::is_directory(Holding()));
+    EXPECT_EQ(ReadFile(m_temp.path() / "work/keep"), "keep");
+    EXPECT_EQ(TakeJobReport().refused.size(), 2u);
+}
+
+// Files that cannot be overwritten keep their contents and their place, and the report says so
+// with the reason; nothing is scheduled that could never be deleted.
+TEST_F(JobSafetyTest, WhatCannotBeOverwrittenIsLeftIntactAndSaysWhy) {
+    const std::string own = MakeFile("own-read-only", "mine");
+    fs::permissions(own, fs::perms::owner_read);
+    ShredSinglePath(own, forms());
+    EXPECT_FALSE(fs::exists(own)) << "a mode alone does not protect the user's own file";
+
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "read-only mounts, immutable files and other users' files need root";
+    }
+    const fs::path ro = m_temp.path() / "ro";
+    fs::create_directories(ro);
+    ASSERT_EQ(mount("none", ro.c_str(), "tmpfs", 0, "size=1m"), 0);
+    WriteFile(ro / "file", "on a read-only file system");
+    ASSERT_EQ(mount("none", ro.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=1m"), 0);
+    const std::string immutable = MakeFile("immutable", "immutable");
+    const std::string appendOnly = MakeFile("append-only", "append-only");
+    const bool attributes =
+        std::system(("chattr +i '" + immutable + "' && chattr +a '" + appendOnly + "'").c_str()) ==
+        0;
+
+    ShredSinglePath((ro / "file").string(), forms());
+    ShredSinglePath(immutable, forms());
+    ShredSinglePath(appendOnly, forms());
+
+    EXPECT_EQ(ReadFile(ro / "file"), "on a read-only file system");
+    umount(ro.c_str());
+    std::system(("chattr -i '" + immutable + "'; chattr -a '" + appendOnly + "'").c_str());
+    const JobReport report = TakeJobReport();
+    EXPECT_TRUE(report.scheduledAtRestart.empty());
+    EXPECT_TRUE(platform::PendingDeletions().empty());
+    ASSERT_EQ(report.failed.size(), attributes ? 3u : 1u);
+    EXPECT_EQ(report.failed[0].path, (ro / "file").string());
+    EXPECT_NE(report.failed[0].reason.find("read-only file system"), std::string::npos);
+    if (attributes) {
+        EXPECT_EQ(ReadFile(immutable), "immutable");
+        EXPECT_EQ(ReadFile(appendOnly), "append-only");
+        EXPECT_NE(report.failed[1].reason.find("immutable"), std::string::npos);
+    }
+}
+
+// A file system mounted inside a tree, and a file bind-mounted into it, are left alone and
+// named; the bind mount's source outside the tree keeps its contents.
+TEST_F(JobSafetyTest, MountsInsideATreeAreLeftAndNamed) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    MakeFile("tree/plain", "goes");
+    MakeFile("tree/mnt/.keep", "");
+    MakeFile("tree/bound", "");
+    const std::string source = MakeFile("outside-secret", "outside the tree");
+    const fs::path mnt = m_temp.path() / "tree/mnt", bound = m_temp.path() / "tree/bound";
+    ASSERT_EQ(mount("none", mnt.c_str(), "tmpfs", 0, "size=1m"), 0);
+    WriteFile(mnt / "inner", "on another file system");
+    ASSERT_EQ(mount(source.c_str(), bound.c_str(), nullptr, MS_BIND, nullptr), 0);
+
+    ShredSinglePath((m_temp.path() / "tree").string(), forms());
+
+    EXPECT_EQ(ReadFile(mnt / "inner"), "on another file system");
+    EXPECT_EQ(ReadFile(source), "outside the tree");
+    EXPECT_FALSE(fs::exists(m_temp.path() / "tree/plain"));
+    umount(bound.c_str());
+    umount(mnt.c_str());
+    const JobReport report = TakeJobReport();
+    ASSERT_EQ(report.foldersLeft.size(), 1u);
+    EXPECT_EQ(report.foldersLeft[0].path, mnt.string());
+    ASSERT_EQ(report.failed.size(), 1u);
+    EXPECT_EQ(report.failed[0].path, bound.string());
+}
+
+// A file held open by another program is scheduled, and the report says it was in use.
+TEST_F(JobSafetyTest, FileInUseIsReportedAsInUse) {
+    const std::string path = MakeFile("held", "held");
+    HolderProcess holder(path, HolderProcess::Hold::Open);
+    ASSERT_TRUE(holder.Holding());
+    ShredSinglePath(path, forms());
+    const JobReport report = TakeJobReport();
+    ASSERT_EQ(report.scheduledAtRestart.size(), 1u);
+    EXPECT_EQ(report.scheduledAtRestart[0].path, path);
+    EXPECT_EQ(report.scheduledAtRestart[0].reason, "in use by another program");
+}
+
+// Sparse files get no blocks added to their holes, and extended attributes are gone before the
+// final delete.
+TEST_F(JobSafetyTest, HolesStayHolesAndAttributesAreScrubbed) {
+    const std::string path = MakeFile("sparse", "head");
+    {
+        const int fd = open(path.c_str(), O_WRONLY);
+        ASSERT_EQ(pwrite(fd, "tail", 4, 256 << 20), 4);  // 256 MiB later
+        close(fd);
+    }
+    const bool haveAttribute = setxattr(path.c_str(), "user.secret", "xattr-secret", 12, 0) == 0;
+    struct stat before {};
+    stat(path.c_str(), &before);
+    long maxBlocks = 0;
+    bool attributeSeenInLastPass = false;
+    m_host.onDoEvents = [&] {
+        for (const auto& entry : fs::directory_iterator(Holding())) {
+            struct stat now {};
+            if (stat(entry.path().c_str(), &now) == 0) {
+                maxBlocks = std::max<long>(maxBlocks, now.st_blocks);
+            }
+            char value[64];
+            attributeSeenInLastPass =
+                getxattr(entry.path().c_str(), "user.secret", value, sizeof value) > 0;
+        }
+    };
+    ShredSinglePath(path, forms());
+    m_host.onDoEvents = nullptr;
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_LE(maxBlocks, before.st_blocks);
+    EXPECT_FALSE(attributeSeenInLastPass) << "the attribute outlived the last pass's flush";
+    EXPECT_TRUE(TakeJobReport().Empty());
+    if (!haveAttribute) {
+        GTEST_SKIP() << "no user attributes on this file system: only the hole half ran";
+    }
+}
+
+}  // namespace
+}  // namespace ostrel::test
