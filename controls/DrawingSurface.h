@@ -37,10 +37,10 @@ class DrawingSurface : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-  private:
     // Makes the image match the widget's size and pixel ratio; true when it was made anew.
     bool EnsureSurface();
 
+  private:
     QImage m_surface;
 };
 

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QTest>
+#include <QWidget>
+#include <memory>
+
+#include "controls/PanelHeader.h"
+#include "controls/xFrame.h"
+
+namespace ostrel::controls {
+
+// A form with one panel at (10, 10), shown offscreen; the panel is `width` x `height` pixels.
+struct PanelHost {
+    explicit PanelHost(int width = 200, int height = 100) {
+        form.resize(width + 40, height + 40);
+        panel = new xFrame("xFrame1", &form);
+        panel->setGeometry(10, 10, width, height);
+        form.show();
+        exposed = QTest::qWaitForWindowExposed(&form);
+    }
+
+    PanelHeader& Header() const { return *panel->picHeader(); }
+    // The header's width in pixels; glyph columns are counted back from it.
+    int HeaderWidth() const { return Header().width(); }
+    // What the panel shows now; the header starts at pixel (1, 1).
+    QImage Shot() const { return panel->grab().toImage(); }
+    QColor HeaderPixel(int x, int y) const { return Shot().pixelColor(x + 1, y + 1); }
+
+    // Moves the pointer over the header at (x, y) and clicks there.
+    void ClickHeader(int x, int y = 10) {
+        QTest::mouseMove(&Header(), QPoint(x, y));
+        QTest::mouseClick(&Header(), Qt::LeftButton, {}, QPoint(x, y));
+    }
+
+    QWidget form;
+    xFrame* panel = nullptr;
+    bool exposed = false;
+};
+
+}  // namespace ostrel::controls

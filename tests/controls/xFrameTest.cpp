@@ -1,0 +1,218 @@
+#include "controls/xFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <QCursor>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include "tests/controls/PanelHost.h"
+
+namespace ostrel::controls {
+namespace {
+
+constexpr int kFullHeight = 100;  // pixels
+constexpr int kCollapsed = xFrame::kCollapsedHeight / kTwipsPerPixel;
+
+struct ClickCase {
+    const char* name;
+    bool button, buttonPin, pinned;
+    int xFromRight;  // where the pointer moves and clicks, pixels from the header's right edge
+    int heightAfterFirst, heightAfterSecond;
+    bool pinnedAfterFirst;
+};
+
+void PrintTo(const ClickCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class HeaderClickTest : public ::testing::TestWithParam<ClickCase> {};
+
+TEST_P(HeaderClickTest, ClicksCollapseRestoreOrTogglePinAndAlwaysRaiseClick) {
+    const ClickCase& c = GetParam();
+    PanelHost host(200, kFullHeight);
+    ASSERT_TRUE(host.exposed);
+    xFrame& panel = *host.panel;
+    panel.SetButton(c.button);
+    panel.SetButtonPin(c.buttonPin);
+    panel.SetFramePinned(c.pinned);
+    QSignalSpy clicks(&panel, &xFrame::Click);
+    QSignalSpy changes(&panel, &xFrame::PropertyChanged);
+    const int x = host.HeaderWidth() - c.xFromRight;
+
+    host.ClickHeader(x);
+    EXPECT_EQ(panel.height(), c.heightAfterFirst);
+    EXPECT_EQ(panel.FramePinned(), c.pinnedAfterFirst);
+    EXPECT_EQ(panel.Expanded(), c.heightAfterFirst == kFullHeight);
+    host.ClickHeader(x);
+    EXPECT_EQ(panel.height(), c.heightAfterSecond);
+    EXPECT_EQ(panel.FramePinned(), c.pinned) << "a second pin click toggles back";
+
+    EXPECT_EQ(clicks.count(), 2);
+    ASSERT_EQ(changes.count(), 2);
+    EXPECT_EQ(changes.at(1).at(0).toString(), "Expanded");
+}
+
+// Pixel x from the right edge w: the pin zone W - 450 .. W - 300 twips is w - 30 .. w - 20.
+INSTANTIATE_TEST_SUITE_P(
+    Zones, HeaderClickTest,
+    ::testing::Values(
+        ClickCase{"ButtonOnly", true, false, false, 100, kCollapsed, kFullHeight, false},
+        ClickCase{"ButtonOnlyPinZoneIsInert", true, false, false, 25, kFullHeight, kFullHeight,
+                  false},
+        ClickCase{"PinOnlyNeverCollapses", false, true, false, 100, kFullHeight, kFullHeight, true},
+        ClickCase{"BothPinZoneLeftEdge", true, true, false, 30, kFullHeight, kFullHeight, true},
+        ClickCase{"BothPinZoneRightEdge", true, true, false, 20, kFullHeight, kFullHeight, true},
+        ClickCase{"BothLeftOfPinZone", true, true, false, 31, kCollapsed, kFullHeight, false},
+        ClickCase{"BothRightOfPinZone", true, true, false, 19, kCollapsed, kFullHeight, false},
+        ClickCase{"PinnedKeepsHeight", true, true, true, 100, kFullHeight, kFullHeight, true},
+        ClickCase{"NoGlyphsNothingHappens", false, false, false, 100, kFullHeight, kFullHeight,
+                  false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(xFrameTest, ACollapsedResizeKeepsTheRememberedHeightAnyOtherReplacesIt) {
+    PanelHost host(200, kFullHeight);
+    ASSERT_TRUE(host.exposed);
+    xFrame& panel = *host.panel;
+    panel.SetButton(true);
+    panel.resize(200, kCollapsed);
+    host.ClickHeader(50);
+    EXPECT_EQ(panel.height(), kFullHeight) << "315 twips is never remembered";
+
+    panel.resize(200, 60);
+    panel.resize(200, kCollapsed);
+    host.ClickHeader(50);
+    EXPECT_EQ(panel.height(), 60);
+
+    panel.SetFramePinned(true);
+    panel.SetExpanded(false);
+    EXPECT_EQ(panel.height(), 60) << "pinned: the setter leaves the height";
+    EXPECT_FALSE(panel.Expanded());
+}
+
+// Counts the ticks of a timer, so a test can wait for polls to have happened.
+class TickCounter : public QObject {
+  public:
+    int ticks = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Timer) {
+            ++ticks;
+        }
+        return false;
+    }
+};
+
+TEST(xFrameTest, HoverPollingLightsTheZoneGlyphAndRepaintsOnlyOnAChange) {
+    PanelHost host;
+    ASSERT_TRUE(host.exposed);
+    xFrame& panel = *host.panel;
+    panel.SetButton(true);
+    panel.SetButtonPin(true);
+    panel.SetButtonColor(RGB(255, 0, 255));
+    panel.SetButtonHighlightColor(RGB(0, 255, 0));
+    const int w = host.HeaderWidth();
+    const QPoint pinPixel(w - 26, 8);      // on the pin's head
+    const QPoint chevronPixel(w - 13, 5);  // the apex of the upper chevron
+    auto colorAt = [&](QPoint p) { return host.HeaderPixel(p.x(), p.y()); };
+
+    QTest::mouseMove(&host.Header(), QPoint(w - 25, 10));  // into the pin zone
+    ASSERT_TRUE(QTest::qWaitFor([&] { return colorAt(pinPixel) == QColor(0, 255, 0); }));
+    EXPECT_EQ(colorAt(chevronPixel), QColor(255, 0, 255)) << "only the zone's glyph is lit";
+
+    // While the colour stays, ticks leave the header image alone.
+    auto* timer = panel.findChild<QTimer*>("tmrMouseMove");
+    ASSERT_NE(timer, nullptr);
+    TickCounter counter;
+    timer->installEventFilter(&counter);
+    host.Header().Canvas().setPixelColor(0, 0, QColor(9, 9, 9));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.ticks >= 5; }));
+    host.Header().update();
+    EXPECT_EQ(colorAt({0, 0}), QColor(9, 9, 9));
+
+    QCursor::setPos(host.form.mapToGlobal(QPoint(host.form.width() - 2, host.form.height() - 2)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return colorAt(pinPixel) == QColor(255, 0, 255); }));
+    EXPECT_NE(colorAt({0, 0}), QColor(9, 9, 9)) << "the colour change repainted the header";
+}
+
+TEST(xFrameTest, SchemeSevenKeepsTheColoursAndDisablingGivesTheDisabledPalette) {
+    xFrame panel("xFrame1");
+    panel.SetColorScheme(2);
+    panel.SetColorScheme(7);
+    EXPECT_EQ(panel.BorderColor(), RGB(155, 170, 116));
+    EXPECT_EQ(panel.HeaderGradientBottom(), RGB(162, 177, 121));
+
+    panel.SetEnabled(false);
+    const OleColor colors[] = {panel.ButtonColor(),      panel.ButtonHighlightColor(),
+                               panel.BorderColor(),      panel.GradientBottom(),
+                               panel.GradientTop(),      panel.HeaderGradientBottom(),
+                               panel.HeaderGradientTop()};
+    const OleColor disabled[] = {RGB(151, 151, 117), RGB(207, 207, 207), RGB(191, 167, 128),
+                                 RGB(250, 250, 248), RGB(255, 255, 255), RGB(171, 171, 144),
+                                 RGB(231, 231, 224)};
+    for (size_t i = 0; i < std::size(colors); ++i) {
+        EXPECT_EQ(colors[i], disabled[i]) << "colour " << i;
+    }
+    panel.SetCaption("x");  // the header takes the stored text colour at its next paint
+    EXPECT_EQ(panel.ForeColor(), RGB(151, 151, 117));
+}
+
+PropertyBag BagOf(const char* json) {
+    return PropertyBag(QJsonDocument::fromJson(json).object());
+}
+
+TEST(xFrameTest, LoadingReadsInOrderWithTheSchemeAndDisabledPaletteInBetween) {
+    // "Enabled" absent means disabled: the colours read before the palette lose to it, the
+    // ones read after keep their stored values or key defaults.
+    const xFrame loaded("xFrame1", BagOf(R"({"ColorScheme": 2, "BorderColor": 255,
+                                             "GradientTop": 65280})"));
+    EXPECT_FALSE(loaded.Enabled());
+    EXPECT_EQ(loaded.BorderColor(), RGB(191, 167, 128));
+    EXPECT_EQ(loaded.ButtonColor(), RGB(151, 151, 117));
+    EXPECT_EQ(loaded.GradientTop(), RGB(0, 255, 0));
+    EXPECT_EQ(loaded.ForeColor(), RGB(255, 255, 255));
+    EXPECT_EQ(loaded.HeaderGradientBottom(), RGB(69, 115, 194));
+    EXPECT_EQ(loaded.Caption(), "xFrame1");
+
+    // A new panel stores its header colour (it differs from the key default) and reads back.
+    xFrame fresh("xFrame2");
+    fresh.SetCaption("Options");
+    fresh.SetButtonPin(true);
+    PropertyBag bag;
+    fresh.WriteProperties(bag);
+    EXPECT_TRUE(bag.Contains("HeaderGradientBottom"));
+    const xFrame copy("xFrame2", bag);
+    EXPECT_TRUE(copy.Enabled());
+    EXPECT_EQ(copy.HeaderGradientBottom(), RGB(64, 110, 192));
+    EXPECT_EQ(copy.Caption(), "Options");
+    EXPECT_TRUE(copy.ButtonPin());
+    EXPECT_EQ(copy.Font().pointSizeF(), 8);
+}
+
+TEST(xFrameTest, AStoredSizeOfZeroBecomesEightAfterTheFirstPaint) {
+    QWidget form;
+    QFont large = form.font();
+    large.setPointSize(12);
+    form.setFont(large);
+    xFrame panel("xFrame1", BagOf(R"({"Enabled": true})"), &form);
+    EXPECT_EQ(panel.Font().pointSizeF(), 12) << "the paint that replaces 0 keeps the size";
+    panel.SetCaption("again");
+    EXPECT_EQ(panel.Font().pointSizeF(), 8);
+}
+
+TEST(xFrameTest, BodyMouseEventsCarryTwipsAndAClick) {
+    PanelHost host;
+    ASSERT_TRUE(host.exposed);
+    QSignalSpy downs(host.panel, &xFrame::MouseDown);
+    QSignalSpy clicks(host.panel, &xFrame::Click);
+    QTest::mouseClick(host.panel, Qt::LeftButton, Qt::ShiftModifier, QPoint(50, 60));
+    ASSERT_EQ(downs.count(), 1);
+    EXPECT_EQ(downs.at(0).at(0).value<short>(), 1);
+    EXPECT_EQ(downs.at(0).at(1).value<short>(), 1);
+    EXPECT_EQ(downs.at(0).at(2).toFloat(), 750.0f);
+    EXPECT_EQ(downs.at(0).at(3).toFloat(), 900.0f);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+}  // namespace
+}  // namespace ostrel::controls
