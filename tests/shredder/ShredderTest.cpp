@@ -26,6 +26,7 @@
 #include "shredder/DeferredDeletion.h"
 #include "shredder/FillData.h"
 #include "shredder/Shredder.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/HolderProcess.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/ScopedEnv.h"
@@ -289,6 +290,44 @@ TEST_F(ShredderTest, AFailedWriteOrFlushInAnyPassIsNeverDestroyed) {
         EXPECT_TRUE(fs::exists(path));
         fs::remove(path);
     }
+}
+
+// Another user's file in one's own folder, and one's own file in another user's folder: neither
+// can be destroyed, so not a byte is written and nothing is moved.
+TEST_F(ShredderTest, WhatThisUserMayNotWriteOrRemoveIsLeftIntact) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make files of two users";
+    }
+    constexpr uid_t kNobody = 65534;
+    fs::permissions(m_temp.path(), fs::perms::all);
+    const fs::path data = m_temp.path() / "nobody-data", theirs = m_temp.path() / "theirs",
+                   locked = m_temp.path() / "locked";
+    fs::create_directories(data / "Safetemp");
+    fs::create_directories(theirs);
+    fs::create_directories(locked);
+    WriteFile(theirs / "root-file", "root's");
+    WriteFile(locked / "own-file", "nobody's");
+    for (const fs::path& path : {data, data / "Safetemp", theirs, locked / "own-file"}) {
+        ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+    }
+    fs::permissions(data / "Safetemp", fs::perms::owner_all, fs::perm_options::replace);
+    const int result = RunInChild([&] {
+        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) {
+            return 10;
+        }
+        gDataFolder = data.string();
+        for (const fs::path& path : {theirs / "root-file", locked / "own-file"}) {
+            std::string given = path.string();
+            if (Shred(kMethodSimple, given) != ShredOutcome::NotOverwritten) {
+                return 20;
+            }
+        }
+        return 0;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadFile(theirs / "root-file"), "root's");
+    EXPECT_EQ(ReadFile(locked / "own-file"), "nobody's");
+    EXPECT_TRUE(fs::is_empty(data / "Safetemp"));
 }
 
 // Random names take one draw of pending events each, alphabet characters and the ".tmp" suffix.
