@@ -12,6 +12,6 @@ else
     san=OFF
 fi
 "$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DOSTREL_SANITIZE=$san >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DOSTREL_SANITIZE=$san -DOSTREL_WERROR=ON >/dev/null
 cmake --build "$build" "$@" >&2
 echo "$build"
