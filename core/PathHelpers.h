@@ -24,9 +24,11 @@ std::string AddBackslash(const std::string& path, char separator = kNativeSepara
 // `path` without the separators at its end; a path that is only separators keeps one.
 std::string RemoveTrailingSeparators(const std::string& path, char separator = kNativeSeparator);
 
-// `path` when it has at most `maxLen` bytes; otherwise its first 3 bytes, "...", and the tail
-// starting at the first separator at or after byte (length - (maxLen - 6)), counted from 1.
-// Without such a separator the tail is empty.
+// `path` as it is shown, when that has at most `maxLen` characters; otherwise its first 3
+// characters, "...", and the tail starting at the first separator at or after character
+// (length - (maxLen - 6)), counted from 1. Without such a separator the tail is empty.
+// Characters are those of UTF-8 text, never split; a byte that is not part of valid UTF-8 is
+// shown as its escape "\xNN" (four characters).
 std::string ShortenPath(const std::string& path, std::int16_t maxLen,
                         char separator = kNativeSeparator);
 

@@ -42,7 +42,11 @@ TEST(PathHelpersTest, ResultsForEachFormOfPath) {
         {ShortenPath("/abcdefg/wxyz", 10, '/'), "/ab.../wxyz"},
         {ShortenPath("/abcdef/vwxyz", 10, '/'), "/ab..."},
         {ShortenPath("/usr/share/doc", 3, '/'), "/us..."},
-        {ShortenPath("ab", -1, '/'), "ab..."}};
+        {ShortenPath("ab", -1, '/'), "ab..."},
+        // Characters, not bytes: an accented letter is never cut, a stray byte is escaped.
+        {ShortenPath("/\xC3\xA9t\xC3\xA9/\xC3\xA0\xC3\xA0\xC3\xA0\xC3\xA0\xC3\xA0/b", 10, '/'),
+         "/\xC3\xA9t.../b"},
+        {ShortenPath("/a\xE9/b", 60, '/'), "/a\\xE9/b"}};
     for (size_t i = 0; i < std::size(rows); ++i) {
         EXPECT_EQ(rows[i].first, rows[i].second) << "row " << i;
     }
