@@ -26,13 +26,8 @@ namespace {
 
 constexpr std::int16_t kShortenedPathLength = 60;
 
-JobReport g_report;
-// Names removed while other hard links kept the contents, with the file they named: when the
-// job later destroys that file under its last name, the contents are gone after all.
-std::vector<std::pair<platform::FileIdentity, std::string>> g_kept;
-// What the paths given are checked against; found once per job.
-std::optional<ProtectedFolders> g_protected;
-platform::Folder g_holding;
+// The job running in this process, if any.
+const ShredJob* g_running = nullptr;
 
 void ShowJobError(std::int32_t number, const std::string& description, std::int32_t osError) {
     CurrentHost().MsgBox(GetLangString(lang::kJobErrorPrefix) + std::to_string(number) + " - " +
@@ -82,25 +77,27 @@ bool KnownMethod(const std::string& method) {
            method == kMethodRecycle;
 }
 
+}  // namespace
+
 // Records what became of `path`; true when it is in the report (not destroyed or removed).
-bool RecordOutcome(const std::string& path, const platform::FileIdentity& file,
-                   const ShredResult& result) {
+bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdentity& file,
+                             const ShredResult& result) {
     switch (result.outcome) {
         case ShredOutcome::ScheduledAtRestart:
-            g_report.scheduledAtRestart.push_back(
+            m_report.scheduledAtRestart.push_back(
                 {path, result.inUse ? GetLangString(lang::kWhyInUse) : std::string()});
             return true;
         case ShredOutcome::NameRemovedContentsKept:
-            g_kept.emplace_back(file, path);
+            m_kept.emplace_back(file, path);
             return false;
         case ShredOutcome::Destroyed:
-            std::erase_if(g_kept, [&](const auto& kept) { return kept.first == file; });
+            std::erase_if(m_kept, [&](const auto& kept) { return kept.first == file; });
             return false;
         case ShredOutcome::TrashRefused:
-            g_report.trashRefused.push_back(path);
+            m_report.trashRefused.push_back(path);
             return true;
         case ShredOutcome::NotOverwritten:
-            g_report.failed.push_back(
+            m_report.failed.push_back(
                 {path, Reason(result.error) + "; " + GetLangString(lang::kWhyContentsIntact)});
             return true;
         case ShredOutcome::Failed: {
@@ -108,7 +105,7 @@ bool RecordOutcome(const std::string& path, const platform::FileIdentity& file,
             if (!result.whereNow.empty()) {
                 reason += "; " + GetLangString(lang::kWhyNowAt) + " " + result.whereNow;
             }
-            g_report.failed.push_back({path, reason});
+            m_report.failed.push_back({path, reason});
             return true;
         }
         default:
@@ -118,8 +115,8 @@ bool RecordOutcome(const std::string& path, const platform::FileIdentity& file,
 
 // Hands the file `name` of `folder`, shown as `path`, to a fresh shredder. True when it is in
 // the report afterwards.
-bool ShredFile(const platform::Folder& folder, const std::string& path, Forms& forms) {
-    ProgressForm& progress = forms.progress;
+bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path) {
+    ProgressForm& progress = m_forms.progress;
     const auto status = folder.Stat(platform::SplitFolderAndName(path).second);
     if (!status) {
         return false;  // gone since it was listed (another instance, say): not a failure
@@ -135,11 +132,11 @@ bool ShredFile(const platform::Folder& folder, const std::string& path, Forms& f
     gShredder = std::make_unique<clsShredder>();
     clsShredder& shredder = *gShredder;
     shredder.p_Attributes = true;
-    shredder.p_ShredMethod(forms.options.DeleteMethod());
+    shredder.p_ShredMethod(m_forms.options.DeleteMethod());
     shredder.p_Passes = 7;
     shredder.p_SourceFile = path;
     shredder.p_SourceFolder = &folder;
-    shredder.p_HoldingFolder = g_holding.IsOpen() ? &g_holding : nullptr;
+    shredder.p_HoldingFolder = m_holding.IsOpen() ? &m_holding : nullptr;
     shredder.RenameFlag = true;
     shredder.DetermineShredMethod();
     shredder.p_Module("Shredder");
@@ -147,6 +144,8 @@ bool ShredFile(const platform::Folder& folder, const std::string& path, Forms& f
     CurrentHost().DoEvents();
     return reported;
 }
+
+namespace {
 
 // Reaches the folders of one walk again from the walked folder's descriptor: one step per
 // level, each checked against what the walk saw, keeping the chain to the last folder reached
@@ -194,16 +193,18 @@ class FolderCursor {
     std::vector<std::pair<std::int32_t, platform::Folder>> m_open;
 };
 
-void LeaveFolder(const std::string& path, int error) {
-    g_report.foldersLeft.push_back(
+}  // namespace
+
+void ShredJob::LeaveFolder(const std::string& path, int error) {
+    m_report.foldersLeft.push_back(
         {path, error == 0 ? GetLangString(lang::kWhyUnreadable) : Reason(error)});
 }
 
 // Shreds every file of the tree below `root` (the enumerator's order), then removes the
 // emptied folders from the deepest up and `root` itself from `parent`. A folder that cannot be
 // removed is reported unless something below it already explains why.
-void ShredFolder(const platform::Folder& parent, const std::string& name,
-                 const platform::Folder& root, const std::string& path, Forms& forms) {
+void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& name,
+                           const platform::Folder& root, const std::string& path) {
     cFileSearch search;
     const std::string rootPath = AddBackslash(path);
     search.FileSearch(root, rootPath);
@@ -220,7 +221,7 @@ void ShredFolder(const platform::Folder& parent, const std::string& name,
     const std::int32_t fileCount = search.FileCount();
     for (std::int32_t i = 1; i <= fileCount; ++i) {
         Guarded([&] {
-            forms.progress.SetMax(fileCount);
+            m_forms.progress.SetMax(fileCount);
             CurrentHost().DoEvents();
             const std::int32_t node = search.FileFolder(i);
             int error = 0;
@@ -228,7 +229,7 @@ void ShredFolder(const platform::Folder& parent, const std::string& name,
             if (folder == nullptr) {
                 return;  // the folder is dealt with (and reported) below
             }
-            if (ShredFile(*folder, search.FileItem(i).AFilePath(), forms)) {
+            if (ShredFile(*folder, search.FileItem(i).AFilePath())) {
                 explain(node);
             }
         });
@@ -280,13 +281,13 @@ void ShredFolder(const platform::Folder& parent, const std::string& name,
 }
 
 // Shreds `path` as given: refused, missing, a folder or a file.
-void ShredGivenPath(const std::string& path, Forms& forms) {
-    if (!g_protected) {
-        g_protected = ProtectedFolders::Find();
-        g_holding = OpenHoldingFolder();
+void ShredJob::ShredGivenPath(const std::string& path) {
+    if (!m_protected) {
+        m_protected = std::make_unique<ProtectedFolders>(ProtectedFolders::Find());
+        m_holding = OpenHoldingFolder();
     }
-    if (const std::string method = forms.options.DeleteMethod(); !KnownMethod(method)) {
-        g_report.unknownMethod = method;  // nothing can be shredded by a name nobody knows
+    if (const std::string method = m_forms.options.DeleteMethod(); !KnownMethod(method)) {
+        m_report.unknownMethod = method;  // nothing can be shredded by a name nobody knows
         return;
     }
     const auto [folderPath, name] = platform::SplitFolderAndName(path);
@@ -295,21 +296,21 @@ void ShredGivenPath(const std::string& path, Forms& forms) {
     if (parent.IsOpen()) {
         status = parent.Stat(name);
     }
-    if (const std::int16_t why = g_protected->Refusal(path, parent, status); why != 0) {
-        g_report.refused.push_back({path, GetLangString(why)});
+    if (const std::int16_t why = m_protected->Refusal(path, parent, status); why != 0) {
+        m_report.refused.push_back({path, GetLangString(why)});
         return;
     }
     if (!status) {
         const int error = parent.IsOpen() ? errno : parent.Error();
         if (error == ENOENT || error == ENOTDIR) {
-            g_report.notFound.push_back(path);
+            m_report.notFound.push_back(path);
         } else {
-            g_report.failed.push_back({path, Reason(error)});
+            m_report.failed.push_back({path, Reason(error)});
         }
         return;
     }
     if (status->type != platform::FileType::Directory) {
-        ShredFile(parent, RemoveTrailingSeparators(path), forms);
+        ShredFile(parent, RemoveTrailingSeparators(path));
         return;
     }
     const platform::Folder root = parent.OpenChild(name, status->id);
@@ -317,8 +318,10 @@ void ShredGivenPath(const std::string& path, Forms& forms) {
         LeaveFolder(RemoveTrailingSeparators(path), root.Error() == EACCES ? 0 : root.Error());
         return;
     }
-    ShredFolder(parent, name, root, RemoveTrailingSeparators(path), forms);
+    ShredFolder(parent, name, root, RemoveTrailingSeparators(path));
 }
+
+namespace {
 
 void AppendSection(std::string& text, std::int16_t heading, const std::vector<std::string>& paths) {
     if (paths.empty()) {
@@ -340,34 +343,55 @@ void AppendSection(std::string& text, std::int16_t heading, const std::vector<Re
 
 }  // namespace
 
-void ShredPath(std::string& path, Forms& forms) {
+ShredJob::ShredJob(Forms& forms) : m_forms(forms), m_started(g_running == nullptr) {
+    if (m_started) {
+        g_running = this;
+    }
+}
+
+ShredJob::~ShredJob() {
+    if (m_started) {
+        g_running = nullptr;
+    }
+}
+
+void ShredJob::ShredPath(std::string& path) {
+    if (!m_started) {
+        return;
+    }
     Guarded([&] {
-        forms.progress.SetVisible(true);
+        m_forms.progress.SetVisible(true);
         if (TrimSpaces(path).empty()) {
             return;
         }
         if (IsPathList(path)) {
             for (auto& item : SplitPathList(path)) {
-                ShredPath(item, forms);
+                ShredPath(item);
             }
             return;
         }
         std::string sItem = path;
         std::erase(sItem, '"');
-        ShredGivenPath(sItem, forms);
+        ShredGivenPath(sItem);
     });
 }
 
-void ShredSinglePath(const std::string& path, Forms& forms) {
+void ShredJob::ShredSinglePath(const std::string& path) {
+    if (!m_started) {
+        return;
+    }
     Guarded([&] {
-        forms.progress.SetVisible(true);
+        m_forms.progress.SetVisible(true);
         if (!path.empty()) {
-            ShredGivenPath(path, forms);
+            ShredGivenPath(path);
         }
     });
 }
 
-void ShredLeftover(const std::string& path, const std::string& method) {
+void ShredJob::ShredLeftover(const std::string& path, const std::string& method) {
+    if (!m_started) {
+        return;
+    }
     Guarded([&] {
         gShredder = std::make_unique<clsShredder>();
         gShredder->p_ShredMethod(method);
@@ -380,15 +404,13 @@ void ShredLeftover(const std::string& path, const std::string& method) {
     });
 }
 
-JobReport TakeJobReport() {
-    for (auto& [file, path] : g_kept) {
-        g_report.contentsKept.push_back(std::move(path));
+JobReport ShredJob::TakeReport() {
+    for (auto& [file, path] : m_kept) {
+        m_report.contentsKept.push_back(std::move(path));
     }
-    g_kept.clear();
-    JobReport report = std::move(g_report);
-    g_report = {};
-    g_protected.reset();
-    g_holding = {};
+    m_kept.clear();
+    JobReport report = std::move(m_report);
+    m_report = {};
     return report;
 }
 

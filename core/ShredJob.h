@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "core/Forms.h"
+#include "core/ProtectedFolders.h"
+#include "platform/Folder.h"
+#include "shredder/Shredder.h"
 
 namespace ostrel {
-
-class clsShredder;
 
 // The shredder object of the file being shredded; replaced for every path the job handles.
 extern std::unique_ptr<clsShredder> gShredder;
@@ -39,26 +40,61 @@ struct JobReport {
     }
 };
 
-// Shreds a Windows-style command-line text: a list of drive-letter paths is split and each
-// item shredded; double quotes are removed. Files go to the shredder by the method that
-// `forms.options` holds, folders are walked, emptied and removed.
-void ShredPath(std::string& path, Forms& forms);
+// One shredding job: the paths it is given, what it found out about them and its report. Only
+// one job runs at a time in a process: a job started while another is running (an event handled
+// during that job's DoEvents, say) does nothing at all and says so through Started().
+class ShredJob {
+  public:
+    explicit ShredJob(Forms& forms);
+    ~ShredJob();
+    ShredJob(const ShredJob&) = delete;
+    ShredJob& operator=(const ShredJob&) = delete;
 
-// Shreds one path exactly as given (no quote removal, no splitting at colons, blanks kept): a
-// file, a link, or a folder with everything below it. This is how each command-line argument
-// is handled. Refused before anything is touched: "/" and everything directly below it, "."
-// and "..", the current folder and the one above it, the home folder, and any folder that is or
-// holds one of the program's own folders. A folder is walked once; everything below it is
-// reached through descriptors kept from that walk, and other file systems mounted inside it are
-// left alone. An empty path is skipped.
-void ShredSinglePath(const std::string& path, Forms& forms);
+    // False when another job was running when this one was made: this one then touches nothing.
+    bool Started() const { return m_started; }
 
-// Shreds the file `path` by `method` without showing progress (a file an interrupted run
-// left on its way to destruction). What became of it goes into the job report.
-void ShredLeftover(const std::string& path, const std::string& method);
+    // Shreds a Windows-style command-line text: a list of drive-letter paths is split and each
+    // item shredded; double quotes are removed. Files go to the shredder by the method that
+    // the options form holds, folders are walked, emptied and removed.
+    void ShredPath(std::string& path);
 
-// What the jobs since the last TakeJobReport could not destroy at once; resets it.
-JobReport TakeJobReport();
+    // Shreds one path exactly as given (no quote removal, no splitting at colons, blanks kept):
+    // a file, a link, or a folder with everything below it. This is how each command-line
+    // argument is handled. Refused before anything is touched: "/" and everything directly
+    // below it, "." and "..", the current folder and the one above it, the home folder, and any
+    // folder that is or holds one of the program's own folders. A folder is walked once;
+    // everything below it is reached through descriptors kept from that walk, and other file
+    // systems mounted inside it are left alone. An empty path is skipped.
+    void ShredSinglePath(const std::string& path);
+
+    // Shreds the file `path` by `method` without showing progress (a file an interrupted run
+    // left on its way to destruction).
+    void ShredLeftover(const std::string& path, const std::string& method);
+
+    // What the job could not destroy at once so far; starts a new report.
+    JobReport TakeReport();
+
+  private:
+    class Walk;
+
+    void ShredGivenPath(const std::string& path);
+    bool ShredFile(const platform::Folder& folder, const std::string& path);
+    void ShredFolder(const platform::Folder& parent, const std::string& name,
+                     const platform::Folder& root, const std::string& path);
+    bool RecordOutcome(const std::string& path, const platform::FileIdentity& file,
+                       const ShredResult& result);
+    void LeaveFolder(const std::string& path, int error);
+
+    Forms& m_forms;
+    bool m_started = false;
+    JobReport m_report;
+    // Names removed while other hard links kept the contents, with the file they named: when
+    // the job later destroys that file under its last name, the contents are gone after all.
+    std::vector<std::pair<platform::FileIdentity, std::string>> m_kept;
+    // What the paths given are checked against; found at the first path.
+    std::unique_ptr<ProtectedFolders> m_protected;
+    platform::Folder m_holding;
+};
 
 // Shows one message listing what `report` holds; nothing when it is empty.
 void ShowJobReport(const JobReport& report);

@@ -72,12 +72,12 @@ namespace {
 // instance alive) finishes them.
 platform::LockFile g_holdingLock;
 
-void FinishLeftovers(const std::string& holding, const std::string& storedMethod) {
+void FinishLeftovers(ShredJob& job, const std::string& holding, const std::string& storedMethod) {
     const std::string method = LeftoverMethod(storedMethod);
     cFileSearch search;
     search.FileSearch(holding + "/*.*");
     for (std::int32_t i = 1; i <= search.FileCount(); ++i) {
-        ShredLeftover(search.FileItem(i).AFilePath(), method);
+        job.ShredLeftover(search.FileItem(i).AFilePath(), method);
     }
     for (const platform::StateEntry& entry : platform::InProgressEntries()) {
         // The file was renamed in place by us and its passes have changed its times since, but
@@ -86,7 +86,7 @@ void FinishLeftovers(const std::string& holding, const std::string& storedMethod
         const auto status = platform::StatPath(entry.path);
         if (status && status->type == platform::FileType::Regular && status->id == entry.id &&
             status->size == entry.size) {
-            ShredLeftover(entry.path, method);
+            job.ShredLeftover(entry.path, method);
         }
         platform::RemoveInProgress(entry.path);
     }
@@ -94,7 +94,7 @@ void FinishLeftovers(const std::string& holding, const std::string& storedMethod
 
 }  // namespace
 
-void FinishInterruptedWork(Forms& forms) {
+void FinishInterruptedWork(ShredJob& job, Forms& forms) {
     const std::string holding = gDataFolder + "/" + kHoldingFolderName;
     MakeFolders(holding, 0700);
     // Only a private folder serves as the holding folder (the shredder refuses any other), so
@@ -107,7 +107,7 @@ void FinishInterruptedWork(Forms& forms) {
 
     g_holdingLock = platform::LockFile::Open(holding + ".lock");
     if (g_holdingLock.TryExclusive()) {
-        FinishLeftovers(holding, forms.options.DeleteMethod());
+        FinishLeftovers(job, holding, forms.options.DeleteMethod());
     }
     g_holdingLock.HoldShared();
 }
@@ -146,7 +146,8 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
     forms.progress.SetVisible(false);
     forms.progress.LoadAnimation(AddBackslash(platform::ProgramFolder()) + kAnimationFile, false);
 
-    FinishInterruptedWork(forms);
+    ShredJob job(forms);
+    FinishInterruptedWork(job, forms);
 
     if (!paths.empty()) {
         if (forms.options.Confirm() == 1 &&
@@ -155,15 +156,15 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
             host.EndProcess(0);
         }
         for (const std::string& path : paths) {
-            ShredSinglePath(path, forms);
+            job.ShredSinglePath(path);
         }
         forms.progress.Unload();
-        const JobReport report = TakeJobReport();
+        const JobReport report = job.TakeReport();
         ShowJobReport(report);
         // A script can tell a job that left something behind from one that destroyed it all.
         host.EndProcess(report.Empty() ? 0 : 1);
     }
-    ShowJobReport(TakeJobReport());  // what finishing an interrupted run could not destroy
+    ShowJobReport(job.TakeReport());  // what finishing an interrupted run could not destroy
     forms.about.Show();
     forms.progress.Unload();
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Forms.h"
+#include "core/ShredJob.h"
 
 namespace ostrel {
 
@@ -19,7 +20,8 @@ void Main(const std::vector<std::string>& paths, Forms& forms);
 // earlier boots, and, when no other instance is running, shreds every file left in the holding
 // folder or on the in-progress list by an interrupted run. Holds the holding folder's lock
 // shared from then on, so that later starts leave this instance's files alone. Part of Main;
-// separate so that it can be tested on its own.
-void FinishInterruptedWork(Forms& forms);
+// separate so that it can be tested on its own. What could not be destroyed goes into `job`'s
+// report.
+void FinishInterruptedWork(ShredJob& job, Forms& forms);
 
 }  // namespace ostrel

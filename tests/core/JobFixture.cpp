@@ -16,13 +16,12 @@ JobTest::JobTest() {
     fs::permissions(gDataFolder, fs::perms::owner_all, fs::perm_options::replace);
     fs::permissions(Holding(), fs::perms::owner_all, fs::perm_options::replace);
     gShredCount = 0;
-    TakeJobReport();
+    m_job.TakeReport();
 }
 
 JobTest::~JobTest() {
     platform::ClearFaults();
     platform::SetBootIdSource({});
-    TakeJobReport();
 }
 
 std::string JobTest::Holding() const {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "core/ConsoleForms.h"
+#include "core/ShredJob.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgSandbox.h"
@@ -33,6 +35,9 @@ class JobTest : public ::testing::Test {
     std::ostringstream m_out;  // the main window's texts
     std::ostringstream m_err;  // progress and the chooser
     ConsoleForms m_console{m_in, m_out, m_err, false, false};
+    // The job the tests run; a test of start-up ends it first (only one job runs at a time).
+    std::unique_ptr<ShredJob> m_ownJob = std::make_unique<ShredJob>(m_console.forms());
+    ShredJob& m_job = *m_ownJob;
 };
 
 }  // namespace ostrel::test

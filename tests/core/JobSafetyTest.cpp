@@ -54,14 +54,14 @@ TEST_F(JobSafetyTest, FolderSwappedAfterTheWalkLeadsNowhere) {
                 }
             }
         };
-        ShredSinglePath(tree.string(), forms());
+        m_job.ShredSinglePath(tree.string());
         m_host.onDoEvents = nullptr;
 
         const fs::path other = byLink ? outside : tree / "sub";
         EXPECT_EQ(ReadFile(other / "a"), "not given");
         EXPECT_EQ(ReadFile(other / "b"), "not given");
         EXPECT_FALSE(fs::exists(tree / "first"));
-        const JobReport report = TakeJobReport();
+        const JobReport report = m_job.TakeReport();
         ASSERT_EQ(report.foldersLeft.size(), 1u);
         EXPECT_EQ(report.foldersLeft[0].reason, "changed while the job ran");
         fs::remove_all(tree);
@@ -86,9 +86,9 @@ TEST_F(JobSafetyTest, WhatVanishesMeanwhileIsNoFailure) {
             }
         }
     };
-    ShredSinglePath((m_temp.path() / "tree").string(), forms());
+    m_job.ShredSinglePath((m_temp.path() / "tree").string());
     EXPECT_FALSE(fs::exists(m_temp.path() / "tree"));
-    EXPECT_TRUE(TakeJobReport().Empty());
+    EXPECT_TRUE(m_job.TakeReport().Empty());
 }
 
 // Trees deeper than any path the system can resolve, and a chain of folders that cannot be
@@ -109,9 +109,9 @@ TEST_F(JobSafetyTest, DeepTreesAndStuckChainsEndQuickly) {
     ASSERT_EQ(write(file, "secret", 6), 6);
     close(file);
     close(level);
-    ShredSinglePath((m_temp.path() / "deep").string(), forms());
+    m_job.ShredSinglePath((m_temp.path() / "deep").string());
     EXPECT_FALSE(fs::exists(m_temp.path() / "deep"));
-    EXPECT_TRUE(TakeJobReport().Empty());
+    EXPECT_TRUE(m_job.TakeReport().Empty());
 
     std::string chain = "chain";
     for (int i = 0; i < 25; ++i) {
@@ -120,10 +120,10 @@ TEST_F(JobSafetyTest, DeepTreesAndStuckChainsEndQuickly) {
     MakeFile(chain + "/stuck", "stuck");
     platform::InjectFault(platform::SysCall::Rename, EIO);  // scheduled for restart: stays
     m_host.doEventsCount = 0;
-    ShredSinglePath((m_temp.path() / "chain").string(), forms());
+    m_job.ShredSinglePath((m_temp.path() / "chain").string());
     platform::ClearFaults();
     EXPECT_LT(m_host.doEventsCount, 200);
-    const JobReport report = TakeJobReport();
+    const JobReport report = m_job.TakeReport();
     EXPECT_EQ(report.scheduledAtRestart.size(), 1u);
     EXPECT_TRUE(report.foldersLeft.empty()) << "the scheduled file already says why";
 }
@@ -164,12 +164,12 @@ TEST_F(JobSafetyTest, RootHomeCurrentAndOwnFoldersAreRefused) {
     for (const auto& row : rows) {
         EXPECT_EQ(refusal(row.path), row.why) << row.path;
     }
-    ShredSinglePath(data + "/..", forms());
-    ShredSinglePath(".", forms());
+    m_job.ShredSinglePath(data + "/..");
+    m_job.ShredSinglePath(".");
     fs::current_path(previous);
     EXPECT_TRUE(fs::is_directory(Holding()));
     EXPECT_EQ(ReadFile(m_temp.path() / "work/keep"), "keep");
-    EXPECT_EQ(TakeJobReport().refused.size(), 2u);
+    EXPECT_EQ(m_job.TakeReport().refused.size(), 2u);
 }
 
 // Files that cannot be overwritten keep their contents and their place, and the report says so
@@ -177,7 +177,7 @@ TEST_F(JobSafetyTest, RootHomeCurrentAndOwnFoldersAreRefused) {
 TEST_F(JobSafetyTest, WhatCannotBeOverwrittenIsLeftIntactAndSaysWhy) {
     const std::string own = MakeFile("own-read-only", "mine");
     fs::permissions(own, fs::perms::owner_read);
-    ShredSinglePath(own, forms());
+    m_job.ShredSinglePath(own);
     EXPECT_FALSE(fs::exists(own)) << "a mode alone does not protect the user's own file";
 
     if (geteuid() != 0) {
@@ -194,14 +194,14 @@ TEST_F(JobSafetyTest, WhatCannotBeOverwrittenIsLeftIntactAndSaysWhy) {
         std::system(("chattr +i '" + immutable + "' && chattr +a '" + appendOnly + "'").c_str()) ==
         0;
 
-    ShredSinglePath((ro / "file").string(), forms());
-    ShredSinglePath(immutable, forms());
-    ShredSinglePath(appendOnly, forms());
+    m_job.ShredSinglePath((ro / "file").string());
+    m_job.ShredSinglePath(immutable);
+    m_job.ShredSinglePath(appendOnly);
 
     EXPECT_EQ(ReadFile(ro / "file"), "on a read-only file system");
     umount(ro.c_str());
     std::system(("chattr -i '" + immutable + "'; chattr -a '" + appendOnly + "'").c_str());
-    const JobReport report = TakeJobReport();
+    const JobReport report = m_job.TakeReport();
     EXPECT_TRUE(report.scheduledAtRestart.empty());
     EXPECT_TRUE(platform::PendingDeletions().empty());
     ASSERT_EQ(report.failed.size(), attributes ? 3u : 1u);
@@ -229,14 +229,14 @@ TEST_F(JobSafetyTest, MountsInsideATreeAreLeftAndNamed) {
     WriteFile(mnt / "inner", "on another file system");
     ASSERT_EQ(mount(source.c_str(), bound.c_str(), nullptr, MS_BIND, nullptr), 0);
 
-    ShredSinglePath((m_temp.path() / "tree").string(), forms());
+    m_job.ShredSinglePath((m_temp.path() / "tree").string());
 
     EXPECT_EQ(ReadFile(mnt / "inner"), "on another file system");
     EXPECT_EQ(ReadFile(source), "outside the tree");
     EXPECT_FALSE(fs::exists(m_temp.path() / "tree/plain"));
     umount(bound.c_str());
     umount(mnt.c_str());
-    const JobReport report = TakeJobReport();
+    const JobReport report = m_job.TakeReport();
     ASSERT_EQ(report.foldersLeft.size(), 1u);
     EXPECT_EQ(report.foldersLeft[0].path, mnt.string());
     ASSERT_EQ(report.failed.size(), 1u);
@@ -248,8 +248,8 @@ TEST_F(JobSafetyTest, FileInUseIsReportedAsInUse) {
     const std::string path = MakeFile("held", "held");
     HolderProcess holder(path, HolderProcess::Hold::Open);
     ASSERT_TRUE(holder.Holding());
-    ShredSinglePath(path, forms());
-    const JobReport report = TakeJobReport();
+    m_job.ShredSinglePath(path);
+    const JobReport report = m_job.TakeReport();
     ASSERT_EQ(report.scheduledAtRestart.size(), 1u);
     EXPECT_EQ(report.scheduledAtRestart[0].path, path);
     EXPECT_EQ(report.scheduledAtRestart[0].reason, "in use by another program");
@@ -280,12 +280,12 @@ TEST_F(JobSafetyTest, HolesStayHolesAndAttributesAreScrubbed) {
                 getxattr(entry.path().c_str(), "user.secret", value, sizeof value) > 0;
         }
     };
-    ShredSinglePath(path, forms());
+    m_job.ShredSinglePath(path);
     m_host.onDoEvents = nullptr;
     EXPECT_FALSE(fs::exists(path));
     EXPECT_LE(maxBlocks, before.st_blocks);
     EXPECT_FALSE(attributeSeenInLastPass) << "the attribute outlived the last pass's flush";
-    EXPECT_TRUE(TakeJobReport().Empty());
+    EXPECT_TRUE(m_job.TakeReport().Empty());
     if (!haveAttribute) {
         GTEST_SKIP() << "no user attributes on this file system: only the hole half ran";
     }

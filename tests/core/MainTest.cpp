@@ -13,7 +13,11 @@ namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
-using MainTest = JobTest;
+// Main runs jobs of its own: the fixture's job is ended first (only one runs at a time).
+class MainTest : public JobTest {
+  protected:
+    MainTest() { m_ownJob.reset(); }
+};
 
 // Runs Main as the executable does; true when it ended the process.
 bool RunMain(const std::vector<std::string>& paths, Forms& forms) {
@@ -93,15 +97,16 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     fs::remove(replaced);
     WriteFile(replaced, "another file under the same name");
 
+    ShredJob job(forms());
     {
         // Another instance is running: the files may be its job's, and are left alone.
         platform::LockFile other = platform::LockFile::Open(Holding() + ".lock");
         ASSERT_TRUE(other.HoldShared());
-        FinishInterruptedWork(forms());
+        FinishInterruptedWork(job, forms());
         EXPECT_EQ(ReadFile(leftover), "half shredded");
         EXPECT_TRUE(fs::exists(renamedInPlace));
     }
-    FinishInterruptedWork(forms());
+    FinishInterruptedWork(job, forms());
 
     EXPECT_TRUE(fs::is_empty(Holding()));
     EXPECT_FALSE(fs::exists(renamedInPlace));

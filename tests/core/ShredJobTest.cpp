@@ -25,7 +25,7 @@ TEST_F(ShredJobTest, TreeIsShreddedFilesFirstThenFoldersRemoved) {
     fs::create_directories(m_temp.path() / "tree/empty");
     const fs::path tree = m_temp.path() / "tree";
 
-    ShredSinglePath(tree.string(), forms());
+    m_job.ShredSinglePath(tree.string());
 
     EXPECT_FALSE(fs::exists(tree));
     EXPECT_TRUE(fs::is_empty(Holding()));
@@ -43,7 +43,7 @@ TEST_F(ShredJobTest, TreeIsShreddedFilesFirstThenFoldersRemoved) {
                                   caption.starts_with(deep.substr(0, 3) + "..."));
     }
     EXPECT_TRUE(shortened) << m_err.str();
-    EXPECT_TRUE(TakeJobReport().Empty());
+    EXPECT_TRUE(m_job.TakeReport().Empty());
 }
 
 // A file that can only be scheduled for deletion at restart keeps its folder from emptying:
@@ -55,13 +55,13 @@ TEST_F(ShredJobTest, FolderThatStaysFullEndsTheJobAndIsReported) {
     platform::InjectFault(platform::SysCall::Lease, EACCES);
     platform::InjectFault(platform::SysCall::Flock, EWOULDBLOCK);
 
-    ShredSinglePath((m_temp.path() / "tree").string(), forms());
+    m_job.ShredSinglePath((m_temp.path() / "tree").string());
     platform::ClearFaults();
 
     EXPECT_TRUE(fs::exists(stuck)) << "the file is deleted only at restart";
     EXPECT_EQ(ReadFile(stuck), std::string(3000, ' ')) << "overwritten with spaces meanwhile";
     EXPECT_EQ(platform::PendingDeletions().size(), 2u) << "each file scheduled exactly once";
-    const JobReport report = TakeJobReport();
+    const JobReport report = m_job.TakeReport();
     EXPECT_EQ(report.scheduledAtRestart.size(), 2u);
 }
 
@@ -73,13 +73,37 @@ TEST_F(ShredJobTest, HardLinkIsReportedOnlyWhileItsContentsSurvive) {
     MakeFile("tree/one", "both names in the tree");
     fs::create_hard_link(m_temp.path() / "tree/one", m_temp.path() / "tree/two");
 
-    ShredSinglePath(file, forms());
-    ShredSinglePath((m_temp.path() / "tree").string(), forms());
+    m_job.ShredSinglePath(file);
+    m_job.ShredSinglePath((m_temp.path() / "tree").string());
 
     EXPECT_FALSE(fs::exists(file));
     EXPECT_FALSE(fs::exists(m_temp.path() / "tree"));
     EXPECT_EQ(ReadFile(m_temp.path() / "outside"), "shared contents");
-    EXPECT_EQ(TakeJobReport().contentsKept, std::vector<std::string>{file});
+    EXPECT_EQ(m_job.TakeReport().contentsKept, std::vector<std::string>{file});
+}
+
+// A drop or a click handled during the running job's DoEvents must not start a second job
+// inside it (it would replace the shredder under the running pass): that start does nothing.
+TEST_F(ShredJobTest, AStartDuringARunningJobIsRefused) {
+    const std::string first = MakeFile("first", std::string(100000, 'F'));
+    const std::string dropped = MakeFile("dropped", "dropped meanwhile");
+    bool tried = false;
+    m_host.onDoEvents = [&] {
+        if (!tried) {
+            tried = true;
+            ShredJob nested(forms());
+            EXPECT_FALSE(nested.Started());
+            nested.ShredSinglePath(dropped);
+        }
+    };
+    m_job.ShredSinglePath(first);
+    m_host.onDoEvents = nullptr;
+    EXPECT_TRUE(tried);
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_EQ(ReadFile(dropped), "dropped meanwhile");
+    EXPECT_TRUE(m_job.TakeReport().Empty());
+    // The refused job's end did not end the running one.
+    EXPECT_FALSE(ShredJob(forms()).Started());
 }
 
 // On Windows the command line is one text; a list of drive-letter paths is split and each
@@ -93,7 +117,7 @@ TEST_F(ShredJobTest, WindowsCommandLineTextIsSplitIntoItsPaths) {
     WriteFile("bystander", "stays");
 
     std::string commandLine = "\"C:\\a\" \"D:\\b\"";
-    ShredPath(commandLine, forms());
+    m_job.ShredPath(commandLine);
 
     EXPECT_FALSE(fs::exists("C:\\a"));
     EXPECT_FALSE(fs::exists("D:\\b"));
@@ -106,7 +130,7 @@ TEST_F(ShredJobTest, OnePathIsTakenExactlyAsGiven) {
     const std::string quoted = MakeFile("\"quoted\"", "q");
     const std::string unquoted = MakeFile("quoted", "stays");
 
-    ShredSinglePath(quoted, forms());
+    m_job.ShredSinglePath(quoted);
 
     EXPECT_FALSE(fs::exists(quoted));
     EXPECT_EQ(ReadFile(unquoted), "stays") << "quote removal would have named another file";
