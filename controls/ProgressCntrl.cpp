@@ -63,9 +63,11 @@ void ProgressCntrl::SetForeColor(OleColor color) {
 void ProgressCntrl::SetValue(int value) {
     m_progress->setVisible(value != 0);
     m_value = value;
-    // Max 0 gives no ratio and a negative width is refused: the bar then keeps its width.
+    // Max 0 gives no ratio and a negative width is refused: the bar then keeps its width. The
+    // track spans the control; its own geometry follows at the control's next resize event,
+    // which a hidden control gets only when shown.
     if (m_max != 0) {
-        const double twips = PixelsToTwips(m_mainBox->width()) * (double(value) / m_max);
+        const double twips = PixelsToTwips(width()) * (double(value) / m_max);
         if (twips >= 0) {
             m_progress->resize(RoundHalfEven(twips / kTwipsPerPixel), m_progress->height());
         }

@@ -187,6 +187,12 @@ TEST_F(ProgressCntrlTest, ValueZeroHidesTheBarAndNothingIsClamped) {
     EXPECT_EQ(Bar()->width(), 600);
     progress.SetValue(0);
     EXPECT_FALSE(Bar()->isVisible());
+
+    ProgressCntrl hidden;  // sized before it is ever shown, as a form sets it up
+    hidden.resize(200, 25);
+    hidden.SetMax(4);
+    hidden.SetValue(1);
+    EXPECT_EQ(hidden.findChild<QWidget*>("Progress")->width(), 50);
 }
 
 TEST_F(ProgressCntrlTest, ForeColorRecoloursTheTextOnTrackAndBarAlike) {
