@@ -8,7 +8,8 @@
 namespace ostrel::controls {
 
 void ApplyFixedLook(QApplication& app) {
-    for (const char* face : {"Tahoma", "Segoe UI", "MS Sans Serif", "Microsoft Sans Serif"}) {
+    for (const char* face :
+         {"Tahoma", "Segoe UI", "MS Sans Serif", "Microsoft Sans Serif", "Arial"}) {
         QFont::insertSubstitution(face, kFixedFontFamily);
     }
     if (QStyle* fusion = QStyleFactory::create("Fusion")) {

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QLabel>
+#include <QSignalSpy>
+#include <functional>
+
+#include "controls/ProgressCntrl.h"
+#include "controls/VistaProg.h"
+#include "tests/controls/Pixels.h"
+
+namespace ostrel::controls {
+namespace {
+
+using testing::PixelAt;
+using testing::Rgb;
+using testing::Shot;
+
+const std::string kGreen = Rgb(0, 210, 40);
+const std::string kTrack = Rgb(202, 202, 202);
+const std::string kCapOff = Rgb(209, 209, 209);
+
+// A 100-pixel bar on a form, placed new (50 of 100).
+class VistaProgTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form.resize(200, 60);
+        bar.setGeometry(0, 10, 100, 15);
+        bar.InitProperties();
+        form.show();
+    }
+    // The first column right of the left cap that is not fill, seen along the middle row.
+    int FillEnd() {
+        const QImage image = Shot(bar);
+        int x = 2;
+        while (x < image.width() && PixelAt(image, x, 7) == kGreen) {
+            ++x;
+        }
+        return x;
+    }
+
+    QWidget form;
+    VistaProg bar{&form};
+};
+
+struct ClampRow {
+    const char* name;
+    std::function<void(VistaProg&)> act;
+    int min, value, max;
+};
+
+TEST_F(VistaProgTest, SettersKeepMinBelowMaxAndValueBetween) {
+    const ClampRow rows[] = {
+        {"value above max", [](VistaProg& b) { b.SetValue(150); }, 0, 100, 100},
+        {"value below min", [](VistaProg& b) { b.SetValue(-5); }, 0, 0, 100},
+        {"max 0", [](VistaProg& b) { b.SetMax(0); }, 0, 1, 1},
+        {"max 0 above min 5",
+         [](VistaProg& b) {
+             b.SetMin(5);
+             b.SetMax(0);
+         },
+         5, 6, 6},
+        {"min at max", [](VistaProg& b) { b.SetMin(100); }, 99, 99, 100},
+        {"negative min", [](VistaProg& b) { b.SetMin(-3); }, 0, 50, 100},
+    };
+    for (const ClampRow& row : rows) {
+        VistaProg b;
+        b.InitProperties();
+        row.act(b);
+        EXPECT_EQ(b.Min(), row.min) << row.name;
+        EXPECT_EQ(b.Value(), row.value) << row.name;
+        EXPECT_EQ(b.Max(), row.max) << row.name;
+    }
+    QSignalSpy changed(&bar, &VistaProg::PropertyChanged);
+    bar.SetMax(20);  // pulls Value 50 down to 20 through its setter
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed[0][0].toString(), "Value");
+    EXPECT_EQ(changed[1][0].toString(), "Max");
+}
+
+TEST_F(VistaProgTest, FillIsValueOverMaxOfTheWidthAndTheCapsLightAtTheEnds) {
+    struct Row {
+        int min, value, max, fillEnd;
+        std::string leftCap, rightCap;
+    };
+    const Row rows[] = {
+        {0, 0, 100, 2, kCapOff, kCapOff},  {0, 1, 100, 2, kGreen, kCapOff},
+        {0, 33, 100, 33, kGreen, kCapOff}, {0, 50, 100, 50, kGreen, kCapOff},
+        {0, 1, 3, 33, kGreen, kCapOff},    {20, 30, 60, 50, kGreen, kCapOff},
+        {0, 99, 100, 98, kGreen, kCapOff}, {0, 100, 100, 99, kGreen, kGreen},
+    };
+    for (const Row& row : rows) {
+        bar.SetMax(row.max);
+        bar.SetMin(row.min);
+        bar.SetValue(row.value);
+        const QImage image = Shot(bar);
+        EXPECT_EQ(FillEnd(), row.fillEnd) << row.value << "/" << row.max;
+        EXPECT_EQ(PixelAt(image, 1, 7), row.leftCap) << row.value;
+        EXPECT_EQ(PixelAt(image, 98, 7), row.rightCap) << row.value;
+        if (row.fillEnd < 98) {
+            EXPECT_EQ(PixelAt(image, row.fillEnd, 7), kTrack) << row.value;
+        }
+        bar.SetMin(0);
+    }
+}
+
+TEST_F(VistaProgTest, HeightReturnsTo225TwipsWhateverTheFormSets) {
+    bar.setGeometry(5, 5, 120, 40);
+    EXPECT_EQ(bar.geometry(), QRect(5, 5, 120, 15));
+    bar.resize(80, 3);
+    EXPECT_EQ(bar.size(), QSize(80, 15));
+    bar.SetValue(100);
+    EXPECT_EQ(PixelAt(Shot(bar), 78, 7), kGreen);  // the right cap follows the new width
+}
+
+TEST_F(VistaProgTest, BagDefaultsReadOrderAndRoundTrip) {
+    VistaProg fresh;
+    fresh.ReadProperties(PropertyBag());
+    EXPECT_EQ(fresh.Max(), 100);
+    EXPECT_EQ(fresh.Min(), 0);
+    EXPECT_EQ(fresh.Value(), 50);
+    PropertyBag written;
+    fresh.WriteProperties(written);
+    EXPECT_TRUE(written.ToJson().isEmpty());  // all at their defaults
+
+    // Max is read first with its default 100, so a stored Min of 150 is held below it.
+    VistaProg high;
+    high.ReadProperties(PropertyBag(QJsonDocument::fromJson(R"({"min": 150})").object()));
+    EXPECT_EQ(high.Min(), 99);
+    EXPECT_EQ(high.Value(), 99);
+
+    bar.SetMax(400);
+    bar.SetMin(10);
+    bar.SetValue(250);
+    PropertyBag bag;
+    bar.WriteProperties(bag);
+    VistaProg copy(&form);
+    copy.setGeometry(bar.geometry());
+    copy.ReadProperties(
+        PropertyBag(QJsonDocument::fromJson(QJsonDocument(bag.ToJson()).toJson()).object()));
+    EXPECT_EQ(copy.Max(), 400);
+    EXPECT_EQ(copy.Min(), 10);
+    EXPECT_EQ(copy.Value(), 250);
+    EXPECT_EQ(Shot(copy), Shot(bar));
+}
+
+TEST_F(VistaProgTest, CaptionLabelGrowsWithItsTextAndFont) {
+    QLabel* label = bar.CaptionLabel();
+    bar.SetCaption("C:\\data\\file.txt");
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance("C:\\data\\file.txt"));
+    const QSize small = label->size();
+    bar.SetFontSize(12);
+    bar.SetFontBold(true);
+    EXPECT_GT(label->width(), small.width());
+    EXPECT_GT(label->height(), small.height());
+}
+
+class ProgressCntrlTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form.resize(320, 60);
+        progress.setGeometry(0, 0, 300, 25);
+        form.show();
+    }
+    QWidget* Bar() { return progress.findChild<QWidget*>("Progress"); }
+
+    QWidget form;
+    ProgressCntrl progress{&form};
+};
+
+TEST_F(ProgressCntrlTest, ValueZeroHidesTheBarAndNothingIsClamped) {
+    EXPECT_FALSE(Bar()->isVisible());
+    progress.SetValue(7);  // Max still 0: shown, stored, width untouched
+    EXPECT_TRUE(Bar()->isVisible());
+    EXPECT_EQ(progress.Value(), 7);
+    EXPECT_EQ(Bar()->width(), 1);
+
+    progress.SetMax(10);
+    progress.SetValue(5);
+    EXPECT_EQ(Bar()->geometry(), QRect(0, 0, 150, 25));
+    progress.SetValue(20);
+    EXPECT_EQ(Bar()->width(), 600);
+    progress.SetValue(-4);  // shown, but a negative width is refused
+    EXPECT_TRUE(Bar()->isVisible());
+    EXPECT_EQ(Bar()->width(), 600);
+    progress.SetValue(0);
+    EXPECT_FALSE(Bar()->isVisible());
+
+    ProgressCntrl hidden;  // sized before it is ever shown, as a form sets it up
+    hidden.resize(200, 25);
+    hidden.SetMax(4);
+    hidden.SetValue(1);
+    EXPECT_EQ(hidden.findChild<QWidget*>("Progress")->width(), 50);
+}
+
+TEST_F(ProgressCntrlTest, ForeColorRecoloursTheTextOnTrackAndBarAlike) {
+    // Text pixels near `colour` (antialiased glyphs reach it only in their cores).
+    const auto countColour = [](const QImage& image, QRgb colour) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < 120; ++x) {
+                const QRgb p = image.pixel(x, y);
+                n += std::abs(qRed(p) - qRed(colour)) + std::abs(qGreen(p) - qGreen(colour)) +
+                         std::abs(qBlue(p) - qBlue(colour)) <
+                     90;
+            }
+        }
+        return n;
+    };
+    progress.SetMax(10);
+    progress.SetCaption("Shredding");
+    EXPECT_EQ(progress.Caption(), "Shredding");
+    EXPECT_GT(countColour(Shot(progress), qRgb(255, 255, 255)), 20);  // white on the grey track
+    progress.SetForeColor(RGB(255, 255, 0));
+    EXPECT_GT(countColour(Shot(progress), qRgb(255, 255, 0)), 20);
+    progress.SetValue(10);  // the bar covers the track text; its own label shows the same
+    const QImage covered = Shot(progress);
+    EXPECT_GT(countColour(covered, qRgb(255, 255, 0)), 20);
+    EXPECT_EQ(PixelAt(covered, 200, 2), Rgb(0, 0, 128));
+}
+
+}  // namespace
+}  // namespace ostrel::controls

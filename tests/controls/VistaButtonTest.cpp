@@ -1,0 +1,306 @@
+#include "controls/VistaButton.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "tests/controls/Pixels.h"
+
+namespace ostrel::controls {
+namespace {
+
+using testing::PixelAt;
+using testing::Rgb;
+using testing::Shot;
+
+constexpr QColor kFormColor{255, 0, 255};
+
+// A shown, active form holding a 75 x 23 button with an empty caption and a second widget to
+// take the focus; the pointer starts over the form, away from the button.
+class VistaButtonTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QPalette palette = form.palette();
+        palette.setColor(QPalette::Window, kFormColor);
+        form.setPalette(palette);
+        form.setAutoFillBackground(true);
+        form.resize(200, 100);
+        button.setObjectName("cbApply");
+        button.InitProperties();
+        button.SetCaption("");
+        button.setGeometry(10, 10, 75, 23);
+        other.setGeometry(10, 50, 75, 23);
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        other.setFocus();
+        ParkPointer();
+    }
+
+    void ParkPointer() { QTest::mouseMove(&form, QPoint(150, 80)); }
+    QPoint Centre() const { return button.rect().center(); }
+
+    QWidget form;
+    VistaButton button{&form};
+    VistaButton other{&form};
+};
+
+TEST_F(VistaButtonTest, RestingLookSplitsTheGradientAtRow10AndLeavesTheCornersToTheForm) {
+    const QImage image = Shot(button);
+    EXPECT_EQ(PixelAt(image, 37, 2), Rgb(242, 242, 242));
+    for (int y = 3; y < 10; ++y) {  // upper body fades towards 235
+        EXPECT_LE(image.pixelColor(37, y).red(), image.pixelColor(37, y - 1).red()) << y;
+    }
+    EXPECT_GE(image.pixelColor(37, 9).red(), 235);
+    EXPECT_EQ(PixelAt(image, 37, 10), Rgb(221, 221, 221));
+    EXPECT_LE(image.pixelColor(37, 20).red(), 209);
+    EXPECT_GE(image.pixelColor(37, 20).red(), 207);
+    EXPECT_EQ(PixelAt(image, 0, 11), Rgb(112, 112, 112));
+    EXPECT_EQ(PixelAt(image, 74, 11), Rgb(112, 112, 112));
+    EXPECT_EQ(PixelAt(image, 37, 22), Rgb(112, 112, 112));
+
+    const QImage onForm = Shot(form);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(74, 0), QPoint(0, 22), QPoint(74, 22)}) {
+        EXPECT_FALSE(button.mask().contains(corner));
+        const QPoint p = corner + button.pos();
+        EXPECT_EQ(PixelAt(onForm, p.x(), p.y()), Rgb(255, 0, 255)) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(PixelAt(onForm, 11, 10), Rgb(144, 144, 144));  // (1, 0) rounds the corner
+}
+
+// Samples of the frame and body by visual state, reached through real input.
+struct LookRow {
+    int state;
+    std::string outline, topLine, bottomLine, corner, lowerBody, lowerEdge;
+};
+
+void PrintTo(const LookRow& row, std::ostream* out) {
+    *out << "state " << row.state;
+}
+
+class VistaButtonLookTest : public VistaButtonTest,
+                            public ::testing::WithParamInterface<LookRow> {};
+
+TEST_P(VistaButtonLookTest, EachStateShowsItsTableColours) {
+    const LookRow& row = GetParam();
+    switch (row.state) {
+        case VistaButton::kHover:
+            QTest::mouseMove(&button, Centre());
+            break;
+        case VistaButton::kPressed:
+            QTest::mousePress(&button, Qt::LeftButton, {}, Centre());
+            break;
+        case VistaButton::kFocused:
+            button.setFocus();
+            break;
+        case VistaButton::kDisabled:
+            button.SetEnabled(false);
+            break;
+        default:
+            break;
+    }
+    ASSERT_EQ(button.State(), row.state);
+    const QImage image = Shot(button);
+    if (row.state == VistaButton::kPressed) {
+        QTest::mouseRelease(&button, Qt::LeftButton, {}, Centre());
+    }
+    EXPECT_EQ(PixelAt(image, 0, 11), row.outline);
+    EXPECT_EQ(PixelAt(image, 30, 1), row.topLine);
+    EXPECT_EQ(PixelAt(image, 30, 21), row.bottomLine);
+    EXPECT_EQ(PixelAt(image, 73, 1), row.corner);  // e5, mirrored to the right
+    EXPECT_EQ(PixelAt(image, 30, 10), row.lowerBody);
+    EXPECT_EQ(PixelAt(image, 1, 10), row.lowerEdge);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, VistaButtonLookTest,
+    ::testing::Values(LookRow{0, Rgb(112, 112, 112), Rgb(252, 252, 252), Rgb(243, 243, 243),
+                              Rgb(145, 145, 145), Rgb(221, 221, 221), Rgb(246, 246, 246)},
+                      LookRow{1, Rgb(60, 127, 177), Rgb(250, 253, 254), Rgb(232, 245, 252),
+                              Rgb(105, 157, 195), Rgb(190, 230, 253), Rgb(239, 249, 254)},
+                      LookRow{2, Rgb(44, 98, 139), Rgb(158, 176, 186), Rgb(104, 179, 219),
+                              Rgb(58, 104, 138), Rgb(152, 209, 239), Rgb(120, 170, 197)},
+                      LookRow{3, Rgb(60, 127, 177), Rgb(52, 213, 254), Rgb(41, 206, 250),
+                              Rgb(50, 146, 195), Rgb(206, 231, 244), Rgb(56, 210, 252)},
+                      LookRow{4, Rgb(173, 178, 181), Rgb(252, 252, 252), Rgb(252, 252, 252),
+                              Rgb(192, 195, 198), Rgb(244, 244, 244), Rgb(252, 252, 252)}));
+
+TEST_F(VistaButtonTest, LeavingWhileHeldShowsHoverAndReleasingOutsideRaisesNoClick) {
+    QSignalSpy clicks(&button, &VistaButton::Click);
+    QSignalSpy ups(&button, &VistaButton::MouseUp);
+    QTest::mouseMove(&button, Centre());
+    EXPECT_EQ(button.State(), VistaButton::kHover);
+    QTest::mousePress(&button, Qt::LeftButton, {}, Centre());
+    EXPECT_EQ(button.State(), VistaButton::kPressed);
+    QTest::mouseMove(&button, QPoint(-20, 5));
+    EXPECT_EQ(button.State(), VistaButton::kHover);
+    EXPECT_EQ(PixelAt(Shot(button), 0, 11), Rgb(60, 127, 177));
+    QTest::mouseMove(&button, Centre());
+    EXPECT_EQ(button.State(), VistaButton::kPressed);
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(-20, 5));
+    EXPECT_EQ(ups.count(), 1);
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_EQ(button.State(), VistaButton::kFocused);  // the press gave it the focus
+
+    QTest::mouseClick(&button, Qt::LeftButton, {}, Centre());
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(button.State(), VistaButton::kHover);
+}
+
+TEST_F(VistaButtonTest, SpaceShowsThePressedLookAndClicksOnceOnRelease) {
+    QSignalSpy clicks(&button, &VistaButton::Click);
+    QSignalSpy downs(&button, &VistaButton::KeyDown);
+    button.setFocus();
+    QTest::keyPress(&button, Qt::Key_Space);
+    EXPECT_EQ(button.State(), VistaButton::kPressed);
+    EXPECT_EQ(PixelAt(Shot(button), 0, 11), Rgb(44, 98, 139));
+    EXPECT_EQ(clicks.count(), 0);
+    QTest::keyRelease(&button, Qt::Key_Space);
+    EXPECT_EQ(clicks.count(), 1);
+    ASSERT_EQ(downs.count(), 1);
+    EXPECT_EQ(downs[0][0].toInt(), 32);
+    EXPECT_EQ(button.State(), VistaButton::kFocused);  // the pointer is elsewhere
+}
+
+TEST_F(VistaButtonTest, TheHoverTimerLivesOnlyWhileThePointerIsOver) {
+    QSignalSpy outs(&button, &VistaButton::MouseOut);
+    EXPECT_EQ(button.findChild<QTimer*>("Hover"), nullptr);
+    QTest::mouseMove(&button, Centre());
+    EXPECT_NE(button.findChild<QTimer*>("Hover"), nullptr);
+    ParkPointer();
+    ASSERT_TRUE(outs.wait(1000));
+    EXPECT_EQ(button.findChild<QTimer*>("Hover"), nullptr);
+    EXPECT_EQ(button.State(), VistaButton::kNormal);
+}
+
+TEST_F(VistaButtonTest, DisabledRaisesOnlyMouseOutAndLeavesTheTabOrderUntilEnabled) {
+    QTest::mouseMove(&button, Centre());
+    button.SetEnabled(false);
+    EXPECT_FALSE(button.focusPolicy() & Qt::TabFocus);
+    QSignalSpy downs(&button, &VistaButton::MouseDown);
+    QSignalSpy clicks(&button, &VistaButton::Click);
+    QSignalSpy keys(&button, &VistaButton::KeyDown);
+    QSignalSpy outs(&button, &VistaButton::MouseOut);
+    QTest::mouseClick(&button, Qt::LeftButton, {}, Centre());
+    QTest::keyClick(&button, Qt::Key_Space);
+    ParkPointer();
+    ASSERT_TRUE(outs.wait(1000));
+    EXPECT_EQ(downs.count() + clicks.count() + keys.count(), 0);
+    EXPECT_EQ(button.State(), VistaButton::kDisabled);
+
+    button.SetEnabled(true);
+    EXPECT_TRUE(button.focusPolicy() & Qt::TabFocus);
+    other.setFocus();
+    QTest::keyClick(&other, Qt::Key_Tab);
+    EXPECT_TRUE(button.hasFocus());
+
+    other.setFocusPolicy(Qt::ClickFocus);  // not a tab stop: enabling must not make it one
+    other.SetEnabled(false);
+    other.SetEnabled(true);
+    EXPECT_FALSE(other.focusPolicy() & Qt::TabFocus);
+}
+
+TEST_F(VistaButtonTest, TheMarkedLetterOfTheCaptionClicksTheButton) {
+    QSignalSpy clicks(&button, &VistaButton::Click);
+    button.SetCaption("&Go");
+    QTest::keyClick(&other, Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(button.hasFocus());
+    button.SetCaption("Go");
+    QTest::keyClick(&other, Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(VistaButtonTest, PressedPictureIsFrame2MovedByTheOffsetWithMaskColourTransparent) {
+    // Three 10 x 10 frames: red, blue, yellow, each with a pure green top-left pixel.
+    QImage strip(30, 10, QImage::Format_RGB32);
+    const QRgb frames[] = {qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(255, 255, 0)};
+    for (int f = 0; f < 3; ++f) {
+        for (int y = 0; y < 10; ++y) {
+            for (int x = 0; x < 10; ++x) {
+                strip.setPixel(f * 10 + x, y, x == 0 && y == 0 ? qRgb(0, 255, 0) : frames[f]);
+            }
+        }
+    }
+    button.SetPicture(strip);
+    button.SetPictures(3);
+    button.SetPictureOffset(2);
+    const QImage resting = Shot(button);  // frame at ((75 - 10) / 2, round(13 / 2)) = (32, 6)
+    EXPECT_EQ(PixelAt(resting, 33, 7), Rgb(255, 0, 0));
+    EXPECT_EQ(PixelAt(resting, 32, 6), PixelAt(resting, 31, 6));  // green left out: body shows
+
+    QTest::mousePress(&button, Qt::LeftButton, {}, Centre());
+    const QImage pressed = Shot(button);
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, Centre());
+    EXPECT_EQ(PixelAt(pressed, 35, 9), Rgb(255, 255, 0));
+    EXPECT_NE(PixelAt(pressed, 33, 7), Rgb(255, 255, 0));
+
+    button.SetUseMaskColor(false);
+    EXPECT_EQ(PixelAt(Shot(button), 32, 6), Rgb(0, 255, 0));
+}
+
+TEST_F(VistaButtonTest, WithoutBackgroundOnlyHoverAndPressedDrawTheButton) {
+    button.SetNoBackground(true);
+    button.SetBackColor(RGB(10, 20, 30));
+    EXPECT_EQ(PixelAt(Shot(button), 0, 11), Rgb(10, 20, 30));
+    QTest::mouseMove(&button, Centre());
+    EXPECT_EQ(PixelAt(Shot(button), 0, 11), Rgb(60, 127, 177));
+}
+
+TEST_F(VistaButtonTest, BagReadingKeepsMissingValuesNewOnesGetTheirValuesAndWritingRoundTrips) {
+    VistaButton stored;
+    stored.ReadProperties(PropertyBag(QJsonDocument::fromJson(R"({"caption":"Go"})").object()));
+    EXPECT_EQ(stored.Caption(), "Go");
+    EXPECT_EQ(stored.BackColor(), SystemColor(kColorButtonFace));
+    EXPECT_EQ(stored.Pictures(), 0);
+    EXPECT_FALSE(stored.UseMaskColor());
+    EXPECT_EQ(stored.MaskColor(), 0u);
+    EXPECT_TRUE(stored.Enabled());
+
+    EXPECT_EQ(other.Caption(), "");  // no name on the form
+    button.InitProperties();
+    EXPECT_EQ(button.Caption(), "cbApply");
+    EXPECT_EQ(button.Pictures(), 2);
+    EXPECT_TRUE(button.UseMaskColor());
+    EXPECT_EQ(button.MaskColor(), RGB(0, 255, 0));
+    EXPECT_EQ(button.Font().family(), "Arial");
+    PropertyBag defaults;
+    button.WriteProperties(defaults);
+    EXPECT_EQ(defaults.ToJson().size(), 11);  // every property, default or not
+
+    QImage strip(20, 8, QImage::Format_RGB32);
+    strip.fill(qRgb(200, 30, 30));
+    button.SetCaption("&Apply now");
+    button.SetForeColor(RGB(200, 0, 0));
+    QFont font("Tahoma", 9);
+    font.setBold(true);
+    button.SetFont(font);
+    button.SetPicture(strip);
+    button.SetPictures(2);
+    button.SetUseMaskColor(false);
+    button.SetMaskColor(RGB(1, 2, 3));
+    button.SetEnabled(false);
+    button.SetBackColor(RGB(40, 50, 60));
+    button.SetPictureOffset(3);
+    PropertyBag bag;
+    button.WriteProperties(bag);
+    const QByteArray text = QJsonDocument(bag.ToJson()).toJson();
+
+    VistaButton copy(&form);
+    copy.setGeometry(button.geometry());
+    copy.ReadProperties(PropertyBag(QJsonDocument::fromJson(text).object()));
+    EXPECT_EQ(copy.Caption(), button.Caption());
+    EXPECT_EQ(copy.ForeColor(), button.ForeColor());
+    EXPECT_EQ(copy.Font(), button.Font());
+    EXPECT_EQ(copy.Picture().convertToFormat(QImage::Format_RGB32), strip);
+    EXPECT_EQ(copy.MaskColor(), button.MaskColor());
+    EXPECT_FALSE(copy.Enabled());
+    EXPECT_EQ(copy.PictureOffset(), 3);
+    EXPECT_EQ(Shot(copy), Shot(button));
+}
+
+}  // namespace
+}  // namespace ostrel::controls
