@@ -4,11 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "core/ConsoleForms.h"
-#include "core/modMain.h"
+#include "console/ConsoleForms.h"
+#include "console/ConsoleHost.h"
+#include "core/Host.h"
+#include "job/modMain.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> paths(argv + 1, argv + argc);
+    ostrel::ConsoleHost host;
+    ostrel::SetCurrentHost(&host);
     ostrel::ConsoleForms console;
     ostrel::Main(paths, console.forms());
     return 0;

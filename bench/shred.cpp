@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     namespace fs = std::filesystem;
-    ostrel::InitSpecialFolders();
+    ostrel::InitSpecialFolders("", "");
     ostrel::gDataFolder = ostrel::gCommonAppData + "Tolvane/Quarrix";
     fs::path holding = ostrel::gDataFolder + "/Safetemp";
     std::error_code ec;

@@ -2,18 +2,31 @@
 
 #include <exception>
 
-#include "core/ConsoleHost.h"
+#include "platform/Process.h"
+#include "platform/ProgramFolder.h"
 
 namespace ostrel {
 namespace {
 
 Host* g_installed = nullptr;
 
+// Stands in until an executable installs its host: shows nothing, answers every question
+// with the safe answer (No, or OK where that is the only one).
+class SilentHost final : public Host {
+  public:
+    void DoEvents() override {}
+    int MsgBox(const std::string&, int style, const std::string&) override {
+        return style == kMsgYesNo ? kAnswerNo : kAnswerOk;
+    }
+    std::string ProgramFolder() override { return platform::ProgramFolder(); }
+    [[noreturn]] void EndProcess(int exitCode) override { platform::ExitProcess(exitCode); }
+};
+
 }  // namespace
 
 Host& CurrentHost() {
-    static ConsoleHost console;
-    return g_installed ? *g_installed : console;
+    static SilentHost silent;
+    return g_installed ? *g_installed : silent;
 }
 
 Host* SetCurrentHost(Host* host) {

@@ -33,14 +33,15 @@ class Host {
     [[noreturn]] virtual void EndProcess(int exitCode) = 0;
 };
 
-// The host in use. Until SetCurrentHost installs one, this is the console host.
+// The host in use. Until SetCurrentHost installs one, a silent host that shows nothing and
+// answers No.
 Host& CurrentHost();
 
 // Lets pending events run through the current host; an error raised while they run is ignored
 // (for routines that skip a failing statement and go on).
 void DoEventsIgnoringErrors();
 
-// Installs `host` for every later CurrentHost() call (nullptr: back to the console host).
+// Installs `host` for every later CurrentHost() call (nullptr: back to the silent host).
 // Returns the host that was installed before.
 Host* SetCurrentHost(Host* host);
 

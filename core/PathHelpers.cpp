@@ -7,7 +7,6 @@
 #include "core/Globals.h"
 #include "core/Host.h"
 #include "core/RuntimeError.h"
-#include "lang/LanguageFile.h"
 #include "platform/SpecialFolders.h"
 
 namespace ostrel {
@@ -16,17 +15,17 @@ std::string GetSpecialFolder(std::int32_t csidl) {
     return platform::SpecialFolderPath(csidl);
 }
 
-void InitSpecialFolders() {
+void InitSpecialFolders(const std::string& errorPrefix, const std::string& title) {
     try {
         gCommonAppData = AddBackslash(GetSpecialFolder(platform::kCsidlCommonAppData));
     } catch (const RuntimeError& error) {
         CurrentHost().MsgBox(
-            GetLangString(771) + std::to_string(error.Number()) + " - " + error.Description(),
-            kMsgCritical, GetLangString(818));
+            errorPrefix + std::to_string(error.Number()) + " - " + error.Description(),
+            kMsgCritical, title);
     } catch (const std::bad_alloc&) {
         CurrentHost().MsgBox(
-            GetLangString(771) + std::to_string(kErrOutOfMemory) + " - " + "Out of memory",
-            kMsgCritical, GetLangString(818));
+            errorPrefix + std::to_string(kErrOutOfMemory) + " - " + "Out of memory", kMsgCritical,
+            title);
     }
 }
 

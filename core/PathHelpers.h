@@ -15,8 +15,9 @@ std::string GetSpecialFolder(std::int32_t csidl);
 
 // Sets gCommonAppData to special folder 35 with a trailing separator ("/" alone when the
 // folder cannot be resolved). A run-time error is reported in a critical message box (text:
-// language string 771, the error number, " - ", the description; title: string 818).
-void InitSpecialFolders();
+// `errorPrefix`, the error number, " - ", the description; titled `title`): the caller passes
+// those texts in the user's language.
+void InitSpecialFolders(const std::string& errorPrefix, const std::string& title);
 
 // `path` followed by the separator, unless it already ends in one ("" gives the separator).
 std::string AddBackslash(const std::string& path, char separator = kNativeSeparator);

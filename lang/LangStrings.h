@@ -7,6 +7,7 @@ namespace ostrel::lang {
 // Numbers of the language-file strings the program shows, by what they say.
 inline constexpr std::int16_t kJobErrorPrefix = 478;
 inline constexpr std::int16_t kShredderErrorPrefix = 661;
+inline constexpr std::int16_t kFolderErrorPrefix = 771;
 inline constexpr std::int16_t kProductName = 818;
 inline constexpr std::int16_t kConfirmQuestion = 827;
 

@@ -56,7 +56,7 @@ TEST(PathHelpersTest, ResultsForEachFormOfPath) {
 TEST(InitSpecialFoldersTest, SetsTheCommonDataFolderWithOneSeparator) {
     test::RecordingHost host;
     test::ScopedEnv data("XDG_DATA_HOME", "/x/data/");
-    InitSpecialFolders();
+    InitSpecialFolders("", "");
     EXPECT_EQ(gCommonAppData, "/x/data/");
     EXPECT_TRUE(host.msgBoxes.empty());
 }

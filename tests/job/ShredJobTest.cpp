@@ -1,4 +1,4 @@
-#include "core/ShredJob.h"
+#include "job/ShredJob.h"
 
 #include <sstream>
 
@@ -8,7 +8,7 @@
 #include "core/Globals.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
-#include "tests/core/JobFixture.h"
+#include "tests/job/JobFixture.h"
 
 namespace ostrel::test {
 namespace {

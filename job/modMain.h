@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Forms.h"
-#include "core/ShredJob.h"
+#include "job/Forms.h"
+#include "job/ShredJob.h"
 
 namespace ostrel {
 

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/ConsoleForms.h"
-#include "core/ShredJob.h"
+#include "console/ConsoleForms.h"
+#include "job/ShredJob.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgSandbox.h"

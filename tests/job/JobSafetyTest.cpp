@@ -10,14 +10,14 @@
 #include <filesystem>
 
 #include "core/Globals.h"
-#include "core/ProtectedFolders.h"
-#include "core/ShredJob.h"
+#include "job/ProtectedFolders.h"
+#include "job/ShredJob.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 #include "platform/ProgramFolder.h"
-#include "tests/core/JobFixture.h"
+#include "tests/job/JobFixture.h"
 #include "tests/support/HolderProcess.h"
 
 namespace ostrel::test {

@@ -1,4 +1,4 @@
-#include "core/ShredJob.h"
+#include "job/ShredJob.h"
 
 #include <cerrno>
 #include <optional>
@@ -9,9 +9,9 @@
 #include "core/Host.h"
 #include "core/PathHelpers.h"
 #include "core/PathList.h"
-#include "core/ProtectedFolders.h"
 #include "core/RuntimeError.h"
 #include "core/StringHelpers.h"
+#include "job/ProtectedFolders.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"

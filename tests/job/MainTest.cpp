@@ -1,4 +1,4 @@
-#include "core/modMain.h"
+#include "job/modMain.h"
 
 #include <filesystem>
 
@@ -7,7 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
-#include "tests/core/JobFixture.h"
+#include "tests/job/JobFixture.h"
 
 namespace ostrel::test {
 namespace {

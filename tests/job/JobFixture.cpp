@@ -1,9 +1,9 @@
-#include "tests/core/JobFixture.h"
+#include "tests/job/JobFixture.h"
 
 #include <filesystem>
 
 #include "core/Globals.h"
-#include "core/ShredJob.h"
+#include "job/ShredJob.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 

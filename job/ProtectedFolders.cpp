@@ -1,4 +1,4 @@
-#include "core/ProtectedFolders.h"
+#include "job/ProtectedFolders.h"
 
 #include <algorithm>
 

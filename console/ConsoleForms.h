@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "core/Forms.h"
+#include "job/Forms.h"
 
 namespace ostrel {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Forms.h"
-#include "core/ProtectedFolders.h"
+#include "job/Forms.h"
+#include "job/ProtectedFolders.h"
 #include "platform/Folder.h"
 #include "shredder/Shredder.h"
 

@@ -1,4 +1,4 @@
-#include "core/ConsoleForms.h"
+#include "console/ConsoleForms.h"
 
 #include <iostream>
 

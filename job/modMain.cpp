@@ -1,12 +1,13 @@
-#include "core/modMain.h"
+#include "job/modMain.h"
 
 #include "core/FileSearch.h"
 #include "core/Globals.h"
 #include "core/Host.h"
 #include "core/PathHelpers.h"
 #include "core/RegistryManager.h"
-#include "core/ShredJob.h"
 #include "core/StoredSettings.h"
+#include "job/ShredJob.h"
+#include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
@@ -137,7 +138,7 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
         host.DoEvents();
     }
 
-    InitSpecialFolders();
+    InitSpecialFolders(GetLangString(lang::kFolderErrorPrefix), GetLangString(lang::kProductName));
     SetDataFolder();
     forms.options.SetDeleteMethod(StoredMethod());
     forms.options.SetConfirm(StoredConfirm());

@@ -1,4 +1,4 @@
-#include "core/ConsoleHost.h"
+#include "console/ConsoleHost.h"
 
 #include <gtest/gtest.h>
 

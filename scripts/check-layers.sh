@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Fails when an include runs against the direction of the layers
+#   platform <- core <- lang <- shredder <- job <- console | (controls <- ui) <- app
+# or when code outside platform/ includes a system or toolkit header it must not know about
+# (the core stays portable and free of Qt).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+declare -A allowed=(
+    [platform]="platform"
+    [core]="core platform"
+    [lang]="lang core platform"
+    [shredder]="shredder lang core platform"
+    [job]="job shredder lang core platform"
+    [console]="console job shredder lang core platform"
+    [controls]="controls platform"
+    [ui]="ui controls console job shredder lang core platform"
+)
+# Headers the core layers must not include: system interfaces and toolkits.
+forbidden_system='^(unistd|fcntl|dirent|signal|pthread|windows|glib|gio/.*|sys/.*|Q[A-Za-z]*|Qt.*)(\.h)?$'
+portable="core lang shredder job console"
+
+status=0
+for layer in "${!allowed[@]}"; do
+    [ -d "$layer" ] || continue
+    while IFS= read -r line; do
+        file=${line%%:*}
+        header=$(sed -E 's/.*#include +"([^"]+)".*/\1/' <<<"$line")
+        top=${header%%/*}
+        [ "$top" = "$header" ] && continue  # a header beside the file
+        if ! grep -qw -- "$top" <<<"${allowed[$layer]}"; then
+            echo "layer violation: $file includes \"$header\" ($layer may use: ${allowed[$layer]})"
+            status=1
+        fi
+    done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | xargs -r grep -HE '^#include +"' || true)
+done
+for layer in $portable; do
+    [ -d "$layer" ] || continue
+    while IFS= read -r line; do
+        header=$(sed -E 's/.*#include +<([^>]+)>.*/\1/' <<<"$line")
+        if grep -qE "$forbidden_system" <<<"$header"; then
+            echo "system header outside platform/: ${line%%:*} includes <$header>"
+            status=1
+        fi
+    done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | grep -v '^lang/tools/' |
+             xargs -r grep -HE '^#include +<' || true)
+done
+[ $status -eq 0 ] && echo "layers: every include runs downward"
+exit $status
