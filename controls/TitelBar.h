@@ -246,7 +246,9 @@ class TitelBar : public DrawingSurface {
     bool m_persistentImage = false;
     bool m_loading = false;
     quint8 m_tracking = kNotTracking;
-    // A press on the bar that becomes a click when released without a drag.
+    // A press on the bar whose release is still to come, and whether that release is a click
+    // (no drag in between).
+    bool m_pressed = false;
     bool m_clickPending = false;
     QTimer m_Timer1;
     WindowMover m_mover;

@@ -101,6 +101,7 @@ void TitelBar::EmitMouse(void (TitelBar::*signal)(qint16, qint16, float, float),
 
 void TitelBar::mousePressEvent(QMouseEvent* event) {
     EndTracking();
+    m_pressed = true;
     m_clickPending = true;
     if (event->button() == Qt::LeftButton) {
         m_mover.Arm(window(), event->globalPosition());
@@ -110,6 +111,7 @@ void TitelBar::mousePressEvent(QMouseEvent* event) {
 
 void TitelBar::mouseDoubleClickEvent(QMouseEvent* event) {
     EndTracking();
+    m_pressed = true;
     m_clickPending = false;
     if (event->button() == Qt::LeftButton) {
         m_mover.Arm(window(), event->globalPosition());
@@ -149,9 +151,14 @@ void TitelBar::mouseMoveEvent(QMouseEvent* event) {
 void TitelBar::mouseReleaseEvent(QMouseEvent* event) {
     EndTracking();
     if (!(event->buttons() & Qt::LeftButton) && m_mover.Release()) {
-        m_clickPending = false;  // the end of a drag: the move took the release
+        m_pressed = false;  // the end of a drag: the move took the release
+        m_clickPending = false;
         return;
     }
+    if (!m_pressed) {
+        return;  // the real release after a system move already ended by a stand-in
+    }
+    m_pressed = event->buttons() != Qt::NoButton;
     EmitMouse(&TitelBar::MouseUp, MouseButtonCode(event->button()), *event);
     if (m_clickPending && rect().contains(event->position().toPoint())) {
         m_clickPending = false;
