@@ -314,6 +314,31 @@ TEST(TitelBarTest, MaximiseButtonTogglesBetweenMaximisedAndNormal) {
     EXPECT_FALSE(form.window.windowState() & Qt::WindowMaximized);
 }
 
+TEST(TitelBarTest, KeysAndResizeReachTheFormAsCodes) {
+    TitelBar bar;
+    bar.show();
+    bar.setFocus();
+    QSignalSpy downs(&bar, &TitelBar::KeyDown);
+    QSignalSpy presses(&bar, &TitelBar::KeyPress);
+    QSignalSpy ups(&bar, &TitelBar::KeyUp);
+    QSignalSpy resized(&bar, &TitelBar::Resize);
+    QTest::keyClick(&bar, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyClick(&bar, 'x');
+    QTest::keyClick(&bar, Qt::Key_F2);
+    // The modifiers go down first, as keys of their own.
+    std::vector<qint16> codes;
+    for (const QList<QVariant>& down : downs) {
+        codes.push_back(down[0].value<qint16>());
+    }
+    EXPECT_EQ(codes, (std::vector<qint16>{16, 17, 65, 88, 113}));
+    EXPECT_EQ(downs[2][1].value<qint16>(), 1 | 2);
+    ASSERT_EQ(presses.size(), 2);  // F2 types nothing
+    EXPECT_EQ(presses[1][0].value<qint16>(), 'x');
+    EXPECT_EQ(ups.size(), 5);
+    bar.resize(250, 40);
+    EXPECT_EQ(resized.size(), 1);
+}
+
 TEST(TitelBarTest, HoverTrackingEndsWhenTheTimerFindsThePointerGoneAndButtonsLightUp) {
     Form form;
     TitelBar& bar = *form.bar;
