@@ -1,5 +1,6 @@
 // A gallery of the owner-drawn controls, not installed. Without arguments it shows every page in
-// one window; with --render DIR it writes each page to DIR/<name>.png and exits.
+// one window; with --render DIR it writes each page to DIR/<name>.png and exits; with --show NAME
+// it shows that one page as a window of its own (with the window flags the page asks for).
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
     const qsizetype render = args.indexOf("--render");
     if (render >= 0) {
         if (render + 1 >= args.size()) {
-            std::fprintf(stderr, "usage: ostrel-gallery [--render DIR]\n");
+            std::fprintf(stderr, "usage: ostrel-gallery [--render DIR | --show NAME]\n");
             return 2;
         }
         const QDir dir(args[render + 1]);
@@ -53,6 +54,19 @@ int main(int argc, char** argv) {
             delete page;
         }
         return 0;
+    }
+    const qsizetype show = args.indexOf("--show");
+    if (show >= 0) {
+        const auto page = show + 1 < args.size() ? ostrel::gallery::Pages().find(args[show + 1])
+                                                 : ostrel::gallery::Pages().end();
+        if (page == ostrel::gallery::Pages().end()) {
+            std::fprintf(stderr, "usage: ostrel-gallery --show NAME (a page's name)\n");
+            return 2;
+        }
+        QWidget* window = page->second();
+        window->setWindowTitle(page->first);
+        window->show();
+        return app.exec();
     }
     QScrollArea area;
     auto* content = new QWidget;

@@ -1,0 +1,444 @@
+// The title bar's properties: the new values, the stored design and the setters.
+#include <QApplication>
+#include <QBuffer>
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+#include "controls/TitelBar.h"
+
+namespace ostrel::controls {
+namespace {
+
+constexpr char kClassName[] = "TitelBar";
+
+// The colours behind the new values and the bag defaults.
+constexpr OleColor kNavy = RGB(38, 48, 79);
+constexpr OleColor kLightGrey = RGB(230, 230, 230);
+constexpr OleColor kSteel = RGB(90, 110, 140);
+constexpr OleColor kWhite = RGB(255, 255, 255);
+constexpr OleColor kBlack = RGB(0, 0, 0);
+constexpr OleColor kCaptionGrey = RGB(60, 60, 60);
+
+qint16 CheckedInt16(int value, const char* property) {
+    if (!std::in_range<qint16>(value)) {
+        throw std::overflow_error(std::string(property) + ": overflow");
+    }
+    return static_cast<qint16>(value);
+}
+
+// Pictures are kept in the design as PNG data in base64.
+QString ImageToText(const QImage& image) {
+    if (image.isNull()) {
+        return {};
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return QString::fromLatin1(png.toBase64());
+}
+
+QImage ImageFromText(const QString& text) {
+    if (text.isEmpty()) {
+        return {};
+    }
+    return QImage::fromData(QByteArray::fromBase64(text.toLatin1()), "PNG");
+}
+
+OleColor ReadColor(const PropertyBag& bag, const char* name, OleColor defaultValue) {
+    return bag.ReadProperty(name, QVariant::fromValue<uint>(defaultValue)).toUInt();
+}
+
+void WriteColor(PropertyBag& bag, const char* name, OleColor value, OleColor defaultValue) {
+    bag.WriteProperty(name, QVariant::fromValue<uint>(value),
+                      QVariant::fromValue<uint>(defaultValue));
+}
+
+bool ReadBool(const PropertyBag& bag, const char* name, bool defaultValue) {
+    return bag.ReadProperty(name, defaultValue).toBool();
+}
+
+int ReadInt(const PropertyBag& bag, const char* name, int defaultValue) {
+    return bag.ReadProperty(name, defaultValue).toInt();
+}
+
+quint8 ReadByte(const PropertyBag& bag, const char* name, int defaultValue) {
+    return static_cast<quint8>(std::clamp(ReadInt(bag, name, defaultValue), 0, 255));
+}
+
+}  // namespace
+
+template <typename T>
+bool TitelBar::Assign(T& field, const T& value, const char* name) {
+    if (field == value) {
+        return false;
+    }
+    field = value;
+    emit PropertyChanged(QString::fromLatin1(name));
+    return !m_loading;
+}
+
+void TitelBar::InitProperties() {
+    m_loading = true;
+    SetAutoRedraw(false);
+    SetDashBack(false);
+    SetStyle(8);
+    SetBackColor(kNavy);
+    SetBackColorCover(3.0f);
+    SetBackColorV1Begin(kLightGrey);
+    SetBackColorV1End(kSteel);
+    SetBackColorV2Begin(kSteel);
+    SetBackColorV2End(kNavy);
+    SetBorderColorHighLight(kWhite);
+    SetBorderColorDarkLight(kBlack);
+    SetForeColor(kWhite);
+    SetCaptionColorBack(kCaptionGrey);
+    SetCaptionColor(kWhite);
+    SetCaptionBorderColor(0);
+    SetCaptionShadowColor(kCaptionGrey);
+    SetCaptionBorder(false);
+    SetCaption3DWidth(2);
+    SetCaption3DTop(false);
+    SetCaption3DBottom(true);
+    SetCaption3DLeft(false);
+    SetCaption3DRight(true);
+    SetShowClose(true);
+    SetShowMinimized(true);
+    SetShowMaximized(false);
+    SetShowCloseEnabled(true);
+    SetShowMinimizedEnabled(true);
+    SetShowMaximizedEnabled(true);
+    setFont(QFont());  // the container's
+    SetToolTipText(QString());
+    SetCaption(QString::fromLatin1(kClassName));
+    SetCaptionPosX(0);
+    SetCaptionPosY(2);
+    SetBorderNormal(2);
+    SetIconStyle(0);
+    SetPicture(QImage());
+    SetPictureButton(QImage());
+    SetPicturePosMode(0);
+    SetPicturePosX(6);
+    SetPicturePosY(4);
+    m_loading = false;
+    Refresh();
+}
+
+void TitelBar::ReadProperties(const PropertyBag& bag) {
+    m_loading = true;
+    SetBackColor(ReadColor(bag, "BackColor", kLightGrey));
+    SetAutoRedraw(ReadBool(bag, "AutoRedraw", false));
+    SetDashBack(ReadBool(bag, "DashBack", false));
+    if (const int style = ReadInt(bag, "Style", 8); std::in_range<qint16>(style)) {
+        SetStyle(style);
+    }
+    Assign(m_backColorCover, bag.ReadProperty("BackColorCover", 0.0f).toFloat(), "BackColorCover");
+    SetBackColorV2Begin(ReadColor(bag, "BackColorV2Begin", kSteel));
+    SetBackColorV2End(ReadColor(bag, "BackColorV2End", kNavy));
+    SetBackColorV1Begin(ReadColor(bag, "BackColorV1Begin", kLightGrey));
+    SetBackColorV1End(ReadColor(bag, "BackColorV1End", kSteel));
+    SetForeColor(ReadColor(bag, "ForeColor", SystemColor(kColorButtonText)));
+    SetCaptionColorBack(ReadColor(bag, "CaptionColorBack", kCaptionGrey));
+    SetCaptionColor(ReadColor(bag, "CaptionColor", kWhite));
+    SetShowClose(ReadBool(bag, "ShowClose", true));
+    SetShowMinimized(ReadBool(bag, "ShowMinimized", true));
+    SetShowMaximized(ReadBool(bag, "ShowMaximized", false));
+    SetShowCloseEnabled(ReadBool(bag, "ShowCloseEnabled", true));
+    SetShowMinimizedEnabled(ReadBool(bag, "ShowMinimizedEnabled", true));
+    SetShowMaximizedEnabled(ReadBool(bag, "ShowMaximizedEnabled", false));
+    QFont stored;
+    const QString fontText = bag.ReadProperty("Font", QString()).toString();
+    if (fontText.isEmpty() || !stored.fromString(fontText)) {
+        stored = parentWidget() ? parentWidget()->font() : QApplication::font();
+    }
+    SetFont(stored);
+    SetPicture(ImageFromText(bag.ReadProperty("Picture", QString()).toString()));
+    // The second "AutoRedraw": the same key, read back into the surface's own mode.
+    m_persistentImage = ReadBool(bag, "AutoRedraw", false);
+    SetToolTipText(bag.ReadProperty("ToolTipText", QString()).toString());
+    SetCaption(bag.ReadProperty("Caption", QString::fromLatin1(kClassName)).toString());
+    SetPicturePosMode(ReadInt(bag, "PicturePosMode", 0));
+    if (const int x = ReadInt(bag, "PicturePosX", 6); std::in_range<qint16>(x)) {
+        SetPicturePosX(x);
+    }
+    if (const int y = ReadInt(bag, "PicturePosY", 4); std::in_range<qint16>(y)) {
+        SetPicturePosY(y);
+    }
+    SetCaptionPosX(ReadInt(bag, "CaptionPosX", 0));
+    SetCaptionPosY(ReadInt(bag, "CaptionPosY", 2));
+    SetBorderNormal(ReadByte(bag, "BorderNormal", 0));
+    SetIconStyle(ReadByte(bag, "IconStyle", 0));
+    SetBorderColorHighLight(ReadColor(bag, "BorderColorHighLight", kWhite));
+    SetBorderColorDarkLight(ReadColor(bag, "BorderColorDarkLight", kBlack));
+    SetCaption3DWidth(ReadByte(bag, "Caption3DWidth", 2));
+    SetCaption3DTop(ReadBool(bag, "Caption3DTop", false));
+    SetCaption3DLeft(ReadBool(bag, "Caption3DLeft", false));
+    SetCaption3DRight(ReadBool(bag, "Caption3DRight", true));
+    SetCaption3DBottom(ReadBool(bag, "Caption3DBottom", true));
+    SetCaptionBorder(ReadBool(bag, "CaptionBorder", false));
+    SetCaptionBorderColor(ReadColor(bag, "CaptionBorderColor", 0));
+    SetCaptionShadowColor(ReadColor(bag, "CaptionShadowColor", kCaptionGrey));
+    SetPictureButton(ImageFromText(bag.ReadProperty("PictureButton", QString()).toString()));
+    m_loading = false;
+    Refresh();
+}
+
+void TitelBar::WriteProperties(PropertyBag& bag) const {
+    WriteColor(bag, "BackColor", m_backColor, kLightGrey);
+    bag.WriteProperty("AutoRedraw", m_autoRedraw, false);
+    bag.WriteProperty("DashBack", m_dashBack, false);
+    bag.WriteProperty("Style", static_cast<int>(m_style), 8);
+    bag.WriteProperty("BackColorCover", m_backColorCover, 0.0f);
+    WriteColor(bag, "BackColorV2Begin", m_backColorV2Begin, kSteel);
+    WriteColor(bag, "BackColorV2End", m_backColorV2End, kNavy);
+    WriteColor(bag, "BackColorV1Begin", m_backColorV1Begin, kLightGrey);
+    WriteColor(bag, "BackColorV1End", m_backColorV1End, kSteel);
+    WriteColor(bag, "ForeColor", m_foreColor, SystemColor(kColorButtonText));
+    WriteColor(bag, "CaptionColorBack", m_captionColorBack, kCaptionGrey);
+    WriteColor(bag, "CaptionColor", m_captionColor, kWhite);
+    bag.WriteProperty("ShowClose", m_showClose, true);
+    bag.WriteProperty("ShowMinimized", m_showMinimized, true);
+    bag.WriteProperty("ShowMaximized", m_showMaximized, false);
+    bag.WriteProperty("ShowCloseEnabled", m_showCloseEnabled, true);
+    bag.WriteProperty("ShowMinimizedEnabled", m_showMinimizedEnabled, true);
+    bag.WriteProperty("ShowMaximizedEnabled", m_showMaximizedEnabled, false);
+    const QFont ambient = parentWidget() ? parentWidget()->font() : QApplication::font();
+    bag.WriteProperty("Font", font().toString(), ambient.toString());
+    bag.WriteProperty("Picture", ImageToText(m_picture), QString());
+    // The surface's persistent-image mode under the same key: it is off after every redraw, so
+    // this second entry normally removes the first.
+    bag.WriteProperty("AutoRedraw", m_persistentImage, false);
+    bag.WriteProperty("ToolTipText", m_toolTipText, QString());
+    bag.WriteProperty("Caption", m_caption, QString::fromLatin1(kClassName));
+    bag.WriteProperty("PicturePosMode", m_picturePosMode, 0);
+    bag.WriteProperty("PicturePosX", static_cast<int>(m_picturePosX), 6);
+    bag.WriteProperty("PicturePosY", static_cast<int>(m_picturePosY), 4);
+    bag.WriteProperty("CaptionPosX", m_captionPosX, 0);
+    bag.WriteProperty("CaptionPosY", m_captionPosY, 2);
+    bag.WriteProperty("PictureButton", ImageToText(m_pictureButton), QString());
+    bag.WriteProperty("BorderNormal", static_cast<int>(m_borderNormal), 0);
+    bag.WriteProperty("IconStyle", static_cast<int>(m_iconStyle), 0);
+    WriteColor(bag, "BorderColorHighLight", m_borderColorHighLight, kWhite);
+    WriteColor(bag, "BorderColorDarkLight", m_borderColorDarkLight, kBlack);
+    bag.WriteProperty("Caption3DWidth", static_cast<int>(m_caption3DWidth), 2);
+    bag.WriteProperty("Caption3DTop", m_caption3DTop, false);
+    bag.WriteProperty("Caption3DLeft", m_caption3DLeft, false);
+    bag.WriteProperty("Caption3DRight", m_caption3DRight, true);
+    bag.WriteProperty("Caption3DBottom", m_caption3DBottom, true);
+    bag.WriteProperty("CaptionBorder", m_captionBorder, false);
+    WriteColor(bag, "CaptionBorderColor", m_captionBorderColor, 0);
+    WriteColor(bag, "CaptionShadowColor", m_captionShadowColor, kCaptionGrey);
+}
+
+// Setters.
+
+void TitelBar::SetAutoRedraw(bool New_AutoRedraw) {
+    Assign(m_autoRedraw, New_AutoRedraw, "AutoRedraw");
+}
+void TitelBar::SetDashBack(bool New_DashBack) {
+    if (Assign(m_dashBack, New_DashBack, "DashBack")) {
+        Refresh();
+    }
+}
+void TitelBar::SetStyle(int New_Style) {
+    if (Assign(m_style, CheckedInt16(New_Style, "Style"), "Style")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBackColor(OleColor New_BackColor) {
+    if (Assign(m_backColor, New_BackColor, "BackColor")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBackColorCover(float New_BackColorCover) {
+    float cover = New_BackColorCover;
+    if (cover >= 10.0f) {
+        cover = 10.0f;
+    } else if (cover <= 0.0f) {
+        cover = 1.0f;
+    }
+    if (Assign(m_backColorCover, cover, "BackColorCover")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBackColorV1Begin(OleColor New_BackColorV1Begin) {
+    if (Assign(m_backColorV1Begin, New_BackColorV1Begin, "BackColorV1Begin")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBackColorV1End(OleColor New_BackColorV1End) {
+    if (Assign(m_backColorV1End, New_BackColorV1End, "BackColorV1End")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBackColorV2Begin(OleColor New_BackColorV2Begin) {
+    if (Assign(m_backColorV2Begin, New_BackColorV2Begin, "BackColorV2Begin")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBackColorV2End(OleColor New_BackColorV2End) {
+    if (Assign(m_backColorV2End, New_BackColorV2End, "BackColorV2End")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBorderColorHighLight(OleColor New_BorderColorHighLight) {
+    if (Assign(m_borderColorHighLight, New_BorderColorHighLight, "BorderColorHighLight")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBorderColorDarkLight(OleColor New_BorderColorDarkLight) {
+    if (Assign(m_borderColorDarkLight, New_BorderColorDarkLight, "BorderColorDarkLight")) {
+        Refresh();
+    }
+}
+void TitelBar::SetForeColor(OleColor New_ForeColor) {
+    if (Assign(m_foreColor, New_ForeColor, "ForeColor")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaptionColorBack(OleColor New_CaptionColorBack) {
+    if (Assign(m_captionColorBack, New_CaptionColorBack, "CaptionColorBack")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaptionColor(OleColor New_CaptionColor) {
+    if (Assign(m_captionColor, New_CaptionColor, "CaptionColor")) {
+        m_foreColor = m_captionColor;
+        Refresh();
+    }
+}
+void TitelBar::SetCaptionBorderColor(OleColor New_CaptionBorderColor) {
+    if (Assign(m_captionBorderColor, New_CaptionBorderColor, "CaptionBorderColor")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaptionShadowColor(OleColor New_CaptionShadowColor) {
+    if (Assign(m_captionShadowColor, New_CaptionShadowColor, "CaptionShadowColor")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaptionBorder(bool New_CaptionBorder) {
+    if (Assign(m_captionBorder, New_CaptionBorder, "CaptionBorder")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaption3DWidth(quint8 New_Caption3DWidth) {
+    if (Assign(m_caption3DWidth, New_Caption3DWidth, "Caption3DWidth")) {
+        Refresh();
+    }
+}
+// The four sides notify under their older names with "app" in them.
+void TitelBar::SetCaption3DTop(bool New_Caption3DTop) {
+    if (Assign(m_caption3DTop, New_Caption3DTop, "Caption3DappTop")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaption3DBottom(bool New_Caption3DBottom) {
+    if (Assign(m_caption3DBottom, New_Caption3DBottom, "Caption3DappBottom")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaption3DLeft(bool New_Caption3DLeft) {
+    if (Assign(m_caption3DLeft, New_Caption3DLeft, "Caption3DappLeft")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaption3DRight(bool New_Caption3DRight) {
+    if (Assign(m_caption3DRight, New_Caption3DRight, "Caption3DappRight")) {
+        Refresh();
+    }
+}
+void TitelBar::SetShowClose(bool New_ShowClose) {
+    if (Assign(m_showClose, New_ShowClose, "ShowClose")) {
+        SetTBX_();
+    }
+}
+void TitelBar::SetShowMinimized(bool New_ShowMinimized) {
+    if (Assign(m_showMinimized, New_ShowMinimized, "ShowMinimized")) {
+        SetTBX_();
+    }
+}
+void TitelBar::SetShowMaximized(bool New_ShowMaximized) {
+    if (Assign(m_showMaximized, New_ShowMaximized, "ShowMaximized")) {
+        SetTBX_();
+    }
+}
+void TitelBar::SetShowCloseEnabled(bool New_ShowCloseEnabled) {
+    if (Assign(m_showCloseEnabled, New_ShowCloseEnabled, "ShowCloseEnabled")) {
+        SetTBX_();
+    }
+}
+void TitelBar::SetShowMinimizedEnabled(bool New_ShowMinimizedEnabled) {
+    if (Assign(m_showMinimizedEnabled, New_ShowMinimizedEnabled, "ShowMinimizedEnabled")) {
+        SetTBX_();
+    }
+}
+void TitelBar::SetShowMaximizedEnabled(bool New_ShowMaximizedEnabled) {
+    if (Assign(m_showMaximizedEnabled, New_ShowMaximizedEnabled, "ShowMaximizedEnabled")) {
+        SetTBX_();
+    }
+}
+void TitelBar::SetFont(const QFont& New_Font) {
+    if (font() == New_Font) {
+        return;
+    }
+    setFont(New_Font);  // the FontChange that follows redraws
+    emit PropertyChanged(QStringLiteral("Font"));
+}
+void TitelBar::SetToolTipText(const QString& New_ToolTipText) {
+    Assign(m_toolTipText, New_ToolTipText, "ToolTipText");
+    setToolTip(m_toolTipText);
+}
+void TitelBar::SetCaption(const QString& New_Caption) {
+    if (Assign(m_caption, New_Caption, "Caption")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaptionPosX(int New_CaptionPosX) {
+    if (Assign(m_captionPosX, New_CaptionPosX, "CaptionPosX")) {
+        Refresh();
+    }
+}
+void TitelBar::SetCaptionPosY(int New_CaptionPosY) {
+    if (Assign(m_captionPosY, New_CaptionPosY, "CaptionPosY")) {
+        Refresh();
+    }
+}
+void TitelBar::SetBorderNormal(quint8 New_BorderNormal) {
+    if (Assign(m_borderNormal, New_BorderNormal, "BorderNormal")) {
+        Refresh();
+    }
+}
+void TitelBar::SetIconStyle(quint8 New_IconStyle) {
+    if (Assign(m_iconStyle, New_IconStyle, "IconStyle")) {
+        Refresh();
+    }
+}
+void TitelBar::SetPicture(const QImage& New_Picture) {
+    if (Assign(m_picture, New_Picture, "Picture")) {
+        SetImageI();
+    }
+}
+void TitelBar::SetPictureButton(const QImage& New_PictureButton) {
+    if (Assign(m_pictureButton, New_PictureButton, "PictureButton")) {
+        Refresh();
+    }
+}
+void TitelBar::SetPicturePosMode(int New_PicturePosMode) {
+    if (Assign(m_picturePosMode, New_PicturePosMode, "PicturePosMode")) {
+        Refresh();
+    }
+}
+void TitelBar::SetPicturePosX(int New_PicturePosX) {
+    if (Assign(m_picturePosX, CheckedInt16(New_PicturePosX, "PicturePosX"), "PicturePosX")) {
+        Refresh();
+    }
+}
+void TitelBar::SetPicturePosY(int New_PicturePosY) {
+    if (Assign(m_picturePosY, CheckedInt16(New_PicturePosY, "PicturePosY"), "PicturePosY")) {
+        Refresh();
+    }
+}
+
+}  // namespace ostrel::controls

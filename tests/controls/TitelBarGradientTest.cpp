@@ -1,0 +1,131 @@
+#include "controls/TitelBarGradient.h"
+
+#include <gtest/gtest.h>
+
+namespace ostrel::controls {
+namespace {
+
+constexpr OleColor kRed = RGB(255, 0, 0);
+constexpr OleColor kBlue = RGB(0, 0, 255);
+constexpr OleColor kGreen = RGB(0, 255, 0);
+constexpr OleColor kWhite = RGB(255, 255, 255);
+
+// Paints `spec` into a white image of `rows` rows (more than the bar's height, so the rows the
+// gradient paints past the bottom can be seen).
+QImage Paint(const GradientSpec& spec, int rows) {
+    QImage image(spec.scaleWidth, rows, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PaintGradient(painter, spec);
+    return image;
+}
+
+int Red(OleColor rgb) {
+    return static_cast<int>(rgb & 0xFF);
+}
+int Green(OleColor rgb) {
+    return static_cast<int>((rgb >> 8) & 0xFF);
+}
+
+OleColor At(const QImage& image, int x, int y) {
+    return FromQColor(image.pixelColor(x, y));
+}
+
+TEST(TitelBarGradientTest, RowsRunFromBeginToEndAndRoundHalvesToEven) {
+    GradientSpec spec;
+    spec.style = 0;
+    spec.scaleWidth = 8;
+    spec.scaleHeight = 10;
+    spec.v1Begin = RGB(0, 100, 200);
+    spec.v1End = RGB(5, 0, 100);  // red steps by -0.5 a row: every odd row is a half
+    const QImage image = Paint(spec, 12);
+    EXPECT_EQ(At(image, 0, 0), spec.v1Begin);
+    EXPECT_EQ(At(image, 7, 10), spec.v1End);
+    EXPECT_EQ(At(image, 3, 11), kWhite);
+    const int expectedRed[] = {0, 0, 1, 2, 2, 2, 3, 4, 4, 4, 5};  // 0.5 -> 0, 1.5 -> 2, 2.5 -> 2
+    for (int row = 0; row <= 10; ++row) {
+        EXPECT_EQ(Red(At(image, 4, row)), expectedRed[row]) << "row " << row;
+        EXPECT_EQ(Green(At(image, 4, row)), 100 - 10 * row);
+    }
+}
+
+TEST(TitelBarGradientTest, SlantedEdgeMovesOnePixelPerRowAndShortStylesStopAboveTheBorder) {
+    for (int style = 1; style <= 8; ++style) {
+        SCOPED_TRACE(style);
+        GradientSpec spec;
+        spec.style = style;
+        spec.scaleWidth = 40;
+        spec.scaleHeight = 20;
+        spec.backColorCover = 5.0f;  // split at 20 * 0.5 = 10
+        spec.borderNormal = 2;
+        spec.v1Begin = spec.v1End = kRed;
+        spec.v2Begin = spec.v2End = kBlue;
+        spec.highLight = kGreen;
+        const QImage image = Paint(spec, 22);
+        const bool ridge = style % 2 == 0;
+        const int step = style <= 4 ? -1 : 1;
+        for (int row = 0; row <= 8; ++row) {
+            int edge = 0;
+            while (At(image, edge, row) == kRed) {
+                ++edge;
+            }
+            // The first pixel that is not the left panel's: the light ridge or the right panel.
+            EXPECT_EQ(edge, 10 + step * row - (ridge ? 1 : 0)) << "row " << row;
+            // A ridge is a light and a dark pixel fading down the rows towards the panels.
+            const int blueFrom = edge + (ridge ? 2 : 0);
+            EXPECT_NE(At(image, blueFrom - 1, row), kBlue);
+            EXPECT_EQ(At(image, blueFrom, row), kBlue);
+            EXPECT_EQ(At(image, 39, row), kBlue);
+        }
+        // Styles 3, 4, 7, 8 end BorderNormal + 1 rows early: row 17 is the last painted.
+        const bool shortened = style == 3 || style == 4 || style == 7 || style == 8;
+        EXPECT_NE(At(image, 39, 17), kWhite);
+        EXPECT_EQ(At(image, 39, 18) == kWhite, shortened);
+    }
+}
+
+TEST(TitelBarGradientTest, Style14StacksTwoBandsAndAFlatBarPaints25Rows) {
+    GradientSpec spec;
+    spec.style = 14;
+    spec.scaleWidth = 6;
+    spec.scaleHeight = 20;
+    spec.v1Begin = RGB(200, 200, 200);
+    spec.v1End = RGB(100, 100, 100);
+    spec.v2Begin = RGB(90, 0, 0);
+    spec.v2End = RGB(10, 0, 0);
+    QImage image = Paint(spec, 22);
+    EXPECT_EQ(At(image, 0, 0), spec.v1Begin);
+    EXPECT_EQ(At(image, 0, 9), RGB(110, 110, 110));  // the upper band just above its end
+    EXPECT_EQ(At(image, 0, 10), spec.v2Begin);       // the lower band starts at half height
+    EXPECT_EQ(At(image, 0, 20), spec.v2End);
+
+    spec.style = 0;
+    spec.scaleHeight = 0;
+    image = Paint(spec, 27);
+    EXPECT_EQ(At(image, 0, 25), spec.v1End);
+    EXPECT_EQ(At(image, 0, 26), kWhite);
+}
+
+TEST(TitelBarGradientTest, DashBandIsColumnThreeUpsideDownWithRoundedEnds) {
+    QImage surface(40, 20, QImage::Format_ARGB32_Premultiplied);
+    surface.fill(Qt::white);
+    for (int y = 0; y < 20; ++y) {
+        surface.setPixelColor(3, y, ToQColor(RGB(10 * y, 0, 0)));
+    }
+    PaintDashBand(surface, 10, 0, 20);              // top 2, height 16, width 12
+    EXPECT_EQ(At(surface, 6, 2), RGB(170, 0, 0));   // source row 17 on top
+    EXPECT_EQ(At(surface, 17, 17), RGB(20, 0, 0));  // source row 2 at the bottom
+    EXPECT_EQ(At(surface, 18, 2), kWhite);
+    for (int x : {5, 18}) {
+        EXPECT_EQ(At(surface, x, 2), kWhite);
+        EXPECT_NE(At(surface, x, 3), kWhite);
+        EXPECT_EQ(At(surface, x, 17), kWhite);
+    }
+    for (int x : {4, 19}) {
+        EXPECT_EQ(At(surface, x, 3), kWhite);
+        EXPECT_NE(At(surface, x, 4), kWhite);
+    }
+}
+
+}  // namespace
+}  // namespace ostrel::controls

@@ -1,0 +1,363 @@
+#include "controls/TitelBar.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace ostrel::controls {
+namespace {
+
+// Records every copy of the caption the bar draws: where, in which colour and font.
+class RecordingBar : public TitelBar {
+  public:
+    using TitelBar::TitelBar;
+    struct Draw {
+        QPoint at;
+        OleColor rgb;
+        bool bold;
+        bool antialiased;
+    };
+    std::vector<Draw> draws;
+
+  protected:
+    void DrawCaptionText(QPainter& painter, int x, int y, OleColor rgb) override {
+        const QFont& font = painter.font();
+        draws.push_back({{x, y}, rgb, font.bold(), font.styleStrategy() != QFont::NoAntialias});
+        TitelBar::DrawCaptionText(painter, x, y, rgb);
+    }
+};
+
+// A frameless form as the program's windows are: the bar docked at the top, a body below.
+struct Form {
+    QWidget window;
+    RecordingBar* bar;
+
+    Form() : bar(new RecordingBar(&window)) {
+        window.setWindowFlag(Qt::FramelessWindowHint);
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(bar);
+        layout->addStretch();
+        window.resize(300, 120);
+        window.move(100, 100);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    QWindow* Handle() { return window.windowHandle(); }
+    static QPoint Centre(const QWidget* button) { return button->geometry().center(); }
+};
+
+TEST(TitelBarTest, CaptionButtonsSitAtTheRightEdgeCentredByStyleAndIconStyle) {
+    struct Row {
+        int style;
+        quint8 iconStyle;
+        bool maximize;
+        int closeGap;  // pixels between the close button and the right edge
+        int dy;        // how much lower than centred
+        QSize size;
+    };
+    const Row rows[] = {
+        {8, 0, false, 6, 0, {16, 16}},   {14, 0, false, 9, 2, {16, 16}},
+        {13, 0, false, 19, 2, {16, 16}}, {8, 1, true, 6, 0, {26, 18}},
+        {8, 2, true, 6, 0, {20, 14}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.style * 10 + row.iconStyle);
+        Form form;
+        TitelBar& bar = *form.bar;
+        bar.SetStyle(row.style);
+        bar.SetIconStyle(row.iconStyle);
+        bar.SetShowMaximized(row.maximize);
+        ASSERT_EQ(bar.height(), TitelBar::kNewHeight);
+        EXPECT_FALSE(bar.TBARX()->isHidden());
+        EXPECT_FALSE(bar.TBAR_()->isHidden());
+        EXPECT_EQ(bar.TBARMax()->isHidden(), !row.maximize);
+        EXPECT_EQ(bar.TBARX()->Glyph(), row.iconStyle * 10 + kGlyphNormal);
+        const QRect close = bar.TBARX()->geometry();
+        const QRect min = bar.TBAR_()->geometry();
+        EXPECT_EQ(close.size(), row.size);
+        EXPECT_EQ(bar.width() - (close.x() + close.width()), row.closeGap);
+        const QRect& leftOfMin = row.maximize ? bar.TBARMax()->geometry() : close;
+        EXPECT_EQ(leftOfMin.x() - (min.x() + min.width()), 6);
+        if (row.maximize) {
+            EXPECT_EQ(close.x() - (leftOfMin.x() + leftOfMin.width()), 6);
+        }
+        for (const QRect& r : {close, min}) {
+            // Centred: the space above exceeds the space below by 2 * dy, give or take a pixel.
+            const int above = r.y();
+            const int below = bar.height() - r.y() - r.height();
+            EXPECT_LE(std::abs(above - below - 2 * row.dy), 1);
+        }
+    }
+}
+
+TEST(TitelBarTest, CoverIsClampedBySetterButNotFromTheBagAndNewValuesDifferFromBagDefaults) {
+    TitelBar bar;
+    bar.SetBackColorCover(25.0f);
+    EXPECT_EQ(bar.BackColorCover(), 10.0f);
+    bar.SetBackColorCover(-1.0f);
+    EXPECT_EQ(bar.BackColorCover(), 1.0f);
+    EXPECT_THROW(bar.SetStyle(40000), std::overflow_error);
+    EXPECT_EQ(bar.Style(), 8);
+
+    PropertyBag stored;
+    stored.WriteProperty("backcolorcover", 25.0);
+    bar.ReadProperties(stored);
+    EXPECT_EQ(bar.BackColorCover(), 25.0f);
+    // Everything else read back as its bag default, which is not always the new value.
+    EXPECT_EQ(bar.BackColor(), RGB(230, 230, 230));
+    EXPECT_EQ(bar.BorderNormal(), 0);
+    EXPECT_FALSE(bar.ShowMaximizedEnabled());
+    EXPECT_EQ(bar.Caption(), "TitelBar");
+
+    TitelBar fresh;
+    PropertyBag written;
+    fresh.WriteProperties(written);
+    for (const char* stored :
+         {"BackColor", "BackColorCover", "BorderNormal", "ShowMaximizedEnabled"}) {
+        EXPECT_TRUE(written.Contains(stored)) << stored;
+    }
+    for (const char* omitted : {"Style", "Caption", "ShowClose", "Font", "PictureButton"}) {
+        EXPECT_FALSE(written.Contains(omitted)) << omitted;
+    }
+}
+
+TEST(TitelBarTest, DesignSurvivesWriteAndReadAndSettersNotifyUnderTheirNames) {
+    TitelBar bar;
+    QSignalSpy changed(&bar, &TitelBar::PropertyChanged);
+    bar.SetCaption3DTop(true);
+    bar.SetCaption3DTop(true);  // unchanged: no second notice
+    bar.SetStyle(3);
+    ASSERT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed[0][0].toString(), "Caption3DappTop");
+
+    QImage icon(12, 10, QImage::Format_ARGB32);
+    icon.fill(QColor(10, 200, 30));
+    QFont font("DejaVu Sans", 11);
+    font.setBold(true);
+    bar.SetPictureButton(icon);
+    bar.SetFont(font);
+    bar.SetCaption("Shred");
+    bar.SetCaptionBorderColor(SystemColor(kColorButtonFace));
+    bar.SetAutoRedraw(true);
+    PropertyBag bag;
+    bar.WriteProperties(bag);
+    // The surface's own mode is written last under the same name; it is off after a redraw.
+    EXPECT_FALSE(bag.Contains("AutoRedraw"));
+
+    TitelBar copy;
+    copy.ReadProperties(bag);
+    EXPECT_EQ(copy.Style(), 3);
+    EXPECT_TRUE(copy.Caption3DTop());
+    EXPECT_EQ(copy.Caption(), "Shred");
+    EXPECT_EQ(copy.Font(), font);
+    EXPECT_EQ(copy.CaptionBorderColor(), SystemColor(kColorButtonFace));
+    EXPECT_EQ(copy.PictureButton().convertToFormat(QImage::Format_ARGB32), icon);
+}
+
+TEST(TitelBarTest, ExtrusionDrawsRingsPerDistanceThenOutlineThenFace) {
+    struct Row {
+        bool allSides;
+        bool noSides;
+        bool outline;
+        int ring2, ring1, outlineDraws;
+    };
+    const Row rows[] = {
+        {true, false, false, 20, 12, 0},  // a full ring at each distance
+        {false, true, false, 0, 0, 0},    // only the face
+        {false, false, true, 1, 1, 8},    // bottom-right, one step deeper for the outline
+    };
+    constexpr OleColor fade = RGB(100, 0, 0);
+    constexpr OleColor shadow = RGB(0, 0, 50);
+    for (const Row& row : rows) {
+        RecordingBar bar;
+        bar.resize(300, TitelBar::kNewHeight);
+        QFont bold("DejaVu Sans", 10);
+        bold.setBold(true);
+        bar.SetFont(bold);
+        bar.SetCaptionColorBack(fade);
+        bar.SetCaptionShadowColor(shadow);
+        bar.SetCaption3DTop(row.allSides);
+        bar.SetCaption3DLeft(row.allSides);
+        bar.SetCaption3DBottom(!row.noSides);
+        bar.SetCaption3DRight(!row.noSides);
+        bar.SetCaptionBorder(row.outline);  // CaptionBorderColor stays 0
+        bar.draws.clear();
+        bar.Refresh();
+
+        ASSERT_FALSE(bar.draws.empty());
+        const RecordingBar::Draw face = bar.draws.back();
+        EXPECT_EQ(face.rgb, RGB(255, 255, 255));
+        EXPECT_TRUE(face.bold && face.antialiased);
+        int counts[4] = {};
+        int outlines = 0;
+        for (size_t i = 0; i + 1 < bar.draws.size(); ++i) {
+            const RecordingBar::Draw& d = bar.draws[i];
+            if (d.rgb == 0x010000) {
+                ++outlines;
+                continue;
+            }
+            const int distance =
+                std::max(std::abs(d.at.x() - face.at.x()), std::abs(d.at.y() - face.at.y()));
+            ASSERT_LE(distance, 3);
+            ++counts[distance];
+            EXPECT_FALSE(d.bold || d.antialiased);
+            const int depth = row.outline ? 3 : 2;
+            const OleColor expected = distance == depth ? fade
+                                      : distance == 1
+                                          ? RGB(row.outline ? 33 : 50, 0, row.outline ? 33 : 25)
+                                          : RGB(67, 0, 17);
+            EXPECT_EQ(d.rgb, expected) << "distance " << distance;
+        }
+        EXPECT_EQ(counts[2], row.ring2);
+        EXPECT_EQ(counts[1], row.ring1);
+        EXPECT_EQ(counts[3], row.outline ? 1 : 0);
+        EXPECT_EQ(outlines, row.outlineDraws);
+    }
+}
+
+TEST(TitelBarTest, CentredIconOverwritesItsPositionAndTheCaptionFollowsIt) {
+    RecordingBar bar;
+    bar.resize(300, TitelBar::kNewHeight);
+    QImage icon(10, 8, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    bar.SetPictureButton(icon);
+    bar.SetPicturePosMode(3);
+    EXPECT_EQ(bar.PicturePosX(), 145);
+    EXPECT_EQ(bar.PicturePosY(), 12);  // 11.5 rounds to the even 12
+    EXPECT_EQ(bar.draws.back().at.x(), 145 + 6 + 10);
+    EXPECT_EQ(bar.Surface().pixelColor(150, 15), QColor(Qt::red));
+}
+
+TEST(TitelBarTest, CloseButtonClosesWithEitherMouseButtonUnlessDisabled) {
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        Form form;
+        const QPoint at = Form::Centre(form.bar->TBARX());
+        QTest::mousePress(form.Handle(), button, {}, at);
+        EXPECT_FALSE(form.window.isVisible());
+        QTest::mouseRelease(form.Handle(), button, {}, at);  // QTest's own button state
+    }
+    // A disabled close button does nothing, and a press on it never drags the window.
+    Form form;
+    form.bar->SetShowCloseEnabled(false);
+    const QPoint start = form.window.pos();
+    const QPoint at = Form::Centre(form.bar->TBARX());
+    QTest::mousePress(form.Handle(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(form.Handle(), at - QPoint(60, -20));
+    QTest::mouseRelease(form.Handle(), Qt::LeftButton, {}, at - QPoint(60, -20));
+    EXPECT_TRUE(form.window.isVisible());
+    EXPECT_EQ(form.window.pos(), start);
+}
+
+TEST(TitelBarTest, PressAndReleaseIsAClickPressAndMoveDragsTheWindow) {
+    Form form;
+    QSignalSpy clicks(form.bar, &TitelBar::Click);
+    QSignalSpy downs(form.bar, &TitelBar::MouseDown);
+    QSignalSpy moves(form.bar, &TitelBar::MouseMove);
+    QSignalSpy ups(form.bar, &TitelBar::MouseUp);
+    const QPoint start = form.window.pos();
+    QTest::mouseClick(form.Handle(), Qt::LeftButton, {}, {50, 10});
+    EXPECT_EQ(clicks.size(), 1);
+    EXPECT_EQ(downs.size(), 1);
+    EXPECT_EQ(ups.size(), 1);
+    EXPECT_EQ(form.window.pos(), start);
+
+    // Offscreen refuses the system move: the window follows the pointer by hand.
+    moves.clear();
+    QTest::mousePress(form.Handle(), Qt::LeftButton, {}, {50, 10});
+    QTest::mouseMove(form.Handle(), {80, 30});
+    EXPECT_EQ(form.bar->Mover().State(), WindowMover::Mode::Manual);
+    EXPECT_EQ(form.window.pos(), start + QPoint(30, 20));
+    EXPECT_EQ(moves.size(), 1);
+    // The window moved under the pointer: (50, 10) is where the pointer now is.
+    QTest::mouseMove(form.Handle(), {60, 15});
+    EXPECT_EQ(form.window.pos(), start + QPoint(40, 25));
+    QTest::mouseRelease(form.Handle(), Qt::LeftButton, {}, {60, 15});
+    EXPECT_EQ(clicks.size(), 1);
+    EXPECT_EQ(ups.size(), 1);
+    EXPECT_EQ(form.bar->Mover().State(), WindowMover::Mode::Idle);
+}
+
+TEST(TitelBarTest, SystemMoveIsAskedForOnTheFirstMoveNotOnThePress) {
+    Form form;
+    int asked = 0;
+    form.bar->Mover().startSystemMove = [&asked](QWindow*) { return ++asked, true; };
+    QSignalSpy clicks(form.bar, &TitelBar::Click);
+    const QPoint start = form.window.pos();
+    QTest::mousePress(form.Handle(), Qt::LeftButton, {}, {50, 10});
+    EXPECT_EQ(asked, 0);
+    QTest::mouseMove(form.Handle(), {70, 20});
+    QTest::mouseMove(form.Handle(), {90, 25});
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(form.window.pos(), start);  // the window system moves it, not the bar
+    QTest::mouseRelease(form.Handle(), Qt::LeftButton, {}, {90, 25});
+    EXPECT_EQ(clicks.size(), 0);
+}
+
+TEST(TitelBarTest, MaximiseButtonTogglesBetweenMaximisedAndNormal) {
+    Form form;
+    form.bar->SetShowMaximized(true);
+    QTest::mousePress(form.Handle(), Qt::LeftButton, {}, Form::Centre(form.bar->TBARMax()));
+    QTest::mouseRelease(form.Handle(), Qt::LeftButton, {}, Form::Centre(form.bar->TBARMax()));
+    EXPECT_TRUE(form.window.windowState() & Qt::WindowMaximized);
+    // The bar has grown with the window; its button moved to the new right edge.
+    QTest::mousePress(form.Handle(), Qt::LeftButton, {}, Form::Centre(form.bar->TBARMax()));
+    QTest::mouseRelease(form.Handle(), Qt::LeftButton, {}, Form::Centre(form.bar->TBARMax()));
+    EXPECT_FALSE(form.window.windowState() & Qt::WindowMaximized);
+}
+
+TEST(TitelBarTest, KeysAndResizeReachTheFormAsCodes) {
+    TitelBar bar;
+    bar.show();
+    bar.setFocus();
+    QSignalSpy downs(&bar, &TitelBar::KeyDown);
+    QSignalSpy presses(&bar, &TitelBar::KeyPress);
+    QSignalSpy ups(&bar, &TitelBar::KeyUp);
+    QSignalSpy resized(&bar, &TitelBar::Resize);
+    QTest::keyClick(&bar, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyClick(&bar, 'x');
+    QTest::keyClick(&bar, Qt::Key_F2);
+    // The modifiers go down first, as keys of their own.
+    std::vector<qint16> codes;
+    for (const QList<QVariant>& down : downs) {
+        codes.push_back(down[0].value<qint16>());
+    }
+    EXPECT_EQ(codes, (std::vector<qint16>{16, 17, 65, 88, 113}));
+    EXPECT_EQ(downs[2][1].value<qint16>(), 1 | 2);
+    ASSERT_EQ(presses.size(), 2);  // F2 types nothing
+    EXPECT_EQ(presses[1][0].value<qint16>(), 'x');
+    EXPECT_EQ(ups.size(), 5);
+    bar.resize(250, 40);
+    EXPECT_EQ(resized.size(), 1);
+}
+
+TEST(TitelBarTest, HoverTrackingEndsWhenTheTimerFindsThePointerGoneAndButtonsLightUp) {
+    Form form;
+    TitelBar& bar = *form.bar;
+    QCursor::setPos(bar.mapToGlobal(QPoint(50, 10)));
+    QTest::mouseMove(form.Handle(), {50, 10});
+    EXPECT_TRUE(bar.IsTracking());
+    // The window goes away from under a still pointer: no mouse event tells the bar, only the
+    // timer notices.
+    form.window.move(form.window.pos() + QPoint(0, 200));
+    EXPECT_TRUE(bar.IsTracking());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !bar.IsTracking(); }, 1000));
+
+    const QPoint close = Form::Centre(bar.TBARX());
+    QCursor::setPos(bar.mapToGlobal(close));
+    QTest::mouseMove(form.Handle(), close);
+    EXPECT_EQ(bar.TBARX()->Glyph(), kGlyphHover);
+    QTest::mouseMove(form.Handle(), {50, 10});
+    EXPECT_EQ(bar.TBARX()->Glyph(), kGlyphNormal);
+}
+
+}  // namespace
+}  // namespace ostrel::controls
