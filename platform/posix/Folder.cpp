@@ -122,10 +122,11 @@ int Folder::RemoveFolder(std::string_view name) const {
 int Folder::Rename(std::string_view name, const Folder& to, std::string_view toName) const {
     const std::string from(name);
     const std::string target(toName);
-    if (posix::FaultFires(SysCall::Rename)) {
-        return errno;
-    }
-    if (::renameat2(m_fd, from.c_str(), to.m_fd, target.c_str(), RENAME_NOREPLACE) == 0) {
+    const int renamed =
+        posix::FaultFires(SysCall::Rename)
+            ? -1
+            : ::renameat2(m_fd, from.c_str(), to.m_fd, target.c_str(), RENAME_NOREPLACE);
+    if (renamed == 0) {
         return 0;
     }
     if (errno != EINVAL) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/FaultInjection.h"
+#include "platform/Folder.h"
 #include "platform/RawFile.h"
 #include "tests/support/TempDir.h"
 
@@ -51,6 +52,31 @@ TEST_F(RawFileTest, FailedWriteIsReportedAndNeverShiftsLaterBytes) {
     EXPECT_FALSE(file.Close());
     EXPECT_EQ(ReadFile(m_path),
               std::string(mib, 'a') + std::string(mib, '.') + std::string(mib, 'c'));
+}
+
+// Only a regular file is ever opened for writing, and never through a link: a link to a
+// regular file is refused and its target keeps its bytes.
+TEST_F(RawFileTest, ALinkIsNeverFollowed) {
+    WriteFile(m_temp / "target", "target");
+    std::filesystem::create_symlink(m_temp / "target", m_path);
+    RawFile file = OpenForPass(m_path);
+    EXPECT_FALSE(file.IsValid());
+    EXPECT_EQ(file.OpenFailure(), RawFile::Failure::NotRegular);
+    EXPECT_EQ(ReadFile(m_temp / "target"), "target");
+}
+
+// Where the file system refuses the no-replace flag, the move still never replaces an
+// existing name: a new link, then the old name's removal.
+TEST_F(RawFileTest, MoveWithoutTheNoReplaceFlagNeverReplaces) {
+    WriteFile(m_path, "moving");
+    WriteFile(m_temp / "taken", "already here");
+    const platform::Folder folder = platform::Folder::Open(m_temp.str());
+    platform::InjectFault(platform::SysCall::Rename, EINVAL);
+    EXPECT_EQ(folder.Rename("file", folder, "taken"), EEXIST);
+    EXPECT_EQ(ReadFile(m_temp / "taken"), "already here");
+    EXPECT_EQ(folder.Rename("file", folder, "moved"), 0);
+    EXPECT_EQ(ReadFile(m_temp / "moved"), "moving");
+    EXPECT_FALSE(std::filesystem::exists(m_path));
 }
 
 }  // namespace

@@ -330,6 +330,25 @@ TEST_F(ShredderTest, WhatThisUserMayNotWriteOrRemoveIsLeftIntact) {
     EXPECT_TRUE(fs::is_empty(data / "Safetemp"));
 }
 
+// A second name given to the file between two passes stops the overwrite: the other name's
+// contents are never filled with spaces, and the file is not counted as destroyed.
+TEST_F(ShredderTest, ASecondNameAppearingBetweenPassesStopsTheOverwrite) {
+    std::string path = MakeFile("victim.dat", std::string(20000, 'V'));
+    const fs::path other = m_temp / "second name";
+    bool linked = false;
+    m_host.onDoEvents = [&] {
+        const auto held = HeldNames();
+        if (!linked && !held.empty() && ReadFile(Holding() + held[0])[0] == '\0') {
+            linked = true;  // pass 1 (zeros) is done
+            fs::create_hard_link(Holding() + held[0], other);
+        }
+    };
+    EXPECT_NE(Shred(kMethodDod3, path), ShredOutcome::Destroyed);
+    m_host.onDoEvents = nullptr;
+    ASSERT_TRUE(linked);
+    EXPECT_EQ(ReadFile(other).find(' '), std::string::npos) << "spaces in a shared file";
+}
+
 // Random names take one draw of pending events each, alphabet characters and the ".tmp" suffix.
 // The move never replaces a file already in the holding folder under the drawn name (a failed
 // move: spaces at the entry path and deletion at restart), and a holding folder others can enter
