@@ -273,13 +273,14 @@ TEST_F(ShredderTest, FifoAndDeviceNodeAreRemovedWithoutBeingOpened) {
     }
 }
 
-// A pass counts only when every write and flush of it succeeded: a failure in any pass sends
-// the file to the fallback, never to the destroyed ones.
-TEST_F(ShredderTest, AFailedWriteOrFlushInAnyPassIsNeverDestroyed) {
+// A pass counts only when every write, flush and close of it succeeded: a failure in any pass
+// sends the file to the fallback, never to the destroyed ones.
+TEST_F(ShredderTest, AFailedWriteFlushOrCloseIsNeverDestroyed) {
     const std::tuple<const char*, platform::SysCall, int> rows[] = {
-        {kMethodDod3, platform::SysCall::Write, 0},  // the first write of pass 1
-        {kMethodDod7, platform::SysCall::Fsync, 0},  // the flush of pass 1
-        {kMethodDod7, platform::SysCall::Write, 5},  // a write of a later pass
+        {kMethodDod3, platform::SysCall::Write, 0},     // the first write of pass 1
+        {kMethodDod7, platform::SysCall::Fsync, 0},     // the flush of pass 1
+        {kMethodDod7, platform::SysCall::Write, 5},     // a write of a later pass
+        {kMethodSimple, platform::SysCall::Unlink, 0},  // the delete of the last close
     };
     for (const auto& [method, call, okCalls] : rows) {
         SCOPED_TRACE(std::string(method) + " " + std::to_string(static_cast<int>(call)));
