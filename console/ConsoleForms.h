@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "core/ShredMethods.h"
 #include "job/Forms.h"
 
 namespace ostrel {
@@ -33,7 +34,7 @@ class ConsoleForms {
         void EnsureLoaded();
         bool m_loaded = false;
         std::string m_language = "English";
-        std::string m_method = "Simple Overwrite (1 Pass)";
+        std::string m_method = kDefaultMethod;
         int m_confirm = 1;
     };
 

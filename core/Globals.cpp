@@ -8,4 +8,8 @@ std::string gLanguageFile;
 std::string gChosenLanguage;
 std::int32_t gShredCount = 0;
 
+std::string HoldingFolderPath() {
+    return gDataFolder + "/" + kHoldingFolderName;
+}
+
 }  // namespace ostrel

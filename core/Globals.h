@@ -20,4 +20,9 @@ extern std::string gChosenLanguage;
 // Running count of files handed to the shredder.
 extern std::int32_t gShredCount;
 
+// The name of the holding folder below gDataFolder.
+inline constexpr char kHoldingFolderName[] = "Safetemp";
+// gDataFolder followed by the holding folder's name, no trailing separator.
+std::string HoldingFolderPath();
+
 }  // namespace ostrel

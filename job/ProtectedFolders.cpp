@@ -74,14 +74,14 @@ ProtectedFolders ProtectedFolders::Find() {
         }
     }
     const std::string ownFolders[] = {
-        gDataFolder + "/Safetemp",
+        HoldingFolderPath(),
         gDataFolder,
         platform::XdgConfigHome().empty() ? "" : platform::XdgConfigHome() + kVendorFolder,
         platform::XdgStateHome().empty() ? "" : platform::XdgStateHome() + kVendorFolder,
         platform::ProgramFolder(),
     };
     for (const std::string& own : ownFolders) {
-        if (own.empty() || own == "/Safetemp") {
+        if (own.empty() || own.starts_with("/" + std::string(kHoldingFolderName))) {
             continue;
         }
         const platform::Folder folder = platform::Folder::Open(own);

@@ -24,7 +24,6 @@ namespace {
 
 constexpr char kMutexName[] = "BrivellSoftwareShredder";
 constexpr char kDataSubfolder[] = "Tolvane/Quarrix";
-constexpr char kHoldingFolderName[] = "Safetemp";
 constexpr char kAnimationFile[] = "Busy.gif";
 
 bool HasLngExtension(const std::string& fileName) {

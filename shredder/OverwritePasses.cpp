@@ -15,7 +15,6 @@ namespace ostrel {
 namespace {
 
 constexpr std::int64_t kBlockSize = 8192;
-constexpr char kHoldingFolderName[] = "Safetemp";
 
 // Pass tables: a pattern code, or a block of random alphabet characters.
 constexpr std::int32_t kRandomPass = -1;
@@ -48,7 +47,7 @@ std::string WithSeparator(std::string folder) {
 }  // namespace
 
 platform::Folder OpenHoldingFolder() {
-    platform::Folder holding = platform::Folder::Open(gDataFolder + "/" + kHoldingFolderName);
+    platform::Folder holding = platform::Folder::Open(HoldingFolderPath());
     const platform::FileStatus& status = holding.Status();
     if (holding.IsOpen() &&
         (status.owner != platform::EffectiveUserId() || (status.permissions & 077) != 0)) {
@@ -233,7 +232,7 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
     if (!holding->IsOpen()) {
         return EACCES;  // no private holding folder: nothing is written anywhere else
     }
-    Location target{holding, gDataFolder + "/" + kHoldingFolderName + "/", name};
+    Location target{holding, HoldingFolderPath() + "/", name};
     int error = at.folder->Rename(at.name, *holding, name);
     if (error == EXDEV) {
         target = Location{at.folder, at.folderPath, name};

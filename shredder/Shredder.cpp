@@ -5,14 +5,16 @@
 
 #include "core/Host.h"
 #include "core/RuntimeError.h"
+#include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 
 namespace ostrel {
 namespace {
 
 void ShowErrorBox(int number, const std::string& description) {
-    std::string text = GetLangString(661) + " " + std::to_string(number) + " - " + description;
-    CurrentHost().MsgBox(text, kMsgCritical, GetLangString(818));
+    std::string text = GetLangString(lang::kShredderErrorPrefix) + " " + std::to_string(number) +
+                       " - " + description;
+    CurrentHost().MsgBox(text, kMsgCritical, GetLangString(lang::kProductName));
 }
 
 }  // namespace

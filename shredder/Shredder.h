@@ -5,16 +5,11 @@
 #include <span>
 #include <string>
 
+#include "core/ShredMethods.h"
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 
 namespace ostrel {
-
-// The four method names, exact and case-sensitive; also the stored setting.
-inline constexpr char kMethodSimple[] = "Simple Overwrite (1 Pass)";
-inline constexpr char kMethodDod3[] = "DoD 5220.22-M (3 Passes)";
-inline constexpr char kMethodDod7[] = "DoD 5220.22-M (7 Passes)";
-inline constexpr char kMethodRecycle[] = "Recycle Bin";
 
 // What became of the file of the last DetermineShredMethod, for the job to tell the user.
 enum class ShredOutcome {
@@ -43,7 +38,7 @@ struct ShredResult {
 
 // Destroys one file by the named method. The job fills the properties and calls
 // DetermineShredMethod; a fresh object serves each file. The overwrite methods move the file
-// into the holding folder gDataFolder + "/Safetemp/", which they never create.
+// into the holding folder (HoldingFolderPath()), which they never create.
 class clsShredder {
   public:
     std::string p_SourceFile;
@@ -117,7 +112,7 @@ class clsShredder {
 ShredOutcome ShredOutcomeOf(const clsShredder& shredder);
 const ShredResult& ShredResultOf(const clsShredder& shredder);
 
-// Opens the holding folder gDataFolder + "/Safetemp" when it is fit to hold files on their way
+// Opens the holding folder HoldingFolderPath() when it is fit to hold files on their way
 // to destruction: a real folder of this user that nobody else may enter. Not open otherwise.
 platform::Folder OpenHoldingFolder();
 

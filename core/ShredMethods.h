@@ -1,0 +1,14 @@
+#pragma once
+
+namespace ostrel {
+
+// The four method names, exact and case-sensitive; also the stored "Method" setting.
+inline constexpr char kMethodSimple[] = "Simple Overwrite (1 Pass)";
+inline constexpr char kMethodDod3[] = "DoD 5220.22-M (3 Passes)";
+inline constexpr char kMethodDod7[] = "DoD 5220.22-M (7 Passes)";
+inline constexpr char kMethodRecycle[] = "Recycle Bin";
+
+// The method used when none is stored.
+inline constexpr const char* kDefaultMethod = kMethodSimple;
+
+}  // namespace ostrel
