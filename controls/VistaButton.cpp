@@ -1,5 +1,7 @@
 #include "controls/VistaButton.h"
 
+#include "controls/InputCodes.h"
+
 #include <QApplication>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -97,66 +99,6 @@ void Pixel(QPainter& painter, int x, int y, Rgb color) {
 Rgb Halfway(Rgb a, Rgb b) {
     return {RoundHalfEven((a.r + b.r) / 2.0), RoundHalfEven((a.g + b.g) / 2.0),
             RoundHalfEven((a.b + b.b) / 2.0)};
-}
-
-int ButtonCode(Qt::MouseButtons buttons) {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-           (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
-int ShiftCode(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
-// The virtual-key code the form's key events carry for a Qt key.
-int VirtualKey(int key) {
-    switch (key) {
-        case Qt::Key_Backspace:
-            return 8;
-        case Qt::Key_Tab:
-            return 9;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 13;
-        case Qt::Key_Shift:
-            return 16;
-        case Qt::Key_Control:
-            return 17;
-        case Qt::Key_Alt:
-            return 18;
-        case Qt::Key_Pause:
-            return 19;
-        case Qt::Key_Escape:
-            return 27;
-        case Qt::Key_PageUp:
-            return 33;
-        case Qt::Key_PageDown:
-            return 34;
-        case Qt::Key_End:
-            return 35;
-        case Qt::Key_Home:
-            return 36;
-        case Qt::Key_Left:
-            return 37;
-        case Qt::Key_Up:
-            return 38;
-        case Qt::Key_Right:
-            return 39;
-        case Qt::Key_Down:
-            return 40;
-        case Qt::Key_Insert:
-            return 45;
-        case Qt::Key_Delete:
-            return 46;
-        default:
-            break;
-    }
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) {
-        return 112 + (key - Qt::Key_F1);
-    }
-    // Space, digits and letters share their codes; Qt keys letters in upper case, as the form does.
-    return key < 0x100 ? key : 0;
 }
 
 }  // namespace
@@ -531,7 +473,7 @@ void VistaButton::Release(int button, int shift, int x, int y) {
 
 void VistaButton::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
-    Press(ButtonCode(event->button()), ShiftCode(event->modifiers()), pos.x(), pos.y());
+    Press(MouseButtonCode(event->button()), ShiftCode(event->modifiers()), pos.x(), pos.y());
 }
 
 void VistaButton::mouseMoveEvent(QMouseEvent* event) {
@@ -539,7 +481,8 @@ void VistaButton::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const QPoint pos = event->position().toPoint();
-    emit MouseMove(ButtonCode(event->buttons()), ShiftCode(event->modifiers()), pos.x(), pos.y());
+    emit MouseMove(MouseButtonCode(event->buttons()), ShiftCode(event->modifiers()), pos.x(),
+                   pos.y());
     if (Inside(pos.x(), pos.y())) {
         emit MouseIn();
         if (SetState(m_pressed ? kPressed : kHover)) {
@@ -553,7 +496,7 @@ void VistaButton::mouseMoveEvent(QMouseEvent* event) {
 void VistaButton::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     const bool wasPressed = m_pressed;
-    Release(ButtonCode(event->button()), ShiftCode(event->modifiers()), pos.x(), pos.y());
+    Release(MouseButtonCode(event->button()), ShiftCode(event->modifiers()), pos.x(), pos.y());
     if (m_enabled && wasPressed && event->button() == Qt::LeftButton && Inside(pos.x(), pos.y())) {
         emit Click();
     }
@@ -567,7 +510,7 @@ void VistaButton::keyPressEvent(QKeyEvent* event) {
     if (!m_enabled) {
         return;
     }
-    emit KeyDown(VirtualKey(event->key()), shift);
+    emit KeyDown(KeyCode(*event), shift);
     if (!event->text().isEmpty()) {
         emit KeyPress(event->text().at(0).unicode());
     }
@@ -596,7 +539,7 @@ void VistaButton::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     if (m_enabled) {
-        emit KeyUp(VirtualKey(event->key()), shift);
+        emit KeyUp(KeyCode(*event), shift);
     }
     event->ignore();
 }
