@@ -137,12 +137,38 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     shredder.p_SourceFile = path;
     shredder.p_SourceFolder = &folder;
     shredder.p_HoldingFolder = m_holding.IsOpen() ? &m_holding : nullptr;
+    shredder.p_FlushQueue = m_flushQueue.get();
     shredder.RenameFlag = true;
     shredder.DetermineShredMethod();
     shredder.p_Module("Shredder");
-    const bool reported = RecordOutcome(path, status->id, ShredResultOf(shredder));
+    bool reported = false;
+    if (ShredOutcomeOf(shredder) == ShredOutcome::Finishing) {
+        const auto tag = reinterpret_cast<std::uintptr_t>(gShredder.get());
+        m_finishing[tag] = Finishing{std::move(gShredder), path, status->id};
+    } else {
+        reported = RecordOutcome(path, status->id, ShredResultOf(shredder));
+    }
+    CollectFinished(false);
     CurrentHost().DoEvents();
     return reported;
+}
+
+void ShredJob::CollectFinished(bool all) {
+    if (!m_flushQueue) {
+        return;
+    }
+    for (const auto& done : m_flushQueue->Collect(all)) {
+        const auto found = m_finishing.find(done.tag);
+        if (found == m_finishing.end()) {
+            continue;
+        }
+        Finishing finishing = std::move(found->second);
+        m_finishing.erase(found);
+        Guarded([&] {
+            finishing.shredder->FinishLastPass(done.ok, done.error);
+            RecordOutcome(finishing.path, finishing.file, ShredResultOf(*finishing.shredder));
+        });
+    }
 }
 
 namespace {
@@ -285,6 +311,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
     if (!m_protected) {
         m_protected = std::make_unique<ProtectedFolders>(ProtectedFolders::Find());
         m_holding = OpenHoldingFolder();
+        m_flushQueue = std::make_unique<platform::FlushQueue>();
     }
     if (const std::string method = m_forms.options.DeleteMethod(); !KnownMethod(method)) {
         m_report.unknownMethod = method;  // nothing can be shredded by a name nobody knows
@@ -311,6 +338,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
     }
     if (status->type != platform::FileType::Directory) {
         ShredFile(parent, RemoveTrailingSeparators(path));
+        CollectFinished(true);
         return;
     }
     const platform::Folder root = parent.OpenChild(name, status->id);
@@ -319,6 +347,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         return;
     }
     ShredFolder(parent, name, root, RemoveTrailingSeparators(path));
+    CollectFinished(true);  // each path given is settled before the next
 }
 
 namespace {
@@ -350,6 +379,7 @@ ShredJob::ShredJob(Forms& forms) : m_forms(forms), m_started(g_running == nullpt
 }
 
 ShredJob::~ShredJob() {
+    CollectFinished(true);
     if (m_started) {
         g_running = nullptr;
     }
@@ -405,6 +435,7 @@ void ShredJob::ShredLeftover(const std::string& path, const std::string& method)
 }
 
 JobReport ShredJob::TakeReport() {
+    CollectFinished(true);
     for (auto& [file, path] : m_kept) {
         m_report.contentsKept.push_back(std::move(path));
     }

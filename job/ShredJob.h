@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,6 +9,7 @@
 
 #include "job/Forms.h"
 #include "job/ProtectedFolders.h"
+#include "platform/FlushQueue.h"
 #include "platform/Folder.h"
 #include "shredder/Shredder.h"
 
@@ -84,6 +87,9 @@ class ShredJob {
     bool RecordOutcome(const std::string& path, const platform::FileIdentity& file,
                        const ShredResult& result);
     void LeaveFolder(const std::string& path, int error);
+    // Settles the files whose last pass has finished on the flush queue (with `all`, waits for
+    // every one still in flight).
+    void CollectFinished(bool all);
 
     Forms& m_forms;
     bool m_started = false;
@@ -94,6 +100,15 @@ class ShredJob {
     // What the paths given are checked against; found at the first path.
     std::unique_ptr<ProtectedFolders> m_protected;
     platform::Folder m_holding;
+    // Flushes of files in the holding folder run here while the next files are written; each
+    // such file's shredder waits in m_finishing for its verdict.
+    std::unique_ptr<platform::FlushQueue> m_flushQueue;
+    struct Finishing {
+        std::unique_ptr<clsShredder> shredder;
+        std::string path;
+        platform::FileIdentity file;
+    };
+    std::map<std::uintptr_t, Finishing> m_finishing;
 };
 
 // Shows one message listing what `report` holds; nothing when it is empty.

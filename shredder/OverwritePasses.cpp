@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <cstdint>
 #include <exception>
 
 #include "core/Globals.h"
@@ -68,8 +69,20 @@ void clsShredder::WipeFileDod7(std::string& spath, std::int32_t&) {
     WipeFile(spath, kDod7Passes);
 }
 
+void clsShredder::FinishLastPass(bool ok, int error) {
+    if (m_result.outcome != ShredOutcome::Finishing) {
+        return;
+    }
+    if (ok) {
+        Finish(ShredOutcome::Destroyed);
+    } else {
+        RunFallback(m_finishing, m_entryPath, error);
+    }
+}
+
 void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> passes) {
     const std::string entryPath = spath;
+    m_entryPath = entryPath;
     m_result = {};
     m_file.reset();
     m_inProgressPath.clear();
@@ -165,6 +178,14 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
             }
             if (last && !file.ScrubExtendedAttributes()) {
                 throw PassFailed{EPERM};
+            }
+            if (last && p_FlushQueue != nullptr && at.folder == p_HoldingFolder) {
+                // The flush and the deleting close run on the queue's threads; the outcome
+                // waits for them.
+                m_finishing = at;
+                m_result.outcome = ShredOutcome::Finishing;
+                p_FlushQueue->Submit(std::move(file), reinterpret_cast<std::uintptr_t>(this));
+                return;
             }
             Require(file.Flush(), file);
             host.DoEvents();

@@ -7,6 +7,7 @@
 
 #include "core/ShredMethods.h"
 #include "platform/FileSystem.h"
+#include "platform/FlushQueue.h"
 #include "platform/Folder.h"
 
 namespace ostrel {
@@ -17,6 +18,7 @@ enum class ShredOutcome {
     Destroyed,                // overwritten pass by pass and deleted
     LinkOrSpecialRemoved,     // a link, FIFO, device or socket: removed, nothing written
     NameRemovedContentsKept,  // more than one hard link: only this name removed
+    Finishing,                // the last flush and close run on the flush queue (see below)
     ScheduledAtRestart,       // overwritten with spaces as far as possible, deleted at restart
     NotOverwritten,           // nothing written: the contents are intact (see the error)
     Trashed,                  // moved to the trash
@@ -48,6 +50,10 @@ class clsShredder {
     const platform::Folder* p_SourceFolder = nullptr;
     // The open holding folder; without it gDataFolder's is opened for each file.
     const platform::Folder* p_HoldingFolder = nullptr;
+    // Where the last pass's flush and close may run while the caller goes on with the next
+    // file (files in the holding folder only). The outcome is then Finishing until the caller
+    // hands the queue's verdict to FinishLastPass. Without it every pass ends here.
+    platform::FlushQueue* p_FlushQueue = nullptr;
     bool RenameFlag = false;
     std::int32_t p_Passes = 0;
     bool p_Attributes = false;
@@ -61,6 +67,10 @@ class clsShredder {
     // The three- and seven-pass overwrites; iPasses is not read (the pass table is fixed).
     void WipeFileDod3(std::string& spath, std::int32_t& iPasses);
     void WipeFileDod7(std::string& spath, std::int32_t& iPasses);
+
+    // Settles a file whose last pass went to p_FlushQueue: destroyed when its flush and close
+    // succeeded (`ok`), otherwise the fallback runs with `error`.
+    void FinishLastPass(bool ok, int error);
 
     std::string RandFileName();
     bool FileExist(const std::string& FileName);
@@ -100,8 +110,10 @@ class clsShredder {
     std::string m_shredMethod;
     std::string m_module;
     ShredResult m_result;
-    platform::Folder m_ownSource;                  // p_SourceFile's folder when the job gave none
-    platform::Folder m_ownHolding;                 // the holding folder when the job gave none
+    platform::Folder m_ownSource;   // p_SourceFile's folder when the job gave none
+    platform::Folder m_ownHolding;  // the holding folder when the job gave none
+    Location m_finishing;           // where the file is while its last pass finishes elsewhere
+    std::string m_entryPath;
     std::optional<platform::FileIdentity> m_file;  // the file being shredded
     std::string m_inProgressPath;                  // its entry on the in-progress list
     bool m_scheduled = false;

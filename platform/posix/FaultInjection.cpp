@@ -1,5 +1,7 @@
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <mutex>
 
 #include "platform/posix/FaultPoints.h"
 
@@ -18,19 +20,31 @@ std::array<Fault, static_cast<int>(SysCall::Count)>& Faults() {
     return faults;
 }
 
+// Faults may fire on the flushing threads too. Without any armed, a call costs one load.
+std::mutex g_lock;
+std::atomic<bool> g_anyArmed{false};
+
 }  // namespace
 
 void InjectFault(SysCall call, int error, int okCalls, int failCount) {
+    std::lock_guard<std::mutex> hold(g_lock);
     Faults()[static_cast<int>(call)] = Fault{true, error, okCalls, failCount};
+    g_anyArmed = true;
 }
 
 void ClearFaults() {
+    std::lock_guard<std::mutex> hold(g_lock);
     Faults() = {};
+    g_anyArmed = false;
 }
 
 namespace posix {
 
 bool FaultFires(SysCall call) {
+    if (!g_anyArmed) {
+        return false;
+    }
+    std::lock_guard<std::mutex> hold(g_lock);
     Fault& fault = Faults()[static_cast<int>(call)];
     if (!fault.armed) {
         return false;

@@ -106,6 +106,23 @@ TEST_F(ShredJobTest, AStartDuringARunningJobIsRefused) {
     EXPECT_FALSE(ShredJob(forms()).Started());
 }
 
+// Flushes run while the next files are written: one that fails among many in flight is
+// reported, never counted as destroyed, and every other file is gone.
+TEST_F(ShredJobTest, AFailedFlushAmongFilesInFlightIsReported) {
+    for (int i = 0; i < 40; ++i) {
+        MakeFile("tree/f" + std::to_string(i), std::string(5000, 'x'));
+    }
+    platform::InjectFault(platform::SysCall::Fsync, EIO, 17, 1);
+    m_job.ShredSinglePath((m_temp.path() / "tree").string());
+    platform::ClearFaults();
+    const JobReport report = m_job.TakeReport();
+    ASSERT_EQ(report.scheduledAtRestart.size(), 1u);
+    EXPECT_TRUE(report.scheduledAtRestart[0].path.starts_with((m_temp.path() / "tree/f").string()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(Holding()), fs::directory_iterator()), 1);
+    EXPECT_EQ(platform::PendingDeletions().size(), 1u);
+    EXPECT_FALSE(fs::exists(m_temp.path() / "tree")) << "the failed file left the tree too";
+}
+
 // On Windows the command line is one text; a list of drive-letter paths is split and each
 // quoted path loses its quotes. Names like "C:\a" are plain names here, so the split can be
 // watched on real files.
