@@ -26,7 +26,9 @@ struct StateEntry {
 // The entry describing `status` under `path` in the current boot.
 StateEntry MakeStateEntry(const std::string& path, const FileStatus& status);
 
-// True when `status` is still the file `entry` describes (device, inode, size, modification time).
+// True when `status` is still the file `entry` describes: the same device and inode. Size and
+// modification time are not compared: another process may have written to the file since, and
+// it is still the file that was meant.
 bool DescribesSameFile(const StateEntry& entry, const FileStatus& status);
 
 }  // namespace ostrel::platform

@@ -125,9 +125,7 @@ StateEntry MakeStateEntry(const std::string& path, const FileStatus& status) {
 }
 
 bool DescribesSameFile(const StateEntry& entry, const FileStatus& status) {
-    return entry.id == status.id && entry.size == status.size &&
-           entry.mtimeSeconds == status.mtimeSeconds &&
-           entry.mtimeNanoseconds == status.mtimeNanoseconds;
+    return entry.id == status.id;
 }
 
 namespace posix {
