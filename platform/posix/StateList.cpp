@@ -132,8 +132,14 @@ namespace posix {
 
 std::string ReadWholeFile(const std::string& path, bool& ok) {
     ok = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Never through a link, never waiting on a FIFO: only a regular file is read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
+        return {};
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return {};
     }
     std::string text;
