@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace ostrel {
+
+// Numbers of the strings the program must be able to show whatever state its language file is
+// in: a missing, cut or garbled file must never give an empty question or empty report headings.
+inline constexpr std::int16_t kStrProductName = 818;
+inline constexpr std::int16_t kStrConfirmShred = 827;
+inline constexpr std::int16_t kStrReportHeading = 828;
+inline constexpr std::int16_t kStrReportScheduled = 829;
+inline constexpr std::int16_t kStrReportContentsKept = 830;
+inline constexpr std::int16_t kStrReportTrashRefused = 831;
+inline constexpr std::int16_t kStrReportFailed = 834;
+
+// The English text of string `number` when the program carries one, else empty: the same text
+// as the English language file's, in ASCII (so the same in the files' single-byte encoding).
+std::string_view BuiltInText(std::int16_t number);
+
+}  // namespace ostrel
