@@ -6,8 +6,12 @@
 
 #include "core/ConsoleForms.h"
 #include "core/modMain.h"
+#include "platform/StandardDescriptors.h"
 
 int main(int argc, char** argv) {
+    if (!ostrel::platform::EnsureStandardDescriptorsOpen()) {
+        return 1;
+    }
     std::vector<std::string> paths(argv + 1, argv + argc);
     ostrel::ConsoleForms console;
     ostrel::Main(paths, console.forms());

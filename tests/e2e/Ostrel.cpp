@@ -74,6 +74,10 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
         ::dup2(::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         ::dup2(::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::closefrom(3);
+        if (options.closeOutputs) {
+            ::close(1);
+            ::close(2);
+        }
         if (::chdir(user.work().c_str()) != 0) {
             ::_exit(126);
         }

@@ -39,9 +39,10 @@ struct RunResult {
 };
 
 struct RunOptions {
-    std::string input;      // written to standard input, which is then closed
-    bool terminal = false;  // standard input is a pseudo-terminal instead of a pipe
-    int killAfterMs = -1;   // SIGKILL the program after this many milliseconds
+    std::string input;          // written to standard input, which is then closed
+    bool terminal = false;      // standard input is a pseudo-terminal instead of a pipe
+    int killAfterMs = -1;       // SIGKILL the program after this many milliseconds
+    bool closeOutputs = false;  // start it with standard output and error closed
 };
 
 // Starts the built `ostrel` with `args` as its arguments, as a user would (no display, the
