@@ -4,13 +4,19 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/OwnFolders.h"
 
 namespace ostrel::platform {
 
 // The per-user folder of the program's state files: XdgStateHome() followed by
 // "/Tolvane/Quarrix", without a trailing separator. Missing folders on the way are created with
-// mode 0700; empty when that fails.
+// mode 0700; empty when that fails or CheckStateFolder finds a problem, so that no list is read
+// from or written to where someone else could change it.
 std::string StateFolder();
+
+// Makes the state folder as StateFolder does and checks that nobody but this user can change
+// it, the folders leading to it or the lists in it (see CheckOwnFolder and CheckOwnFile).
+OwnPathCheck CheckStateFolder();
 
 // One file named by a state list: the exact bytes of its path and what the file was when the
 // entry was written, so that a later run acts only on that same file.

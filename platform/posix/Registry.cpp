@@ -291,6 +291,21 @@ long RegKey::SetValue(const std::string& name, std::uint32_t type, const std::st
     });
 }
 
+OwnPathCheck CheckKeyStorage(std::uint32_t hive, const std::string& path) {
+    KeyLocation where;
+    if (Locate(hive, path, where) != kRegOk) {
+        const std::string base = XdgConfigHome();
+        return base.empty() ? OwnPathCheck{OwnPathProblem::NoHome, {}, {}} : OwnPathCheck{};
+    }
+    OwnPathCheck check = CheckOwnFolder(XdgConfigHome(), where.parentFolder, false);
+    for (const std::string& file : {where.file, where.file + ".lock"}) {
+        if (check.Ok()) {
+            check = CheckOwnFile(file);
+        }
+    }
+    return check;
+}
+
 long RegOpenKey(std::uint32_t hive, const std::string& path, RegKey& key) {
     KeyLocation where;
     if (long status = Locate(hive, path, where); status != kRegOk) {

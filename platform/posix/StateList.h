@@ -8,6 +8,10 @@
 
 namespace ostrel::platform::posix {
 
+// The file names of the state lists in the state folder.
+inline constexpr char kPendingListName[] = "pending-deletions";
+inline constexpr char kInProgressListName[] = "in-progress";
+
 // The entries of the state list `name` in the state folder (none when it does not exist).
 std::vector<StateEntry> ReadStateList(const std::string& name);
 
