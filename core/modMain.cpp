@@ -7,14 +7,18 @@
 #include "core/RegistryManager.h"
 #include "core/ShredJob.h"
 #include "core/StoredSettings.h"
+#include "lang/BuiltInTexts.h"
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
 #include "platform/NamedMutex.h"
+#include "platform/OwnFolders.h"
 #include "platform/PendingDeletions.h"
 #include "platform/ProcessPriority.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Registry.h"
+#include "platform/StateFolder.h"
 #include "shredder/FileChecks.h"
 #include "shredder/Shredder.h"
 
@@ -36,20 +40,6 @@ bool HasLngExtension(const std::string& fileName) {
     return extension == "LNG";
 }
 
-// Creates `path` and the folders above it that are missing, each with `mode`.
-void MakeFolders(const std::string& path, std::uint32_t mode) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        const std::string parent = path.substr(0, slash);
-        if (!platform::PathIsDirectory(parent)) {
-            platform::MakeDirectory(parent, mode);
-        }
-    }
-    if (!platform::PathIsDirectory(path)) {
-        platform::MakeDirectory(path, mode);
-    }
-}
-
 // A leftover was on its way to destruction by an overwrite method: finish it by the stored
 // method when that is one, else by one random pass (never to the trash).
 std::string LeftoverMethod(const std::string& method) {
@@ -61,6 +51,71 @@ std::string LeftoverMethod(const std::string& method) {
 
 void SetDataFolder() {
     gDataFolder = gCommonAppData + kDataSubfolder;
+}
+
+std::string OwnPathReason(const platform::OwnPathCheck& check) {
+    using Problem = platform::OwnPathProblem;
+    switch (check.problem) {
+        case Problem::None:
+            break;
+        case Problem::NoHome:
+            return GetLangString(kStrOwnPathNoHome);
+        case Problem::SymbolicLink:
+            return GetLangString(kStrOwnPathIsLink);
+        case Problem::NotFolder:
+            return GetLangString(kStrOwnPathNotFolder);
+        case Problem::OtherOwner:
+            return GetLangString(kStrOwnPathOtherOwner);
+        case Problem::WritableByOthers:
+            return GetLangString(kStrOwnPathWritableByOthers);
+        case Problem::OpenToOthers:
+            return GetLangString(kStrOwnPathOpenToOthers);
+        case Problem::Unusable:
+            return GetLangString(kStrOwnPathCannotCreate) + " " + check.reason;
+    }
+    return {};
+}
+
+// Says which folder or file of the program's own cannot be used and why, and ends the process
+// with status 1 before anything has been touched.
+void RefuseUnlessUsable(const platform::OwnPathCheck& check) {
+    if (check.Ok()) {
+        return;
+    }
+    std::string text = GetLangString(kStrOwnPathRefused);
+    if (!check.path.empty()) {
+        text += "\n\n" + check.path;
+    }
+    text += "\n" + OwnPathReason(check);
+    Host& host = CurrentHost();
+    host.MsgBox(text, kMsgCritical, GetLangString(kStrProductName));
+    host.EndProcess(1);
+}
+
+// The folder the holding folder is checked from: the user's data folder, which gDataFolder lies
+// below (gDataFolder itself when it was set elsewhere).
+std::string DataRoot() {
+    const std::string root = RemoveTrailingSeparators(gCommonAppData);
+    return !gCommonAppData.empty() && gDataFolder.starts_with(root + "/") ? root : gDataFolder;
+}
+
+// Makes the holding folder, and goes on only when it, the state lists and the folders leading to
+// them are this user's alone: run with another user's folders (as "sudo -E" does), nothing found
+// there may be trusted, and an unusable holding folder would leave every file half-shredded.
+void PrepareOwnFolders(const std::string& holding) {
+    RefuseUnlessUsable(platform::CheckOwnFolder(DataRoot(), holding, true));
+    // Only a private folder serves as the holding folder, so one left open for others to look
+    // into, or made under an unusual umask, is put right here. One others may write to was
+    // refused above: files may have been planted in it.
+    const auto status = platform::StatPath(holding);
+    if (!status || status->permissions != 0700) {
+        platform::SetFolderMode(holding, 0700);
+    }
+    if (!IsPrivateFolder(holding)) {
+        RefuseUnlessUsable({platform::OwnPathProblem::OpenToOthers, holding, {}});
+    }
+    RefuseUnlessUsable(platform::CheckOwnFile(holding + ".lock"));
+    RefuseUnlessUsable(platform::CheckStateFolder());
 }
 
 }  // namespace
@@ -96,13 +151,7 @@ void FinishLeftovers(const std::string& holding, const std::string& storedMethod
 
 void FinishInterruptedWork(Forms& forms) {
     const std::string holding = gDataFolder + "/" + kHoldingFolderName;
-    MakeFolders(holding, 0700);
-    // Only a private folder serves as the holding folder (the shredder refuses any other), so
-    // one left with other permission bits, or made under a strict umask, is put right here. A
-    // link or another user's folder in its place stays refused.
-    if (!IsPrivateFolder(holding)) {
-        platform::SetFolderMode(holding, 0700);
-    }
+    PrepareOwnFolders(holding);
     platform::DeletePendingFromEarlierBoots();
 
     g_holdingLock = platform::LockFile::Open(holding + ".lock");
@@ -117,6 +166,8 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
     platform::RaiseProcessPriority();
     static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
     gShredCount = 0;
+    // The settings are read first of all, so they are checked before anything else.
+    RefuseUnlessUsable(platform::CheckKeyStorage(kHkeyCurrentUser, kSettingsKey));
 
     if (forms.options.CheckIfFirstRun() == "Error") {
         forms.language.ShowModal();
@@ -150,7 +201,8 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
 
     if (!paths.empty()) {
         if (forms.options.Confirm() == 1 &&
-            host.MsgBox(GetLangString(827), kMsgYesNo, GetLangString(818)) != kAnswerYes) {
+            host.MsgBox(GetLangString(kStrConfirmShred), kMsgYesNo,
+                        GetLangString(kStrProductName)) != kAnswerYes) {
             forms.progress.Unload();
             host.EndProcess(0);
         }

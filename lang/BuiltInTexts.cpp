@@ -17,6 +17,15 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
      "Name removed, contents kept, because the file has other names (hard links):"},
     {kStrReportTrashRefused, "Not moved to the trash:"},
     {kStrReportFailed, "Could not be destroyed:"},
+    {kStrOwnPathRefused,
+     "Nothing was shredded. A folder or file Ostrel keeps its own data in cannot be used safely:"},
+    {kStrOwnPathIsLink, "It is a symbolic link."},
+    {kStrOwnPathOtherOwner, "It belongs to another user."},
+    {kStrOwnPathWritableByOthers, "Other users may change it."},
+    {kStrOwnPathNotFolder, "It is not a folder."},
+    {kStrOwnPathOpenToOthers, "Other users may look into it."},
+    {kStrOwnPathCannotCreate, "It cannot be created or opened:"},
+    {kStrOwnPathNoHome, "No home folder is known (HOME is not set)."},
 };
 
 }  // namespace

@@ -14,6 +14,16 @@ inline constexpr std::int16_t kStrReportScheduled = 829;
 inline constexpr std::int16_t kStrReportContentsKept = 830;
 inline constexpr std::int16_t kStrReportTrashRefused = 831;
 inline constexpr std::int16_t kStrReportFailed = 834;
+// Start-up's refusal when a folder or file of the program's own cannot be used safely: the first
+// line, then the path, then one of the reasons.
+inline constexpr std::int16_t kStrOwnPathRefused = 840;
+inline constexpr std::int16_t kStrOwnPathIsLink = 841;
+inline constexpr std::int16_t kStrOwnPathOtherOwner = 842;
+inline constexpr std::int16_t kStrOwnPathWritableByOthers = 843;
+inline constexpr std::int16_t kStrOwnPathNotFolder = 844;
+inline constexpr std::int16_t kStrOwnPathOpenToOthers = 845;
+inline constexpr std::int16_t kStrOwnPathCannotCreate = 846;  // the system's reason follows
+inline constexpr std::int16_t kStrOwnPathNoHome = 847;
 
 // The English text of string `number` when the program carries one, else empty: the same text
 // as the English language file's, in ASCII (so the same in the files' single-byte encoding).

@@ -1,6 +1,10 @@
 #include "core/modMain.h"
 
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "core/Globals.h"
 #include "core/RegistryManager.h"
@@ -108,6 +112,133 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     EXPECT_EQ(ReadFile(replaced), "another file under the same name");
     EXPECT_TRUE(platform::InProgressEntries().empty());
 }
+
+// The folders of one test: its temporary folder, the sandbox's XDG folders, the holding folder.
+struct Places {
+    fs::path temp;
+    std::string data, state, config, holding;
+};
+
+// A folder or file start-up must not trust, made so by `spoil`, which returns the path the
+// message must name; `undo` puts back what outlives the test's folders.
+struct Untrusted {
+    const char* name;
+    bool needsRoot;  // to give something to another user, or to mount a read-only file system
+    std::function<std::string(const Places&)> spoil;
+    const char* reason;
+    std::function<void(const Places&)> undo = [](const Places&) {};
+};
+
+void PrintTo(const Untrusted& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class UntrustedFolderTest : public MainTest, public testing::WithParamInterface<Untrusted> {
+  protected:
+    ~UntrustedFolderTest() override { GetParam().undo(m_places); }
+    const Places m_places{m_temp.path(), m_xdg.DataHome(), m_xdg.StateHome(), m_xdg.ConfigHome(),
+                          Holding()};
+};
+
+constexpr unsigned kNobody = 65534;
+
+void GiveAway(const fs::path& path, fs::perms mode) {
+    ASSERT_EQ(::lchown(path.c_str(), kNobody, kNobody), 0) << path;
+    fs::permissions(path, mode);
+}
+
+// Whatever lies behind it, nothing is shredded: start-up names the folder or file and why in a
+// critical message, and the process ends with status 1.
+TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
+    if (GetParam().needsRoot && ::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: another user's files, or a read-only mount";
+    }
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
+    const std::string file = MakeFile("precious", "data");
+    const std::string path = GetParam().spoil(m_places);
+
+    EXPECT_TRUE(RunMain({file}, forms()));
+
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{1});
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    EXPECT_EQ(m_host.msgBoxes[0].style, kMsgCritical);
+    const std::string& text = m_host.msgBoxes[0].text;
+    EXPECT_NE(text.find("Nothing was shredded."), std::string::npos) << text;
+    EXPECT_NE(text.find("\n" + path + "\n" + GetParam().reason), std::string::npos) << text;
+    EXPECT_EQ(ReadFile(file), "data");
+}
+
+const Untrusted kUntrusted[] = {
+    {"HoldingFolderIsALink", false,
+     [](const Places& t) {
+         fs::create_directory(t.temp / "elsewhere");
+         fs::remove_all(t.holding);
+         fs::create_directory_symlink(t.temp / "elsewhere", t.holding);
+         return t.holding;
+     },
+     "It is a symbolic link."},
+    {"HoldingFolderOthersMayWrite", false,
+     [](const Places& t) {
+         fs::permissions(t.holding, fs::perms::all);
+         return t.holding;
+     },
+     "Other users may change it."},
+    {"StateFolderOthersMayWrite", false,
+     [](const Places& t) {
+         const fs::path folder = t.state + "/Tolvane";
+         fs::create_directories(folder);
+         fs::permissions(folder, fs::perms::all);
+         return folder.string();
+     },
+     "Other users may change it."},
+    {"ReadOnlyHome", true,
+     [](const Places& t) {
+         const std::string data = t.data;
+         EXPECT_EQ(::mount("tmpfs", data.c_str(), "tmpfs", MS_RDONLY, "mode=0700"), 0);
+         return data + "/Tolvane";
+     },
+     "It cannot be created or opened: Read-only file system",
+     [](const Places& t) { ::umount2(t.data.c_str(), MNT_DETACH); }},
+    {"HoldingFolderOfAnotherUser", true,
+     [](const Places& t) {
+         GiveAway(t.holding, fs::perms::all);
+         return t.holding;
+     },
+     "It belongs to another user."},
+    {"SettingsFolderOfAnotherUser", true,
+     [](const Places& t) {
+         const fs::path folder = t.config + "/Tolvane";
+         GiveAway(folder, fs::perms::owner_all);
+         return folder.string();
+     },
+     "It belongs to another user."},
+    {"PendingListOfAnotherUser", true,
+     [](const Places& t) {
+         const fs::path list = t.state + "/Tolvane/Quarrix/pending-deletions";
+         fs::create_directories(list.parent_path());
+         WriteFile(list, "ostrel-state 1\n");
+         GiveAway(list, fs::perms::owner_read | fs::perms::owner_write);
+         return list.string();
+     },
+     "It belongs to another user."},
+    // "sudo -E": root with an ordinary user's HOME and XDG folders.
+    {"AnotherUsersHomeAboveTheSettings", true,
+     [](const Places& t) {
+         const fs::path home = t.temp / "alice";
+         fs::create_directories(home / ".config/Tolvane/Quarrix");
+         fs::copy(t.config + "/Tolvane/Quarrix/Shredder.reg",
+                  home / ".config/Tolvane/Quarrix/Shredder.reg");
+         GiveAway(home, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+         ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+         return home.string();
+     },
+     "It belongs to another user.",
+     [](const Places& t) { ::setenv("XDG_CONFIG_HOME", t.config.c_str(), 1); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Folders, UntrustedFolderTest, testing::ValuesIn(kUntrusted),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace ostrel::test

@@ -51,7 +51,7 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
     if (programDir == nullptr) {
         throw std::runtime_error("OSTREL_PROGRAM_DIR is not set (run the tests through ctest)");
     }
-    const std::string exe = std::string(programDir) + "/ostrel";
+    const std::string exe = std::string(programDir) + "/" + options.program;
     std::vector<std::string> env = {"HOME=" + user.home().string(),
                                     "XDG_CONFIG_HOME=" + user.config().string(),
                                     "XDG_DATA_HOME=" + user.data().string(),

@@ -1,5 +1,8 @@
-// What the real `ostrel` does before any job: the descriptors it starts with.
+// What the real executables do before any job: the descriptors they start with, and the
+// folders they are given.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -34,6 +37,31 @@ TEST(SafeStart, ClosedOutputsNeverLandInTheProgramsFiles) {
         }
     }
     EXPECT_GE(locks, 2) << "the instance lock and the holding folder's lock at least";
+}
+
+// Root started with an ordinary user's HOME and XDG folders (as "sudo -E" does) must not act on
+// that user's lists or settings: both executables stop, say why, and end with status 1.
+TEST(SafeStart, RootWithAnotherUsersHomeTouchesNothing) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: the home must belong to another user";
+    }
+    UserSandbox user;
+    user.WriteSettings("English.lng", kSimple, 0);
+    WriteFile(user.work() / "secret", "data");
+    ASSERT_EQ(::chown(user.home().c_str(), 65534, 65534), 0);
+
+    const RunResult shred = RunOstrel(user, {"secret"});
+    RunOptions pending;
+    pending.program = "ostrel-pending";
+    const RunResult sweep = RunOstrel(user, {}, pending);
+
+    EXPECT_EQ(shred.exitCode, 1);
+    EXPECT_NE(shred.err.find(user.home().string() + "\nIt belongs to another user."),
+              std::string::npos)
+        << shred.err;
+    EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
+    EXPECT_EQ(sweep.exitCode, 1);
+    EXPECT_NE(sweep.err.find("it belongs to another user"), std::string::npos) << sweep.err;
 }
 
 }  // namespace

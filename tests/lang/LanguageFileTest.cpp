@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "lang/BuiltInTexts.h"
 #include "lang/LangRecord.h"
 #include "lang/LanguageFile.h"
 #include "lang/Rc4.h"
@@ -165,7 +166,8 @@ std::map<int, std::string> SourceTexts(const std::string& language) {
 }
 
 // A cut, shifted, blanked or garbled file, or none at all, must never give an empty question,
-// an empty product name or empty or garbled report headings: those come in English then.
+// an empty product name, empty or garbled report headings or an empty refusal at start-up: those
+// come in English then, the same English as the shipped file's.
 TEST_F(LanguageFileTest, DamagedFileGivesEnglishQuestionAndReportHeadings) {
     const std::map<int, std::string> english = SourceTexts("English");
     std::vector<LngEntry> entries;
@@ -173,7 +175,15 @@ TEST_F(LanguageFileTest, DamagedFileGivesEnglishQuestionAndReportHeadings) {
         entries.push_back({static_cast<std::int16_t>(number), text, 0});
     }
     const std::string good = BuildLngFile(entries);
-    const int needed[] = {818, 827, 828, 829, 830, 831, 834};
+    std::vector<int> needed;  // every string the program carries in English
+    for (int number = 1; number < 1000; ++number) {
+        if (!BuiltInText(static_cast<std::int16_t>(number)).empty()) {
+            needed.push_back(number);
+        }
+    }
+    for (int number : {818, 827, 828, 829, 830, 831, 834, 840}) {
+        EXPECT_TRUE(std::ranges::count(needed, number)) << "string " << number << " not built in";
+    }
     std::string blanked = good;
     for (int number : needed) {
         blanked.replace((number - 1) * kLangRecordSize, kLangRecordSize, EncodeLangRecord(""));
