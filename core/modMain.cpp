@@ -1,5 +1,7 @@
 #include "core/modMain.h"
 
+#include <string_view>
+
 #include "core/FileSearch.h"
 #include "core/Globals.h"
 #include "core/Host.h"
@@ -20,6 +22,7 @@
 #include "platform/Registry.h"
 #include "platform/StateFolder.h"
 #include "shredder/FileChecks.h"
+#include "shredder/FillData.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -127,12 +130,40 @@ namespace {
 // instance alive) finishes them.
 platform::LockFile g_holdingLock;
 
+// True when `name` is one RandFileName makes: characters of FillAlphabet, then ".tmp". It draws
+// 101 times and a draw adds a character unless it lands at the top end (about 1 in 130), so a
+// name of fewer than kMinRandomStem characters would take 12 such draws out of 101, which does
+// not happen (about 1 in 10^10), while the names people give files are far shorter.
+constexpr std::size_t kMaxRandomStem = 101;
+constexpr std::size_t kMinRandomStem = 90;
+constexpr std::string_view kRandomSuffix = ".tmp";
+
+bool IsRandomName(std::string_view name) {
+    if (!name.ends_with(kRandomSuffix)) {
+        return false;
+    }
+    const std::string_view stem = name.substr(0, name.size() - kRandomSuffix.size());
+    return stem.size() >= kMinRandomStem && stem.size() <= kMaxRandomStem &&
+           stem.find_first_not_of(FillAlphabet) == std::string_view::npos;
+}
+
+// The last part of `path`.
+std::string_view NameOf(const std::string& path) {
+    return std::string_view(path).substr(path.rfind('/') + 1);
+}
+
+// Finishes only what this program left: files under its random names directly in the holding
+// folder, and files on the in-progress list that are still the file it had renamed in place.
 void FinishLeftovers(const std::string& holding, const std::string& storedMethod) {
     const std::string method = LeftoverMethod(storedMethod);
     cFileSearch search;
     search.FileSearch(holding + "/*.*");
     for (std::int32_t i = 1; i <= search.FileCount(); ++i) {
-        ShredLeftover(search.FileItem(i).AFilePath(), method);
+        const std::string path = search.FileItem(i).AFilePath();
+        if (path.rfind('/') == holding.size() && path.starts_with(holding) &&
+            IsRandomName(NameOf(path))) {
+            ShredLeftover(path, method);
+        }
     }
     for (const platform::StateEntry& entry : platform::InProgressEntries()) {
         // The file was renamed in place by us and its passes have changed its times since, but
@@ -140,7 +171,7 @@ void FinishLeftovers(const std::string& holding, const std::string& storedMethod
         // its number for the next file created.
         const auto status = platform::StatPath(entry.path);
         if (status && status->type == platform::FileType::Regular && status->id == entry.id &&
-            status->size == entry.size) {
+            status->size == entry.size && IsRandomName(NameOf(entry.path))) {
             ShredLeftover(entry.path, method);
         }
         platform::RemoveInProgress(entry.path);

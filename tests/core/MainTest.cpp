@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
+#include "shredder/FillData.h"
 #include "tests/core/JobFixture.h"
 
 namespace ostrel::test {
@@ -85,17 +86,28 @@ TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
     EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
 }
 
-// What a killed run left on its way to destruction is finished; anything that is no longer
-// the file the run had renamed is left alone.
+// What a killed run left on its way to destruction is finished: files under the shredder's own
+// random names, directly in the holding folder or on the in-progress list while still the same
+// file. Anything else is not the program's to destroy and is left alone: a name it never makes
+// (in the holding folder, or on the list), a subfolder's contents, a file that replaced the one
+// the run had renamed.
 TEST_F(MainTest, InterruptedWorkIsFinished) {
-    const std::string leftover = Holding() + "/abc.tmp";
+    const std::string leftover = Holding() + "/" + RandFileName();
     WriteFile(leftover, "half shredded");
-    const std::string renamedInPlace = MakeFile("elsewhere/xyz.tmp", "renamed in place");
-    platform::AddInProgress(renamedInPlace, *platform::StatPath(renamedInPlace));
-    const std::string replaced = MakeFile("elsewhere/replaced.tmp", "first file");
-    platform::AddInProgress(replaced, *platform::StatPath(replaced));
-    fs::remove(replaced);
-    WriteFile(replaced, "another file under the same name");
+    const std::vector<std::string> foreign = {Holding() + "/abc.tmp", Holding() + "/notes.txt",
+                                              Holding() + "/sub/" + RandFileName()};
+    for (const std::string& path : foreign) {
+        fs::create_directories(fs::path(path).parent_path());
+        WriteFile(path, "not ours");
+    }
+    const std::string renamedInPlace = MakeFile("elsewhere/" + RandFileName(), "renamed in place");
+    const std::string notOurName = MakeFile("elsewhere/xyz.tmp", "listed, but not our name");
+    const std::string replaced = MakeFile("elsewhere/" + RandFileName(), "first file");
+    for (const std::string& path : {renamedInPlace, notOurName, replaced}) {
+        platform::AddInProgress(path, *platform::StatPath(path));
+    }
+    WriteFile(replaced + ".new", "another file under the same name");
+    fs::rename(replaced + ".new", replaced);
 
     {
         // Another instance is running: the files may be its job's, and are left alone.
@@ -107,8 +119,12 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     }
     FinishInterruptedWork(forms());
 
-    EXPECT_TRUE(fs::is_empty(Holding()));
+    EXPECT_FALSE(fs::exists(leftover));
     EXPECT_FALSE(fs::exists(renamedInPlace));
+    for (const std::string& path : foreign) {
+        EXPECT_EQ(ReadFile(path), "not ours") << path;
+    }
+    EXPECT_EQ(ReadFile(notOurName), "listed, but not our name");
     EXPECT_EQ(ReadFile(replaced), "another file under the same name");
     EXPECT_TRUE(platform::InProgressEntries().empty());
 }
