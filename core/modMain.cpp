@@ -46,10 +46,7 @@ bool HasLngExtension(const std::string& fileName) {
 // A leftover was on its way to destruction by an overwrite method: finish it by the stored
 // method when that is one, else by one random pass (never to the trash).
 std::string LeftoverMethod(const std::string& method) {
-    if (method == kMethodSimple || method == kMethodDod3 || method == kMethodDod7) {
-        return method;
-    }
-    return kMethodSimple;
+    return IsShredMethod(method) && method != kMethodRecycle ? method : kMethodSimple;
 }
 
 void SetDataFolder() {
@@ -179,6 +176,11 @@ void FinishLeftovers(const std::string& holding, const std::string& storedMethod
 }
 
 }  // namespace
+
+bool IsShredMethod(const std::string& method) {
+    return method == kMethodSimple || method == kMethodDod3 || method == kMethodDod7 ||
+           method == kMethodRecycle;
+}
 
 void FinishInterruptedWork(Forms& forms) {
     const std::string holding = gDataFolder + "/" + kHoldingFolderName;

@@ -25,4 +25,9 @@ void Main(const std::vector<std::string>& paths, Forms& forms);
 // separate so that it can be tested on its own.
 void FinishInterruptedWork(Forms& forms);
 
+// True when `method` is exactly one of the four method names (letter case and blanks count).
+// A stored "Method" that is not makes the shredder do nothing at all, so the job must say so
+// rather than report success.
+bool IsShredMethod(const std::string& method);
+
 }  // namespace ostrel

@@ -8,6 +8,7 @@
 
 #include "core/Globals.h"
 #include "core/RegistryManager.h"
+#include "core/StoredSettings.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
@@ -127,6 +128,28 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     EXPECT_EQ(ReadFile(notOurName), "listed, but not our name");
     EXPECT_EQ(ReadFile(replaced), "another file under the same name");
     EXPECT_TRUE(platform::InProgressEntries().empty());
+}
+
+// Only the four names exactly as written are methods; any other stored name would shred nothing,
+// so start-up says it is unknown (the job reports it). Leftovers are still finished by one pass.
+TEST_F(MainTest, OnlyTheFourExactNamesAreMethods) {
+    for (const auto& [name, known] :
+         std::initializer_list<std::pair<const char*, bool>>{{"Simple Overwrite (1 Pass)", true},
+                                                             {"DoD 5220.22-M (3 Passes)", true},
+                                                             {"DoD 5220.22-M (7 Passes)", true},
+                                                             {"Recycle Bin", true},
+                                                             {"simple overwrite (1 pass)", false},
+                                                             {"Recycle Bin ", false},
+                                                             {"", false}}) {
+        EXPECT_EQ(IsShredMethod(name), known) << name;
+    }
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, "recycle bin");
+    forms().options.SetDeleteMethod(StoredMethod());
+    EXPECT_FALSE(IsShredMethod(forms().options.DeleteMethod()));
+    const std::string leftover = Holding() + "/" + RandFileName();
+    WriteFile(leftover, "half shredded");
+    FinishInterruptedWork(forms());
+    EXPECT_FALSE(fs::exists(leftover));
 }
 
 // The folders of one test: its temporary folder, the sandbox's XDG folders, the holding folder.
