@@ -2,7 +2,6 @@
 // folders they are given.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -38,24 +37,6 @@ TEST(SafeStart, ClosedOutputsNeverLandInTheProgramsFiles) {
         }
     }
     EXPECT_GE(locks, 2) << "the instance lock and the holding folder's lock at least";
-}
-
-// A FIFO in place of the settings file must not hang the program: it counts as a damaged file,
-// so this is a first run, and the FIFO is kept aside when the chosen language is stored.
-TEST(SafeStart, FifoInPlaceOfTheSettingsIsSetAside) {
-    UserSandbox user;
-    const fs::path settings = user.config() / "Tolvane/Quarrix/Shredder.reg";
-    fs::create_directories(settings.parent_path());
-    ASSERT_EQ(::mkfifo(settings.c_str(), 0600), 0);
-    RunOptions limited;
-    limited.killAfterMs = 20000;
-
-    const RunResult run = RunOstrel(user, {}, limited);
-
-    EXPECT_EQ(run.exitCode, 0) << "killed: it waited on the FIFO";
-    EXPECT_NE(run.err.find("Please select a language"), std::string::npos) << run.err;
-    EXPECT_TRUE(fs::is_fifo(settings.string() + ".corrupt"));
-    EXPECT_NE(ReadFile(settings).find("\"DefaultLang\"=\"English.lng\""), std::string::npos);
 }
 
 // Root started with an ordinary user's HOME and XDG folders (as "sudo -E" does) must not act on

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -100,20 +98,6 @@ TEST_F(PendingDeletionsTest, FileWrittenToAfterSchedulingIsTrackedUntilGone) {
     EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 0, 0));
     EXPECT_FALSE(fs::exists(path));
     EXPECT_TRUE(platform::PendingDeletions().empty());
-}
-
-// A FIFO in place of the list holds no entries and must not hang the reader or the writer.
-TEST_F(PendingDeletionsTest, FifoInPlaceOfTheListIsNotWaitedOn) {
-    const std::string folder = m_xdg.StateHome() + "/Tolvane/Quarrix";
-    fs::create_directories(folder);
-    ASSERT_EQ(::mkfifo((folder + "/pending-deletions").c_str(), 0600), 0);
-    EXPECT_EQ(RunInChild([&] {
-                  ::alarm(10);  // a reader blocked on the FIFO ends here with SIGALRM
-                  const bool empty = platform::PendingDeletions().empty();
-                  const bool scheduled = platform::ScheduleDeletionAtBoot(Make("after"));
-                  return empty && scheduled && platform::PendingDeletions().size() == 1 ? 0 : 1;
-              }),
-              0);
 }
 
 // The lock around the list: entries scheduled at once by several processes all stay.
