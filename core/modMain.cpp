@@ -130,7 +130,7 @@ platform::LockFile g_holdingLock;
 // True when `name` is one RandFileName makes: characters of FillAlphabet, then ".tmp". It draws
 // 101 times and a draw adds a character unless it lands at the top end (about 1 in 130), so a
 // name of fewer than kMinRandomStem characters would take 12 such draws out of 101, which does
-// not happen (about 1 in 10^10), while the names people give files are far shorter.
+// not happen (about 3 in 10^11), while the names people give files are far shorter.
 constexpr std::size_t kMaxRandomStem = 101;
 constexpr std::size_t kMinRandomStem = 90;
 constexpr std::string_view kRandomSuffix = ".tmp";
