@@ -8,8 +8,12 @@
 #include "console/ConsoleHost.h"
 #include "core/Host.h"
 #include "job/modMain.h"
+#include "platform/StandardDescriptors.h"
 
 int main(int argc, char** argv) {
+    if (!ostrel::platform::EnsureStandardDescriptorsOpen()) {
+        return 1;
+    }
     std::vector<std::string> paths(argv + 1, argv + argc);
     ostrel::ConsoleHost host;
     ostrel::SetCurrentHost(&host);

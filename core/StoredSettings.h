@@ -11,7 +11,7 @@ namespace ostrel {
 std::string CheckIfFirstRun();
 
 // "Method", or "Simple Overwrite (1 Pass)" when it is absent. An empty or unknown stored
-// name is returned as it stands (the shredder then does nothing).
+// name is returned as it stands (the shredder then does nothing; IsShredMethod tells).
 std::string StoredMethod();
 
 // "Confirm" (0 or 1 as stored, narrowed to 16 bits), or 1 when it is absent.

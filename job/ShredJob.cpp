@@ -72,11 +72,6 @@ std::string Reason(int error) {
     }
 }
 
-bool KnownMethod(const std::string& method) {
-    return method == kMethodSimple || method == kMethodDod3 || method == kMethodDod7 ||
-           method == kMethodRecycle;
-}
-
 }  // namespace
 
 // Records what became of `path`; true when it is in the report (not destroyed or removed).
@@ -313,7 +308,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         m_holding = OpenHoldingFolder();
         m_flushQueue = std::make_unique<platform::FlushQueue>();
     }
-    if (const std::string method = m_forms.options.DeleteMethod(); !KnownMethod(method)) {
+    if (const std::string method = m_forms.options.DeleteMethod(); !IsShredMethod(method)) {
         m_report.unknownMethod = method;  // nothing can be shredded by a name nobody knows
         return;
     }

@@ -1,5 +1,7 @@
 #include "job/modMain.h"
 
+#include <string_view>
+
 #include "core/FileSearch.h"
 #include "core/Globals.h"
 #include "core/Host.h"
@@ -7,16 +9,21 @@
 #include "core/RegistryManager.h"
 #include "core/StoredSettings.h"
 #include "job/ShredJob.h"
+#include "lang/BuiltInTexts.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
 #include "platform/NamedMutex.h"
+#include "platform/OwnFolders.h"
 #include "platform/PendingDeletions.h"
 #include "platform/ProcessPriority.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Registry.h"
+#include "platform/StateFolder.h"
 #include "shredder/FileChecks.h"
+#include "shredder/FillData.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -36,31 +43,79 @@ bool HasLngExtension(const std::string& fileName) {
     return extension == "LNG";
 }
 
-// Creates `path` and the folders above it that are missing, each with `mode`.
-void MakeFolders(const std::string& path, std::uint32_t mode) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        const std::string parent = path.substr(0, slash);
-        if (!platform::PathIsDirectory(parent)) {
-            platform::MakeDirectory(parent, mode);
-        }
-    }
-    if (!platform::PathIsDirectory(path)) {
-        platform::MakeDirectory(path, mode);
-    }
-}
-
 // A leftover was on its way to destruction by an overwrite method: finish it by the stored
 // method when that is one, else by one random pass (never to the trash).
 std::string LeftoverMethod(const std::string& method) {
-    if (method == kMethodSimple || method == kMethodDod3 || method == kMethodDod7) {
-        return method;
-    }
-    return kMethodSimple;
+    return IsShredMethod(method) && method != kMethodRecycle ? method : kMethodSimple;
 }
 
 void SetDataFolder() {
     gDataFolder = gCommonAppData + kDataSubfolder;
+}
+
+std::string OwnPathReason(const platform::OwnPathCheck& check) {
+    using Problem = platform::OwnPathProblem;
+    switch (check.problem) {
+        case Problem::None:
+            break;
+        case Problem::NoHome:
+            return GetLangString(lang::kOwnPathNoHome);
+        case Problem::SymbolicLink:
+            return GetLangString(lang::kOwnPathIsLink);
+        case Problem::NotFolder:
+            return GetLangString(lang::kOwnPathNotFolder);
+        case Problem::OtherOwner:
+            return GetLangString(lang::kOwnPathOtherOwner);
+        case Problem::WritableByOthers:
+            return GetLangString(lang::kOwnPathWritableByOthers);
+        case Problem::OpenToOthers:
+            return GetLangString(lang::kOwnPathOpenToOthers);
+        case Problem::Unusable:
+            return GetLangString(lang::kOwnPathCannotCreate) + " " + check.reason;
+    }
+    return {};
+}
+
+// Says which folder or file of the program's own cannot be used and why, and ends the process
+// with status 1 before anything has been touched.
+void RefuseUnlessUsable(const platform::OwnPathCheck& check) {
+    if (check.Ok()) {
+        return;
+    }
+    std::string text = GetLangString(lang::kOwnPathRefused);
+    if (!check.path.empty()) {
+        text += "\n\n" + check.path;
+    }
+    text += "\n" + OwnPathReason(check);
+    Host& host = CurrentHost();
+    host.MsgBox(text, kMsgCritical, GetLangString(lang::kProductName));
+    host.EndProcess(1);
+}
+
+// The folder the holding folder is checked from: the user's data folder, which gDataFolder lies
+// below (gDataFolder itself when it was set elsewhere).
+std::string DataRoot() {
+    const std::string root = RemoveTrailingSeparators(gCommonAppData);
+    return !gCommonAppData.empty() && gDataFolder.starts_with(root + "/") ? root : gDataFolder;
+}
+
+// Makes the holding folder, and goes on only when it, the state lists and the folders leading to
+// them are this user's alone: run with another user's folders (as "sudo -E" does), nothing found
+// there may be trusted, and an unusable holding folder would leave every file half-shredded.
+void PrepareOwnFolders(const std::string& holding) {
+    RefuseUnlessUsable(platform::CheckOwnFolder(DataRoot(), holding, true));
+    // Only a private folder serves as the holding folder, so one left open for others to look
+    // into, or made under an unusual umask, is put right here. One others may write to was
+    // refused above: files may have been planted in it.
+    const auto status = platform::StatPath(holding);
+    if (!status || status->permissions != 0700) {
+        platform::SetFolderMode(holding, 0700);
+    }
+    if (!IsPrivateFolder(holding)) {
+        RefuseUnlessUsable({platform::OwnPathProblem::OpenToOthers, holding, {}});
+    }
+    RefuseUnlessUsable(platform::CheckOwnFile(holding + ".lock"));
+    RefuseUnlessUsable(platform::CheckStateFolder());
 }
 
 }  // namespace
@@ -72,12 +127,40 @@ namespace {
 // instance alive) finishes them.
 platform::LockFile g_holdingLock;
 
+// True when `name` is one RandFileName makes: characters of FillAlphabet, then ".tmp". It draws
+// 101 times and a draw adds a character unless it lands at the top end (about 1 in 130), so a
+// name of fewer than kMinRandomStem characters would take 12 such draws out of 101, which does
+// not happen (about 3 in 10^11), while the names people give files are far shorter.
+constexpr std::size_t kMaxRandomStem = 101;
+constexpr std::size_t kMinRandomStem = 90;
+constexpr std::string_view kRandomSuffix = ".tmp";
+
+bool IsRandomName(std::string_view name) {
+    if (!name.ends_with(kRandomSuffix)) {
+        return false;
+    }
+    const std::string_view stem = name.substr(0, name.size() - kRandomSuffix.size());
+    return stem.size() >= kMinRandomStem && stem.size() <= kMaxRandomStem &&
+           stem.find_first_not_of(FillAlphabet) == std::string_view::npos;
+}
+
+// The last part of `path`.
+std::string_view NameOf(const std::string& path) {
+    return std::string_view(path).substr(path.rfind('/') + 1);
+}
+
+// Finishes only what this program left: files under its random names directly in the holding
+// folder, and files on the in-progress list that are still the file it had renamed in place.
 void FinishLeftovers(ShredJob& job, const std::string& holding, const std::string& storedMethod) {
     const std::string method = LeftoverMethod(storedMethod);
     cFileSearch search;
     search.FileSearch(holding + "/*.*");
     for (std::int32_t i = 1; i <= search.FileCount(); ++i) {
-        job.ShredLeftover(search.FileItem(i).AFilePath(), method);
+        const std::string path = search.FileItem(i).AFilePath();
+        if (path.rfind('/') == holding.size() && path.starts_with(holding) &&
+            IsRandomName(NameOf(path))) {
+            job.ShredLeftover(path, method);
+        }
     }
     for (const platform::StateEntry& entry : platform::InProgressEntries()) {
         // The file was renamed in place by us and its passes have changed its times since, but
@@ -85,7 +168,7 @@ void FinishLeftovers(ShredJob& job, const std::string& holding, const std::strin
         // its number for the next file created.
         const auto status = platform::StatPath(entry.path);
         if (status && status->type == platform::FileType::Regular && status->id == entry.id &&
-            status->size == entry.size) {
+            status->size == entry.size && IsRandomName(NameOf(entry.path))) {
             job.ShredLeftover(entry.path, method);
         }
         platform::RemoveInProgress(entry.path);
@@ -95,14 +178,8 @@ void FinishLeftovers(ShredJob& job, const std::string& holding, const std::strin
 }  // namespace
 
 void FinishInterruptedWork(ShredJob& job, Forms& forms) {
-    const std::string holding = gDataFolder + "/" + kHoldingFolderName;
-    MakeFolders(holding, 0700);
-    // Only a private folder serves as the holding folder (the shredder refuses any other), so
-    // one left with other permission bits, or made under a strict umask, is put right here. A
-    // link or another user's folder in its place stays refused.
-    if (!IsPrivateFolder(holding)) {
-        platform::SetFolderMode(holding, 0700);
-    }
+    const std::string holding = HoldingFolderPath();
+    PrepareOwnFolders(holding);
     platform::DeletePendingFromEarlierBoots();
 
     g_holdingLock = platform::LockFile::Open(holding + ".lock");
@@ -117,6 +194,8 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
     platform::RaiseProcessPriority();
     static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
     gShredCount = 0;
+    // The settings are read first of all, so they are checked before anything else.
+    RefuseUnlessUsable(platform::CheckKeyStorage(kHkeyCurrentUser, kSettingsKey));
 
     if (forms.options.CheckIfFirstRun() == "Error") {
         forms.language.ShowModal();
@@ -151,7 +230,8 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
 
     if (!paths.empty()) {
         if (forms.options.Confirm() == 1 &&
-            host.MsgBox(GetLangString(827), kMsgYesNo, GetLangString(818)) != kAnswerYes) {
+            host.MsgBox(GetLangString(lang::kConfirmQuestion), kMsgYesNo,
+                        GetLangString(lang::kProductName)) != kAnswerYes) {
             forms.progress.Unload();
             host.EndProcess(0);
         }

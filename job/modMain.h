@@ -8,17 +8,20 @@
 
 namespace ostrel {
 
-// The whole life of a run. Settles the language (the chooser on first run), loads the
-// settings into the options form, prepares the holding folder and finishes what an earlier
-// run left half-done; then, with paths, asks for confirmation when the settings say so,
-// shreds each path as one path, reports what could not be destroyed at once and ends the
-// process through the host (exit code 1 when the report is not empty, else 0); without paths,
-// shows the main window and returns.
+// The whole life of a run. Checks the settings' folder and file, settles the language (the
+// chooser on first run), loads the settings into the options form, prepares the holding folder
+// and finishes what an earlier run left half-done; then, with paths, asks for confirmation when the
+// settings say so, shreds each path as one path, reports what could not be destroyed at once and
+// ends the process through the host (exit code 1 when the report is not empty, else 0); without
+// paths, shows the main window and returns.
 void Main(const std::vector<std::string>& paths, Forms& forms);
 
-// Creates the holding folder (mode 0700) below gDataFolder, deletes the pending deletions of
-// earlier boots, and, when no other instance is running, shreds every file left in the holding
-// folder or on the in-progress list by an interrupted run. Holds the holding folder's lock
+// Creates the holding folder (mode 0700) below gDataFolder and checks that it, the state lists
+// and the folders leading to them belong to this user and nobody else may write them; when one
+// does not, shows which and why in a critical message box and ends the process with status 1
+// (Main checks the settings the same way before it reads them). Then deletes the pending
+// deletions of earlier boots, and, when no other instance is running, shreds every file left in the
+// holding folder or on the in-progress list by an interrupted run. Holds the holding folder's lock
 // shared from then on, so that later starts leave this instance's files alone. Part of Main;
 // separate so that it can be tested on its own. What could not be destroyed goes into `job`'s
 // report.

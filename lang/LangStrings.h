@@ -11,6 +11,17 @@ inline constexpr std::int16_t kFolderErrorPrefix = 771;
 inline constexpr std::int16_t kProductName = 818;
 inline constexpr std::int16_t kConfirmQuestion = 827;
 
+// Start-up's refusal when a folder or file of the program's own cannot be used safely: the first
+// line, then the path, then one of the reasons.
+inline constexpr std::int16_t kOwnPathRefused = 840;
+inline constexpr std::int16_t kOwnPathIsLink = 841;
+inline constexpr std::int16_t kOwnPathOtherOwner = 842;
+inline constexpr std::int16_t kOwnPathWritableByOthers = 843;
+inline constexpr std::int16_t kOwnPathNotFolder = 844;
+inline constexpr std::int16_t kOwnPathOpenToOthers = 845;
+inline constexpr std::int16_t kOwnPathCannotCreate = 846;  // the system's reason follows
+inline constexpr std::int16_t kOwnPathNoHome = 847;
+
 // The end-of-job report: its heading and one heading per section.
 inline constexpr std::int16_t kReportHeading = 828;
 inline constexpr std::int16_t kReportScheduled = 829;

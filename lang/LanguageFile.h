@@ -16,17 +16,19 @@ extern std::int16_t gLangFileNum;
 void OpenLanguageFile(const std::string& fileName);
 
 // Opens `fileName` in `folder` instead of the program folder. Any file opened before is closed
-// first. Only a regular file is opened (a FIFO or a device would block or never end); the file
+// first. Only a regular file that is a whole number of records long is opened (a FIFO or a
+// device would block or never end; a file of any other size was cut short or shifted); the file
 // is not created when it is missing.
 void OpenLanguageFile(const std::string& fileName, const std::string& folder);
 
 // Closes the open language file, if any; lookups then give the empty string.
 void CloseLanguageFile();
 
-// String number `lngNum` of the open language file, deciphered and trimmed of blanks;
-// empty when no file is open or the record cannot be read (a number below 1, a record past the
-// end of the file or cut short by it). The file's contents are never trusted: any bytes give
-// some string of at most 120 characters.
+// String number `lngNum` of the open language file, deciphered and trimmed of blanks. When no
+// file is open, the record cannot be read (a number below 1, a record past the end of the file),
+// or it is empty or deciphers to bytes no text holds (control codes), the program's built-in
+// English text of that number (see BuiltInText), which is empty for most numbers. The file's
+// contents are never trusted: any bytes give some string of at most 120 characters.
 std::string GetLangString(std::int16_t lngNum);
 
 }  // namespace ostrel

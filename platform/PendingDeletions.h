@@ -31,7 +31,9 @@ struct SweepResult {
 };
 
 // The helper's work: deletes each entry of an earlier boot whose path still names the recorded
-// file, drops the entries of earlier boots that name anything else, keeps this boot's entries.
+// file (device and inode; a file written to since is still that file), drops the entries of
+// earlier boots whose path is gone or names another file, keeps this boot's entries and those
+// whose file could not be deleted yet.
 SweepResult DeletePendingFromEarlierBoots();
 
 // The absolute path of the helper program (beside this executable, or in ../libexec); empty

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/OwnFolders.h"
+
 namespace ostrel::platform {
 
 // The per-user settings store, in the registry's terms: keys hold named, typed values.
@@ -94,6 +96,12 @@ class RegKey {
     friend long RegCreateKey(std::uint32_t, const std::string&, RegKey&);
     std::unique_ptr<State> m_state;
 };
+
+// Checks that nobody but this user can change the file of key `path` of `hive`, its lock file
+// or the folders that lead to them, from the configuration folder down (see CheckOwnFolder and
+// CheckOwnFile); missing folders are not created. A path the store cannot serve is no problem
+// here: nothing is ever read from or written to it.
+OwnPathCheck CheckKeyStorage(std::uint32_t hive, const std::string& path);
 
 // Opens existing key `path` of `hive` into `key`. kRegOk, kRegNotFound (no such key, or a file
 // that cannot be read or parsed), or a status for a hive or path the store cannot serve.

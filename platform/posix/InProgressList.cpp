@@ -7,7 +7,7 @@
 namespace ostrel::platform {
 namespace {
 
-constexpr char kListName[] = "in-progress";
+constexpr const char* kListName = posix::kInProgressListName;
 
 }  // namespace
 

@@ -10,7 +10,7 @@
 namespace ostrel::platform {
 namespace {
 
-constexpr char kListName[] = "pending-deletions";
+constexpr const char* kListName = posix::kPendingListName;
 constexpr char kHelperName[] = "ostrel-pending";
 
 std::function<std::string()>& InstalledBootIdSource() {

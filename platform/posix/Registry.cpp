@@ -108,9 +108,10 @@ bool MakeFolders(const std::string& folder) {
 
 enum class FileState { kMissing, kParsed, kCorrupt, kUnreadable };
 
-// Reads and parses the key's file.
+// Reads and parses the key's file. A link in its place is never followed (unreadable); the open
+// does not wait on a FIFO, and anything but a regular file counts as unparsable.
 FileState ReadKeyFile(const KeyLocation& where, RegValueList& values) {
-    OwnedFd fd(::open(where.file.c_str(), O_RDONLY | O_CLOEXEC));
+    OwnedFd fd(::open(where.file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.Valid()) {
         return errno == ENOENT ? FileState::kMissing : FileState::kUnreadable;
     }
@@ -169,7 +170,7 @@ class KeyLock {
   public:
     explicit KeyLock(const KeyLocation& where) {
         std::string path = where.file + ".lock";
-        m_fd = OwnedFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        m_fd = OwnedFd(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!m_fd.Valid()) {
             return;
         }
@@ -288,6 +289,21 @@ long RegKey::SetValue(const std::string& name, std::uint32_t type, const std::st
             values.push_back({name, type, data});
         }
     });
+}
+
+OwnPathCheck CheckKeyStorage(std::uint32_t hive, const std::string& path) {
+    KeyLocation where;
+    if (Locate(hive, path, where) != kRegOk) {
+        const std::string base = XdgConfigHome();
+        return base.empty() ? OwnPathCheck{OwnPathProblem::NoHome, {}, {}} : OwnPathCheck{};
+    }
+    OwnPathCheck check = CheckOwnFolder(XdgConfigHome(), where.parentFolder, false);
+    for (const std::string& file : {where.file, where.file + ".lock"}) {
+        if (check.Ok()) {
+            check = CheckOwnFile(file);
+        }
+    }
+    return check;
 }
 
 long RegOpenKey(std::uint32_t hive, const std::string& path, RegKey& key) {

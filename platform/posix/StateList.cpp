@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "platform/OwnFolders.h"
 #include "platform/PendingDeletions.h"
 #include "platform/SpecialFolders.h"
 
@@ -17,23 +18,7 @@ namespace ostrel::platform {
 namespace {
 
 constexpr char kHeader[] = "ostrel-state 1\n";
-
-bool MakePrivateFolders(const std::string& base, const std::string& relative) {
-    std::string path = base;
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-        std::size_t end = relative.find('/', start);
-        if (end == std::string::npos) {
-            end = relative.size();
-        }
-        path += "/" + relative.substr(start, end - start);
-        if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-            return false;
-        }
-        start = end + 1;
-    }
-    return PathIsDirectory(path);
-}
+constexpr char kStateSubfolder[] = "Tolvane/Quarrix";
 
 template <typename T>
 bool ParseNumber(const std::string& text, std::size_t& pos, T& value) {
@@ -103,14 +88,23 @@ std::string OneWord(std::string text) {
 
 }  // namespace
 
-std::string StateFolder() {
+OwnPathCheck CheckStateFolder() {
     const std::string base = XdgStateHome();
-    if (base.size() < 2) {
-        return {};
-    }
+    const std::string folder = base + "/" + kStateSubfolder;
     // Every missing folder on the way (a fresh account has no ~/.local/state) is made private.
-    return MakePrivateFolders("", base.substr(1) + "/Tolvane/Quarrix") ? base + "/Tolvane/Quarrix"
-                                                                       : std::string();
+    OwnPathCheck check = CheckOwnFolder(base, folder, true);
+    for (const char* name : {posix::kPendingListName, posix::kInProgressListName}) {
+        for (const char* suffix : {"", ".lock"}) {
+            if (check.Ok()) {
+                check = CheckOwnFile(folder + "/" + name + suffix);
+            }
+        }
+    }
+    return check;
+}
+
+std::string StateFolder() {
+    return CheckStateFolder().Ok() ? XdgStateHome() + "/" + kStateSubfolder : std::string();
 }
 
 StateEntry MakeStateEntry(const std::string& path, const FileStatus& status) {
@@ -125,17 +119,21 @@ StateEntry MakeStateEntry(const std::string& path, const FileStatus& status) {
 }
 
 bool DescribesSameFile(const StateEntry& entry, const FileStatus& status) {
-    return entry.id == status.id && entry.size == status.size &&
-           entry.mtimeSeconds == status.mtimeSeconds &&
-           entry.mtimeNanoseconds == status.mtimeNanoseconds;
+    return entry.id == status.id;
 }
 
 namespace posix {
 
 std::string ReadWholeFile(const std::string& path, bool& ok) {
     ok = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Never through a link, never waiting on a FIFO: only a regular file is read.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
+        return {};
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return {};
     }
     std::string text;

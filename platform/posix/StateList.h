@@ -8,6 +8,10 @@
 
 namespace ostrel::platform::posix {
 
+// The file names of the state lists in the state folder.
+inline constexpr char kPendingListName[] = "pending-deletions";
+inline constexpr char kInProgressListName[] = "in-progress";
+
 // The entries of the state list `name` in the state folder (none when it does not exist).
 std::vector<StateEntry> ReadStateList(const std::string& name);
 
@@ -17,7 +21,8 @@ std::vector<StateEntry> ReadStateList(const std::string& name);
 bool UpdateStateList(const std::string& name,
                      const std::function<void(std::vector<StateEntry>&)>& change);
 
-// The whole contents of `path`, or nullopt-like empty string with `ok` false.
+// The whole contents of the regular file `path`; empty with `ok` false when it cannot be read or
+// is anything else (a link is not followed, a FIFO not waited on).
 std::string ReadWholeFile(const std::string& path, bool& ok);
 
 // Writes `bytes` to `path` through a temporary file in the same folder, fsync and rename.

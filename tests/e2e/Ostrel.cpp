@@ -51,7 +51,7 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
     if (programDir == nullptr) {
         throw std::runtime_error("OSTREL_PROGRAM_DIR is not set (run the tests through ctest)");
     }
-    const std::string exe = std::string(programDir) + "/ostrel";
+    const std::string exe = std::string(programDir) + "/" + options.program;
     std::vector<std::string> env = {"HOME=" + user.home().string(),
                                     "XDG_CONFIG_HOME=" + user.config().string(),
                                     "XDG_DATA_HOME=" + user.data().string(),
@@ -74,6 +74,10 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
         ::dup2(::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         ::dup2(::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::closefrom(3);
+        if (options.closeOutputs) {
+            ::close(1);
+            ::close(2);
+        }
         if (::chdir(user.work().c_str()) != 0) {
             ::_exit(126);
         }

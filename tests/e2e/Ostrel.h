@@ -39,13 +39,15 @@ struct RunResult {
 };
 
 struct RunOptions {
-    std::string input;      // written to standard input, which is then closed
-    bool terminal = false;  // standard input is a pseudo-terminal instead of a pipe
-    int killAfterMs = -1;   // SIGKILL the program after this many milliseconds
+    std::string input;               // written to standard input, which is then closed
+    bool terminal = false;           // standard input is a pseudo-terminal instead of a pipe
+    int killAfterMs = -1;            // SIGKILL the program after this many milliseconds
+    bool closeOutputs = false;       // start it with standard output and error closed
+    std::string program = "ostrel";  // or "ostrel-pending"
 };
 
-// Starts the built `ostrel` with `args` as its arguments, as a user would (no display, the
-// sandbox's HOME and XDG folders), and waits for it.
+// Starts the built `ostrel` (or options.program) with `args` as its arguments, as a user would (no
+// display, the sandbox's HOME and XDG folders), and waits for it.
 RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& args,
                     const RunOptions& options = {});
 

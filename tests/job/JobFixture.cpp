@@ -11,6 +11,7 @@ namespace ostrel::test {
 namespace fs = std::filesystem;
 
 JobTest::JobTest() {
+    gCommonAppData = m_xdg.DataHome() + "/";
     gDataFolder = m_xdg.DataHome() + "/Tolvane/Quarrix";
     fs::create_directories(Holding());
     fs::permissions(gDataFolder, fs::perms::owner_all, fs::perm_options::replace);

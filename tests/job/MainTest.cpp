@@ -1,5 +1,8 @@
 #include "job/modMain.h"
 
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "core/Globals.h"
@@ -7,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
+#include "shredder/FillData.h"
 #include "tests/job/JobFixture.h"
 
 namespace ostrel::test {
@@ -85,17 +89,27 @@ TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
     EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
 }
 
-// What a killed run left on its way to destruction is finished; anything that is no longer
-// the file the run had renamed is left alone.
+// What a killed run left on its way to destruction is finished: files under the shredder's own
+// random names, directly in the holding folder, or on the in-progress list while still the same
+// file. A name it never makes, a subfolder's file, or a file that replaced the one the run had
+// renamed is not the program's to destroy.
 TEST_F(MainTest, InterruptedWorkIsFinished) {
-    const std::string leftover = Holding() + "/abc.tmp";
+    const std::string leftover = Holding() + "/" + RandFileName();
+    const std::string inPlace = MakeFile("elsewhere/" + RandFileName(), "renamed in place");
+    const std::string replaced = MakeFile("elsewhere/" + RandFileName(), "first file");
+    const std::vector<std::string> foreign = {Holding() + "/abc.tmp", Holding() + "/notes.txt",
+                                              Holding() + "/sub/" + RandFileName(),
+                                              MakeFile("elsewhere/xyz.tmp", "not ours"), replaced};
+    fs::create_directory(Holding() + "/sub");
     WriteFile(leftover, "half shredded");
-    const std::string renamedInPlace = MakeFile("elsewhere/xyz.tmp", "renamed in place");
-    platform::AddInProgress(renamedInPlace, *platform::StatPath(renamedInPlace));
-    const std::string replaced = MakeFile("elsewhere/replaced.tmp", "first file");
-    platform::AddInProgress(replaced, *platform::StatPath(replaced));
-    fs::remove(replaced);
-    WriteFile(replaced, "another file under the same name");
+    for (const std::string& path : {foreign[0], foreign[1], foreign[2]}) {
+        WriteFile(path, "not ours");
+    }
+    for (const std::string& path : {inPlace, foreign[3], replaced}) {
+        platform::AddInProgress(path, *platform::StatPath(path));
+    }
+    WriteFile(replaced + ".new", "not ours");
+    fs::rename(replaced + ".new", replaced);
 
     ShredJob job(forms());
     {
@@ -103,16 +117,67 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
         platform::LockFile other = platform::LockFile::Open(Holding() + ".lock");
         ASSERT_TRUE(other.HoldShared());
         FinishInterruptedWork(job, forms());
-        EXPECT_EQ(ReadFile(leftover), "half shredded");
-        EXPECT_TRUE(fs::exists(renamedInPlace));
+        EXPECT_TRUE(fs::exists(leftover) && fs::exists(inPlace));
     }
     FinishInterruptedWork(job, forms());
 
-    EXPECT_TRUE(fs::is_empty(Holding()));
-    EXPECT_FALSE(fs::exists(renamedInPlace));
-    EXPECT_EQ(ReadFile(replaced), "another file under the same name");
+    EXPECT_FALSE(fs::exists(leftover) || fs::exists(inPlace));
+    for (const std::string& path : foreign) {
+        EXPECT_EQ(ReadFile(path), "not ours") << path;
+    }
     EXPECT_TRUE(platform::InProgressEntries().empty());
 }
+
+class UntrustedFolderTest : public MainTest, public testing::WithParamInterface<const char*> {
+  protected:
+    ~UntrustedFolderTest() override { ::umount2(m_xdg.DataHome().c_str(), MNT_DETACH); }
+};
+
+// A holding folder or list that is a link, another user's, or cannot be made: start-up names it
+// and says why in a critical message, and ends with status 1 before anything is shredded.
+TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
+    const std::string row = GetParam();
+    if (row != "HoldingFolderIsALink" && ::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: another user's files, or a read-only mount";
+    }
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
+    const std::string file = MakeFile("precious", "data");
+    std::string path = Holding(), reason = "It belongs to another user.";
+    if (row == "HoldingFolderIsALink") {
+        fs::create_directory(m_temp / "elsewhere");
+        fs::remove(Holding());
+        fs::create_directory_symlink(m_temp / "elsewhere", Holding());
+        reason = "It is a symbolic link.";
+    } else if (row == "ReadOnlyHome") {
+        path = m_xdg.DataHome() + "/Tolvane";
+        ASSERT_EQ(::mount("tmpfs", m_xdg.DataHome().c_str(), "tmpfs", MS_RDONLY, "mode=0700"), 0);
+        reason = "It cannot be created or opened: Read-only file system";
+    } else if (row == "HoldingFolderOfAnotherUser") {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        fs::permissions(path, fs::perms::all);
+    } else {
+        path = m_xdg.StateHome() + "/Tolvane/Quarrix/pending-deletions";
+        fs::create_directories(fs::path(path).parent_path());
+        WriteFile(path, "ostrel-state 1\n");
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
+
+    EXPECT_TRUE(RunMain({file}, forms()));
+
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{1});
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    EXPECT_EQ(m_host.msgBoxes[0].style, kMsgCritical);
+    const std::string& text = m_host.msgBoxes[0].text;
+    EXPECT_EQ(text.rfind("Nothing was shredded.", 0), 0u) << text;
+    EXPECT_NE(text.find("\n" + path + "\n" + reason), std::string::npos) << text;
+    EXPECT_EQ(ReadFile(file), "data");
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, UntrustedFolderTest,
+                         testing::Values("HoldingFolderIsALink", "ReadOnlyHome",
+                                         "HoldingFolderOfAnotherUser", "PendingListOfAnotherUser"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace
 }  // namespace ostrel::test

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "lang/BuiltInTexts.h"
 #include "lang/LangRecord.h"
 #include "lang/LanguageFile.h"
 #include "lang/Rc4.h"
@@ -110,8 +111,9 @@ TEST_F(LanguageFileTest, WrittenRecordsReadBackAtTheirOffsets) {
 }
 
 // Files the writer did not make never crash or read outside the record buffer: every number
-// gives at most 120 characters, a number below 1 or a record the file cuts short gives the
-// empty string (not half a record), and a lookup after a failed one still reads. A start-up
+// gives at most 120 characters, a number below 1 or past the end gives the empty string, a file
+// that is not a whole number of records is not used at all, and a lookup after a failed one
+// still reads. A start-up
 // that hangs on a FIFO, reads a folder, or creates a missing file: only an existing regular file
 // is opened.
 TEST_F(LanguageFileTest, DamagedOrIrregularFilesGiveEmptyOrGarbledStringsWithoutFailing) {
@@ -126,8 +128,9 @@ TEST_F(LanguageFileTest, DamagedOrIrregularFilesGiveEmptyOrGarbledStringsWithout
              {"Pipe.lng", "", 0, ""},
              {"Damaged.lng", "", 0, ""},
              {"Damaged.lng", "xyz", 0, ""},
-             {"Damaged.lng", cut, 1, "first"},
-             {"Damaged.lng", noise, 10, nullptr}}) {
+             {"Damaged.lng", cut, 0, ""},
+             {"Damaged.lng", noise, 0, ""},
+             {"Damaged.lng", noise.substr(0, 10 * kLangRecordSize), 10, nullptr}}) {
         SCOPED_TRACE(name + ", " + std::to_string(bytes.size()) + " bytes");
         if (name == "Damaged.lng") {
             test::WriteFile(m_dir / name, bytes);
@@ -160,6 +163,41 @@ std::map<int, std::string> SourceTexts(const std::string& language) {
         texts[entry.number] = entry.text;
     }
     return texts;
+}
+
+// A cut, shifted, blanked or garbled file must never give an empty question, an empty product
+// name, empty or garbled report headings or an empty refusal at start-up: those come in English
+// then, the same English as the shipped file's.
+TEST_F(LanguageFileTest, DamagedFileGivesEnglishQuestionAndReportHeadings) {
+    const std::map<int, std::string> english = SourceTexts("English");
+    std::vector<LngEntry> entries;
+    for (const auto& [number, text] : english) {
+        entries.push_back({static_cast<std::int16_t>(number), text, 0});
+    }
+    const std::string good = BuildLngFile(entries);
+    std::vector<int> needed;  // 818, 827 to 831, 834, 840 to 847
+    for (int number = 1; number < 1000; ++number) {
+        if (!BuiltInText(static_cast<std::int16_t>(number)).empty()) {
+            needed.push_back(number);
+        }
+    }
+    std::string blanked = good;
+    for (int number : needed) {
+        blanked.replace((number - 1) * kLangRecordSize, kLangRecordSize, EncodeLangRecord(""));
+    }
+    for (const auto& [what, bytes] : std::initializer_list<std::pair<const char*, std::string>>{
+             {"cut", good.substr(0, good.size() - 1)},
+             {"shifted", std::string(7, '\0') + good},
+             {"blanked", blanked},
+             {"garbled", RC4Crypt(std::string(good.size(), '\0'), "noise")}}) {
+        SCOPED_TRACE(what);
+        test::WriteFile(m_dir / "Damaged.lng", bytes);
+        OpenLanguageFile("Damaged.lng", m_dir.str());
+        for (int number : needed) {
+            EXPECT_EQ(GetLangString(static_cast<std::int16_t>(number)), english.at(number))
+                << "string " << number;
+        }
+    }
 }
 
 // A build that ships stale or wrongly written files, or texts a language lacks: every record of

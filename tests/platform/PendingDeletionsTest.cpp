@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 
+#include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
@@ -57,9 +61,10 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
     for (const std::string& path : {same, replaced, gone}) {
         ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
     }
-    fs::remove(replaced);
+    // The new file exists before the old one goes, so it cannot get the old inode number.
+    WriteFile(replaced + ".new", "a new file under the old name");
+    fs::rename(replaced + ".new", replaced);
     fs::remove(gone);
-    WriteFile(replaced, "a new file under the old name");
     platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
     EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 0, 3));
     EXPECT_TRUE(fs::exists(same));
@@ -69,6 +74,29 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
     EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 2, 0));
     EXPECT_FALSE(fs::exists(same));
     EXPECT_EQ(ReadFile(replaced), "a new file under the old name");
+    EXPECT_TRUE(platform::PendingDeletions().empty());
+}
+
+// A writer that kept appending after the file was scheduled changes its size and time, not its
+// identity: the file stays on the list until it is really gone, and a deletion that fails now
+// is tried again at the next sweep.
+TEST_F(PendingDeletionsTest, FileWrittenToAfterSchedulingIsTrackedUntilGone) {
+    const std::string path = Make("still written to");
+    ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
+    std::ofstream(path, std::ios::app) << "appended by another process";
+    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1));
+    m_bootId = "second-boot";
+
+    platform::InjectFault(platform::SysCall::Unlink, EBUSY);
+    platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
+    platform::ClearFaults();
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 0, 1));
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(platform::PendingDeletions().size(), 1u);
+
+    result = platform::DeletePendingFromEarlierBoots();
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 0, 0));
+    EXPECT_FALSE(fs::exists(path));
     EXPECT_TRUE(platform::PendingDeletions().empty());
 }
 

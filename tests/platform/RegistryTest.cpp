@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -121,6 +122,23 @@ TEST_F(RegistryTest, UnparsableFileReadsAsAbsentAndIsKeptAsideBeforeTheRewrite) 
         std::string aside = i == 0 ? ".corrupt" : "." + std::to_string(i + 1) + ".corrupt";
         EXPECT_EQ(test::ReadFile(KeyFile().string() + aside), files[i]);
     }
+}
+
+// A FIFO in place of the key's file must not hang the reader (nobody writes into it): it reads
+// as absent and is kept aside like any unparsable file.
+TEST_F(RegistryTest, FifoInPlaceOfTheFileIsNotWaitedOn) {
+    fs::create_directories(KeyFile().parent_path());
+    ASSERT_EQ(mkfifo(KeyFile().c_str(), 0600), 0);
+    const int code = test::RunInChild([&] {
+        alarm(10);  // a reader blocked on the FIFO ends here with SIGALRM
+        RegKey key;
+        return RegOpenKey(kHkeyCurrentUser, kKey, key) == kRegNotFound &&
+                       Set("Method", kRegSz, "new") == kRegOk && Read("Method").data == "new\0"s
+                   ? 0
+                   : 1;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(fs::is_fifo(KeyFile().string() + ".corrupt"));
 }
 
 // A key path must never reach outside the configuration folder or to another hive.

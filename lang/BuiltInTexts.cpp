@@ -1,0 +1,64 @@
+#include "lang/BuiltInTexts.h"
+
+#include "lang/LangStrings.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace ostrel {
+namespace {
+
+using namespace lang;
+
+constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
+    {kProductName, "Ostrel"},
+    {kConfirmQuestion,
+     "The files and folders given will be destroyed and cannot be recovered. Shred them now?"},
+    {kReportHeading, "Not everything could be destroyed at once:"},
+    {kReportScheduled, "Overwritten as far as possible; deleted after the next restart:"},
+    {kReportContentsKept,
+     "Name removed, contents kept, because the file has other names (hard links):"},
+    {kReportTrashRefused, "Not moved to the trash:"},
+    {kReportNotDestroyed, "Could not be destroyed:"},
+    {kOwnPathRefused,
+     "Nothing was shredded. A folder or file Ostrel keeps its own data in cannot be used safely:"},
+    {kOwnPathIsLink, "It is a symbolic link."},
+    {kOwnPathOtherOwner, "It belongs to another user."},
+    {kOwnPathWritableByOthers, "Other users may change it."},
+    {kOwnPathNotFolder, "It is not a folder."},
+    {kOwnPathOpenToOthers, "Other users may look into it."},
+    {kOwnPathCannotCreate, "It cannot be created or opened:"},
+    {kOwnPathNoHome, "No home folder is known (HOME is not set)."},
+    {kReportNotFound, "Not found:"},
+    {kReportFoldersLeft, "Folders left in place:"},
+    {kReportRefused, "Refused; nothing was touched:"},
+    {kReportUnknownMethod,
+     "The stored shredding method is not one Ostrel knows; nothing was shredded:"},
+    {kWhyReadOnlyFileSystem, "read-only file system"},
+    {kWhyImmutable, "immutable or append-only"},
+    {kWhyPermissionDenied, "permission denied"},
+    {kWhyInUse, "in use by another program"},
+    {kWhyMountPoint, "another file system is mounted here"},
+    {kWhyUnreadable, "could not be read"},
+    {kWhyNotEmpty, "not empty"},
+    {kWhyChanged, "changed while the job ran"},
+    {kWhyWriteError, "write error"},
+    {kWhyContentsIntact, "contents intact"},
+    {kWhyNowAt, "now at"},
+    {kWhyTopFolder, "the root folder or a folder directly below it"},
+    {kWhyCurrentFolder, "the current folder or the one above it"},
+    {kWhyHomeFolder, "your home folder"},
+    {kWhyProgramFolders, "holds Ostrel's own folders"},
+    {kWhyDiskFull, "the disk is full"},
+};
+
+}  // namespace
+
+std::string_view BuiltInText(std::int16_t number) {
+    const auto found =
+        std::ranges::find(kTexts, number, &std::pair<std::int16_t, std::string_view>::first);
+    return found == std::end(kTexts) ? std::string_view() : found->second;
+}
+
+}  // namespace ostrel
