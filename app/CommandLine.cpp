@@ -22,19 +22,23 @@ deleted, each folder walked and removed. Without a PATH, opens the main window.
 
 Options apply to this run only; nothing is stored.
       --method=NAME  shred by this method instead of the stored one:
-                       simple  "Simple Overwrite (1 Pass)" dod3 "DoD 5220.22-M (3 Passes)" dod7
-    "DoD 5220.22-M (7 Passes)" trash "Recycle Bin"(the desktop trash)(
-        the short name or the full name)-- yes do not ask before shredding-- no -
-            gui use the terminal even where a display is reachable-- help print this help and
-        exit-- version print the version and
-        exit-- end of options : every argument after it is a path
+                       simple  "Simple Overwrite (1 Pass)"
+                       dod3    "DoD 5220.22-M (3 Passes)"
+                       dod7    "DoD 5220.22-M (7 Passes)"
+                       trash   "Recycle Bin" (the desktop trash)
+                     (the short name or the full name)
+      --yes          do not ask before shredding
+      --no-gui       use the terminal even where a display is reachable
+      --help         print this help and exit
+      --version      print the version and exit
+      --             end of options: every argument after it is a path
 
-                                    A path that starts with '-' is given after '--' or
-    written as./ -name.
+A path that starts with '-' is given after '--' or written as ./-name.
 
-                  Exit status : 0 everything given was destroyed,
-               or the question was answered No 1 the report at the end lists something that
-                       was not destroyed 2 the command line was wrong; nothing was touched
+Exit status:
+  0  everything given was destroyed, or the question was answered No
+  1  the report at the end lists something that was not destroyed
+  2  the command line was wrong; nothing was touched
 
 Settings: ~/.config/Tolvane/Quarrix/Shredder.reg. See ostrel(1).
 )help";
