@@ -189,7 +189,7 @@ void FinishInterruptedWork(ShredJob& job, Forms& forms) {
     g_holdingLock.HoldShared();
 }
 
-void Main(const std::vector<std::string>& paths, Forms& forms) {
+void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides) {
     Host& host = CurrentHost();
     platform::RaiseProcessPriority();
     static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
@@ -227,6 +227,12 @@ void Main(const std::vector<std::string>& paths, Forms& forms) {
 
     ShredJob job(forms);
     FinishInterruptedWork(job, forms);
+    if (!overrides.method.empty()) {
+        forms.options.SetDeleteMethod(overrides.method);
+    }
+    if (overrides.noQuestion) {
+        forms.options.SetConfirm(0);
+    }
 
     if (!paths.empty()) {
         if (forms.options.Confirm() == 1 &&

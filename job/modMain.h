@@ -8,13 +8,21 @@
 
 namespace ostrel {
 
+// Choices made for one run (on the command line): they replace the stored settings in the
+// options form for this run and are never stored.
+struct RunOverrides {
+    std::string method;       // a method name; empty: the stored method
+    bool noQuestion = false;  // shred without asking, whatever "Confirm" says
+};
+
 // The whole life of a run. Checks the settings' folder and file, settles the language (the
-// chooser on first run), loads the settings into the options form, prepares the holding folder
-// and finishes what an earlier run left half-done; then, with paths, asks for confirmation when the
+// chooser on first run), loads the settings into the options form, prepares the holding folder and
+// finishes what an earlier run left half-done; then, with paths, asks for confirmation when the
 // settings say so, shreds each path as one path, reports what could not be destroyed at once and
 // ends the process through the host (exit code 1 when the report is not empty, else 0); without
-// paths, shows the main window and returns.
-void Main(const std::vector<std::string>& paths, Forms& forms);
+// paths, shows the main window and returns. `overrides` apply to this run's paths and windows; an
+// interrupted run's leftovers are finished by the stored method.
+void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides = {});
 
 // Creates the holding folder (mode 0700) below gDataFolder and checks that it, the state lists
 // and the folders leading to them belong to this user and nobody else may write them; when one

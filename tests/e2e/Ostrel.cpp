@@ -40,6 +40,13 @@ void UserSandbox::WriteSettings(const char* language, const char* method, int co
 
 RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& args,
                     const RunOptions& options) {
+    std::vector<std::string> argv{"ostrel"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(user, argv, options);
+}
+
+RunResult RunProgram(const UserSandbox& user, std::vector<std::string> argv,
+                     const RunOptions& options) {
     // Output goes to files, so the program never blocks on a full pipe nobody reads.
     const fs::path outFile = user.runtime() / "stdout", errFile = user.runtime() / "stderr";
     int in[2] = {-1, -1};  // [0]: the program's standard input, [1]: where the test writes
@@ -51,14 +58,18 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
     if (programDir == nullptr) {
         throw std::runtime_error("OSTREL_PROGRAM_DIR is not set (run the tests through ctest)");
     }
-    const std::string exe = std::string(programDir) + "/" + options.program;
-    std::vector<std::string> env = {"HOME=" + user.home().string(),
-                                    "XDG_CONFIG_HOME=" + user.config().string(),
-                                    "XDG_DATA_HOME=" + user.data().string(),
-                                    "XDG_STATE_HOME=" + user.state().string(),
-                                    "XDG_RUNTIME_DIR=" + user.runtime().string(),
-                                    "PATH=/usr/local/bin:/usr/bin:/bin",
-                                    "LANG=C.UTF-8"};
+    if (argv.at(0).find('/') == std::string::npos) {
+        argv[0] = std::string(programDir) + "/" + argv[0];
+    }
+    const std::string exe = argv[0];
+    std::vector<std::string> env = {
+        "HOME=" + user.home().string(),
+        "XDG_CONFIG_HOME=" + user.config().string(),
+        "XDG_DATA_HOME=" + user.data().string(),
+        "XDG_STATE_HOME=" + user.state().string(),
+        "XDG_RUNTIME_DIR=" + user.runtime().string(),
+        "PATH=" + std::string(programDir) + ":/usr/local/bin:/usr/bin:/bin",
+        "LANG=C.UTF-8"};
     for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
         if (const char* value = std::getenv(keep)) {
             env.push_back(std::string(keep) + "=" + value);
@@ -81,17 +92,17 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
         if (::chdir(user.work().c_str()) != 0) {
             ::_exit(126);
         }
-        std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-        for (const auto& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
+        std::vector<char*> args;
+        for (auto& arg : argv) {
+            args.push_back(arg.data());
         }
-        argv.push_back(nullptr);
+        args.push_back(nullptr);
         std::vector<char*> envp;
         for (auto& entry : env) {
             envp.push_back(entry.data());
         }
         envp.push_back(nullptr);
-        ::execve(exe.c_str(), argv.data(), envp.data());
+        ::execve(exe.c_str(), args.data(), envp.data());
         ::_exit(127);
     }
     ::close(in[0]);

@@ -39,15 +39,19 @@ struct RunResult {
 };
 
 struct RunOptions {
-    std::string input;               // written to standard input, which is then closed
-    bool terminal = false;           // standard input is a pseudo-terminal instead of a pipe
-    int killAfterMs = -1;            // SIGKILL the program after this many milliseconds
-    bool closeOutputs = false;       // start it with standard output and error closed
-    std::string program = "ostrel";  // or "ostrel-pending"
+    std::string input;          // written to standard input, which is then closed
+    bool terminal = false;      // standard input is a pseudo-terminal instead of a pipe
+    int killAfterMs = -1;       // SIGKILL the program after this many milliseconds
+    bool closeOutputs = false;  // start it with standard output and error closed
 };
 
-// Starts the built `ostrel` (or options.program) with `args` as its arguments, as a user would (no
-// display, the sandbox's HOME and XDG folders), and waits for it.
+// Starts the program `argv[0]` (a bare name: the built program of that name) with the rest of
+// `argv` as its arguments, as a user would: in the sandbox's work folder, with no display, the
+// sandbox's HOME and XDG folders, and the built programs first on PATH. Waits for it.
+RunResult RunProgram(const UserSandbox& user, std::vector<std::string> argv,
+                     const RunOptions& options = {});
+
+// RunProgram for the built `ostrel` with `args` as its arguments.
 RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& args,
                     const RunOptions& options = {});
 

@@ -51,9 +51,7 @@ TEST(SafeStart, RootWithAnotherUsersHomeTouchesNothing) {
     ASSERT_EQ(::chown(user.home().c_str(), 65534, 65534), 0);
 
     const RunResult shred = RunOstrel(user, {"secret"});
-    RunOptions pending;
-    pending.program = "ostrel-pending";
-    const RunResult sweep = RunOstrel(user, {}, pending);
+    const RunResult sweep = RunProgram(user, {"ostrel-pending"});
 
     EXPECT_EQ(shred.exitCode, 1);
     EXPECT_NE(shred.err.find(user.home().string() + "\nIt belongs to another user."),

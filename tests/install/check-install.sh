@@ -15,6 +15,18 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 for lng in English German; do
     [ -f "$prefix/share/ostrel/$lng.lng" ] || fail "share/ostrel/$lng.lng not installed"
 done
+for file in share/applications/ostrel.desktop share/metainfo/org.ostrel.Ostrel.metainfo.xml \
+            share/icons/hicolor/scalable/apps/ostrel.svg share/icons/hicolor/16x16/apps/ostrel.png \
+            share/man/man1/ostrel.1.gz share/kio/servicemenus/ostrel-shred.desktop \
+            share/nemo/actions/ostrel-shred.nemo_action share/ostrel/nautilus-script \
+            share/ostrel/add-thunar-action share/doc/ostrel/copyright; do
+    [ -f "$prefix/$file" ] || fail "$file not installed"
+done
+# The Nemo action and the manual page name the folders of the prefix the build was configured
+# for (a `cmake --install --prefix` elsewhere keeps them), so the action must name that helper.
+helper=$(sed -n 's/^Exec=\(.*\) %U$/\1/p' "$prefix/share/nemo/actions/ostrel-shred.nemo_action")
+[ "$(basename "$helper")" = ostrel-shred-uris ] || fail "the Nemo action runs '$helper'"
+[ -x "$prefix/libexec/ostrel-shred-uris" ] || fail "libexec/ostrel-shred-uris not installed"
 
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share
 export XDG_STATE_HOME=$tmp/home/.local/state

@@ -11,6 +11,7 @@
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
 #include "shredder/FillData.h"
+#include "shredder/Shredder.h"
 #include "tests/job/JobFixture.h"
 
 namespace ostrel::test {
@@ -24,9 +25,10 @@ class MainTest : public JobTest {
 };
 
 // Runs Main as the executable does; true when it ended the process.
-bool RunMain(const std::vector<std::string>& paths, Forms& forms) {
+bool RunMain(const std::vector<std::string>& paths, Forms& forms,
+             const RunOverrides& overrides = {}) {
     try {
-        Main(paths, forms);
+        Main(paths, forms, overrides);
     } catch (const EndProcessCalled&) {
         return true;
     }
@@ -87,6 +89,43 @@ TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
     EXPECT_FALSE(fs::exists(gone));
     ASSERT_EQ(m_host.msgBoxes.size(), 1u) << "one report, for the second job only";
     EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
+}
+
+// Choices for one run replace the stored ones for that run only: the passes are the chosen
+// method's (seen in the holding folder at every DoEvents, each pass's pattern over the whole
+// file, where a one-pass method would show one random pass), nobody is asked although the settings say to ask, and the settings stay as stored.
+TEST_F(MainTest, OverridesApplyToTheRunAndAreNotStored) {
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, kMethodSimple);
+    const std::string file = MakeFile("victim", std::string(10000, 'M'));
+    std::string passes, previous(10000, 'M');
+    m_host.onDoEvents = [&] {
+        std::vector<fs::path> held;
+        for (const auto& entry : fs::directory_iterator(Holding())) {
+            held.push_back(entry.path());
+        }
+        const std::string now = held.size() == 1 ? ReadFile(held[0]) : previous;
+        if (now != previous && now.size() == previous.size()) {
+            passes += now.find_first_not_of('\0') == now.npos           ? '0'
+                      : now.find_first_not_of('\xFF') == now.npos       ? '1'
+                      : now.find_first_not_of(FillAlphabet) == now.npos ? 'R'
+                                                                        : '?';
+            previous = now;
+        }
+    };
+
+    EXPECT_TRUE(RunMain({file}, forms(), {kMethodDod7, true}));
+
+    // The last pass is flushed and closed on the flush queue, where the file may already be
+    // gone by the next DoEvents: six passes are always seen, the seventh may be.
+    EXPECT_TRUE(passes == "01RR01" || passes == "01RR01R") << passes;
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(m_host.msgBoxes.empty()) << "nothing asked, nothing to report";
+    EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod).ToString(),
+              kMethodSimple);
+    std::int32_t missing = 0;
+    RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, missing);
+    EXPECT_EQ(missing, 1) << "no Confirm value was stored";
 }
 
 // What a killed run left on its way to destruction is finished: files under the shredder's own
