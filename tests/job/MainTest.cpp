@@ -93,7 +93,8 @@ TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
 
 // Choices for one run replace the stored ones for that run only: the passes are the chosen
 // method's (seen in the holding folder at every DoEvents, each pass's pattern over the whole
-// file, where a one-pass method would show one random pass), nobody is asked although the settings say to ask, and the settings stay as stored.
+// file, where a one-pass method would show one random pass), nobody is asked although the settings
+// say to ask, and the settings stay as stored.
 TEST_F(MainTest, OverridesApplyToTheRunAndAreNotStored) {
     RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
     RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, kMethodSimple);
