@@ -1,50 +1,122 @@
 #!/usr/bin/env bash
-# Shredding rate over many small files: 10,000 files of 4 KiB in 100 folders, destroyed by
-# `ostrel` (one random pass) and by shred's fastest removal (`shred -n1 --remove=unlink`
-# followed by `rm -r`). Prints files per second of each. Usage: bench/job.sh [WORK_DIR]
+# Shredding rate over many small files of 4 KiB: 2,000 files in 20 folders and 10,000 in 100
+# folders, by `ostrel` with 1, 3 and 7 passes beside `find -exec shred -n N --remove=unlink`
+# followed by `rm -r` (the same number of passes), and beside `rm -r` alone. Each pair runs
+# alternately OSTREL_BENCH_RUNS times (default 5) on fresh trees; the medians are compared.
+# Then one large file (OSTREL_BENCH_MIB, default 512) with one pass beside
+# `dd conv=notrunc,fsync` over it followed by `rm`.
+# Usage: bench/job.sh [WORK_DIR]  (the folder must be on the disk to measure)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$("$root/scripts/build.sh" --target ostrel)
-work=${1:-$(mktemp -d "${TMPDIR:-/tmp}/ostrel-bench-XXXXXX")}
+work=${1:-$(mktemp -d /var/tmp/ostrel-bench-XXXXXX)}
+runs=${OSTREL_BENCH_RUNS:-5}
+mib=${OSTREL_BENCH_MIB:-512}
 mkdir -p "$work"
-trap 'rm -rf "$work/tree" "$work/home"' EXIT
+trap 'rm -rf "$work/tree" "$work/home" "$work/seed" "$work/big"' EXIT
 
-make_tree() {
+make_tree() {  # folders files-per-folder
     rm -rf "$work/tree"
     mkdir -p "$work/tree"
-    head -c 4096 /dev/urandom >"$work/seed"
-    for d in $(seq 1 100); do
+    for d in $(seq 1 "$1"); do
         mkdir "$work/tree/d$d"
-        for f in $(seq 1 100); do cp "$work/seed" "$work/tree/d$d/f$f"; done
+        for f in $(seq 1 "$2"); do cp "$work/seed" "$work/tree/d$d/f$f"; done
     done
     sync
 }
+now() { date +%s%N; }
+median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
-seconds() { awk -v s="$1" -v e="$2" 'BEGIN{printf "%.3f", (e-s)/1e9}'; }
-
-# A private user: settings say one random pass, no question.
+# A private user whose settings name the method; no question.
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
 export XDG_STATE_HOME=$work/home/.local/state
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$XDG_CONFIG_HOME/Tolvane/Quarrix"
-printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\r\n"DefaultLang"="English.lng"\r\n"Method"="Simple Overwrite (1 Pass)"\r\n"Confirm"=dword:00000000\r\n' \
-    >"$XDG_CONFIG_HOME/Tolvane/Quarrix/Shredder.reg"
+settings() {
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\r\n"DefaultLang"="English.lng"\r\n"Method"="%s"\r\n"Confirm"=dword:00000000\r\n' \
+        "$1" >"$XDG_CONFIG_HOME/Tolvane/Quarrix/Shredder.reg"
+}
+head -c 4096 /dev/urandom >"$work/seed"
 
-make_tree
-start=$(date +%s%N)
-"$build/bin/ostrel" "$work/tree" 2>/dev/null
-end=$(date +%s%N)
-[ ! -e "$work/tree" ] || { echo "ostrel left $work/tree behind" >&2; exit 1; }
-t_ostrel=$(seconds "$start" "$end")
+time_ostrel() {
+    make_tree "$1" "$2"
+    local start end
+    start=$(now)
+    "$build/bin/ostrel" "$work/tree" 2>/dev/null
+    end=$(now)
+    [ ! -e "$work/tree" ] || { echo "ostrel left $work/tree behind" >&2; exit 1; }
+    echo $(((end - start) / 1000))
+}
+time_shred() {  # folders files passes
+    make_tree "$1" "$2"
+    local start end
+    start=$(now)
+    find "$work/tree" -type f -exec shred -n "$3" --remove=unlink {} +
+    rm -r "$work/tree"
+    end=$(now)
+    echo $(((end - start) / 1000))
+}
+time_rm() {
+    make_tree "$1" "$2"
+    local start end
+    start=$(now)
+    rm -r "$work/tree"
+    end=$(now)
+    echo $(((end - start) / 1000))
+}
 
-make_tree
-start=$(date +%s%N)
-find "$work/tree" -type f -exec shred -n1 --remove=unlink {} +
-rm -r "$work/tree"
-end=$(date +%s%N)
-t_shred=$(seconds "$start" "$end")
+echo "small files: median of $runs runs each, alternated; rates in files per second"
+printf '%-18s %6s %10s %10s %10s %10s %10s\n' tree passes ostrel shred "rm -r" "vs shred" "vs rm -r"
+for shape in "20 100" "100 100"; do
+    set -- $shape
+    files=$(($1 * $2))
+    for passes in 1 3 7; do
+        case $passes in
+            1) settings "Simple Overwrite (1 Pass)" ;;
+            3) settings "DoD 5220.22-M (3 Passes)" ;;
+            7) settings "DoD 5220.22-M (7 Passes)" ;;
+        esac
+        o=() s=() r=()
+        for _ in $(seq 1 "$runs"); do
+            o+=("$(time_ostrel "$1" "$2")")
+            s+=("$(time_shred "$1" "$2" "$passes")")
+            [ "$passes" = 1 ] && r+=("$(time_rm "$1" "$2")")
+        done
+        mo=$(printf '%s\n' "${o[@]}" | median)
+        ms=$(printf '%s\n' "${s[@]}" | median)
+        mr=${mr_cache:-0}
+        [ "$passes" = 1 ] && mr=$(printf '%s\n' "${r[@]}" | median) && mr_cache=$mr
+        awk -v n="$files" -v f="$1x$2" -v p="$passes" -v o="$mo" -v s="$ms" -v r="$mr" \
+            -v spread="$(printf '%s ' "${o[@]}")" 'BEGIN {
+            split(spread, t, " "); runs = ""
+            for (i = 1; i in t; ++i) runs = runs sprintf(" %.0f", t[i] / 1000)
+            printf "%-18s %6d %10.0f %10.0f %10.0f %10.2f %10.2f   (ostrel runs, ms:%s)\n",
+                n " (" f ")", p, n / (o / 1e6), n / (s / 1e6), n / (r / 1e6), s / o, r / o, runs }'
+    done
+    unset mr_cache
+done
 
-awk -v a="$t_ostrel" -v b="$t_shred" 'BEGIN{
-    printf "ostrel (1 pass):           %7.3f s  %8.0f files/s\n", a, 10000/a
-    printf "shred -n1 --remove=unlink: %7.3f s  %8.0f files/s\n", b, 10000/b
-    printf "ratio ostrel/shred rate:   %7.2f (aim: at least 0.80)\n", b/a }'
+echo
+echo "one file of $mib MiB, one pass (median of $runs)"
+settings "Simple Overwrite (1 Pass)"
+o=() d=()
+for _ in $(seq 1 "$runs"); do
+    head -c $((mib << 20)) /dev/urandom >"$work/big"
+    sync
+    start=$(now)
+    "$build/bin/ostrel" "$work/big" 2>/dev/null
+    end=$(now)
+    o+=($(((end - start) / 1000)))
+    head -c $((mib << 20)) /dev/urandom >"$work/big"
+    sync
+    start=$(now)
+    dd if=/dev/zero of="$work/big" bs=1M count="$mib" conv=notrunc,fsync status=none
+    rm "$work/big"
+    end=$(now)
+    d+=($(((end - start) / 1000)))
+done
+mo=$(printf '%s\n' "${o[@]}" | median)
+md=$(printf '%s\n' "${d[@]}" | median)
+awk -v o="$mo" -v d="$md" 'BEGIN {
+    printf "ostrel %.3f s, dd conv=notrunc,fsync + rm %.3f s: ratio %.2f (aim: at most 1.05)\n",
+        o / 1e6, d / 1e6, o / d }'
