@@ -18,6 +18,7 @@
 #include "platform/PendingDeletions.h"
 #include "platform/ProgramFolder.h"
 #include "tests/job/JobFixture.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/HolderProcess.h"
 
 namespace ostrel::test {
@@ -212,6 +213,36 @@ TEST_F(JobSafetyTest, WhatCannotBeOverwrittenIsLeftIntactAndSaysWhy) {
         EXPECT_EQ(ReadFile(appendOnly), "append-only");
         EXPECT_NE(report.failed[1].reason.find("immutable"), std::string::npos);
     }
+}
+
+// A folder that cannot be read keeps everything in it and is named; the folders above it stay
+// without a report line of their own. Run as an ordinary user (root reads every folder).
+TEST_F(JobSafetyTest, UnreadableFolderIsKeptAndNamed) {
+    MakeFile("tree/plain", "goes");
+    const std::string hidden = MakeFile("tree/locked/inside", "kept");
+    auto body = [&] {
+        fs::permissions(m_temp.path() / "tree/locked", fs::perms::none);
+        m_job.ShredSinglePath((m_temp.path() / "tree").string());
+        const JobReport report = m_job.TakeReport();
+        const bool named = report.foldersLeft.size() == 1 &&
+                           report.foldersLeft[0].path == (m_temp.path() / "tree/locked").string() &&
+                           report.foldersLeft[0].reason == "could not be read";
+        return named && !fs::exists(m_temp.path() / "tree/plain") ? 0 : 1;
+    };
+    int result;
+    if (geteuid() == 0) {
+        // As nobody, owning the test's folders, so that only the one folder is closed to it.
+        for (const std::string& root :
+             {m_temp.str(), fs::path(m_xdg.Home()).parent_path().string()}) {
+            ASSERT_EQ(std::system(("chown -R 65534:65534 '" + root + "'").c_str()), 0);
+        }
+        result = RunInChild([&] { return setgid(65534) == 0 && setuid(65534) == 0 ? body() : 10; });
+    } else {
+        result = body();
+    }
+    fs::permissions(m_temp.path() / "tree/locked", fs::perms::owner_all);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadFile(hidden), "kept");
 }
 
 // A file system mounted inside a tree, and a file bind-mounted into it, are left alone and
