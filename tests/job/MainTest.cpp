@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "core/Globals.h"
 #include "core/RegistryManager.h"
@@ -89,6 +90,24 @@ TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
     EXPECT_FALSE(fs::exists(gone));
     ASSERT_EQ(m_host.msgBoxes.size(), 1u) << "one report, for the second job only";
     EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
+}
+
+// Only a number stored as "Confirm" turns the question off: text, even "0", is no answer, and
+// the question is asked (here answered No, so nothing is touched).
+TEST_F(MainTest, ConfirmStoredAsTextStillAsks) {
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    const std::pair<std::function<void()>, bool> rows[] = {
+        {[] { RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, "1"); }, true},
+        {[] { RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, "0"); }, true},
+        {[] { RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0); }, false}};
+    for (const auto& [store, asks] : rows) {
+        store();
+        const std::string file = MakeFile("victim", "data");
+        m_host.msgBoxes.clear();
+        EXPECT_TRUE(RunMain({file}, forms()));
+        EXPECT_EQ(m_host.msgBoxes.size(), asks ? 1u : 0u);
+        EXPECT_EQ(fs::exists(file), asks);
+    }
 }
 
 // Choices for one run replace the stored ones for that run only: the passes are the chosen
