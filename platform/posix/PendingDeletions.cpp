@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/FileSystem.h"
+#include "platform/Folder.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpecialFolders.h"
+#include "platform/WholeFile.h"
 #include "platform/posix/StateList.h"
 
 namespace ostrel::platform {
@@ -51,21 +54,11 @@ void EnsureAutostartEntry() {
         helper.find_first_of("\n\r") != std::string::npos) {
         return;
     }
-    std::string folder = entryPath.substr(0, entryPath.rfind('/'));
-    std::string config = folder.substr(0, folder.rfind('/'));
-    MakeDirectory(config, 0700);
-    MakeDirectory(folder, 0700);
+    MakeFolders(SplitFolderAndName(entryPath).first);
     std::string text =
-        "[Desktop Entry]\n"
-        "Type=Application\n"
-        "Name=Ostrel\n"
-        "Exec=" +
-        ExecArgument(helper) +
-        "\n"
-        "NoDisplay=true\n"
-        "Terminal=false\n"
-        "X-GNOME-Autostart-enabled=true\n";
-    posix::WriteFileAtomically(entryPath, text, 0644);
+        "[Desktop Entry]\nType=Application\nName=Ostrel\nExec=" + ExecArgument(helper) +
+        "\nNoDisplay=true\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+    ReplaceFileAtomically(entryPath, text, 0644);
 }
 
 }  // namespace
@@ -74,8 +67,7 @@ std::string BootId() {
     if (const auto& source = InstalledBootIdSource()) {
         return source();
     }
-    bool ok = false;
-    std::string id = posix::ReadWholeFile("/proc/sys/kernel/random/boot_id", ok);
+    std::string id = ReadWholeFile("/proc/sys/kernel/random/boot_id").bytes;
     while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
         id.pop_back();
     }
