@@ -7,6 +7,7 @@
 #include "core/Globals.h"
 #include "core/Host.h"
 #include "core/PathHelpers.h"
+#include "core/ProductNames.h"
 #include "core/RegistryManager.h"
 #include "core/StoredSettings.h"
 #include "job/ShredJob.h"
@@ -31,7 +32,6 @@ namespace ostrel {
 namespace {
 
 constexpr char kMutexName[] = "BrivellSoftwareShredder";
-constexpr char kDataSubfolder[] = "Tolvane/Quarrix";
 constexpr char kAnimationFile[] = "Busy.gif";
 
 bool HasLngExtension(const std::string& fileName) {
@@ -51,7 +51,7 @@ std::string LeftoverMethod(const std::string& method) {
 }
 
 void SetDataFolder() {
-    gDataFolder = gCommonAppData + kDataSubfolder;
+    gDataFolder = gCommonAppData + kVendorFolder;
 }
 
 std::string OwnPathReason(const platform::OwnPathCheck& check) {
@@ -207,6 +207,7 @@ void FinishInterruptedWork(ShredJob& job, Forms& forms) {
 }
 
 void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides) {
+    GiveProductNamesToPlatform();
     Host& host = CurrentHost();
     platform::RaiseProcessPriority();
     static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);

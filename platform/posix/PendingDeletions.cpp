@@ -5,6 +5,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
+#include "platform/ProductNames.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpecialFolders.h"
 #include "platform/WholeFile.h"
@@ -14,7 +15,6 @@ namespace ostrel::platform {
 namespace {
 
 constexpr const char* kListName = posix::kPendingListName;
-constexpr char kHelperName[] = "ostrel-pending";
 
 std::function<std::string()>& InstalledBootIdSource() {
     static std::function<std::string()> source;
@@ -55,9 +55,9 @@ void EnsureAutostartEntry() {
         return;
     }
     MakeFolders(SplitFolderAndName(entryPath).first);
-    std::string text =
-        "[Desktop Entry]\nType=Application\nName=Ostrel\nExec=" + ExecArgument(helper) +
-        "\nNoDisplay=true\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+    std::string text = "[Desktop Entry]\nType=Application\nName=" + GetProductNames().displayName +
+                       "\nExec=" + ExecArgument(helper) +
+                       "\nNoDisplay=true\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
     ReplaceFileAtomically(entryPath, text, 0644);
 }
 
@@ -123,24 +123,27 @@ SweepResult DeletePendingFromEarlierBoots() {
 }
 
 std::string PendingHelperPath() {
-    std::string folder = ExecutableFolder();
-    if (folder.empty()) {
+    const std::string folder = ExecutableFolder();
+    const std::string& helperName = GetProductNames().helperName;
+    if (folder.empty() || helperName.empty()) {
         return {};
     }
-    std::string beside = folder + "/" + kHelperName;
+    std::string beside = folder + "/" + helperName;
     auto status = StatPath(beside);
     if (status && status->type == FileType::Regular) {
         return beside;
     }
     std::size_t slash = folder.rfind('/');
-    std::string installed = folder.substr(0, slash) + "/libexec/" + kHelperName;
+    std::string installed = folder.substr(0, slash) + "/libexec/" + helperName;
     status = StatPath(installed);
     return status && status->type == FileType::Regular ? installed : std::string();
 }
 
 std::string AutostartEntryPath() {
-    std::string config = XdgConfigHome();
-    return config.empty() ? std::string() : config + "/autostart/" + kHelperName + ".desktop";
+    const std::string config = XdgConfigHome();
+    const std::string& helperName = GetProductNames().helperName;
+    return config.empty() || helperName.empty() ? std::string()
+                                                : config + "/autostart/" + helperName + ".desktop";
 }
 
 }  // namespace ostrel::platform

@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "platform/OwnFolders.h"
 #include "platform/PendingDeletions.h"
+#include "platform/ProductNames.h"
 #include "platform/SpecialFolders.h"
 #include "platform/WholeFile.h"
 
@@ -14,7 +16,6 @@ namespace ostrel::platform {
 namespace {
 
 constexpr char kHeader[] = "ostrel-state 1\n";
-constexpr char kStateSubfolder[] = "Tolvane/Quarrix";
 
 template <typename T>
 bool ParseNumber(const std::string& text, std::size_t& pos, T& value) {
@@ -89,11 +90,21 @@ std::string OneWord(std::string text) {
     return text.empty() ? "-" : text;
 }
 
+// XdgStateHome() followed by the vendor folder; empty when either is unknown.
+std::string StateFolderPath() {
+    const std::string base = XdgStateHome();
+    const std::string& vendor = GetProductNames().vendorFolder;
+    return base.empty() || vendor.empty() ? std::string() : base + "/" + vendor;
+}
+
 }  // namespace
 
 OwnPathCheck CheckStateFolder() {
     const std::string base = XdgStateHome();
-    const std::string folder = base + "/" + kStateSubfolder;
+    const std::string folder = StateFolderPath();
+    if (!base.empty() && folder.empty()) {
+        return {OwnPathProblem::Unusable, base, std::strerror(EINVAL)};  // no folder name given
+    }
     // Every missing folder on the way (a fresh account has no ~/.local/state) is made private.
     OwnPathCheck check = CheckOwnFolder(base, folder, true);
     for (const char* name : {posix::kPendingListName, posix::kInProgressListName}) {
@@ -107,7 +118,7 @@ OwnPathCheck CheckStateFolder() {
 }
 
 std::string StateFolder() {
-    return CheckStateFolder().Ok() ? XdgStateHome() + "/" + kStateSubfolder : std::string();
+    return CheckStateFolder().Ok() ? StateFolderPath() : std::string();
 }
 
 StateEntry MakeStateEntry(const std::string& path, const FileStatus& status) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "core/ProductNames.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 #include "tests/support/ChildProcess.h"
@@ -26,7 +27,9 @@ class PendingDeletionsTest : public ::testing::Test {
         platform::ClearFaults();
         platform::SetBootIdSource({});
     }
-    std::string List() const { return m_xdg.StateHome() + "/Tolvane/Quarrix/pending-deletions"; }
+    std::string List() const {
+        return m_xdg.StateHome() + "/" + kVendorFolder + "/pending-deletions";
+    }
     std::string Make(const std::string& name) {
         WriteFile(m_temp / name, "scheduled");
         return (m_temp / name).string();
@@ -48,7 +51,8 @@ TEST_F(PendingDeletionsTest, PathsComeBackByteExactFromAPrivateList) {
     EXPECT_EQ(fs::status(fs::path(List()).parent_path()).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(List()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
-    const std::string autostart = m_xdg.ConfigHome() + "/autostart/ostrel-pending.desktop";
+    const std::string autostart =
+        m_xdg.ConfigHome() + "/autostart/" + kPendingHelperName + ".desktop";
     const std::string text = ReadFile(autostart);
     EXPECT_NE(text.find("\nExec=\"" + platform::PendingHelperPath() + "\"\n"), text.npos) << text;
     WriteFile(autostart, text + "Hidden=true\n");
