@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ProductNames.h"
 #include "platform/PendingDeletions.h"
 #include "platform/StandardDescriptors.h"
 #include "platform/StateFolder.h"
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     if (!ostrel::platform::EnsureStandardDescriptorsOpen()) {
         return 1;
     }
+    ostrel::GiveProductNamesToPlatform();
     // Run with another user's folders (as by "sudo -E"), the list is not that user's to act on.
     const ostrel::platform::OwnPathCheck check = ostrel::platform::CheckStateFolder();
     if (!check.Ok()) {

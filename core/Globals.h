@@ -10,8 +10,8 @@ namespace ostrel {
 // The all-users application-data folder with one trailing separator (set by
 // InitSpecialFolders).
 extern std::string gCommonAppData;
-// The program's data folder: gCommonAppData followed by "Tolvane/Quarrix", no trailing
-// separator. The holding folder "Safetemp" lies below it.
+// The program's data folder: gCommonAppData followed by kVendorFolder (core/ProductNames.h), no
+// trailing separator. The holding folder "Safetemp" lies below it.
 extern std::string gDataFolder;
 // File name of the language file in use, with its extension; also the "DefaultLang" setting.
 extern std::string gLanguageFile;

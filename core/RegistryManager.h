@@ -1,9 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <variant>
 
+#include "core/ProductNames.h"
 #include "platform/Registry.h"
 
 namespace ostrel {
@@ -33,7 +35,12 @@ class RegVariant {
 
 // The hive and key of the program's settings, and its value names.
 using platform::kHkeyCurrentUser;
-inline constexpr char kSettingsKey[] = "Software\\Tolvane\\Quarrix\\Shredder";
+// "Software\Tolvane\Quarrix\Shredder": the vendor folder's parts are keys.
+inline const std::string kSettingsKey = [] {
+    std::string key = std::string("Software/") + kVendorFolder + "/Shredder";
+    std::ranges::replace(key, '/', '\\');
+    return key;
+}();
 inline constexpr char kSettingDefaultLang[] = "DefaultLang";
 inline constexpr char kSettingMethod[] = "Method";
 inline constexpr char kSettingConfirm[] = "Confirm";

@@ -26,7 +26,8 @@ std::string StoredMethod() {
 int StoredConfirm() {
     std::int32_t error = 0;
     RegVariant value = RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, error);
-    if (error != 0) {
+    // Only a number turns the question off: text such as "1" (or "0") is no answer, so ask.
+    if (error != 0 || !value.IsLong()) {
         return 1;
     }
     return static_cast<std::int16_t>(value.ToLong());

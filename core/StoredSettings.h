@@ -14,7 +14,8 @@ std::string CheckIfFirstRun();
 // name is returned as it stands (the shredder then does nothing; IsShredMethod tells).
 std::string StoredMethod();
 
-// "Confirm" (0 or 1 as stored, narrowed to 16 bits), or 1 when it is absent.
+// "Confirm" when it is stored as a number (0 or 1, narrowed to 16 bits); 1 (ask) when it is
+// absent or stored as anything else, text included.
 int StoredConfirm();
 
 }  // namespace ostrel

@@ -3,14 +3,13 @@
 #include <algorithm>
 
 #include "core/Globals.h"
+#include "core/ProductNames.h"
 #include "lang/LangStrings.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpecialFolders.h"
 
 namespace ostrel {
 namespace {
-
-constexpr char kVendorFolder[] = "/Tolvane/Quarrix";
 
 // The folder at `path`, or the nearest one above it that can be opened.
 platform::Folder OpenNearest(std::string path) {
@@ -76,8 +75,8 @@ ProtectedFolders ProtectedFolders::Find() {
     const std::string ownFolders[] = {
         HoldingFolderPath(),
         gDataFolder,
-        platform::XdgConfigHome().empty() ? "" : platform::XdgConfigHome() + kVendorFolder,
-        platform::XdgStateHome().empty() ? "" : platform::XdgStateHome() + kVendorFolder,
+        platform::XdgConfigHome().empty() ? "" : platform::XdgConfigHome() + "/" + kVendorFolder,
+        platform::XdgStateHome().empty() ? "" : platform::XdgStateHome() + "/" + kVendorFolder,
         platform::ProgramFolder(),
     };
     for (const std::string& own : ownFolders) {

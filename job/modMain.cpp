@@ -1,11 +1,13 @@
 #include "job/modMain.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "core/FileSearch.h"
 #include "core/Globals.h"
 #include "core/Host.h"
 #include "core/PathHelpers.h"
+#include "core/ProductNames.h"
 #include "core/RegistryManager.h"
 #include "core/StoredSettings.h"
 #include "job/ShredJob.h"
@@ -30,7 +32,6 @@ namespace ostrel {
 namespace {
 
 constexpr char kMutexName[] = "BrivellSoftwareShredder";
-constexpr char kDataSubfolder[] = "Tolvane/Quarrix";
 constexpr char kAnimationFile[] = "Busy.gif";
 
 bool HasLngExtension(const std::string& fileName) {
@@ -50,7 +51,7 @@ std::string LeftoverMethod(const std::string& method) {
 }
 
 void SetDataFolder() {
-    gDataFolder = gCommonAppData + kDataSubfolder;
+    gDataFolder = gCommonAppData + kVendorFolder;
 }
 
 std::string OwnPathReason(const platform::OwnPathCheck& check) {
@@ -149,16 +150,31 @@ std::string_view NameOf(const std::string& path) {
     return std::string_view(path).substr(path.rfind('/') + 1);
 }
 
+// True when `status` is the file at `path` that this boot already scheduled for deletion at
+// restart: it was overwritten as far as it could be, and another shred would only write spaces
+// again and schedule it once more.
+bool WaitsForRestart(const std::vector<platform::StateEntry>& pending, const std::string& bootId,
+                     const std::string& path, const platform::FileStatus& status) {
+    return std::ranges::any_of(pending, [&](const platform::StateEntry& entry) {
+        return entry.bootId == bootId && entry.path == path && entry.id == status.id;
+    });
+}
+
 // Finishes only what this program left: files under its random names directly in the holding
-// folder, and files on the in-progress list that are still the file it had renamed in place.
+// folder, and files on the in-progress list that are still the file it had renamed in place;
+// none that waits for deletion at restart already.
 void FinishLeftovers(ShredJob& job, const std::string& holding, const std::string& storedMethod) {
     const std::string method = LeftoverMethod(storedMethod);
+    const std::vector<platform::StateEntry> pending = platform::PendingDeletions();
+    const std::string bootId = platform::BootId();
     cFileSearch search;
     search.FileSearch(holding + "/*.*");
     for (std::int32_t i = 1; i <= search.FileCount(); ++i) {
         const std::string path = search.FileItem(i).AFilePath();
+        const auto status = platform::StatPath(path);
         if (path.rfind('/') == holding.size() && path.starts_with(holding) &&
-            IsRandomName(NameOf(path))) {
+            IsRandomName(NameOf(path)) && status &&
+            !WaitsForRestart(pending, bootId, path, *status)) {
             job.ShredLeftover(path, method);
         }
     }
@@ -168,7 +184,8 @@ void FinishLeftovers(ShredJob& job, const std::string& holding, const std::strin
         // its number for the next file created.
         const auto status = platform::StatPath(entry.path);
         if (status && status->type == platform::FileType::Regular && status->id == entry.id &&
-            status->size == entry.size && IsRandomName(NameOf(entry.path))) {
+            status->size == entry.size && IsRandomName(NameOf(entry.path)) &&
+            !WaitsForRestart(pending, bootId, entry.path, *status)) {
             job.ShredLeftover(entry.path, method);
         }
         platform::RemoveInProgress(entry.path);
@@ -190,6 +207,7 @@ void FinishInterruptedWork(ShredJob& job, Forms& forms) {
 }
 
 void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides) {
+    GiveProductNamesToPlatform();
     Host& host = CurrentHost();
     platform::RaiseProcessPriority();
     static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
@@ -227,6 +245,9 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
 
     ShredJob job(forms);
     FinishInterruptedWork(job, forms);
+    // What an interrupted run left and could not be destroyed now is reported on its own: it is
+    // not what this run was given, and never counts in this run's exit status.
+    ShowJobReport(job.TakeReport());
     if (!overrides.method.empty()) {
         forms.options.SetDeleteMethod(overrides.method);
     }
@@ -250,7 +271,6 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
         // A script can tell a job that left something behind from one that destroyed it all.
         host.EndProcess(report.Empty() ? 0 : 1);
     }
-    ShowJobReport(job.TakeReport());  // what finishing an interrupted run could not destroy
     forms.about.Show();
     forms.progress.Unload();
 }

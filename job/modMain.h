@@ -17,11 +17,12 @@ struct RunOverrides {
 
 // The whole life of a run. Checks the settings' folder and file, settles the language (the
 // chooser on first run), loads the settings into the options form, prepares the holding folder and
-// finishes what an earlier run left half-done; then, with paths, asks for confirmation when the
-// settings say so, shreds each path as one path, reports what could not be destroyed at once and
-// ends the process through the host (exit code 1 when the report is not empty, else 0); without
-// paths, shows the main window and returns. `overrides` apply to this run's paths and windows; an
-// interrupted run's leftovers are finished by the stored method.
+// finishes what an earlier run left half-done (what of that cannot be destroyed is reported in a
+// message of its own, and never changes the exit code); then, with paths, asks for confirmation
+// when the settings say so, shreds each path as one path, reports what could not be destroyed at
+// once and ends the process through the host (exit code 1 when the report is not empty, else 0);
+// without paths, shows the main window and returns. `overrides` apply to this run's paths and
+// windows; an interrupted run's leftovers are finished by the stored method.
 void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides = {});
 
 // Creates the holding folder (mode 0700) below gDataFolder and checks that it, the state lists
@@ -29,10 +30,11 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
 // does not, shows which and why in a critical message box and ends the process with status 1
 // (Main checks the settings the same way before it reads them). Then deletes the pending
 // deletions of earlier boots, and, when no other instance is running, shreds every file left in the
-// holding folder or on the in-progress list by an interrupted run. Holds the holding folder's lock
-// shared from then on, so that later starts leave this instance's files alone. Part of Main;
-// separate so that it can be tested on its own. What could not be destroyed goes into `job`'s
-// report.
+// holding folder or on the in-progress list by an interrupted run, except a file this boot has
+// already scheduled for deletion at restart (it is left alone until then). Holds the holding
+// folder's lock shared from then on, so that later starts leave this instance's files alone. Part
+// of Main; separate so that it can be tested on its own. What could not be destroyed goes into
+// `job`'s report.
 void FinishInterruptedWork(ShredJob& job, Forms& forms);
 
 }  // namespace ostrel

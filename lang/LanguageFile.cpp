@@ -1,14 +1,11 @@
 #include "lang/LanguageFile.h"
 
 #include <algorithm>
-#include <array>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "lang/BuiltInTexts.h"
 #include "lang/LangRecord.h"
 #include "platform/ProgramFolder.h"
+#include "platform/WholeFile.h"
 
 namespace ostrel {
 
@@ -20,12 +17,9 @@ namespace {
 // The record buffer of the last lookup (all zeros when it could not be read).
 LangRecord gLangRecord;
 
-// The open language file. It stays open for the life of the process, and each lookup reads one
-// record from it.
-std::ifstream& LangStream() {
-    static std::ifstream stream;
-    return stream;
-}
+// The open language file's bytes, read whole when it is opened (a few hundred records); each
+// lookup takes one record from them.
+std::string gLangBytes;
 
 // True when `text` can be a text of a language file (Windows-1252 without control codes or the
 // five unassigned codes). A record read from the wrong offset deciphers to random bytes, and 120
@@ -58,45 +52,30 @@ void OpenLanguageFile(const std::string& fileName, const std::string& folder) {
     if (gAppPath.back() != '/') {
         gAppPath += '/';
     }
-    const std::filesystem::path path(gAppPath + fileName);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        return;
-    }
-    std::ifstream& stream = LangStream();
-    stream.open(path, std::ios::in | std::ios::binary);
+    platform::FileContents file =
+        platform::ReadWholeFile(gAppPath + fileName, platform::Links::Follow);
     // A file that is not a whole number of records was cut short or shifted: none of its
     // records can be trusted to be at its place.
-    const auto size = static_cast<std::streamoff>(stream.seekg(0, std::ios::end).tellg());
-    if (!stream.is_open() || size <= 0 ||
-        size % static_cast<std::streamoff>(kLangRecordSize) != 0) {
-        CloseLanguageFile();
+    if (!file.Ok() || file.bytes.empty() || file.bytes.size() % kLangRecordSize != 0) {
         return;
     }
+    gLangBytes = std::move(file.bytes);
     gLangFileNum = 1;
 }
 
 void CloseLanguageFile() {
-    LangStream().close();
-    LangStream().clear();
+    gLangBytes.clear();
     gLangFileNum = 0;
 }
 
 std::string GetLangString(std::int16_t lngNum) {
     gLangRecord = {};
-    std::ifstream& stream = LangStream();
-    if (!stream.is_open() || lngNum < 1) {
+    const std::size_t records = gLangBytes.size() / kLangRecordSize;
+    if (gLangFileNum == 0 || lngNum < 1 || static_cast<std::size_t>(lngNum) > records) {
         return Fallback(lngNum);
     }
-    // A lookup past the end leaves the stream failed; clear it so later lookups still work.
-    stream.clear();
-    stream.seekg(static_cast<std::streamoff>(lngNum - 1) *
-                 static_cast<std::streamoff>(kLangRecordSize));
-    std::array<char, kLangRecordSize> bytes{};
-    if (!stream.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-        return Fallback(lngNum);
-    }
-    gLangRecord = LangRecordFromBytes(std::string_view(bytes.data(), bytes.size()));
+    const std::size_t offset = static_cast<std::size_t>(lngNum - 1) * kLangRecordSize;
+    gLangRecord = LangRecordFromBytes(std::string_view(gLangBytes).substr(offset, kLangRecordSize));
     std::string text = LangRecordText(gLangRecord);
     return text.empty() || !IsPlainText(text) ? Fallback(lngNum) : text;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/OwnedFd.h"
 
 namespace ostrel::platform {
 
@@ -36,8 +37,8 @@ class DirSearch {
     // descriptor (so a folder swapped for a link after it was listed is not entered).
     static DirSearch OpenChild(const DirSearch& parent, std::string_view name);
 
-    // Takes over `fd` (an open folder, or -1 with errno set by the failed open).
-    static DirSearch FromDescriptor(int fd);
+    // Takes over `fd` (an open folder, or none with errno set by the failed open).
+    static DirSearch FromDescriptor(posix::OwnedFd fd);
 
     bool IsOpen() const;
     // What the open folder is (device, inode, mount); nullopt when not open.

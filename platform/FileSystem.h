@@ -54,16 +54,19 @@ bool DirectoryIsEmpty(const std::string& path);
 bool DeletePath(const std::string& path);
 // Removes the empty folder `path`; false on failure (a link to a folder is not removed).
 bool RemoveDirectory(const std::string& path);
-// Creates the folder `path` with `mode` (less the umask); false on failure, also when it exists.
-bool MakeDirectory(const std::string& path, std::uint32_t mode);
+// Creates `folder` and every missing folder above it with mode 0700 (less the umask), as the XDG
+// rules ask for the program's own folders. True when `folder` is a folder (or a link to one)
+// afterwards; false with errno set by the step that failed.
+bool MakeFolders(const std::string& folder);
 
 // Sets the permission bits of the real folder `path` to `mode` (the umask plays no part); a link
 // is never followed. False on failure.
 bool SetFolderMode(const std::string& path, std::uint32_t mode);
 
 enum class RenameResult { Done, Exists, CrossDevice, Failed };
-// Renames `from` to `to` without ever replacing an existing `to` (renameat2 RENAME_NOREPLACE).
-// CrossDevice when the two lie on different file systems.
+// Renames `from` to `to` without ever replacing an existing `to`, as Folder::Rename does (also
+// where the file system refuses the no-replace flag). CrossDevice when the two lie on different
+// file systems.
 RenameResult RenameNoReplace(const std::string& from, const std::string& to);
 
 // The effective user id of this process.

@@ -6,6 +6,7 @@
 
 #include "platform/DirSearch.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/OwnedFd.h"
 
 namespace ostrel::platform {
 
@@ -16,11 +17,6 @@ namespace ostrel::platform {
 class Folder {
   public:
     Folder() = default;
-    ~Folder();
-    Folder(Folder&& other) noexcept;
-    Folder& operator=(Folder&& other) noexcept;
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
 
     // Opens the folder `path` ("" is the current folder). The components above the last are
     // resolved once, now; the last must be a real folder (a link there is not followed).
@@ -33,7 +29,7 @@ class Folder {
     // Opens the folder above this one (ESTALE when that is not `expected`).
     Folder OpenParent(const std::optional<FileIdentity>& expected = std::nullopt) const;
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd.Valid(); }
     // The system error number of a failed open; 0 for an open folder.
     int Error() const { return m_error; }
     // What the folder itself is (device, inode, mount, owner, mode).
@@ -65,12 +61,12 @@ class Folder {
     DirSearch List() const;
 
     // The open descriptor, for the platform layer's own use.
-    int Descriptor() const { return m_fd; }
+    int Descriptor() const { return m_fd.Get(); }
 
   private:
-    static Folder FromDescriptor(int fd, const std::optional<FileIdentity>& expected);
+    static Folder FromDescriptor(posix::OwnedFd fd, const std::optional<FileIdentity>& expected);
 
-    int m_fd = -1;
+    posix::OwnedFd m_fd;
     int m_error = 0;
     FileStatus m_status;
 };

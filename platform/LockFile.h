@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/posix/OwnedFd.h"
+
 namespace ostrel::platform {
 
 // An advisory lock on a file, held through an open descriptor: shared by any number of
@@ -9,28 +11,26 @@ namespace ostrel::platform {
 class LockFile {
   public:
     LockFile() = default;
-    ~LockFile();
-    LockFile(LockFile&& other) noexcept;
-    LockFile& operator=(LockFile&& other) noexcept;
-    LockFile(const LockFile&) = delete;
-    LockFile& operator=(const LockFile&) = delete;
 
     // Opens or creates (mode 0600) the file `path`, never through a link; holds no lock yet.
     // IsOpen() is false when the file cannot be opened.
     static LockFile Open(const std::string& path);
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd.Valid(); }
     const std::string& Path() const { return m_path; }
 
     // Takes (or turns a shared lock into) the exclusive lock if nobody else holds any lock on
     // the file; never waits. False when another holder exists or the file is not open.
     bool TryExclusive();
+    // Takes the exclusive lock, waiting while any other holder exists. False when the file is
+    // not open.
+    bool HoldExclusive();
     // Takes (or turns the exclusive lock into) a shared lock, waiting while another process
     // holds the exclusive one. False when the file is not open.
     bool HoldShared();
 
   private:
-    int m_fd = -1;
+    posix::OwnedFd m_fd;
     std::string m_path;
 };
 

@@ -36,11 +36,12 @@ struct SweepResult {
 // whose file could not be deleted yet.
 SweepResult DeletePendingFromEarlierBoots();
 
-// The absolute path of the helper program (beside this executable, or in ../libexec); empty
-// when it cannot be found.
+// The absolute path of the helper program, named as ProductNames gives it (beside this
+// executable, or in ../libexec); empty when it cannot be found.
 std::string PendingHelperPath();
 
-// $XDG_CONFIG_HOME/autostart/ostrel-pending.desktop (default ~/.config/autostart/...).
+// $XDG_CONFIG_HOME/autostart/<helper name>.desktop (default ~/.config/autostart/...); empty
+// without a helper name.
 std::string AutostartEntryPath();
 
 }  // namespace ostrel::platform

@@ -9,6 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
+#include "platform/posix/OwnedFd.h"
 
 namespace ostrel::platform {
 
@@ -47,7 +48,7 @@ class RawFile {
     RawFile(const RawFile&) = delete;
     RawFile& operator=(const RawFile&) = delete;
 
-    bool IsValid() const { return m_fd >= 0; }
+    bool IsValid() const { return m_fd.Valid(); }
     Failure OpenFailure() const { return m_failure; }
     // The system error number of the failed open, or of the first failed write, flush or
     // close; 0 when none failed.
@@ -88,10 +89,11 @@ class RawFile {
     // Marks the handle failed, keeping the first error number.
     void Fail(int error);
 
-    int m_fd = -1;
+    posix::OwnedFd m_fd;
     Failure m_failure = Failure::None;
     int m_error = 0;
-    int m_folderFd = -1;  // the folder holding the file (its own descriptor), for delete-on-close
+    posix::OwnedFd
+        m_folderFd;  // the folder holding the file (its own descriptor), for delete-on-close
     std::string m_name;
     bool m_deleteOnClose = false;
     bool m_failed = false;

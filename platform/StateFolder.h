@@ -8,14 +8,15 @@
 
 namespace ostrel::platform {
 
-// The per-user folder of the program's state files: XdgStateHome() followed by
-// "/Tolvane/Quarrix", without a trailing separator. Missing folders on the way are created with
-// mode 0700; empty when that fails or CheckStateFolder finds a problem, so that no list is read
-// from or written to where someone else could change it.
+// The per-user folder of the program's state files: XdgStateHome(), "/" and the vendor folder the
+// program gave (see ProductNames), without a trailing separator. Missing folders on the way are
+// created with mode 0700; empty when that fails or CheckStateFolder finds a problem, so that no
+// list is read from or written to where someone else could change it.
 std::string StateFolder();
 
 // Makes the state folder as StateFolder does and checks that nobody but this user can change
-// it, the folders leading to it or the lists in it (see CheckOwnFolder and CheckOwnFile).
+// it, the folders leading to it or the lists in it (see CheckOwnFolder and CheckOwnFile). Without
+// a vendor folder name the folder is Unusable.
 OwnPathCheck CheckStateFolder();
 
 // One file named by a state list: the exact bytes of its path and what the file was when the

@@ -2,19 +2,18 @@
 
 #include <cstdint>
 #include <exception>
-#include <fstream>
 
 #include "core/Host.h"
 #include "platform/Environment.h"
-#include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
 #include "platform/PendingDeletions.h"
+#include "platform/WholeFile.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
 namespace {
 
-constexpr std::size_t kWinInitBufferSize = 32768;
+constexpr std::uint32_t kWinInitMode = 0644;
 
 bool Is9xRelease(std::uint32_t minor, bool (*buildMatches)(std::int32_t)) {
     platform::OsVersionInfo info;
@@ -25,13 +24,6 @@ bool Is9xRelease(std::uint32_t minor, bool (*buildMatches)(std::int32_t)) {
     return info.dwPlatformId == platform::kVerPlatformWin32Windows && info.dwMajorVersion == 4 &&
            info.dwMinorVersion == minor &&
            buildMatches(static_cast<std::int32_t>(info.dwBuildNumber));
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
 }
 
 }  // namespace
@@ -55,33 +47,22 @@ bool IsWinME() {
 bool AppendWinInitEntry(const std::string& path) {
     const std::string winInit = platform::GetEnv("WinDir").value_or("") + "/WinInit.ini";
     const std::string entry = "NUL=" + path + "\r\n";
-    auto status = platform::StatPath(winInit);
-    if (!status || status->type != platform::FileType::Regular) {
-        return WriteWholeFile(winInit, "[Rename]\r\n" + entry);
+    const platform::FileContents contents = platform::ReadWholeFile(winInit);
+    if (contents.outcome == platform::ReadOutcome::Unreadable) {
+        return false;
     }
-
-    // Read in buffer-sized pieces until the end, so that a longer file keeps all its text.
-    std::string contents;
-    {
-        std::ifstream in(winInit, std::ios::binary);
-        if (!in) {
-            return false;
-        }
-        std::string buffer(kWinInitBufferSize, '\0');
-        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
-               in.gcount() > 0) {
-            contents.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
-        }
+    if (!contents.Ok()) {
+        return platform::ReplaceFileAtomically(winInit, "[Rename]\r\n" + entry, kWinInitMode);
     }
-    platform::DeletePath(winInit);
     DoEventsIgnoringErrors();
-    std::string text = contents.substr(0, contents.find('\0'));
+    // The text ends at its first NUL, however long the file is.
+    std::string text = contents.bytes.substr(0, contents.bytes.find('\0'));
     if (text.size() < 2 || text.ends_with("\r\n")) {
         text += entry;
     } else {
         text += "\r\n" + entry;
     }
-    return WriteWholeFile(winInit, text);
+    return platform::ReplaceFileAtomically(winInit, text, kWinInitMode);
 }
 
 void clsShredder::IsNotWin9x(bool& result) {

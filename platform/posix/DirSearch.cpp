@@ -33,17 +33,14 @@ DirSearch::~DirSearch() = default;
 DirSearch::DirSearch(DirSearch&&) noexcept = default;
 DirSearch& DirSearch::operator=(DirSearch&&) noexcept = default;
 
-DirSearch DirSearch::FromDescriptor(int fd) {
+DirSearch DirSearch::FromDescriptor(posix::OwnedFd fd) {
     DirSearch search;
-    if (fd < 0) {
+    search.m_state->dir = fd.Valid() ? ::fdopendir(fd.Get()) : nullptr;
+    if (search.m_state->dir == nullptr) {
         search.m_state->error = errno;
         return search;
     }
-    search.m_state->dir = ::fdopendir(fd);
-    if (search.m_state->dir == nullptr) {
-        search.m_state->error = errno;
-        ::close(fd);
-    }
+    fd.Release();  // the stream owns it now
     return search;
 }
 
@@ -57,20 +54,20 @@ DirSearch DirSearch::Open(const std::string& path) {
     do {
         fd = ::open(target, kOpenFlags);
     } while (fd < 0 && errno == EINTR);
-    return FromDescriptor(fd);
+    return FromDescriptor(posix::OwnedFd(fd));
 }
 
 DirSearch DirSearch::OpenChild(const DirSearch& parent, std::string_view name) {
     if (!parent.IsOpen()) {
         errno = EBADF;
-        return FromDescriptor(-1);
+        return FromDescriptor(posix::OwnedFd());
     }
     std::string child(name);
     int fd;
     do {
         fd = ::openat(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags);
     } while (fd < 0 && errno == EINTR);
-    return FromDescriptor(fd);
+    return FromDescriptor(posix::OwnedFd(fd));
 }
 
 bool DirSearch::IsOpen() const {

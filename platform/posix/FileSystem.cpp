@@ -9,7 +9,9 @@
 
 #include <cerrno>
 
+#include "platform/Folder.h"
 #include "platform/posix/FaultPoints.h"
+#include "platform/posix/OwnedFd.h"
 #include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
@@ -93,15 +95,12 @@ bool DirectoryIsEmpty(const std::string& path) {
     if (!PathIsDirectory(path)) {
         return false;
     }
-    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    DIR* dir = ::fdopendir(fd);
+    posix::OwnedFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    DIR* dir = fd.Valid() ? ::fdopendir(fd.Get()) : nullptr;
     if (dir == nullptr) {
-        ::close(fd);
         return false;
     }
+    fd.Release();  // the stream owns it now
     bool empty = true;
     while (dirent* entry = ::readdir(dir)) {
         std::string name = entry->d_name;
@@ -129,31 +128,52 @@ bool RemoveDirectory(const std::string& path) {
     return ::rmdir(path.c_str()) == 0;
 }
 
-bool MakeDirectory(const std::string& path, std::uint32_t mode) {
-    return ::mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0;
+bool MakeFolders(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) == 0) {
+        return true;
+    }
+    if (errno == ENOENT) {
+        const std::string above = SplitFolderAndName(folder).first;
+        if (above.empty() || above == folder || !MakeFolders(above)) {
+            return false;
+        }
+        if (::mkdir(folder.c_str(), 0700) == 0) {
+            return true;
+        }
+    }
+    struct stat st {};
+    if (errno != EEXIST || ::stat(folder.c_str(), &st) != 0) {
+        return false;
+    }
+    errno = S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+    return S_ISDIR(st.st_mode);
 }
 
 bool SetFolderMode(const std::string& path, std::uint32_t mode) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool done = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
-    ::close(fd);
-    return done;
+    const posix::OwnedFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    return fd.Valid() && ::fchmod(fd.Get(), static_cast<mode_t>(mode)) == 0;
 }
 
 RenameResult RenameNoReplace(const std::string& from, const std::string& to) {
-    int result = posix::FaultFires(SysCall::Rename)
-                     ? -1
-                     : ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-    if (result == 0) {
-        return RenameResult::Done;
+    const auto [fromFolder, fromName] = SplitFolderAndName(from);
+    const auto [toFolder, toName] = SplitFolderAndName(to);
+    const Folder source = Folder::Open(fromFolder);
+    const Folder other = toFolder == fromFolder ? Folder() : Folder::Open(toFolder);
+    const Folder& target = toFolder == fromFolder ? source : other;
+    const int error = !source.IsOpen()   ? source.Error()
+                      : !target.IsOpen() ? target.Error()
+                                         : source.Rename(fromName, target, toName);
+    errno = error;
+    switch (error) {
+        case 0:
+            return RenameResult::Done;
+        case EEXIST:
+            return RenameResult::Exists;
+        case EXDEV:
+            return RenameResult::CrossDevice;
+        default:
+            return RenameResult::Failed;
     }
-    if (errno == EEXIST) {
-        return RenameResult::Exists;
-    }
-    return errno == EXDEV ? RenameResult::CrossDevice : RenameResult::Failed;
 }
 
 std::uint32_t EffectiveUserId() {

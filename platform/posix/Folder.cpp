@@ -15,12 +15,12 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-int OpenRetrying(int dirfd, const char* name, int flags) {
+posix::OwnedFd OpenRetrying(int dirfd, const char* name, int flags) {
     int fd;
     do {
         fd = ::openat(dirfd, name, flags);
     } while (fd < 0 && errno == EINTR);
-    return fd;
+    return posix::OwnedFd(fd);
 }
 
 int ErrnoOr0(bool ok) {
@@ -29,41 +29,18 @@ int ErrnoOr0(bool ok) {
 
 }  // namespace
 
-Folder::~Folder() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
-
-Folder::Folder(Folder&& other) noexcept {
-    *this = std::move(other);
-}
-
-Folder& Folder::operator=(Folder&& other) noexcept {
-    if (this != &other) {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        m_fd = std::exchange(other.m_fd, -1);
-        m_error = other.m_error;
-        m_status = other.m_status;
-    }
-    return *this;
-}
-
-Folder Folder::FromDescriptor(int fd, const std::optional<FileIdentity>& expected) {
+Folder Folder::FromDescriptor(posix::OwnedFd fd, const std::optional<FileIdentity>& expected) {
     Folder folder;
-    if (fd < 0) {
+    if (!fd.Valid()) {
         folder.m_error = errno;
         return folder;
     }
-    auto status = posix::StatAt(fd, "");
+    auto status = posix::StatAt(fd.Get(), "");
     if (!status || (expected && status->id != *expected)) {
         folder.m_error = status ? ESTALE : errno;
-        ::close(fd);
         return folder;
     }
-    folder.m_fd = fd;
+    folder.m_fd = std::move(fd);
     folder.m_status = *status;
     return folder;
 }
@@ -79,24 +56,24 @@ Folder Folder::Open(const std::string& path) {
 
 Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity>& expected) const {
     const std::string child(name);
-    if (m_fd < 0 || child.empty() || child == "." || child == ".." ||
+    if (!IsOpen() || child.empty() || child == "." || child == ".." ||
         child.find('/') != std::string::npos) {
-        errno = m_fd < 0 ? EBADF : EINVAL;
-        return FromDescriptor(-1, std::nullopt);
+        errno = IsOpen() ? EINVAL : EBADF;
+        return FromDescriptor(posix::OwnedFd(), std::nullopt);
     }
-    return FromDescriptor(OpenRetrying(m_fd, child.c_str(), kFolderFlags), expected);
+    return FromDescriptor(OpenRetrying(Descriptor(), child.c_str(), kFolderFlags), expected);
 }
 
 Folder Folder::OpenParent(const std::optional<FileIdentity>& expected) const {
-    if (m_fd < 0) {
+    if (!IsOpen()) {
         errno = EBADF;
-        return FromDescriptor(-1, std::nullopt);
+        return FromDescriptor(posix::OwnedFd(), std::nullopt);
     }
-    return FromDescriptor(OpenRetrying(m_fd, "..", kFolderFlags), expected);
+    return FromDescriptor(OpenRetrying(Descriptor(), "..", kFolderFlags), expected);
 }
 
 std::optional<FileStatus> Folder::Stat(std::string_view name) const {
-    if (m_fd < 0) {
+    if (!IsOpen()) {
         errno = EBADF;
         return std::nullopt;
     }
@@ -105,27 +82,27 @@ std::optional<FileStatus> Folder::Stat(std::string_view name) const {
         errno = ENOENT;
         return std::nullopt;
     }
-    return posix::StatAt(m_fd, entry.c_str());
+    return posix::StatAt(Descriptor(), entry.c_str());
 }
 
 int Folder::Unlink(std::string_view name) const {
     if (posix::FaultFires(SysCall::Unlink)) {
         return errno;
     }
-    return ErrnoOr0(::unlinkat(m_fd, std::string(name).c_str(), 0) == 0);
+    return ErrnoOr0(::unlinkat(Descriptor(), std::string(name).c_str(), 0) == 0);
 }
 
 int Folder::RemoveFolder(std::string_view name) const {
-    return ErrnoOr0(::unlinkat(m_fd, std::string(name).c_str(), AT_REMOVEDIR) == 0);
+    return ErrnoOr0(::unlinkat(Descriptor(), std::string(name).c_str(), AT_REMOVEDIR) == 0);
 }
 
 int Folder::Rename(std::string_view name, const Folder& to, std::string_view toName) const {
     const std::string from(name);
     const std::string target(toName);
-    const int renamed =
-        posix::FaultFires(SysCall::Rename)
-            ? -1
-            : ::renameat2(m_fd, from.c_str(), to.m_fd, target.c_str(), RENAME_NOREPLACE);
+    const int renamed = posix::FaultFires(SysCall::Rename)
+                            ? -1
+                            : ::renameat2(Descriptor(), from.c_str(), to.Descriptor(),
+                                          target.c_str(), RENAME_NOREPLACE);
     if (renamed == 0) {
         return 0;
     }
@@ -139,54 +116,50 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
     if (!before) {
         return errno;
     }
-    if (::linkat(m_fd, from.c_str(), to.m_fd, target.c_str(), 0) != 0) {
+    if (::linkat(Descriptor(), from.c_str(), to.Descriptor(), target.c_str(), 0) != 0) {
         return errno;
     }
     const auto after = to.Stat(target);
     if (!after || after->id != before->id) {
         return ESTALE;
     }
-    if (::unlinkat(m_fd, from.c_str(), 0) != 0) {
+    if (::unlinkat(Descriptor(), from.c_str(), 0) != 0) {
         const int error = errno;
-        ::unlinkat(to.m_fd, target.c_str(), 0);
+        ::unlinkat(to.Descriptor(), target.c_str(), 0);
         return error;
     }
     return 0;
 }
 
 int Folder::CheckWritable(std::string_view name) const {
-    return ErrnoOr0(
-        ::faccessat(m_fd, std::string(name).c_str(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0);
+    return ErrnoOr0(::faccessat(Descriptor(), std::string(name).c_str(), W_OK,
+                                AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0);
 }
 
 int Folder::MakeOwnerWritable(std::string_view name, const FileIdentity& expected) const {
     // Changed through a descriptor of the file itself, so a link put in its place is never
     // followed to another file.
-    const int probe =
-        OpenRetrying(m_fd, std::string(name).c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (probe < 0) {
+    const posix::OwnedFd probe =
+        OpenRetrying(Descriptor(), std::string(name).c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (!probe.Valid()) {
         return errno;
     }
-    int result = 0;
-    auto status = posix::StatAt(probe, "");
+    auto status = posix::StatAt(probe.Get(), "");
     if (!status || status->type != FileType::Regular || status->id != expected ||
         status->owner != ::geteuid()) {
-        result = status ? EPERM : errno;
-    } else {
-        const std::string self = "/proc/self/fd/" + std::to_string(probe);
-        result = ErrnoOr0(::chmod(self.c_str(), (status->permissions | S_IWUSR) & 07777) == 0);
+        return status ? EPERM : errno;
     }
-    ::close(probe);
-    return result;
+    const std::string self = "/proc/self/fd/" + std::to_string(probe.Get());
+    return ErrnoOr0(::chmod(self.c_str(), (status->permissions | S_IWUSR) & 07777) == 0);
 }
 
 DirSearch Folder::List() const {
-    if (m_fd < 0) {
+    if (!IsOpen()) {
         errno = EBADF;
-        return DirSearch::FromDescriptor(-1);
+        return DirSearch::FromDescriptor(posix::OwnedFd());
     }
     // A search of its own at the start: the folder's own descriptor keeps no read position.
-    return DirSearch::FromDescriptor(OpenRetrying(m_fd, ".", kFolderFlags));
+    return DirSearch::FromDescriptor(OpenRetrying(Descriptor(), ".", kFolderFlags));
 }
 
 std::pair<std::string, std::string> SplitFolderAndName(const std::string& path) {

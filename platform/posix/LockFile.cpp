@@ -2,59 +2,45 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <utility>
 
 namespace ostrel::platform {
 namespace {
 
-int FlockRetrying(int fd, int operation) {
+bool FlockRetrying(const posix::OwnedFd& fd, int operation) {
+    if (!fd.Valid()) {
+        return false;
+    }
     int result;
     do {
-        result = ::flock(fd, operation);
+        result = ::flock(fd.Get(), operation);
     } while (result != 0 && errno == EINTR);
-    return result;
+    return result == 0;
 }
 
 }  // namespace
 
-LockFile::~LockFile() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
-
-LockFile::LockFile(LockFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)) {}
-
-LockFile& LockFile::operator=(LockFile&& other) noexcept {
-    if (this != &other) {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        m_fd = std::exchange(other.m_fd, -1);
-        m_path = std::move(other.m_path);
-    }
-    return *this;
-}
-
 LockFile LockFile::Open(const std::string& path) {
     LockFile lock;
-    lock.m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (lock.m_fd >= 0) {
+    lock.m_fd =
+        posix::OwnedFd(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (lock.m_fd.Valid()) {
         lock.m_path = path;
     }
     return lock;
 }
 
 bool LockFile::TryExclusive() {
-    return m_fd >= 0 && FlockRetrying(m_fd, LOCK_EX | LOCK_NB) == 0;
+    return FlockRetrying(m_fd, LOCK_EX | LOCK_NB);
+}
+
+bool LockFile::HoldExclusive() {
+    return FlockRetrying(m_fd, LOCK_EX);
 }
 
 bool LockFile::HoldShared() {
-    return m_fd >= 0 && FlockRetrying(m_fd, LOCK_SH) == 0;
+    return FlockRetrying(m_fd, LOCK_SH);
 }
 
 }  // namespace ostrel::platform

@@ -9,6 +9,8 @@
 #include <deque>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace ostrel::platform {
 namespace {
 
@@ -73,10 +75,18 @@ bool StatOrMake(const std::string& path, bool make, struct stat& st) {
     if (::lstat(path.c_str(), &st) == 0) {
         return true;
     }
-    if (errno != ENOENT || !make || (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)) {
+    if (errno != ENOENT || !make) {
         return false;
     }
-    return ::lstat(path.c_str(), &st) == 0;
+    // The folders above exist (they were examined first): this makes the last one only. Whatever
+    // appeared there meanwhile (a link, a file) is examined like anything else.
+    const bool made = MakeFolders(path);
+    const int error = errno;
+    if (::lstat(path.c_str(), &st) == 0) {
+        return true;
+    }
+    errno = made ? errno : error;
+    return false;
 }
 
 bool ReadLink(const std::string& path, std::string& target) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 namespace ostrel::platform::posix {
 
 // A file descriptor owned by one object: move-only, closed when the owner dies.
@@ -25,12 +23,5 @@ class OwnedFd {
   private:
     int m_fd = -1;
 };
-
-// Writes all of `bytes` to `fd`, continuing after short writes and EINTR. False on error
-// (errno set).
-bool WriteAll(int fd, const std::string& bytes);
-
-// Reads `fd` from its current position to the end into `out`. False on error (errno set).
-bool ReadAll(int fd, std::string& out);
 
 }  // namespace ostrel::platform::posix

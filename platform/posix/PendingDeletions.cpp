@@ -3,15 +3,18 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/FileSystem.h"
+#include "platform/Folder.h"
+#include "platform/ProductNames.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SpecialFolders.h"
+#include "platform/WholeFile.h"
 #include "platform/posix/StateList.h"
 
 namespace ostrel::platform {
 namespace {
 
 constexpr const char* kListName = posix::kPendingListName;
-constexpr char kHelperName[] = "ostrel-pending";
 
 std::function<std::string()>& InstalledBootIdSource() {
     static std::function<std::string()> source;
@@ -51,21 +54,11 @@ void EnsureAutostartEntry() {
         helper.find_first_of("\n\r") != std::string::npos) {
         return;
     }
-    std::string folder = entryPath.substr(0, entryPath.rfind('/'));
-    std::string config = folder.substr(0, folder.rfind('/'));
-    MakeDirectory(config, 0700);
-    MakeDirectory(folder, 0700);
-    std::string text =
-        "[Desktop Entry]\n"
-        "Type=Application\n"
-        "Name=Ostrel\n"
-        "Exec=" +
-        ExecArgument(helper) +
-        "\n"
-        "NoDisplay=true\n"
-        "Terminal=false\n"
-        "X-GNOME-Autostart-enabled=true\n";
-    posix::WriteFileAtomically(entryPath, text, 0644);
+    MakeFolders(SplitFolderAndName(entryPath).first);
+    std::string text = "[Desktop Entry]\nType=Application\nName=" + GetProductNames().displayName +
+                       "\nExec=" + ExecArgument(helper) +
+                       "\nNoDisplay=true\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+    ReplaceFileAtomically(entryPath, text, 0644);
 }
 
 }  // namespace
@@ -74,8 +67,7 @@ std::string BootId() {
     if (const auto& source = InstalledBootIdSource()) {
         return source();
     }
-    bool ok = false;
-    std::string id = posix::ReadWholeFile("/proc/sys/kernel/random/boot_id", ok);
+    std::string id = ReadWholeFile("/proc/sys/kernel/random/boot_id").bytes;
     while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) {
         id.pop_back();
     }
@@ -131,24 +123,27 @@ SweepResult DeletePendingFromEarlierBoots() {
 }
 
 std::string PendingHelperPath() {
-    std::string folder = ExecutableFolder();
-    if (folder.empty()) {
+    const std::string folder = ExecutableFolder();
+    const std::string& helperName = GetProductNames().helperName;
+    if (folder.empty() || helperName.empty()) {
         return {};
     }
-    std::string beside = folder + "/" + kHelperName;
+    std::string beside = folder + "/" + helperName;
     auto status = StatPath(beside);
     if (status && status->type == FileType::Regular) {
         return beside;
     }
     std::size_t slash = folder.rfind('/');
-    std::string installed = folder.substr(0, slash) + "/libexec/" + kHelperName;
+    std::string installed = folder.substr(0, slash) + "/libexec/" + helperName;
     status = StatPath(installed);
     return status && status->type == FileType::Regular ? installed : std::string();
 }
 
 std::string AutostartEntryPath() {
-    std::string config = XdgConfigHome();
-    return config.empty() ? std::string() : config + "/autostart/" + kHelperName + ".desktop";
+    const std::string config = XdgConfigHome();
+    const std::string& helperName = GetProductNames().helperName;
+    return config.empty() || helperName.empty() ? std::string()
+                                                : config + "/autostart/" + helperName + ".desktop";
 }
 
 }  // namespace ostrel::platform

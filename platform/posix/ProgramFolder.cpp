@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Environment.h"
+#include "platform/ProductNames.h"
 
 namespace ostrel::platform {
 namespace {
@@ -29,13 +30,16 @@ std::string ExecutableFolder() {
 }
 
 std::string ProgramFolder() {
-    if (auto overridden = GetEnv("OSTREL_PROGRAM_DIR"); overridden && !overridden->empty()) {
+    const ProductNames& names = GetProductNames();
+    if (auto overridden =
+            names.folderVariable.empty() ? std::nullopt : GetEnv(names.folderVariable);
+        overridden && !overridden->empty()) {
         return *overridden;
     }
     std::string exeDir = ExecutableFolder();
     auto slash = exeDir.rfind('/');
-    if (slash != std::string::npos) {
-        std::string installed = exeDir.substr(0, slash) + "/share/ostrel";
+    if (slash != std::string::npos && !names.dataFolder.empty()) {
+        std::string installed = exeDir.substr(0, slash) + "/share/" + names.dataFolder;
         if (IsDirectory(installed)) {
             return installed;
         }

@@ -100,16 +100,17 @@ RawFile::Failure TakeExclusive(int fd) {
 // Opens the file that the O_PATH descriptor `probe` refers to for writing, through
 // /proc/self/fd, so the name cannot be swapped for another file in between; by name (checked by
 // identity afterwards) where /proc is not mounted.
-int ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
+posix::OwnedFd ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
     if (posix::FaultFires(SysCall::Open)) {
-        return -1;
+        return posix::OwnedFd();
     }
     std::string self = "/proc/self/fd/" + std::to_string(probe);
-    int fd = ::open(self.c_str(), accessMode | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0 || errno != ENOENT) {
+    posix::OwnedFd fd(::open(self.c_str(), accessMode | O_NONBLOCK | O_CLOEXEC));
+    if (fd.Valid() || errno != ENOENT) {
         return fd;
     }
-    return ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    return posix::OwnedFd(
+        ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
 }
 
 FileIdentity IdentityOf(const struct stat& st) {
@@ -146,58 +147,52 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         return fail(Failure::NotFound, ENOENT);
     }
 
-    int fd = -1;
+    posix::OwnedFd fd;
     std::optional<FileIdentity> probed;
-    int probe = ::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (probe < 0) {
+    const posix::OwnedFd probe(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!probe.Valid()) {
         if (errno != ENOENT || !options.create || options.expected) {
             return fail(FailureFromErrno(errno), errno);
         }
-        fd = posix::FaultFires(SysCall::Open)
-                 ? -1
-                 : ::openat(dirfd, name.c_str(),
-                            accessMode | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                            0666);
-        if (fd < 0) {
+        fd = posix::OwnedFd(
+            posix::FaultFires(SysCall::Open)
+                ? -1
+                : ::openat(dirfd, name.c_str(),
+                           accessMode | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                           0666));
+        if (!fd.Valid()) {
             return fail(FailureFromErrno(errno), errno);
         }
     } else {
         struct stat st {};
-        bool regular = ::fstat(probe, &st) == 0 && S_ISREG(st.st_mode);
+        bool regular = ::fstat(probe.Get(), &st) == 0 && S_ISREG(st.st_mode);
         if (!regular || (options.expected && IdentityOf(st) != *options.expected)) {
-            ::close(probe);
             return regular ? fail(Failure::NotSameFile, ESTALE) : fail(Failure::NotRegular, EINVAL);
         }
         probed = IdentityOf(st);
-        fd = ReopenForWriting(probe, accessMode, dirfd, name);
-        int savedErrno = errno;
-        ::close(probe);
-        if (fd < 0) {
-            return fail(FailureFromErrno(savedErrno), savedErrno);
+        fd = ReopenForWriting(probe.Get(), accessMode, dirfd, name);
+        if (!fd.Valid()) {
+            return fail(FailureFromErrno(errno), errno);
         }
     }
 
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (probed && IdentityOf(st) != *probed)) {
-        ::close(fd);
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        (probed && IdentityOf(st) != *probed)) {
         return fail(Failure::NotSameFile, ESTALE);
     }
     if (options.exclusive) {
-        if (Failure why = TakeExclusive(fd); why != Failure::None) {
-            const int error = errno;
-            ::close(fd);
-            return fail(why, error);
+        if (Failure why = TakeExclusive(fd.Get()); why != Failure::None) {
+            return fail(why, errno);
         }
     }
     if (options.deleteOnClose) {
-        file.m_folderFd = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
-        if (file.m_folderFd < 0) {
-            const int error = errno;
-            ::close(fd);
-            return fail(Failure::Other, error);
+        file.m_folderFd = posix::OwnedFd(::fcntl(dirfd, F_DUPFD_CLOEXEC, 0));
+        if (!file.m_folderFd.Valid()) {
+            return fail(Failure::Other, errno);
         }
     }
-    file.m_fd = fd;
+    file.m_fd = std::move(fd);
     file.m_id = IdentityOf(st);
     file.m_linkCount = st.st_nlink;
     return file;
@@ -214,10 +209,10 @@ RawFile::RawFile(RawFile&& other) noexcept {
 RawFile& RawFile::operator=(RawFile&& other) noexcept {
     if (this != &other) {
         Release();
-        m_fd = std::exchange(other.m_fd, -1);
+        m_fd = std::move(other.m_fd);
         m_failure = other.m_failure;
         m_error = other.m_error;
-        m_folderFd = std::exchange(other.m_folderFd, -1);
+        m_folderFd = std::move(other.m_folderFd);
         m_name = std::move(other.m_name);
         m_deleteOnClose = other.m_deleteOnClose;
         m_failed = other.m_failed;
@@ -232,24 +227,20 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
 }
 
 void RawFile::Release() {
-    if (m_fd >= 0) {
+    if (m_fd.Valid()) {
         Drain();
-        ::close(m_fd);
-        m_fd = -1;
+        m_fd.Reset();
     }
-    if (m_folderFd >= 0) {
-        ::close(m_folderFd);
-        m_folderFd = -1;
-    }
+    m_folderFd.Reset();
 }
 
 std::int64_t RawFile::Size() const {
     struct stat st {};
-    return m_fd >= 0 && ::fstat(m_fd, &st) == 0 ? st.st_size : -1;
+    return m_fd.Valid() && ::fstat(m_fd.Get(), &st) == 0 ? st.st_size : -1;
 }
 
 bool RawFile::Write(std::string_view bytes) {
-    if (m_fd < 0) {
+    if (!m_fd.Valid()) {
         return false;
     }
     if (!m_buffer) {
@@ -276,7 +267,7 @@ bool RawFile::Drain() {
     while (done < m_used) {
         ssize_t n = posix::FaultFires(SysCall::Write)
                         ? -1
-                        : ::pwrite(m_fd, m_buffer.get() + done, m_used - done,
+                        : ::pwrite(m_fd.Get(), m_buffer.get() + done, m_used - done,
                                    static_cast<off_t>(m_offset + static_cast<std::int64_t>(done)));
         if (n < 0 && errno == EINTR) {
             continue;
@@ -293,39 +284,35 @@ bool RawFile::Drain() {
 }
 
 bool RawFile::Flush() {
-    if (m_fd < 0) {
+    if (!m_fd.Valid()) {
         return false;
     }
     Drain();
-    if (posix::FaultFires(SysCall::Fsync) || ::fsync(m_fd) != 0) {
+    if (posix::FaultFires(SysCall::Fsync) || ::fsync(m_fd.Get()) != 0) {
         Fail(errno);
     }
     return !m_failed;
 }
 
 bool RawFile::Close() {
-    if (m_fd < 0) {
+    if (!m_fd.Valid()) {
         return false;
     }
     bool ok = Drain();
     if (m_deleteOnClose && ok) {
         // Only while the name still leads to this file: another file put in its place stays.
-        auto status = posix::StatAt(m_folderFd, m_name.c_str());
+        auto status = posix::StatAt(m_folderFd.Get(), m_name.c_str());
         ok = status && status->id == m_id && !posix::FaultFires(SysCall::Unlink) &&
-             ::unlinkat(m_folderFd, m_name.c_str(), 0) == 0;
+             ::unlinkat(m_folderFd.Get(), m_name.c_str(), 0) == 0;
         if (!ok) {
             Fail(status && status->id != m_id ? ESTALE : errno);
         }
     }
-    if (::close(m_fd) != 0 && ok) {
+    if (!m_fd.Reset() && ok) {
         Fail(errno);
         ok = false;
     }
-    m_fd = -1;
-    if (m_folderFd >= 0) {
-        ::close(m_folderFd);
-        m_folderFd = -1;
-    }
+    m_folderFd.Reset();
     return ok;
 }
 
@@ -344,14 +331,14 @@ std::vector<std::pair<std::int64_t, std::int64_t>> RawFile::DataRanges() const {
     }
     std::int64_t at = 0;
     while (at < size) {
-        const off_t data = ::lseek(m_fd, static_cast<off_t>(at), SEEK_DATA);
+        const off_t data = ::lseek(m_fd.Get(), static_cast<off_t>(at), SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO) {
                 break;  // only a hole from here to the end
             }
             return {{0, size}};  // the file system cannot tell: treat it all as data
         }
-        off_t hole = ::lseek(m_fd, data, SEEK_HOLE);
+        off_t hole = ::lseek(m_fd.Get(), data, SEEK_HOLE);
         if (hole < 0) {
             return {{0, size}};
         }
@@ -363,7 +350,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> RawFile::DataRanges() const {
 }
 
 bool RawFile::SeekTo(std::int64_t offset) {
-    if (m_fd < 0) {
+    if (!m_fd.Valid()) {
         return false;
     }
     Drain();
@@ -372,15 +359,15 @@ bool RawFile::SeekTo(std::int64_t offset) {
 }
 
 bool RawFile::ScrubExtendedAttributes() {
-    if (m_fd < 0) {
+    if (!m_fd.Valid()) {
         return false;
     }
-    ssize_t length = ::flistxattr(m_fd, nullptr, 0);
+    ssize_t length = ::flistxattr(m_fd.Get(), nullptr, 0);
     if (length <= 0) {
         return length == 0 || errno == ENOTSUP;
     }
     std::string names(static_cast<std::size_t>(length), '\0');
-    length = ::flistxattr(m_fd, names.data(), names.size());
+    length = ::flistxattr(m_fd.Get(), names.data(), names.size());
     if (length < 0) {
         return false;
     }
@@ -389,13 +376,14 @@ bool RawFile::ScrubExtendedAttributes() {
     for (std::size_t at = 0; at < names.size();) {
         const std::string name(names.c_str() + at);
         at += name.size() + 1;
-        const ssize_t size = ::fgetxattr(m_fd, name.c_str(), nullptr, 0);
+        const ssize_t size = ::fgetxattr(m_fd.Get(), name.c_str(), nullptr, 0);
         bool done = true;
         if (size > 0) {
             const std::string zeros(static_cast<std::size_t>(size), '\0');
-            done = ::fsetxattr(m_fd, name.c_str(), zeros.data(), zeros.size(), XATTR_REPLACE) == 0;
+            done = ::fsetxattr(m_fd.Get(), name.c_str(), zeros.data(), zeros.size(),
+                               XATTR_REPLACE) == 0;
         }
-        done = ::fremovexattr(m_fd, name.c_str()) == 0 && done;
+        done = ::fremovexattr(m_fd.Get(), name.c_str()) == 0 && done;
         // The system's own attributes (security labels, access lists) are not the user's data
         // and may be refused; the user's must go.
         if (!done && name.starts_with("user.")) {

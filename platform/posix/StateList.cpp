@@ -1,24 +1,21 @@
 #include "platform/posix/StateList.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 
 #include "platform/OwnFolders.h"
 #include "platform/PendingDeletions.h"
+#include "platform/ProductNames.h"
 #include "platform/SpecialFolders.h"
+#include "platform/WholeFile.h"
 
 namespace ostrel::platform {
 namespace {
 
 constexpr char kHeader[] = "ostrel-state 1\n";
-constexpr char kStateSubfolder[] = "Tolvane/Quarrix";
 
 template <typename T>
 bool ParseNumber(const std::string& text, std::size_t& pos, T& value) {
@@ -34,8 +31,9 @@ bool ParseNumber(const std::string& text, std::size_t& pos, T& value) {
     return true;
 }
 
-// Parses `text`; false when it is not a whole, well-formed list (the entries read so far stay).
-bool ParseStateList(const std::string& text, std::vector<StateEntry>& entries) {
+// Appends the entries of `text`; false when it is not a whole, well-formed list (the entries read
+// so far stay).
+bool ParseEntries(const std::string& text, std::vector<StateEntry>& entries) {
     const std::string header = kHeader;
     if (text.compare(0, header.size(), header) != 0) {
         return false;
@@ -64,6 +62,12 @@ bool ParseStateList(const std::string& text, std::vector<StateEntry>& entries) {
     return true;
 }
 
+// The entries of `text`; nullopt when it is not a whole, well-formed list.
+std::optional<std::vector<StateEntry>> ParseStateList(const std::string& text) {
+    std::vector<StateEntry> entries;
+    return ParseEntries(text, entries) ? std::optional(std::move(entries)) : std::nullopt;
+}
+
 std::string FormatStateList(const std::vector<StateEntry>& entries) {
     std::string text = kHeader;
     for (const auto& e : entries) {
@@ -86,11 +90,21 @@ std::string OneWord(std::string text) {
     return text.empty() ? "-" : text;
 }
 
+// XdgStateHome() followed by the vendor folder; empty when either is unknown.
+std::string StateFolderPath() {
+    const std::string base = XdgStateHome();
+    const std::string& vendor = GetProductNames().vendorFolder;
+    return base.empty() || vendor.empty() ? std::string() : base + "/" + vendor;
+}
+
 }  // namespace
 
 OwnPathCheck CheckStateFolder() {
     const std::string base = XdgStateHome();
-    const std::string folder = base + "/" + kStateSubfolder;
+    const std::string folder = StateFolderPath();
+    if (!base.empty() && folder.empty()) {
+        return {OwnPathProblem::Unusable, base, std::strerror(EINVAL)};  // no folder name given
+    }
     // Every missing folder on the way (a fresh account has no ~/.local/state) is made private.
     OwnPathCheck check = CheckOwnFolder(base, folder, true);
     for (const char* name : {posix::kPendingListName, posix::kInProgressListName}) {
@@ -104,7 +118,7 @@ OwnPathCheck CheckStateFolder() {
 }
 
 std::string StateFolder() {
-    return CheckStateFolder().Ok() ? XdgStateHome() + "/" + kStateSubfolder : std::string();
+    return CheckStateFolder().Ok() ? StateFolderPath() : std::string();
 }
 
 StateEntry MakeStateEntry(const std::string& path, const FileStatus& status) {
@@ -124,116 +138,33 @@ bool DescribesSameFile(const StateEntry& entry, const FileStatus& status) {
 
 namespace posix {
 
-std::string ReadWholeFile(const std::string& path, bool& ok) {
-    ok = false;
-    // Never through a link, never waiting on a FIFO: only a regular file is read.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return {};
-    }
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            ::close(fd);
-            return {};
-        }
-        if (n == 0) {
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    ok = true;
-    return text;
-}
-
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, unsigned mode) {
-    std::size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string temp = folder + "/.ostrel-tmp-XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
-}
-
 std::vector<StateEntry> ReadStateList(const std::string& name) {
-    std::vector<StateEntry> entries;
-    std::string folder = StateFolder();
-    if (folder.empty()) {
-        return entries;
-    }
-    bool ok = false;
-    std::string text = ReadWholeFile(folder + "/" + name, ok);
-    if (ok) {
-        ParseStateList(text, entries);
-    }
-    return entries;
+    const std::string folder = StateFolder();
+    const FileContents contents =
+        folder.empty() ? FileContents{} : ReadWholeFile(folder + "/" + name);
+    auto entries = contents.Ok() ? ParseStateList(contents.bytes) : std::nullopt;
+    return entries ? std::move(*entries) : std::vector<StateEntry>();
 }
 
 bool UpdateStateList(const std::string& name,
                      const std::function<void(std::vector<StateEntry>&)>& change) {
-    std::string folder = StateFolder();
+    const std::string folder = StateFolder();
     if (folder.empty()) {
         return false;
     }
-    std::string path = folder + "/" + name;
-    std::string lockPath = path + ".lock";
-    int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (lock < 0) {
-        return false;
-    }
-    while (::flock(lock, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            ::close(lock);
-            return false;
-        }
-    }
     std::vector<StateEntry> entries;
-    bool readOk = false;
-    std::string text = ReadWholeFile(path, readOk);
-    bool ok = true;
-    if (readOk && !ParseStateList(text, entries)) {
-        ok = ::rename(path.c_str(), (path + ".corrupt").c_str()) == 0;
-    }
-    if (ok) {
-        change(entries);
-        ok = WriteFileAtomically(path, FormatStateList(entries), 0600);
-    }
-    ::close(lock);
-    return ok;
+    const UpdateResult result = UpdateFileLocked(
+        folder + "/" + name, 0600,
+        [&](const std::string& text) {
+            auto parsed = ParseStateList(text);
+            entries = parsed ? std::move(*parsed) : std::vector<StateEntry>();
+            return parsed.has_value();
+        },
+        [&] {
+            change(entries);
+            return FormatStateList(entries);
+        });
+    return result == UpdateResult::Written;
 }
 
 }  // namespace posix

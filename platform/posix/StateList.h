@@ -12,20 +12,16 @@ namespace ostrel::platform::posix {
 inline constexpr char kPendingListName[] = "pending-deletions";
 inline constexpr char kInProgressListName[] = "in-progress";
 
-// The entries of the state list `name` in the state folder (none when it does not exist).
+// The entries of the state list `name` in the state folder (none when it does not exist or
+// cannot be read or parsed).
 std::vector<StateEntry> ReadStateList(const std::string& name);
 
 // Runs `change` on the list's entries under an exclusive lock (so two processes never lose each
 // other's entries) and writes the result atomically (temporary file, fsync, rename), mode 0600.
-// A list that cannot be parsed is kept aside with the suffix ".corrupt". False on failure.
+// A list that cannot be parsed is kept aside under a numbered ".corrupt" name, never over an
+// earlier one; a list that exists but cannot be read is left alone. False when nothing was
+// written.
 bool UpdateStateList(const std::string& name,
                      const std::function<void(std::vector<StateEntry>&)>& change);
-
-// The whole contents of the regular file `path`; empty with `ok` false when it cannot be read or
-// is anything else (a link is not followed, a FIFO not waited on).
-std::string ReadWholeFile(const std::string& path, bool& ok);
-
-// Writes `bytes` to `path` through a temporary file in the same folder, fsync and rename.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, unsigned mode);
 
 }  // namespace ostrel::platform::posix

@@ -4,15 +4,19 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "core/Globals.h"
 #include "core/RegistryManager.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
+#include "platform/PendingDeletions.h"
 #include "shredder/FillData.h"
 #include "shredder/Shredder.h"
 #include "tests/job/JobFixture.h"
+#include "tests/support/HolderProcess.h"
 
 namespace ostrel::test {
 namespace {
@@ -91,6 +95,53 @@ TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
     EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
 }
 
+// Only a number stored as "Confirm" turns the question off: text, even "0", is no answer, and
+// the question is asked (here answered No, so nothing is touched).
+TEST_F(MainTest, ConfirmStoredAsTextStillAsks) {
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    const std::pair<std::function<void()>, bool> rows[] = {
+        {[] { RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, "1"); }, true},
+        {[] { RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, "0"); }, true},
+        {[] { RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0); }, false}};
+    for (const auto& [store, asks] : rows) {
+        store();
+        const std::string file = MakeFile("victim", "data");
+        m_host.msgBoxes.clear();
+        EXPECT_TRUE(RunMain({file}, forms()));
+        EXPECT_EQ(m_host.msgBoxes.size(), asks ? 1u : 0u);
+        EXPECT_EQ(fs::exists(file), asks);
+    }
+}
+
+// A file that could only be scheduled for deletion at restart waits for the restart: a later
+// start in the same boot leaves it alone (no second round of spaces, no second pending entry, no
+// report under its random name). What a start finishes from a killed run is reported on its own
+// and never changes the exit status of the job it was started for.
+TEST_F(MainTest, AFileWaitingForTheRestartIsLeftAloneUntilThen) {
+    platform::SetBootIdSource([] { return std::string("this-boot"); });
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
+    const std::string killed = Holding() + "/" + RandFileName();  // left by a killed run
+    WriteFile(killed, "half shredded");
+    const std::string held = MakeFile("held open", std::string(5000, 'H'));
+    // Both held by other programs from before the first start (a holder forked later would
+    // inherit the instance lock of the start before).
+    HolderProcess killedHolder(killed, HolderProcess::Hold::Open);
+    HolderProcess heldHolder(held, HolderProcess::Hold::Open);
+    ASSERT_TRUE(killedHolder.Holding() && heldHolder.Holding());
+
+    for (const std::string& path : {MakeFile("first", "x"), held, MakeFile("third", "x")}) {
+        EXPECT_TRUE(RunMain({path}, forms()));
+    }
+
+    EXPECT_EQ(m_host.endProcessCalls, (std::vector<int>{0, 1, 0}));
+    EXPECT_EQ(platform::PendingDeletions().size(), 2u) << "each file scheduled once";
+    ASSERT_EQ(m_host.msgBoxes.size(), 2u);
+    EXPECT_NE(m_host.msgBoxes[0].text.find(killed), std::string::npos);
+    EXPECT_NE(m_host.msgBoxes[1].text.find("\n" + held + " ("), std::string::npos);
+    EXPECT_EQ(m_host.msgBoxes[1].text.find(Holding()), std::string::npos);
+}
+
 // Choices for one run replace the stored ones for that run only: the passes are the chosen
 // method's (seen in the holding folder at every DoEvents, each pass's pattern over the whole
 // file, where a one-pass method would show one random pass), nobody is asked although the settings
@@ -131,25 +182,31 @@ TEST_F(MainTest, OverridesApplyToTheRunAndAreNotStored) {
 
 // What a killed run left on its way to destruction is finished: files under the shredder's own
 // random names, directly in the holding folder, or on the in-progress list while still the same
-// file. A name it never makes, a subfolder's file, or a file that replaced the one the run had
-// renamed is not the program's to destroy.
+// file. A name it never makes, a subfolder's file, a file that replaced the one the run had
+// renamed, or one under the recorded inode number that has another length (the number was freed
+// and given to a new file) is not the program's to destroy.
 TEST_F(MainTest, InterruptedWorkIsFinished) {
     const std::string leftover = Holding() + "/" + RandFileName();
     const std::string inPlace = MakeFile("elsewhere/" + RandFileName(), "renamed in place");
     const std::string replaced = MakeFile("elsewhere/" + RandFileName(), "first file");
-    const std::vector<std::string> foreign = {Holding() + "/abc.tmp", Holding() + "/notes.txt",
+    const std::string resized = MakeFile("elsewhere/" + RandFileName(), "not");
+    const std::vector<std::string> foreign = {Holding() + "/abc.tmp",
+                                              Holding() + "/notes.txt",
                                               Holding() + "/sub/" + RandFileName(),
-                                              MakeFile("elsewhere/xyz.tmp", "not ours"), replaced};
+                                              MakeFile("elsewhere/xyz.tmp", "not ours"),
+                                              replaced,
+                                              resized};
     fs::create_directory(Holding() + "/sub");
     WriteFile(leftover, "half shredded");
     for (const std::string& path : {foreign[0], foreign[1], foreign[2]}) {
         WriteFile(path, "not ours");
     }
-    for (const std::string& path : {inPlace, foreign[3], replaced}) {
+    for (const std::string& path : {inPlace, foreign[3], replaced, resized}) {
         platform::AddInProgress(path, *platform::StatPath(path));
     }
     WriteFile(replaced + ".new", "not ours");
     fs::rename(replaced + ".new", replaced);
+    std::ofstream(resized, std::ios::app) << " ours";
 
     ShredJob job(forms());
     {

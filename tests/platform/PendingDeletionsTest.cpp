@@ -6,6 +6,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "core/ProductNames.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 #include "tests/support/ChildProcess.h"
@@ -22,7 +23,13 @@ class PendingDeletionsTest : public ::testing::Test {
     PendingDeletionsTest() {
         platform::SetBootIdSource([this] { return m_bootId; });
     }
-    ~PendingDeletionsTest() override { platform::SetBootIdSource({}); }
+    ~PendingDeletionsTest() override {
+        platform::ClearFaults();
+        platform::SetBootIdSource({});
+    }
+    std::string List() const {
+        return m_xdg.StateHome() + "/" + kVendorFolder + "/pending-deletions";
+    }
     std::string Make(const std::string& name) {
         WriteFile(m_temp / name, "scheduled");
         return (m_temp / name).string();
@@ -41,12 +48,11 @@ TEST_F(PendingDeletionsTest, PathsComeBackByteExactFromAPrivateList) {
     auto entries = platform::PendingDeletions();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].path, odd);
-    const std::string folder = m_xdg.StateHome() + "/Tolvane/Quarrix";
-    EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
-    EXPECT_EQ(fs::status(folder + "/pending-deletions").permissions(),
-              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(fs::path(List()).parent_path()).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(List()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
-    const std::string autostart = m_xdg.ConfigHome() + "/autostart/ostrel-pending.desktop";
+    const std::string autostart =
+        m_xdg.ConfigHome() + "/autostart/" + kPendingHelperName + ".desktop";
     const std::string text = ReadFile(autostart);
     EXPECT_NE(text.find("\nExec=\"" + platform::PendingHelperPath() + "\"\n"), text.npos) << text;
     WriteFile(autostart, text + "Hidden=true\n");
@@ -98,6 +104,36 @@ TEST_F(PendingDeletionsTest, FileWrittenToAfterSchedulingIsTrackedUntilGone) {
     EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 0, 0));
     EXPECT_FALSE(fs::exists(path));
     EXPECT_TRUE(platform::PendingDeletions().empty());
+}
+
+// A list that cannot be parsed, or something else in its place, is kept aside under a name of its
+// own, never over one kept earlier, before the new list is written; a list that cannot be read, or
+// a replacement that fails, leaves the list exactly as it was.
+TEST_F(PendingDeletionsTest, DamagedListIsKeptAsideAndUnreadableListIsLeftAlone) {
+    const std::string damaged[] = {"ostrel-state 1\nhalf an entry", "not a list at all"};
+    fs::create_directories(fs::path(List()).parent_path());
+    for (std::size_t i = 0; i < std::size(damaged); ++i) {
+        WriteFile(List(), damaged[i]);
+        ASSERT_TRUE(platform::ScheduleDeletionAtBoot(Make("after damage")));
+        EXPECT_EQ(platform::PendingDeletions().size(), 1u);
+    }
+    fs::remove(List());
+    fs::create_directory(List());
+    ASSERT_TRUE(platform::ScheduleDeletionAtBoot(Make("after a folder")));
+    EXPECT_EQ(ReadFile(List() + ".corrupt"), damaged[0]);
+    EXPECT_EQ(ReadFile(List() + ".2.corrupt"), damaged[1]);
+    EXPECT_TRUE(fs::is_directory(List() + ".3.corrupt"));
+
+    const std::string before = ReadFile(List());
+    for (const platform::SysCall call : {platform::SysCall::Read, platform::SysCall::Replace}) {
+        platform::InjectFault(call, EIO);
+        EXPECT_FALSE(platform::ScheduleDeletionAtBoot(Make("not recorded")));
+        platform::ClearFaults();
+        EXPECT_EQ(ReadFile(List()), before);
+        EXPECT_FALSE(fs::exists(List() + ".4.corrupt"));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(List()).parent_path()), {}), 5)
+        << "the list, its lock and three kept aside: no temporary file is left";
 }
 
 // The lock around the list: entries scheduled at once by several processes all stay.

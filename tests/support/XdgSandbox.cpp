@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/ProductNames.h"
 #include "tests/support/TempDir.h"
 
 namespace ostrel::test {
@@ -20,6 +21,7 @@ XdgSandbox::XdgSandbox() {
     setenv("XDG_DATA_HOME", DataHome().c_str(), 1);
     setenv("XDG_STATE_HOME", StateHome().c_str(), 1);
     setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
+    GiveProductNamesToPlatform();
 }
 
 }  // namespace ostrel::test
