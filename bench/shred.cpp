@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Globals.h"
+#include "core/ProductNames.h"
 #include "core/Host.h"
 #include "core/PathHelpers.h"
 #include "shredder/Shredder.h"
@@ -32,9 +33,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     namespace fs = std::filesystem;
+    ostrel::GiveProductNamesToPlatform();
     ostrel::InitSpecialFolders("", "");
-    ostrel::gDataFolder = ostrel::gCommonAppData + "Tolvane/Quarrix";
-    fs::path holding = ostrel::gDataFolder + "/Safetemp";
+    ostrel::gDataFolder = ostrel::gCommonAppData + ostrel::kVendorFolder;
+    fs::path holding = ostrel::HoldingFolderPath();
     std::error_code ec;
     fs::create_directories(holding, ec);
     fs::permissions(holding, fs::perms::owner_all, ec);
