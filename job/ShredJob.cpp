@@ -16,6 +16,7 @@
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
+#include "platform/OverwriteReach.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -72,6 +73,24 @@ std::string Reason(int error) {
     }
 }
 
+// Why the old contents of a file may survive its overwriting, from the limits found.
+std::string ReachReason(const platform::OverwriteReach& reach) {
+    std::string reason;
+    auto add = [&](std::uint32_t limit, std::int16_t text) {
+        if ((reach.limits & limit) != 0) {
+            reason += (reason.empty() ? "" : "; ") + GetLangString(text);
+        }
+    };
+    add(platform::kReachCopyOnWrite, lang::kWhyCopyOnWrite);
+    add(platform::kReachSharedBlocks, lang::kWhySharedBlocks);
+    add(platform::kReachNetwork, lang::kWhyNetworkFileSystem);
+    add(platform::kReachDataJournal, lang::kWhyDataJournal);
+    if (!reach.fileSystem.empty()) {
+        reason += " (" + reach.fileSystem + ")";
+    }
+    return reason;
+}
+
 bool KnownMethod(const std::string& method) {
     return method == kMethodSimple || method == kMethodDod3 || method == kMethodDod7 ||
            method == kMethodRecycle;
@@ -82,6 +101,11 @@ bool KnownMethod(const std::string& method) {
 // Records what became of `path`; true when it is in the report (not destroyed or removed).
 bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdentity& file,
                              const ShredResult& result) {
+    const bool overwritten = result.outcome == ShredOutcome::Destroyed ||
+                             result.outcome == ShredOutcome::ScheduledAtRestart;
+    if (overwritten && result.reach.limits != platform::kReachFull) {
+        m_report.reachLimited.push_back({path, ReachReason(result.reach)});
+    }
     switch (result.outcome) {
         case ShredOutcome::ScheduledAtRestart:
             m_report.scheduledAtRestart.push_back(
@@ -415,21 +439,28 @@ JobReport ShredJob::TakeReport() {
 }
 
 void ShowJobReport(const JobReport& report) {
-    if (report.Empty()) {
+    std::string text;
+    if (!report.Empty()) {
+        text = GetLangString(lang::kReportHeading);
+        if (report.unknownMethod) {
+            AppendSection(text, lang::kReportUnknownMethod,
+                          std::vector<std::string>{"\"" + *report.unknownMethod + "\""});
+        }
+        AppendSection(text, lang::kReportRefused, report.refused);
+        AppendSection(text, lang::kReportNotFound, report.notFound);
+        AppendSection(text, lang::kReportScheduled, report.scheduledAtRestart);
+        AppendSection(text, lang::kReportContentsKept, report.contentsKept);
+        AppendSection(text, lang::kReportTrashRefused, report.trashRefused);
+        AppendSection(text, lang::kReportNotDestroyed, report.failed);
+        AppendSection(text, lang::kReportFoldersLeft, report.foldersLeft);
+    }
+    AppendSection(text, lang::kReportOverwriteReach, report.reachLimited);
+    if (text.empty()) {
         return;
     }
-    std::string text = GetLangString(lang::kReportHeading);
-    if (report.unknownMethod) {
-        AppendSection(text, lang::kReportUnknownMethod,
-                      std::vector<std::string>{"\"" + *report.unknownMethod + "\""});
+    if (report.Empty()) {
+        text.erase(0, text.find_first_not_of('\n'));  // the notes alone need no heading
     }
-    AppendSection(text, lang::kReportRefused, report.refused);
-    AppendSection(text, lang::kReportNotFound, report.notFound);
-    AppendSection(text, lang::kReportScheduled, report.scheduledAtRestart);
-    AppendSection(text, lang::kReportContentsKept, report.contentsKept);
-    AppendSection(text, lang::kReportTrashRefused, report.trashRefused);
-    AppendSection(text, lang::kReportNotDestroyed, report.failed);
-    AppendSection(text, lang::kReportFoldersLeft, report.foldersLeft);
     CurrentHost().MsgBox(text, kMsgOkOnly, GetLangString(lang::kProductName));
 }
 

@@ -33,6 +33,11 @@ struct JobReport {
     std::vector<ReportLine> refused;             // given, but never touched
     std::optional<std::string> unknownMethod;    // the method name when it is not one of four
 
+    // A note, which does not count as a failure: files overwritten and deleted whose old
+    // contents may survive where overwriting cannot reach (why).
+    std::vector<ReportLine> reachLimited;
+
+    // True when everything given was destroyed (the notes aside).
     bool Empty() const {
         return scheduledAtRestart.empty() && contentsKept.empty() && trashRefused.empty() &&
                failed.empty() && notFound.empty() && foldersLeft.empty() && refused.empty() &&
@@ -96,7 +101,7 @@ class ShredJob {
     platform::Folder m_holding;
 };
 
-// Shows one message listing what `report` holds; nothing when it is empty.
+// Shows one message listing what `report` holds, its notes last; nothing when it holds nothing.
 void ShowJobReport(const JobReport& report);
 
 }  // namespace ostrel

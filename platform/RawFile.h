@@ -48,6 +48,8 @@ class RawFile {
     RawFile& operator=(const RawFile&) = delete;
 
     bool IsValid() const { return m_fd >= 0; }
+    // The open descriptor, for the platform layer's own use (-1 for the invalid handle).
+    int Descriptor() const { return m_fd; }
     Failure OpenFailure() const { return m_failure; }
     // The system error number of the failed open, or of the first failed write, flush or
     // close; 0 when none failed.
