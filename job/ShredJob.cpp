@@ -423,8 +423,11 @@ void ShredJob::ShredLeftover(const std::string& path, const std::string& method)
         gShredder->RenameFlag = true;
         const auto status = platform::StatPath(path);
         gShredder->DetermineShredMethod();
-        RecordOutcome(path, status ? status->id : platform::FileIdentity{},
-                      ShredResultOf(*gShredder));
+        const ShredResult& result = ShredResultOf(*gShredder);
+        RecordOutcome(path, status ? status->id : platform::FileIdentity{}, result);
+        if (result.outcome == ShredOutcome::Destroyed) {
+            m_report.finishedLeftovers.push_back(path);
+        }
     });
 }
 
@@ -455,6 +458,7 @@ void ShowJobReport(const JobReport& report) {
         AppendSection(text, lang::kReportFoldersLeft, report.foldersLeft);
     }
     AppendSection(text, lang::kReportOverwriteReach, report.reachLimited);
+    AppendSection(text, lang::kReportFinishedLeftovers, report.finishedLeftovers);
     if (text.empty()) {
         return;
     }

@@ -33,9 +33,11 @@ struct JobReport {
     std::vector<ReportLine> refused;             // given, but never touched
     std::optional<std::string> unknownMethod;    // the method name when it is not one of four
 
-    // A note, which does not count as a failure: files overwritten and deleted whose old
-    // contents may survive where overwriting cannot reach (why).
+    // Notes, which do not count as failures: files overwritten and deleted whose old contents
+    // may survive where overwriting cannot reach (why), and the files an interrupted run left
+    // that this start destroyed.
     std::vector<ReportLine> reachLimited;
+    std::vector<std::string> finishedLeftovers;
 
     // True when everything given was destroyed (the notes aside).
     bool Empty() const {

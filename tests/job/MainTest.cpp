@@ -85,8 +85,9 @@ TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
     EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
 }
 
-// What a killed run left on its way to destruction is finished; anything that is no longer
-// the file the run had renamed is left alone.
+// What a killed run left on its way to destruction is finished, and the start says which files
+// it finished (a note, not a failure); anything that is no longer the file the run had renamed
+// is left alone and not named.
 TEST_F(MainTest, InterruptedWorkIsFinished) {
     const std::string leftover = Holding() + "/abc.tmp";
     WriteFile(leftover, "half shredded");
@@ -112,6 +113,12 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     EXPECT_FALSE(fs::exists(renamedInPlace));
     EXPECT_EQ(ReadFile(replaced), "another file under the same name");
     EXPECT_TRUE(platform::InProgressEntries().empty());
+    const JobReport report = job.TakeReport();
+    EXPECT_EQ(report.finishedLeftovers, (std::vector<std::string>{leftover, renamedInPlace}));
+    EXPECT_TRUE(report.Empty());
+    ShowJobReport(report);
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    EXPECT_NE(m_host.msgBoxes[0].text.find(renamedInPlace), std::string::npos);
 }
 
 }  // namespace
