@@ -49,7 +49,10 @@ bool ParseNumber(const std::string& text, std::size_t& pos, T& value) {
     return true;
 }
 
-// Parses `text`; false when it is not a whole, well-formed list (the entries read so far stay).
+}  // namespace
+
+namespace posix {
+
 bool ParseStateList(const std::string& text, std::vector<StateEntry>& entries) {
     const std::string header = kHeader;
     if (text.compare(0, header.size(), header) != 0) {
@@ -90,6 +93,10 @@ std::string FormatStateList(const std::vector<StateEntry>& entries) {
     }
     return text;
 }
+
+}  // namespace posix
+
+namespace {
 
 // Boot ids are written as one word; anything else in an injected id becomes '_'.
 std::string OneWord(std::string text) {
