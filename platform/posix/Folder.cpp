@@ -8,20 +8,13 @@
 #include <utility>
 
 #include "platform/posix/FaultPoints.h"
+#include "platform/posix/OpenAt.h"
 #include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-int OpenRetrying(int dirfd, const char* name, int flags) {
-    int fd;
-    do {
-        fd = ::openat(dirfd, name, flags);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
 
 int ErrnoOr0(bool ok) {
     return ok ? 0 : errno;
@@ -74,7 +67,8 @@ Folder Folder::Open(const std::string& path) {
         folder.pop_back();
     }
     return FromDescriptor(
-        OpenRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags), std::nullopt);
+        posix::OpenAtRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags),
+        std::nullopt);
 }
 
 Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity>& expected) const {
@@ -84,7 +78,7 @@ Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity
         errno = m_fd < 0 ? EBADF : EINVAL;
         return FromDescriptor(-1, std::nullopt);
     }
-    return FromDescriptor(OpenRetrying(m_fd, child.c_str(), kFolderFlags), expected);
+    return FromDescriptor(posix::OpenAtRetrying(m_fd, child.c_str(), kFolderFlags), expected);
 }
 
 Folder Folder::OpenParent(const std::optional<FileIdentity>& expected) const {
@@ -92,7 +86,7 @@ Folder Folder::OpenParent(const std::optional<FileIdentity>& expected) const {
         errno = EBADF;
         return FromDescriptor(-1, std::nullopt);
     }
-    return FromDescriptor(OpenRetrying(m_fd, "..", kFolderFlags), expected);
+    return FromDescriptor(posix::OpenAtRetrying(m_fd, "..", kFolderFlags), expected);
 }
 
 std::optional<FileStatus> Folder::Stat(std::string_view name) const {
@@ -162,7 +156,7 @@ int Folder::MakeOwnerWritable(std::string_view name, const FileIdentity& expecte
     // Changed through a descriptor of the file itself, so a link put in its place is never
     // followed to another file.
     const int probe =
-        OpenRetrying(m_fd, std::string(name).c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        posix::OpenAtRetrying(m_fd, std::string(name).c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (probe < 0) {
         return errno;
     }
@@ -185,7 +179,7 @@ DirSearch Folder::List() const {
         return DirSearch::FromDescriptor(-1);
     }
     // A search of its own at the start: the folder's own descriptor keeps no read position.
-    return DirSearch::FromDescriptor(OpenRetrying(m_fd, ".", kFolderFlags));
+    return DirSearch::FromDescriptor(posix::OpenAtRetrying(m_fd, ".", kFolderFlags));
 }
 
 std::pair<std::string, std::string> SplitFolderAndName(const std::string& path) {
