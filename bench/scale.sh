@@ -14,9 +14,14 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$("$root/scripts/build.sh" --target ostrel)
 files=${OSTREL_SCALE_FILES:-200000}
 big_mib=${OSTREL_SCALE_BIG_MIB:-2048}
-dir=${OSTREL_BENCH_DIR:-$(mktemp -d /var/tmp/ostrel-bench-XXXXXX)}
-mkdir -p "$dir"
-trap 'rm -rf "$dir/tree" "$dir/home" "$dir/big.bin" "$dir/small.bin"' EXIT
+if [ -n "${OSTREL_BENCH_DIR:-}" ]; then
+    dir=$OSTREL_BENCH_DIR
+    mkdir -p "$dir"
+    trap 'rm -rf "$dir/tree" "$dir/home" "$dir/big.bin" "$dir/small.bin" "$dir/time.log"' EXIT
+else
+    dir=$(mktemp -d /var/tmp/ostrel-bench-XXXXXX)
+    trap 'rm -rf "$dir"' EXIT
+fi
 [ -x /usr/bin/time ] || {
     SUDO=""
     [ "$(id -u)" -eq 0 ] || SUDO="sudo"
