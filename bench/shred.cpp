@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/Globals.h"
-#include "core/ProductNames.h"
 #include "core/Host.h"
 #include "core/PathHelpers.h"
+#include "core/ProductNames.h"
 #include "shredder/Shredder.h"
 
 namespace {

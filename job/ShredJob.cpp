@@ -16,6 +16,7 @@
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
+#include "platform/OverwriteReach.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -72,11 +73,34 @@ std::string Reason(int error) {
     }
 }
 
+// Why the old contents of a file may survive its overwriting, from the limits found.
+std::string ReachReason(const platform::OverwriteReach& reach) {
+    std::string reason;
+    auto add = [&](std::uint32_t limit, std::int16_t text) {
+        if ((reach.limits & limit) != 0) {
+            reason += (reason.empty() ? "" : "; ") + GetLangString(text);
+        }
+    };
+    add(platform::kReachCopyOnWrite, lang::kWhyCopyOnWrite);
+    add(platform::kReachSharedBlocks, lang::kWhySharedBlocks);
+    add(platform::kReachNetwork, lang::kWhyNetworkFileSystem);
+    add(platform::kReachDataJournal, lang::kWhyDataJournal);
+    if (!reach.fileSystem.empty()) {
+        reason += " (" + reach.fileSystem + ")";
+    }
+    return reason;
+}
+
 }  // namespace
 
 // Records what became of `path`; true when it is in the report (not destroyed or removed).
 bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdentity& file,
                              const ShredResult& result) {
+    const bool overwritten = result.outcome == ShredOutcome::Destroyed ||
+                             result.outcome == ShredOutcome::ScheduledAtRestart;
+    if (overwritten && result.reach.limits != platform::kReachFull) {
+        m_report.reachLimited.push_back({path, ReachReason(result.reach)});
+    }
     switch (result.outcome) {
         case ShredOutcome::ScheduledAtRestart:
             m_report.scheduledAtRestart.push_back(
@@ -424,8 +448,11 @@ void ShredJob::ShredLeftover(const std::string& path, const std::string& method)
         gShredder->RenameFlag = true;
         const auto status = platform::StatPath(path);
         gShredder->DetermineShredMethod();
-        RecordOutcome(path, status ? status->id : platform::FileIdentity{},
-                      ShredResultOf(*gShredder));
+        const ShredResult& result = ShredResultOf(*gShredder);
+        RecordOutcome(path, status ? status->id : platform::FileIdentity{}, result);
+        if (result.outcome == ShredOutcome::Destroyed) {
+            m_report.finishedLeftovers.push_back(path);
+        }
     });
 }
 
@@ -441,21 +468,29 @@ JobReport ShredJob::TakeReport() {
 }
 
 void ShowJobReport(const JobReport& report) {
-    if (report.Empty()) {
+    std::string text;
+    if (!report.Empty()) {
+        text = GetLangString(lang::kReportHeading);
+        if (report.unknownMethod) {
+            AppendSection(text, lang::kReportUnknownMethod,
+                          std::vector<std::string>{"\"" + *report.unknownMethod + "\""});
+        }
+        AppendSection(text, lang::kReportRefused, report.refused);
+        AppendSection(text, lang::kReportNotFound, report.notFound);
+        AppendSection(text, lang::kReportScheduled, report.scheduledAtRestart);
+        AppendSection(text, lang::kReportContentsKept, report.contentsKept);
+        AppendSection(text, lang::kReportTrashRefused, report.trashRefused);
+        AppendSection(text, lang::kReportNotDestroyed, report.failed);
+        AppendSection(text, lang::kReportFoldersLeft, report.foldersLeft);
+    }
+    AppendSection(text, lang::kReportOverwriteReach, report.reachLimited);
+    AppendSection(text, lang::kReportFinishedLeftovers, report.finishedLeftovers);
+    if (text.empty()) {
         return;
     }
-    std::string text = GetLangString(lang::kReportHeading);
-    if (report.unknownMethod) {
-        AppendSection(text, lang::kReportUnknownMethod,
-                      std::vector<std::string>{"\"" + *report.unknownMethod + "\""});
+    if (report.Empty()) {
+        text.erase(0, text.find_first_not_of('\n'));  // the notes alone need no heading
     }
-    AppendSection(text, lang::kReportRefused, report.refused);
-    AppendSection(text, lang::kReportNotFound, report.notFound);
-    AppendSection(text, lang::kReportScheduled, report.scheduledAtRestart);
-    AppendSection(text, lang::kReportContentsKept, report.contentsKept);
-    AppendSection(text, lang::kReportTrashRefused, report.trashRefused);
-    AppendSection(text, lang::kReportNotDestroyed, report.failed);
-    AppendSection(text, lang::kReportFoldersLeft, report.foldersLeft);
     CurrentHost().MsgBox(text, kMsgOkOnly, GetLangString(lang::kProductName));
 }
 

@@ -36,6 +36,13 @@ struct JobReport {
     std::vector<ReportLine> refused;             // given, but never touched
     std::optional<std::string> unknownMethod;    // the method name when it is not one of four
 
+    // Notes, which do not count as failures: files overwritten and deleted whose old contents
+    // may survive where overwriting cannot reach (why), and the files an interrupted run left
+    // that this start destroyed.
+    std::vector<ReportLine> reachLimited;
+    std::vector<std::string> finishedLeftovers;
+
+    // True when everything given was destroyed (the notes aside).
     bool Empty() const {
         return scheduledAtRestart.empty() && contentsKept.empty() && trashRefused.empty() &&
                failed.empty() && notFound.empty() && foldersLeft.empty() && refused.empty() &&
@@ -111,7 +118,7 @@ class ShredJob {
     std::map<std::uintptr_t, Finishing> m_finishing;
 };
 
-// Shows one message listing what `report` holds; nothing when it is empty.
+// Shows one message listing what `report` holds, its notes last; nothing when it holds nothing.
 void ShowJobReport(const JobReport& report);
 
 }  // namespace ostrel

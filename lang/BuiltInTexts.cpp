@@ -51,6 +51,18 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
     {kWhyHomeFolder, "your home folder"},
     {kWhyProgramFolders, "holds Ostrel's own folders"},
     {kWhyDiskFull, "the disk is full"},
+    {kReportFinishedLeftovers,
+     "Finished at this start; an interrupted run had left these on their way to destruction:"},
+    {kReportOverwriteReach,
+     "Overwritten and deleted, but a copy of the old contents may survive where overwriting cannot "
+     "reach:"},
+    {kWhyCopyOnWrite,
+     "the file system writes changes to new places, so the old blocks may keep the contents"},
+    {kWhySharedBlocks,
+     "it shares blocks with another file (a reflinked copy), which still holds them"},
+    {kWhyNetworkFileSystem,
+     "a network or user-space file system: where it stores the data is out of Ostrel's reach"},
+    {kWhyDataJournal, "the file system's journal may keep a copy of the contents"},
 };
 
 }  // namespace

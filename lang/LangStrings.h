@@ -51,4 +51,14 @@ inline constexpr std::int16_t kWhyHomeFolder = 877;
 inline constexpr std::int16_t kWhyProgramFolders = 878;
 inline constexpr std::int16_t kWhyDiskFull = 879;
 
+// Notes at the end of a job, which do not make it fail: what a start finished for an
+// interrupted run, and the files whose old contents may survive where overwriting cannot reach,
+// with why.
+inline constexpr std::int16_t kReportFinishedLeftovers = 900;
+inline constexpr std::int16_t kReportOverwriteReach = 901;
+inline constexpr std::int16_t kWhyCopyOnWrite = 902;
+inline constexpr std::int16_t kWhySharedBlocks = 903;
+inline constexpr std::int16_t kWhyNetworkFileSystem = 904;
+inline constexpr std::int16_t kWhyDataJournal = 905;
+
 }  // namespace ostrel::lang

@@ -49,6 +49,8 @@ class RawFile {
     RawFile& operator=(const RawFile&) = delete;
 
     bool IsValid() const { return m_fd.Valid(); }
+    // The open descriptor, for the platform layer's own use (-1 for the invalid handle).
+    int Descriptor() const { return m_fd.Get(); }
     Failure OpenFailure() const { return m_failure; }
     // The system error number of the failed open, or of the first failed write, flush or
     // close; 0 when none failed.

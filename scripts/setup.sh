@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libglib2.0-dev
-          e2fsprogs util-linux mount coreutils
+          e2fsprogs btrfs-progs util-linux mount coreutils
           qt6-base-dev libgl-dev fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do

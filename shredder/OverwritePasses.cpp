@@ -7,6 +7,7 @@
 #include "core/RuntimeError.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
+#include "platform/OverwriteReach.h"
 #include "platform/RawFile.h"
 #include "shredder/FileChecks.h"
 #include "shredder/FillData.h"
@@ -161,6 +162,9 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
             if (pass == 0) {
                 size = file.Size();
                 ranges = file.DataRanges();
+                // Before the first write: on a copy-on-write file system that write would give
+                // the file new blocks and hide that the old ones were shared.
+                m_result.reach = platform::FindOverwriteReach(file);
             } else if (file.Size() != size) {
                 throw PassFailed{ESTALE};
             }

@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FlushQueue.h"
 #include "platform/Folder.h"
+#include "platform/OverwriteReach.h"
 
 namespace ostrel {
 
@@ -36,6 +37,10 @@ struct ShredResult {
     // random name and then not destroyed); empty otherwise.
     std::string whereNow;
     bool inUse = false;  // another program held the file open
+    // What may keep a copy of the old contents where the passes cannot reach it (a
+    // copy-on-write file system, a reflinked copy, ...), found when the first pass opened the
+    // file; no limits when it was never opened.
+    platform::OverwriteReach reach;
 };
 
 // Destroys one file by the named method. The job fills the properties and calls

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/OpenAt.h"
 #include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
@@ -63,11 +64,8 @@ DirSearch DirSearch::OpenChild(const DirSearch& parent, std::string_view name) {
         return FromDescriptor(posix::OwnedFd());
     }
     std::string child(name);
-    int fd;
-    do {
-        fd = ::openat(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags);
-    } while (fd < 0 && errno == EINTR);
-    return FromDescriptor(posix::OwnedFd(fd));
+    return FromDescriptor(posix::OwnedFd(
+        posix::OpenAtRetrying(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags)));
 }
 
 bool DirSearch::IsOpen() const {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/posix/FaultPoints.h"
+#include "platform/posix/OpenAt.h"
 #include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
@@ -16,11 +17,7 @@ namespace {
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 posix::OwnedFd OpenRetrying(int dirfd, const char* name, int flags) {
-    int fd;
-    do {
-        fd = ::openat(dirfd, name, flags);
-    } while (fd < 0 && errno == EINTR);
-    return posix::OwnedFd(fd);
+    return posix::OwnedFd(posix::OpenAtRetrying(dirfd, name, flags));
 }
 
 int ErrnoOr0(bool ok) {

@@ -372,23 +372,30 @@ bool RawFile::ScrubExtendedAttributes() {
         return false;
     }
     names.resize(static_cast<std::size_t>(length));
+    std::vector<std::string> list;
+    for (std::size_t at = 0; at < names.size(); at += list.back().size() + 1) {
+        list.emplace_back(names.c_str() + at);
+    }
+    // The system's own attributes (security labels, access lists) are not the user's data and
+    // may be refused; the user's must go.
     bool ok = true;
-    for (std::size_t at = 0; at < names.size();) {
-        const std::string name(names.c_str() + at);
-        at += name.size() + 1;
+    auto check = [&ok](const std::string& name, bool done) {
+        ok = ok && (done || !name.starts_with("user."));
+    };
+    for (const std::string& name : list) {
         const ssize_t size = ::fgetxattr(m_fd.Get(), name.c_str(), nullptr, 0);
-        bool done = true;
         if (size > 0) {
             const std::string zeros(static_cast<std::size_t>(size), '\0');
-            done = ::fsetxattr(m_fd.Get(), name.c_str(), zeros.data(), zeros.size(),
-                               XATTR_REPLACE) == 0;
+            check(name, ::fsetxattr(m_fd.Get(), name.c_str(), zeros.data(), zeros.size(),
+                                    XATTR_REPLACE) == 0);
         }
-        done = ::fremovexattr(m_fd.Get(), name.c_str()) == 0 && done;
-        // The system's own attributes (security labels, access lists) are not the user's data
-        // and may be refused; the user's must go.
-        if (!done && name.starts_with("user.")) {
-            ok = false;
-        }
+    }
+    // The zeros must reach the disk before the removal: a file system that frees the block the
+    // values were kept in (an ext4 attribute block) discards its unwritten changes, and the old
+    // values would stay in the freed block.
+    ok = ::fsync(m_fd.Get()) == 0 && ok;
+    for (const std::string& name : list) {
+        check(name, ::fremovexattr(m_fd.Get(), name.c_str()) == 0);
     }
     return ok;
 }

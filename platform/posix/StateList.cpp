@@ -63,9 +63,17 @@ bool ParseEntries(const std::string& text, std::vector<StateEntry>& entries) {
 }
 
 // The entries of `text`; nullopt when it is not a whole, well-formed list.
-std::optional<std::vector<StateEntry>> ParseStateList(const std::string& text) {
+std::optional<std::vector<StateEntry>> ParsedList(const std::string& text) {
     std::vector<StateEntry> entries;
     return ParseEntries(text, entries) ? std::optional(std::move(entries)) : std::nullopt;
+}
+
+}  // namespace
+
+namespace posix {
+
+bool ParseStateList(const std::string& text, std::vector<StateEntry>& entries) {
+    return ParseEntries(text, entries);
 }
 
 std::string FormatStateList(const std::vector<StateEntry>& entries) {
@@ -79,6 +87,10 @@ std::string FormatStateList(const std::vector<StateEntry>& entries) {
     }
     return text;
 }
+
+}  // namespace posix
+
+namespace {
 
 // Boot ids are written as one word; anything else in an injected id becomes '_'.
 std::string OneWord(std::string text) {
@@ -142,7 +154,7 @@ std::vector<StateEntry> ReadStateList(const std::string& name) {
     const std::string folder = StateFolder();
     const FileContents contents =
         folder.empty() ? FileContents{} : ReadWholeFile(folder + "/" + name);
-    auto entries = contents.Ok() ? ParseStateList(contents.bytes) : std::nullopt;
+    auto entries = contents.Ok() ? ParsedList(contents.bytes) : std::nullopt;
     return entries ? std::move(*entries) : std::vector<StateEntry>();
 }
 
@@ -156,7 +168,7 @@ bool UpdateStateList(const std::string& name,
     const UpdateResult result = UpdateFileLocked(
         folder + "/" + name, 0600,
         [&](const std::string& text) {
-            auto parsed = ParseStateList(text);
+            auto parsed = ParsedList(text);
             entries = parsed ? std::move(*parsed) : std::vector<StateEntry>();
             return parsed.has_value();
         },

@@ -12,6 +12,13 @@ namespace ostrel::platform::posix {
 inline constexpr char kPendingListName[] = "pending-deletions";
 inline constexpr char kInProgressListName[] = "in-progress";
 
+// Parses the text of a state list into `entries`; false when it is not a whole, well-formed
+// list (the entries read before the fault stay in `entries`).
+bool ParseStateList(const std::string& text, std::vector<StateEntry>& entries);
+
+// The text of a state list holding `entries`, which ParseStateList reads back unchanged.
+std::string FormatStateList(const std::vector<StateEntry>& entries);
+
 // The entries of the state list `name` in the state folder (none when it does not exist or
 // cannot be read or parsed).
 std::vector<StateEntry> ReadStateList(const std::string& name);

@@ -16,6 +16,14 @@ namespace ostrel::test {
 namespace fs = std::filesystem;
 
 UserSandbox::UserSandbox() {
+    MakeFolders();
+}
+
+UserSandbox::UserSandbox(const fs::path& under) : m_dir(under) {
+    MakeFolders();
+}
+
+void UserSandbox::MakeFolders() {
     for (const auto& dir : {config(), data(), state(), runtime(), work()}) {
         fs::create_directories(dir);
     }

@@ -13,6 +13,8 @@ namespace ostrel::test {
 class UserSandbox {
   public:
     UserSandbox();
+    // The same world in a fresh folder in `under` (on another file system, say).
+    explicit UserSandbox(const std::filesystem::path& under);
 
     std::filesystem::path home() const { return m_dir.path() / "home"; }
     std::filesystem::path config() const { return home() / ".config"; }
@@ -29,6 +31,8 @@ class UserSandbox {
     void WriteSettings(const char* language, const char* method, int confirm);
 
   private:
+    void MakeFolders();
+
     TempDir m_dir;
 };
 

@@ -187,7 +187,8 @@ TEST_F(MainTest, OverridesApplyToTheRunAndAreNotStored) {
 // random names, directly in the holding folder, or on the in-progress list while still the same
 // file. A name it never makes, a subfolder's file, a file that replaced the one the run had
 // renamed, or one under the recorded inode number that has another length (the number was freed
-// and given to a new file) is not the program's to destroy.
+// and given to a new file) is not the program's to destroy. The start says which files it
+// finished (a note, not a failure).
 TEST_F(MainTest, InterruptedWorkIsFinished) {
     const std::string leftover = Holding() + "/" + RandFileName();
     const std::string inPlace = MakeFile("elsewhere/" + RandFileName(), "renamed in place");
@@ -226,6 +227,12 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
         EXPECT_EQ(ReadFile(path), "not ours") << path;
     }
     EXPECT_TRUE(platform::InProgressEntries().empty());
+    const JobReport report = job.TakeReport();
+    EXPECT_EQ(report.finishedLeftovers, (std::vector<std::string>{leftover, inPlace}));
+    EXPECT_TRUE(report.Empty());
+    ShowJobReport(report);
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    EXPECT_NE(m_host.msgBoxes[0].text.find(inPlace), std::string::npos);
 }
 
 class UntrustedFolderTest : public MainTest, public testing::WithParamInterface<const char*> {

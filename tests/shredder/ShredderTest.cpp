@@ -3,6 +3,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <array>
@@ -28,6 +29,7 @@
 #include "shredder/Shredder.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/HolderProcess.h"
+#include "tests/support/LoopMount.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -220,6 +222,30 @@ INSTANTIATE_TEST_SUITE_P(Methods, LoopMountTest,
                              {"Dod7", kMethodDod7, true},
                              {"Dod3HoldingElsewhere", kMethodDod3, false}}),
                          kRowName);
+
+// An extended attribute's value too large for the inode is kept in a block of its own; the
+// zeros written over it must reach the disk before the attribute's removal frees that block,
+// which drops the block's unwritten changes. (A journal keeps copies of its own: this disk has
+// none, so any copy found was left by the shred.)
+TEST_F(ShredderTest, AttributeValueInABlockOfItsOwnLeavesTheDisk) {
+    LoopMount image(m_temp.path(), "ext4", 16, "-q -F -O ^has_journal");
+    if (!image.Mounted()) {
+        GTEST_SKIP() << image.Why();
+    }
+    std::string path = (image.Root() / "secret").string();
+    WriteFile(path, "contents");
+    std::string value;
+    while (value.size() < 500) {  // more than the inode holds, less than a 1 KiB block
+        value += "<OSTREL-ATTRIBUTE>";
+    }
+    ASSERT_EQ(setxattr(path.c_str(), "user.secret", value.data(), value.size(), 0), 0);
+    ASSERT_TRUE(image.Flush());
+    ASSERT_NE(ReadFile(image.Image()).find("OSTREL-ATTRIBUTE"), std::string::npos);
+
+    EXPECT_EQ(Shred(kMethodSimple, path), ShredOutcome::Destroyed);
+    ASSERT_TRUE(image.Unmount());
+    EXPECT_EQ(ReadFile(image.Image()).find("OSTREL-ATTRIBUTE"), std::string::npos);
+}
 
 // Uniform fill data, also when the clock does not move between draws (a generator replaced by
 // the clock, instead of mixed with it, then repeats one character).

@@ -8,9 +8,14 @@
 
 namespace ostrel::test {
 
-TempDir::TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/ostrel-test-XXXXXX";
+TempDir::TempDir()
+    : TempDir([] {
+          const char* base = std::getenv("TMPDIR");
+          return std::filesystem::path(base && *base ? base : "/tmp");
+      }()) {}
+
+TempDir::TempDir(const std::filesystem::path& under) {
+    std::string pattern = (under / "ostrel-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed for " + pattern);
     }

@@ -9,6 +9,8 @@ namespace ostrel::test {
 class TempDir {
   public:
     TempDir();
+    // A fresh folder in `under` instead.
+    explicit TempDir(const std::filesystem::path& under);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
