@@ -288,6 +288,9 @@ bool RawFile::Flush() {
         return false;
     }
     Drain();
+    // The buffer is not needed until the next write: many files may wait in a flush queue.
+    m_buffer.reset();
+    m_capacity = 0;
     if (posix::FaultFires(SysCall::Fsync) || ::fsync(m_fd.Get()) != 0) {
         Fail(errno);
     }
