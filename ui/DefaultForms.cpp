@@ -25,6 +25,9 @@ DefaultForms::~DefaultForms() {
 template <typename T>
 T& DefaultForms::Instance(QPointer<T>& slot) {
     if (slot == nullptr || !slot->IsLoaded()) {
+        if (slot != nullptr) {
+            slot->deleteLater();  // unloaded, and no longer on the stack of any handler
+        }
         slot = new T(*this);
         slot->Load();
     }

@@ -46,8 +46,6 @@ void Form::Unload() {
     Loaded().removeAll(this);
     hide();
     emit Unloaded();
-    // Later, not now: the form may be unloading from inside one of its own event handlers.
-    deleteLater();
 }
 
 void Form::ShowModal() {

@@ -28,9 +28,10 @@ class Form : public QWidget {
 
     // Runs the Load event; the first call only.
     void Load();
-    // Runs the Unload event, hides the form and releases it: it leaves the loaded forms, and
-    // the next reference to the form's default instance makes a new one. Nothing happens for a
-    // form already unloaded.
+    // Runs the Unload event and hides the form: it leaves the loaded forms, and the next
+    // reference to the form's default instance makes a new one (and releases this one; not
+    // here, as the form may be unloading from inside one of its own event handlers). Nothing
+    // happens for a form already unloaded.
     void Unload();
     bool IsLoaded() const { return m_loaded; }
 
