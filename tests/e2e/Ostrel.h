@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ struct RunOptions {
     std::string input;      // written to standard input, which is then closed
     bool terminal = false;  // standard input is a pseudo-terminal instead of a pipe
     int killAfterMs = -1;   // SIGKILL the program after this many milliseconds
+    // More environment entries ("NAME=value"), such as the display to use.
+    std::vector<std::string> env = {};
+    // Runs while the program runs, with its process id (to watch its windows, or end it).
+    std::function<void(int pid)> whileRunning = {};
 };
 
 // Starts the built `ostrel` with `args` as its arguments, as a user would (no display, the
