@@ -116,15 +116,15 @@ void DefaultForms::ProgressFace::Show() {
 }
 
 void DefaultForms::ProgressFace::SetMax(std::int32_t max) {
-    m_owner.Progress().pb()->SetMax(max);
+    m_owner.Progress().SetMax(max);
 }
 
 void DefaultForms::ProgressFace::SetCaption(const std::string& caption) {
-    m_owner.Progress().pb()->SetCaption(Displayed(caption));
+    m_owner.Progress().SetCaption(Displayed(caption));
 }
 
 void DefaultForms::ProgressFace::SetValue(std::int32_t value) {
-    m_owner.Progress().pb()->SetValue(value);
+    m_owner.Progress().SetValue(value);
 }
 
 void DefaultForms::ProgressFace::Unload() {

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QLabel>
 
 #include "controls/VistaProg.h"
 #include "job/ShredJob.h"
@@ -11,7 +12,11 @@
 
 namespace ostrel::ui {
 
-frmProgress::frmProgress(DefaultForms&) : Form("frmProgress") {}
+frmProgress::frmProgress(DefaultForms&) : Form("frmProgress") {
+    m_apply.setSingleShot(true);
+    m_apply.setInterval(0);
+    connect(&m_apply, &QTimer::timeout, this, &frmProgress::ApplyToBar);
+}
 
 QGroupBox* frmProgress::frOW() const {
     return Control<QGroupBox>("frOW");
@@ -23,6 +28,44 @@ controls::VistaProg* frmProgress::pb() const {
 
 AniGif* frmProgress::AniGif1() const {
     return Control<AniGif>("AniGif1");
+}
+
+void frmProgress::Schedule() {
+    if (!m_apply.isActive()) {
+        m_apply.start();
+    }
+}
+
+void frmProgress::SetMax(int max) {
+    m_max = max;
+    Schedule();
+}
+
+void frmProgress::SetCaption(const QString& caption) {
+    m_caption = caption;
+    Schedule();
+}
+
+void frmProgress::SetValue(int value) {
+    m_value = value;
+    Schedule();
+}
+
+// The maximum first: the bar keeps its value within it.
+void frmProgress::ApplyToBar() {
+    controls::VistaProg* bar = pb();
+    if (m_max && *m_max != bar->Max()) {
+        bar->SetMax(*m_max);
+    }
+    if (m_caption && *m_caption != bar->CaptionLabel()->text()) {
+        bar->SetCaption(*m_caption);
+    }
+    if (m_value && *m_value != bar->Value()) {
+        bar->SetValue(*m_value);
+    }
+    m_max.reset();
+    m_caption.reset();
+    m_value.reset();
 }
 
 void frmProgress::Form_Load() {

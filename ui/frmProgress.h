@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+#include <QTimer>
+#include <optional>
+
 #include "ui/Form.h"
 
 class QGroupBox;
@@ -25,9 +29,25 @@ class frmProgress : public Form {
     controls::VistaProg* pb() const;
     AniGif* AniGif1() const;
 
+    // The bar's maximum, caption and value as the job sets them, once per file. They reach the
+    // bar the next time events run, the last values only: a bar redrawn for each of thousands
+    // of small files would cost the job more than the files themselves.
+    void SetMax(int max);
+    void SetCaption(const QString& caption);
+    void SetValue(int value);
+
   protected:
     void Form_Load() override;
     void Form_QueryClose(QCloseEvent* event) override;
+
+  private:
+    void Schedule();
+    void ApplyToBar();
+
+    std::optional<int> m_max;
+    std::optional<QString> m_caption;
+    std::optional<int> m_value;
+    QTimer m_apply;
 };
 
 }  // namespace ostrel::ui
