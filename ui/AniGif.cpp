@@ -12,7 +12,7 @@ AniGif::~AniGif() = default;
 
 void AniGif::LoadFile(const QString& path, bool startPaused) {
     m_movie.reset();
-    m_frame = QImage();
+    m_scaled.clear();
     update();
     if (!QFileInfo(path).isFile()) {
         return;
@@ -22,7 +22,7 @@ void AniGif::LoadFile(const QString& path, bool startPaused) {
         return;
     }
     movie->setCacheMode(QMovie::CacheAll);  // a few small frames, decoded once
-    connect(movie.get(), &QMovie::frameChanged, this, &AniGif::FrameChanged);
+    connect(movie.get(), &QMovie::frameChanged, this, qOverload<>(&QWidget::update));
     m_movie = std::move(movie);
     m_movie->start();
     if (startPaused) {
@@ -38,29 +38,33 @@ int AniGif::FrameCount() const {
     return m_movie ? m_movie->frameCount() : 0;
 }
 
-void AniGif::FrameChanged() {
-    m_frame = QImage();
-    update();
-}
-
 void AniGif::paintEvent(QPaintEvent*) {
     if (!m_movie) {
         return;
     }
     const qreal ratio = devicePixelRatioF();
     const QSize device = (QSizeF(size()) * ratio).toSize();
-    if (m_frame.isNull() || m_frame.size() != device) {
-        const QImage frame = m_movie->currentImage();
-        if (frame.isNull()) {
-            return;
-        }
-        m_frame = frame.scaled(device, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        m_frame.setDevicePixelRatio(ratio);
+    const int number = m_movie->currentFrameNumber();
+    if (number < 0) {
+        return;
+    }
+    if (m_scaledSize != device) {
+        m_scaled.clear();  // resized, or moved to a screen of another scale
+        m_scaledSize = device;
+    }
+    if (m_scaled.size() <= static_cast<std::size_t>(number)) {
+        m_scaled.resize(static_cast<std::size_t>(number) + 1);
+    }
+    QImage& frame = m_scaled[static_cast<std::size_t>(number)];
+    if (frame.isNull()) {
+        frame =
+            m_movie->currentImage().scaled(device, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        frame.setDevicePixelRatio(ratio);
     }
     QPainter painter(this);
-    const QSizeF shown = m_frame.deviceIndependentSize();
+    const QSizeF shown = frame.deviceIndependentSize();
     painter.drawImage(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2),
-                      m_frame);
+                      frame);
 }
 
 }  // namespace ostrel::ui

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 class QMovie;
 
@@ -30,10 +31,10 @@ class AniGif : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    void FrameChanged();
-
     std::unique_ptr<QMovie> m_movie;
-    QImage m_frame;  // the current frame at the control's device size
+    // The frames as shown, scaled to the control's device size once each.
+    std::vector<QImage> m_scaled;
+    QSize m_scaledSize;
 };
 
 }  // namespace ostrel::ui

@@ -120,7 +120,7 @@ void DefaultForms::ProgressFace::SetMax(std::int32_t max) {
 }
 
 void DefaultForms::ProgressFace::SetCaption(const std::string& caption) {
-    m_owner.Progress().SetCaption(Displayed(caption));
+    m_owner.Progress().SetCaption(caption);
 }
 
 void DefaultForms::ProgressFace::SetValue(std::int32_t value) {

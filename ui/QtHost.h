@@ -12,7 +12,7 @@ namespace ostrel::ui {
 // returns at once: windows stay live and the job is not slowed by them.
 class QtHost final : public Host {
   public:
-    static constexpr int kDoEventsIntervalMs = 15;
+    static constexpr int kDoEventsIntervalMs = 50;
 
     // `endProcess` ends the process (tests pass one that throws); it must not return.
     explicit QtHost(std::function<void(int)> endProcess = {},

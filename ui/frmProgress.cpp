@@ -41,7 +41,7 @@ void frmProgress::SetMax(int max) {
     Schedule();
 }
 
-void frmProgress::SetCaption(const QString& caption) {
+void frmProgress::SetCaption(const std::string& caption) {
     m_caption = caption;
     Schedule();
 }
@@ -57,8 +57,10 @@ void frmProgress::ApplyToBar() {
     if (m_max && *m_max != bar->Max()) {
         bar->SetMax(*m_max);
     }
-    if (m_caption && *m_caption != bar->CaptionLabel()->text()) {
-        bar->SetCaption(*m_caption);
+    if (m_caption) {
+        if (const QString shown = Displayed(*m_caption); shown != bar->CaptionLabel()->text()) {
+            bar->SetCaption(shown);
+        }
     }
     if (m_value && *m_value != bar->Value()) {
         bar->SetValue(*m_value);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTimer>
 #include <optional>
+#include <string>
 
 #include "ui/Form.h"
 
@@ -33,7 +34,8 @@ class frmProgress : public Form {
     // bar the next time events run, the last values only: a bar redrawn for each of thousands
     // of small files would cost the job more than the files themselves.
     void SetMax(int max);
-    void SetCaption(const QString& caption);
+    // The caption as exact bytes (a path), shown as Displayed() shows them.
+    void SetCaption(const std::string& caption);
     void SetValue(int value);
 
   protected:
@@ -45,7 +47,7 @@ class frmProgress : public Form {
     void ApplyToBar();
 
     std::optional<int> m_max;
-    std::optional<QString> m_caption;
+    std::optional<std::string> m_caption;
     std::optional<int> m_value;
     QTimer m_apply;
 };
