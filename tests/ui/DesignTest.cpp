@@ -2,21 +2,15 @@
 // control's bag is what a newly placed control writes once given those settings.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QJsonArray>
-#include <QLabel>
 #include <functional>
 
 #include "controls/AutoResize.h"
 #include "controls/TitelBar.h"
 #include "controls/VistaButton.h"
-#include "controls/VistaProg.h"
 #include "controls/xFrame.h"
-#include "ui/AniGif.h"
 #include "ui/FormDesign.h"
-#include "ui/PictureBox.h"
 
 namespace ostrel::test {
 namespace {
@@ -123,62 +117,6 @@ TEST(DesignTest, OwnerDrawnControlsAreStoredWithTheirSettings) {
     for (const auto& row : rows) {
         EXPECT_EQ(StoredBag(row.form, row.control), row.expected())
             << row.form << "." << row.control;
-    }
-}
-
-// Every control the windows are specified with exists, of its kind, with its fixed text.
-TEST(DesignTest, FormsHoldTheirControlsAndFixedTexts) {
-    const struct {
-        const char* form;
-        const char* control;
-        const char* kind;
-        const char* text;  // the fixed text, or nullptr
-    } rows[] = {
-        {"frmAbout", "lblShredder", "QLabel", nullptr},
-        {"frmAbout", "lblCopyright", "QLabel", nullptr},
-        {"frmAbout", "picExclamation", "ostrel::ui::PictureBox", nullptr},
-        {"frmOptions", "lblDeleteMethod", "QLabel", "Deletion Method:"},
-        {"frmOptions", "lblLanguage", "QLabel", "Default Language:"},
-        {"frmOptions", "cboDelete", "QComboBox", "Simple Overwrite (1 Pass)"},
-        {"frmOptions", "cboLanguage", "QComboBox", "English"},
-        {"frmOptions", "chlConfirm", "QCheckBox", "Confirm before shredding."},
-        {"frmProgress", "frOW", "QGroupBox", "Ostrel Progress"},
-        {"frmProgress", "pb", "ostrel::controls::VistaProg", nullptr},
-        {"frmProgress", "AniGif1", "ostrel::ui::AniGif", nullptr},
-        {"frmLanguage", "picLanguage", "ostrel::ui::PictureBox", nullptr},
-        {"frmLanguage", "lblLanguage", "QLabel", "Please select a language"},
-        {"frmLanguage", "cboLanguage", "QComboBox", "English"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.form) + "." + row.control);
-        QWidget form;
-        ui::BuildForm(form, row.form);
-        QWidget* control = form.findChild<QWidget*>(row.control);
-        ASSERT_NE(control, nullptr);
-        EXPECT_STREQ(control->metaObject()->className(), row.kind);
-        if (row.text == nullptr) {
-            continue;
-        }
-        QString text;
-        if (auto* label = qobject_cast<QLabel*>(control)) {
-            text = label->text();
-        } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
-            text = combo->currentText();
-        } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
-            text = check->text();
-        } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
-            text = frame->title();
-        }
-        EXPECT_EQ(text, row.text);
-    }
-    const std::pair<const char*, const char*> captions[] = {
-        {"frmOptions", "Options"},
-        {"frmProgress", "Ostrel"},
-        {"frmLanguage", "Set Default Language"}};
-    for (const auto& [name, caption] : captions) {
-        QWidget form;
-        ui::BuildForm(form, name);
-        EXPECT_EQ(form.windowTitle(), caption) << name;
     }
 }
 

@@ -103,25 +103,5 @@ TEST(QtHostTest, MessageBoxStylesAndAnswers) {
     }
 }
 
-// A report of many lines keeps the box on the screen: the first lines, and all under Details.
-TEST(QtHostTest, LongTextGoesUnderDetails) {
-    std::string text = "heading";
-    for (int i = 0; i < 200; ++i) {
-        text += "\n/some/path/" + std::to_string(i);
-    }
-    ui::QtHost host;
-    QString shown, details;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        shown = box->text();
-        details = box->detailedText();
-        box->button(QMessageBox::Ok)->click();
-    });
-    host.MsgBox(text, kMsgOkOnly, "Ostrel");
-    EXPECT_LT(shown.count('\n'), 30);
-    EXPECT_EQ(details, QString::fromStdString(text));
-}
-
 }  // namespace
 }  // namespace ostrel::test

@@ -157,7 +157,8 @@ TEST_F(JobWindowsTest, DropShredsWhatWasDroppedAndNothingElse) {
 }
 
 // Closing the progress window while a file is half overwritten lets that file finish and
-// stops the job there: no file is left half done, the rest stays intact and is reported.
+// stops the job there: no file is left half done, the rest (the other files of the tree and the
+// paths given after it) stays intact and is reported.
 TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
     StoreSettings("English.lng", kDod7, 0);
     const std::string contents(64 * 8192, 'q');
@@ -165,6 +166,7 @@ TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
         MakeFile(name, contents);
     }
     const std::string tree = (m_temp.path() / "tree").string();
+    const std::string later = MakeFile("later", "given after the tree");
     QString titleAfterClose;
     m_host.onDoEvents = [&] {
         QCoreApplication::processEvents();
@@ -176,7 +178,7 @@ TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
         }
     };
 
-    EXPECT_TRUE(RunMain({tree}));
+    EXPECT_TRUE(RunMain({tree, later}));
 
     EXPECT_EQ(titleAfterClose, EnglishTexts().at(lang::kStoppingAfterFile));
     EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{1}) << "something was left";
@@ -194,6 +196,8 @@ TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
     EXPECT_NE(report.find(ui::Bytes(EnglishTexts().at(lang::kReportStopped))), std::string::npos)
         << report;
     EXPECT_NE(report.find(tree + " (2 "), std::string::npos) << report;
+    EXPECT_NE(report.find("\n" + later), std::string::npos) << report;
+    EXPECT_EQ(ReadFile(later), "given after the tree");
 }
 
 // Without Busy.gif the animation area stays empty and the job runs all the same.
