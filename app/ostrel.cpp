@@ -1,7 +1,6 @@
 // ostrel: shreds the files and folders given as arguments, each argument one path; without
-// arguments shows what the main window shows. Without a display the console host runs the
-// windows; the Qt windows are not built yet, so the console host is used always (--no-gui asks
-// for it even where a display is reachable).
+// arguments shows the main window. Without a reachable display (or with --no-gui) the console
+// host runs the same start-up, and without arguments prints what the main window shows.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "core/Host.h"
 #include "job/modMain.h"
 #include "platform/StandardDescriptors.h"
+#include "ui/RunWithWindows.h"
 
 int main(int argc, char** argv) {
     if (!ostrel::platform::EnsureStandardDescriptorsOpen()) {
@@ -21,6 +21,11 @@ int main(int argc, char** argv) {
         ostrel::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (line.action != ostrel::CommandLine::Action::Run) {
         return ostrel::AnswerCommandLine(line, std::cout, std::cerr);
+    }
+    if (!line.noGui) {
+        if (const auto status = ostrel::ui::RunWithWindows(argv[0], line.paths, line.overrides)) {
+            return *status;
+        }
     }
     ostrel::ConsoleHost host;
     ostrel::SetCurrentHost(&host);

@@ -28,7 +28,7 @@ namespace {
 constexpr std::int16_t kShortenedPathLength = 60;
 
 // The job running in this process, if any.
-const ShredJob* g_running = nullptr;
+ShredJob* g_running = nullptr;
 
 void ShowJobError(std::int32_t number, const std::string& description, std::int32_t osError) {
     CurrentHost().MsgBox(GetLangString(lang::kJobErrorPrefix) + std::to_string(number) + " - " +
@@ -265,6 +265,13 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
     FolderCursor cursor(root, search);
     const std::int32_t fileCount = search.FileCount();
     for (std::int32_t i = 1; i <= fileCount; ++i) {
+        if (m_stopRequested) {
+            // Nothing more is touched, emptied subfolders included: the tree stays as the last
+            // finished file left it.
+            m_report.stopped.push_back({path, std::to_string(fileCount - i + 1) + " " +
+                                                  GetLangString(lang::kWhyFilesLeft)});
+            return;
+        }
         Guarded([&] {
             m_forms.progress.SetMax(fileCount);
             CurrentHost().DoEvents();
@@ -327,6 +334,10 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
 
 // Shreds `path` as given: refused, missing, a folder or a file.
 void ShredJob::ShredGivenPath(const std::string& path) {
+    if (m_stopRequested) {
+        m_report.stopped.push_back({path, std::string()});
+        return;
+    }
     if (!m_protected) {
         m_protected = std::make_unique<ProtectedFolders>(ProtectedFolders::Find());
         m_holding = OpenHoldingFolder();
@@ -401,6 +412,16 @@ ShredJob::~ShredJob() {
     CollectFinished(true);
     if (m_started) {
         g_running = nullptr;
+    }
+}
+
+bool ShredJob::AnyRunning() {
+    return g_running != nullptr;
+}
+
+void ShredJob::StopRunning() {
+    if (g_running != nullptr) {
+        g_running->m_stopRequested = true;
     }
 }
 
@@ -482,6 +503,7 @@ void ShowJobReport(const JobReport& report) {
         AppendSection(text, lang::kReportTrashRefused, report.trashRefused);
         AppendSection(text, lang::kReportNotDestroyed, report.failed);
         AppendSection(text, lang::kReportFoldersLeft, report.foldersLeft);
+        AppendSection(text, lang::kReportStopped, report.stopped);
     }
     AppendSection(text, lang::kReportOverwriteReach, report.reachLimited);
     AppendSection(text, lang::kReportFinishedLeftovers, report.finishedLeftovers);

@@ -34,6 +34,7 @@ struct JobReport {
     std::vector<std::string> notFound;           // given, but nothing there
     std::vector<ReportLine> foldersLeft;         // folders that could not be removed
     std::vector<ReportLine> refused;             // given, but never touched
+    std::vector<ReportLine> stopped;             // left untouched because the job was stopped
     std::optional<std::string> unknownMethod;    // the method name when it is not one of four
 
     // Notes, which do not count as failures: files overwritten and deleted whose old contents
@@ -46,7 +47,7 @@ struct JobReport {
     bool Empty() const {
         return scheduledAtRestart.empty() && contentsKept.empty() && trashRefused.empty() &&
                failed.empty() && notFound.empty() && foldersLeft.empty() && refused.empty() &&
-               !unknownMethod;
+               stopped.empty() && !unknownMethod;
     }
 };
 
@@ -62,6 +63,12 @@ class ShredJob {
 
     // False when another job was running when this one was made: this one then touches nothing.
     bool Started() const { return m_started; }
+
+    // True while a job runs in this process.
+    static bool AnyRunning();
+    // Asks the running job, if any, to stop: the file being shredded is finished, nothing after
+    // it is touched, and every path or folder left is reported under `stopped`.
+    static void StopRunning();
 
     // Shreds a Windows-style command-line text: a list of drive-letter paths is split and each
     // item shredded; double quotes are removed. Files go to the shredder by the method that
@@ -100,6 +107,7 @@ class ShredJob {
 
     Forms& m_forms;
     bool m_started = false;
+    bool m_stopRequested = false;
     JobReport m_report;
     // Names removed while other hard links kept the contents, with the file they named: when
     // the job later destroys that file under its last name, the contents are gone after all.

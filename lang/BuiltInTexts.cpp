@@ -51,6 +51,8 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
     {kWhyHomeFolder, "your home folder"},
     {kWhyProgramFolders, "holds Ostrel's own folders"},
     {kWhyDiskFull, "the disk is full"},
+    {kReportStopped, "Stopped before these were shredded; they are untouched:"},
+    {kWhyFilesLeft, "files left"},
     {kReportFinishedLeftovers,
      "Finished at this start; an interrupted run had left these on their way to destruction:"},
     {kReportOverwriteReach,

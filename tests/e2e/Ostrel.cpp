@@ -78,6 +78,7 @@ RunResult RunProgram(const UserSandbox& user, std::vector<std::string> argv,
         "XDG_RUNTIME_DIR=" + user.runtime().string(),
         "PATH=" + std::string(programDir) + ":/usr/local/bin:/usr/bin:/bin",
         "LANG=C.UTF-8"};
+    env.insert(env.end(), options.env.begin(), options.env.end());
     for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
         if (const char* value = std::getenv(keep)) {
             env.push_back(std::string(keep) + "=" + value);
@@ -118,6 +119,9 @@ RunResult RunProgram(const UserSandbox& user, std::vector<std::string> argv,
     (void)!::write(in[1], options.input.data(), options.input.size());
     if (!options.terminal) {
         ::close(in[1]);  // a terminal stays open: its end would read as a hang-up
+    }
+    if (options.whileRunning) {
+        options.whileRunning(pid);
     }
     const auto start = std::chrono::steady_clock::now();
     int status = 0;

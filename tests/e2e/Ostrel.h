@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ struct RunOptions {
     bool terminal = false;      // standard input is a pseudo-terminal instead of a pipe
     int killAfterMs = -1;       // SIGKILL the program after this many milliseconds
     bool closeOutputs = false;  // start it with standard output and error closed
+    // More environment entries ("NAME=value"), such as the display to use.
+    std::vector<std::string> env = {};
+    // Runs while the program runs, with its process id (to watch its windows, or end it).
+    std::function<void(int pid)> whileRunning = {};
 };
 
 // Starts the program `argv[0]` (a bare name: the built program of that name) with the rest of

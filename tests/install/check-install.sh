@@ -12,8 +12,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -x "$prefix/bin/ostrel" ] || fail "bin/ostrel not installed"
 [ -x "$prefix/libexec/ostrel-pending" ] || fail "libexec/ostrel-pending not installed"
-for lng in English German; do
-    [ -f "$prefix/share/ostrel/$lng.lng" ] || fail "share/ostrel/$lng.lng not installed"
+for data in English.lng German.lng Busy.gif; do
+    [ -f "$prefix/share/ostrel/$data" ] || fail "share/ostrel/$data not installed"
 done
 for file in share/applications/ostrel.desktop share/metainfo/org.ostrel.Ostrel.metainfo.xml \
             share/icons/hicolor/scalable/apps/ostrel.svg share/icons/hicolor/16x16/apps/ostrel.png \

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Renders every window on a virtual display (Xvfb) at scale 1 and 2, in English and German, to
+# PNG files in DIR (default build/screenshots): DIR/scale1/frmAbout.png, DIR/scale2-German/...
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$("$root/scripts/build.sh" --target ostrel-screenshots ostrel_language_files ostrel_busy_gif)
+out=${1:-$build/screenshots}
+command -v xvfb-run >/dev/null || { echo "xvfb-run is needed (scripts/setup.sh installs it)" >&2; exit 1; }
+# The windows read no settings of the person running this.
+sandbox=$(mktemp -d "${TMPDIR:-/tmp}/ostrel-shots-XXXXXX")
+trap 'rm -rf "$sandbox"' EXIT
+export HOME=$sandbox XDG_CONFIG_HOME=$sandbox/config XDG_DATA_HOME=$sandbox/data
+export XDG_STATE_HOME=$sandbox/state XDG_RUNTIME_DIR=$sandbox/run
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+for scale in 1 2; do
+    for language in English German; do
+        folder=$out/scale$scale
+        [ "$language" = English ] || folder=$folder-$language
+        QT_SCALE_FACTOR=$scale xvfb-run -a -s "-screen 0 2560x1600x24" \
+            "$build/bin/ostrel-screenshots" "$folder" "$language.lng" 2>/dev/null
+    done
+done

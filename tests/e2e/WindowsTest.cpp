@@ -1,0 +1,97 @@
+// The real `ostrel` with a display, as a user starts it from a desktop: an X server of the
+// test's own (Xvfb); without one the tests are skipped and say why.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/e2e/Ostrel.h"
+#include "tests/e2e/Xvfb.h"
+
+namespace ostrel::test {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr char kConsoleProgress[] = "[1/";  // what the console host prints for a file
+
+#define SKIP_WITHOUT_DISPLAY(server)                                   \
+    if (!(server).Running()) {                                         \
+        GTEST_SKIP() << (server).Why() << ": no display to test with"; \
+    }
+
+// Started without paths, the program shows its main window, titled with the product name, and
+// keeps running until it is closed.
+TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
+    XvfbServer server;
+    SKIP_WITHOUT_DISPLAY(server);
+    if (!OnPath("xdotool")) {
+        GTEST_SKIP() << "xdotool is not installed: the window cannot be looked for";
+    }
+    UserSandbox user;
+    user.WriteSettings("English.lng", nullptr, -1);
+    std::string found;
+    bool stillRunning = false;
+    RunOptions options;
+    options.env = {"DISPLAY=" + server.Display()};
+    options.whileRunning = [&](int pid) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (found.empty() && std::chrono::steady_clock::now() < deadline) {
+            found = RunWithDisplay(server.Display(),
+                                   "xdotool search --onlyvisible --name '^Ostrel$' getwindowname");
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        stillRunning = ::kill(pid, 0) == 0;
+        ::kill(pid, SIGTERM);
+    };
+
+    RunResult run = RunOstrel(user, {}, options);
+
+    EXPECT_EQ(found, "Ostrel\n") << run.err;
+    EXPECT_TRUE(stillRunning) << "the program lives while its window is open";
+    EXPECT_EQ(run.out, "") << "the main window's texts are not printed";
+}
+
+// With a path and no question to ask, the file goes and the program ends with status 0, with
+// the windows (no console progress).
+TEST(WithDisplay, WithAPathTheFileGoesAndTheProgramEnds) {
+    XvfbServer server;
+    SKIP_WITHOUT_DISPLAY(server);
+    UserSandbox user;
+    user.WriteSettings("English.lng", nullptr, 0);
+    WriteFile(user.work() / "secret", std::string(100000, 's'));
+    RunOptions options;
+    options.env = {"DISPLAY=" + server.Display()};
+
+    RunResult run = RunOstrel(user, {"secret"}, options);
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(fs::exists(user.work() / "secret"));
+    EXPECT_EQ(run.err.find(kConsoleProgress), std::string::npos) << "the Qt host ran: " << run.err;
+}
+
+// A display that is named but does not answer: one line says so, and the console host runs
+// the same job.
+TEST(WithDisplay, UnreachableDisplayFallsBackToTheConsole) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", nullptr, 0);
+    WriteFile(user.work() / "secret", "data");
+    const std::string display = UnusedDisplay();
+    RunOptions options;
+    options.env = {"DISPLAY=" + display};
+
+    RunResult run = RunOstrel(user, {"secret"}, options);
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(fs::exists(user.work() / "secret"));
+    const std::string line =
+        "ostrel: cannot open display " + display + "; running without windows\n";
+    EXPECT_EQ(run.err.substr(0, line.size()), line) << run.err;
+    EXPECT_EQ(run.err.find("display", line.size()), std::string::npos) << "said once";
+    EXPECT_NE(run.err.find(kConsoleProgress), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace ostrel::test

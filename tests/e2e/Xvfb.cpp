@@ -1,0 +1,96 @@
+#include "tests/e2e/Xvfb.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace ostrel::test {
+
+bool OnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        if (::access((folder + "/" + program).c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+XvfbServer::XvfbServer() {
+    if (!OnPath("Xvfb")) {
+        m_why = "Xvfb is not installed";
+        return;
+    }
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        m_why = "no pipe";
+        return;
+    }
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        ::close(ready[0]);
+        const std::string fd = std::to_string(ready[1]);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+                 "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    // The server writes its display number once it accepts connections.
+    std::string number;
+    char c;
+    while (::read(ready[0], &c, 1) == 1 && c != '\n') {
+        number += c;
+    }
+    ::close(ready[0]);
+    if (number.empty()) {
+        m_why = "Xvfb did not start";
+        return;
+    }
+    m_display = ":" + number;
+}
+
+XvfbServer::~XvfbServer() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+}
+
+std::string RunWithDisplay(const std::string& display, const std::string& command) {
+    const std::string line = "DISPLAY=" + display + " " + command + " 2>/dev/null";
+    FILE* pipe = ::popen(line.c_str(), "r");
+    if (pipe == nullptr) {
+        return {};
+    }
+    std::string out;
+    char buffer[256];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        out.append(buffer, n);
+    }
+    ::pclose(pipe);
+    return out;
+}
+
+std::string UnusedDisplay() {
+    namespace fs = std::filesystem;
+    for (int n = 250; n < 1000; ++n) {
+        const std::string id = std::to_string(n);
+        if (!fs::exists("/tmp/.X" + id + "-lock") && !fs::exists("/tmp/.X11-unix/X" + id)) {
+            return ":" + id;
+        }
+    }
+    return ":999";
+}
+
+}  // namespace ostrel::test

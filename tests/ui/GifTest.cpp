@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QMovie>
+#include <random>
+
+#include "platform/ProgramFolder.h"
+#include "ui/BusyAnimation.h"
+#include "ui/GifWriter.h"
+
+namespace ostrel::test {
+namespace {
+
+// Decodes `gif` with Qt's reader: every frame as ARGB pixels.
+std::vector<QImage> Decode(const QByteArray& gif) {
+    QBuffer buffer;
+    buffer.setData(gif);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "gif");
+    std::vector<QImage> frames;
+    for (QImage frame; reader.read(&frame);) {
+        frames.push_back(frame.convertToFormat(QImage::Format_ARGB32));
+    }
+    return frames;
+}
+
+// What a pixel must look like: its index's palette colour, or any colour with no opacity
+// where the index is the transparent one.
+QRgb Expected(const ui::GifAnimation& animation, std::uint8_t index, QRgb decoded) {
+    if (index == animation.transparentIndex) {
+        return qAlpha(decoded) == 0 ? decoded : 0;
+    }
+    return animation.palette[index] | 0xFF000000u;
+}
+
+// Another decoder reads back exactly the pixels written: small palettes, the full 256 colours,
+// and pictures long enough to fill the 12-bit code table and start it again.
+TEST(GifWriterTest, DecodesToThePixelsWritten) {
+    const struct {
+        int colours;
+        QSize size;
+        int transparent;
+        bool noisy;  // random pixels (the table fills fast) or long runs (long strings)
+    } rows[] = {{2, {7, 5}, -1, true},
+                {4, {64, 64}, 0, false},
+                {181, {64, 64}, 0, true},
+                {256, {200, 150}, -1, true},
+                {256, {300, 300}, 3, false}};
+    std::mt19937 random(7);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.colours);
+        ui::GifAnimation animation;
+        animation.size = row.size;
+        animation.transparentIndex = row.transparent;
+        for (int i = 0; i < row.colours; ++i) {
+            animation.palette.append(qRgb(i, 255 - i, (i * 37) % 256));
+        }
+        for (int f = 0; f < 3; ++f) {
+            std::vector<std::uint8_t> pixels(static_cast<std::size_t>(row.size.width()) *
+                                             row.size.height());
+            for (std::size_t i = 0; i < pixels.size(); ++i) {
+                pixels[i] = static_cast<std::uint8_t>(row.noisy ? random() % row.colours
+                                                                : (i / 97 + f) % row.colours);
+            }
+            animation.frames.push_back(pixels);
+        }
+
+        const std::vector<QImage> frames = Decode(ui::EncodeGif(animation));
+
+        ASSERT_EQ(frames.size(), animation.frames.size());
+        for (std::size_t f = 0; f < frames.size(); ++f) {
+            ASSERT_EQ(frames[f].size(), row.size);
+            for (int y = 0; y < row.size.height(); ++y) {
+                for (int x = 0; x < row.size.width(); ++x) {
+                    const std::uint8_t index = animation.frames[f][y * row.size.width() + x];
+                    ASSERT_EQ(frames[f].pixel(x, y),
+                              Expected(animation, index, frames[f].pixel(x, y)))
+                        << "frame " << f << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+// The Busy.gif the build wrote: an endless loop of distinct frames, twice the size shown.
+TEST(GifWriterTest, BusyGifIsAnEndlessAnimation) {
+    QMovie movie(QString::fromStdString(platform::ProgramFolder() + "/Busy.gif"));
+    ASSERT_TRUE(movie.isValid());
+    EXPECT_EQ(movie.loopCount(), -1);
+    const std::vector<QImage> frames = Decode(ui::EncodeGif(ui::BusyAnimation()));
+    ASSERT_EQ(frames.size(), 12u);
+    EXPECT_EQ(movie.frameCount(), 12);
+    EXPECT_EQ(frames[0].size(), QSize(64, 64));
+    EXPECT_NE(frames[0], frames[1]);
+    EXPECT_EQ(qAlpha(frames[0].pixel(0, 0)), 0) << "transparent around the spokes";
+    EXPECT_EQ(qAlpha(frames[0].pixel(32, 32)), 0) << "and in the middle";
+}
+
+}  // namespace
+}  // namespace ostrel::test

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <thread>
+
+#include "core/Host.h"
+#include "ui/QtHost.h"
+
+namespace ostrel::test {
+namespace {
+
+// Counts the events it receives.
+class Counter : public QObject {
+  public:
+    int events = 0;
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User) {
+            ++events;
+            return true;
+        }
+        return QObject::event(event);
+    }
+};
+
+// Called after every written block, DoEvents runs the event loop only when the interval has
+// passed since it last did: a burst of calls costs one pass of the loop.
+TEST(QtHostTest, DoEventsRunsEventsAtMostOncePerInterval) {
+    ui::QtHost host({}, 40);
+    Counter counter;
+    QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
+    host.DoEvents();
+    EXPECT_EQ(counter.events, 1) << "the first call runs what is pending";
+
+    QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
+    const auto burstStart = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1000; ++i) {
+        host.DoEvents();
+    }
+    if (std::chrono::steady_clock::now() - burstStart < std::chrono::milliseconds(40)) {
+        EXPECT_EQ(counter.events, 1) << "calls within the interval return at once";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(45));
+    host.DoEvents();
+    EXPECT_EQ(counter.events, 2) << "once the interval has passed, events run again";
+    QCoreApplication::sendPostedEvents(&counter);
+}
+
+// Each style shows its buttons and icon under the title given; the button pressed is the
+// answer, and Escape (closing the box) gives the safe one.
+TEST(QtHostTest, MessageBoxStylesAndAnswers) {
+    const struct {
+        int style;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButton press;  // NoButton: Escape
+        int answer;
+    } rows[] = {
+        {kMsgOkOnly, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok, kAnswerOk},
+        {kMsgCritical, QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok, kAnswerOk},
+        {kMsgYesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon, QMessageBox::Yes,
+         kAnswerYes},
+        {kMsgYesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon, QMessageBox::No,
+         kAnswerNo},
+        {kMsgYesNo | 32, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
+         QMessageBox::NoButton, kAnswerNo},
+    };
+    ui::QtHost host;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.style);
+        QMessageBox::StandardButtons seenButtons;
+        QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+        QString seenTitle, seenText, seenDefault;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seenButtons = box->standardButtons();
+            seenIcon = box->icon();
+            seenTitle = box->windowTitle();
+            seenText = box->text();
+            seenDefault = box->defaultButton()->text();
+            if (row.press == QMessageBox::NoButton) {
+                box->reject();
+            } else {
+                box->button(row.press)->click();
+            }
+        });
+        EXPECT_EQ(host.MsgBox("Shred \xE4 now?", row.style, "Ostrel"), row.answer);
+        EXPECT_EQ(seenButtons, row.buttons);
+        EXPECT_EQ(seenIcon, row.icon);
+        EXPECT_EQ(seenTitle, "Ostrel");
+        EXPECT_EQ(seenText, QString::fromUtf8("Shred \xC3\xA4 now?")) << "Windows-1252 text";
+        if (row.buttons & QMessageBox::No) {
+            EXPECT_EQ(seenDefault, QMessageBox(QMessageBox::NoIcon, "", "", QMessageBox::No)
+                                       .button(QMessageBox::No)
+                                       ->text())
+                << "Enter must not destroy files";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ostrel::test

@@ -1,0 +1,219 @@
+// Jobs seen through the windows: the progress window, drops on the main window, and a job
+// stopped by closing its progress window.
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+#include <filesystem>
+
+#include "controls/VistaProg.h"
+#include "core/PathHelpers.h"
+#include "job/ShredJob.h"
+#include "lang/LangStrings.h"
+#include "tests/ui/UiFixture.h"
+#include "ui/AniGif.h"
+#include "ui/Texts.h"
+#include "ui/frmAbout.h"
+#include "ui/frmProgress.h"
+
+namespace ostrel::test {
+namespace {
+namespace fs = std::filesystem;
+
+using JobWindowsTest = UiTest;
+
+constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
+
+// What the progress window showed at one update of its bar.
+struct Shown {
+    bool visible;
+    QString caption;
+    int value;
+    bool operator==(const Shown&) const = default;
+};
+
+// A job started with paths shows the progress window with each file's shortened path and the
+// running count, and ends the program with the files gone and the window unloaded.
+TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
+    StoreSettings("English.lng", nullptr, 0);
+    const std::string deep =
+        MakeFile("tree/a folder with a rather long name/and a deeper one/c", "3");
+    MakeFile("tree/a", "1");
+    MakeFile("tree/b", "22");
+    const std::string tree = (m_temp.path() / "tree").string();
+    std::vector<Shown> shown;
+    bool animated = false;
+    m_host.onDoEvents = [&] {
+        QCoreApplication::processEvents();
+        ui::frmProgress* progress = m_forms.LoadedProgress();
+        if (progress != nullptr && progress->isVisible() && progress->pb()->Value() > 0) {
+            animated = animated || progress->AniGif1()->IsPlaying();
+            const Shown now{true, progress->pb()->CaptionLabel()->text(), progress->pb()->Value()};
+            if (shown.empty() || !(shown.back() == now)) {
+                shown.push_back(now);
+            }
+        }
+    };
+
+    EXPECT_TRUE(RunMain({tree}));
+
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{0});
+    EXPECT_FALSE(fs::exists(tree));
+    EXPECT_EQ(m_forms.LoadedProgress(), nullptr);
+    EXPECT_TRUE(animated) << "Busy.gif plays in the progress window";
+    ASSERT_EQ(shown.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(shown[i].value, i + 1);
+        EXPECT_LE(shown[i].caption.size(), 60);
+    }
+    const std::string shortDeep = ShortenPath(deep, 60);
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const Shown& s) {
+        return s.caption == QString::fromStdString(shortDeep);
+    })) << shortDeep;
+    EXPECT_NE(shortDeep, deep) << "the deep path is long enough to be shortened";
+}
+
+// Drops carry file URLs; only those naming this machine's files are taken, byte for byte.
+TEST_F(JobWindowsTest, OnlyLocalPathsAreTakenFromADrop) {
+    const struct {
+        std::vector<const char*> urls;
+        std::vector<std::string> paths;
+    } rows[] = {
+        {{"file:///tmp/a%20b", "file:///tmp/c"}, {"/tmp/a b", "/tmp/c"}},
+        {{"file:///tmp/not%FFutf8"}, {"/tmp/not\xFFutf8"}},
+        {{"file://localhost/tmp/x"}, {"/tmp/x"}},
+        {{"file://elsewhere.example/tmp/x"}, {}},
+        {{"https://example.com/file"}, {}},
+        {{"file:///tmp/ok", "smb://server/share/x"}, {}},
+    };
+    for (const auto& row : rows) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const char* url : row.urls) {
+            urls.append(QUrl(url));
+        }
+        data.setUrls(urls);
+        EXPECT_EQ(ui::frmAbout::LocalPaths(data), row.paths) << row.urls[0];
+    }
+}
+
+// Sends a drag of `paths` over the main window and drops it; true when the window accepted it.
+bool Drop(QWidget& window, const std::vector<std::string>& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& path : paths) {
+        urls.append(QUrl::fromLocalFile(QString::fromStdString(path)));
+    }
+    data.setUrls(urls);
+    const QPoint at = window.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
+
+// A drop on the main window is confirmed and shredded, and nothing but what was dropped goes;
+// while a job runs, drops are refused.
+TEST_F(JobWindowsTest, DropShredsWhatWasDroppedAndNothingElse) {
+    StoreSettings("English.lng", nullptr, 1);
+    ASSERT_FALSE(RunMain({}));
+    QWidget* about = VisibleWindow("frmAbout");
+    ASSERT_NE(about, nullptr);
+    const std::string dropped = MakeFile("dropped", "a");
+    MakeFile("folder/inner", "b");
+    const std::string folder = (m_temp.path() / "folder").string();
+    const std::string kept = MakeFile("kept", "c");
+    const std::string beside = MakeFile("folder-sibling/d", "d");
+    m_host.answers = {kAnswerYes};
+
+    {
+        ShredJob running(m_forms.forms());  // another job runs
+        EXPECT_FALSE(Drop(*about, {dropped}));
+    }
+    ASSERT_TRUE(Drop(*about, {dropped, folder}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fs::exists(folder); }, 10000));
+    QCoreApplication::processEvents();
+
+    ASSERT_GE(m_host.msgBoxes.size(), 1u);
+    EXPECT_EQ(m_host.msgBoxes[0].style, kMsgYesNo) << "the drop was confirmed first";
+    EXPECT_FALSE(fs::exists(dropped));
+    EXPECT_EQ(ReadFile(kept), "c");
+    EXPECT_EQ(ReadFile(beside), "d");
+    EXPECT_EQ(m_host.msgBoxes.size(), 1u) << "no report: everything went";
+    EXPECT_EQ(VisibleWindow("frmProgress"), nullptr);
+    EXPECT_NE(VisibleWindow("frmAbout"), nullptr) << "the main window stays";
+
+    // Answering No leaves the drop alone.
+    ASSERT_TRUE(Drop(*about, {kept}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host.msgBoxes.size() == 2; }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(ReadFile(kept), "c");
+}
+
+// Closing the progress window while a file is half overwritten lets that file finish and
+// stops the job there: no file is left half done, the rest (the other files of the tree and the
+// paths given after it) stays intact and is reported.
+TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
+    StoreSettings("English.lng", kDod7, 0);
+    const std::string contents(64 * 8192, 'q');
+    for (const char* name : {"tree/a", "tree/b", "tree/c"}) {
+        MakeFile(name, contents);
+    }
+    const std::string tree = (m_temp.path() / "tree").string();
+    const std::string later = MakeFile("later", "given after the tree");
+    QString titleAfterClose;
+    m_host.onDoEvents = [&] {
+        QCoreApplication::processEvents();
+        ui::frmProgress* progress = m_forms.LoadedProgress();
+        if (titleAfterClose.isEmpty() && progress != nullptr && progress->isVisible() &&
+            !fs::is_empty(Holding())) {
+            progress->close();  // as the window's close button does
+            titleAfterClose = progress->frOW()->title();
+        }
+    };
+
+    EXPECT_TRUE(RunMain({tree, later}));
+
+    EXPECT_EQ(titleAfterClose, EnglishTexts().at(lang::kStoppingAfterFile));
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{1}) << "something was left";
+    EXPECT_TRUE(fs::is_empty(Holding())) << "the file under way was finished";
+    int intact = 0;
+    for (const char* name : {"tree/a", "tree/b", "tree/c"}) {
+        if (fs::exists(m_temp.path() / name)) {
+            EXPECT_EQ(ReadFile(m_temp.path() / name), contents) << name;
+            ++intact;
+        }
+    }
+    EXPECT_EQ(intact, 2);
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    const std::string& report = m_host.msgBoxes[0].text;
+    EXPECT_NE(report.find(ui::Bytes(EnglishTexts().at(lang::kReportStopped))), std::string::npos)
+        << report;
+    EXPECT_NE(report.find(tree + " (2 "), std::string::npos) << report;
+    EXPECT_NE(report.find("\n" + later), std::string::npos) << report;
+    EXPECT_EQ(ReadFile(later), "given after the tree");
+}
+
+// Without Busy.gif the animation area stays empty and the job runs all the same.
+TEST_F(JobWindowsTest, MissingAnimationLeavesTheAreaEmpty) {
+    m_forms.forms().progress.LoadAnimation((m_temp.path() / "Busy.gif").string(), false);
+    ui::AniGif* area = m_forms.Progress().AniGif1();
+    EXPECT_EQ(area->FrameCount(), 0);
+    EXPECT_FALSE(area->IsPlaying());
+    const QImage image = area->grab().toImage();
+    const QRgb corner = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            ASSERT_EQ(image.pixel(x, y), corner) << x << "," << y;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ostrel::test

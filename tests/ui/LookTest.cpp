@@ -1,0 +1,101 @@
+// The windows as they look: every text fits its control in each language, and at scale 2 the
+// owner-drawn parts are drawn at the larger size instead of being enlarged afterwards.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QTest>
+
+#include "controls/DrawingSurface.h"
+#include "controls/VistaButton.h"
+#include "lang/LanguageFile.h"
+#include "ui/DefaultForms.h"
+#include "ui/PictureBox.h"
+#include "ui/frmAbout.h"
+#include "ui/frmLanguage.h"
+#include "ui/frmOptions.h"
+#include "ui/frmProgress.h"
+
+namespace ostrel::test {
+namespace {
+
+// Captions, labels and check boxes of `form` whose text is wider than the control.
+std::vector<std::string> CutTexts(const QWidget& form) {
+    std::vector<std::string> cut;
+    for (const auto* label : form.findChildren<QLabel*>()) {
+        if (label->objectName().startsWith("lbl") || label->objectName() == "Label1") {
+            if (QFontMetrics(label->font()).horizontalAdvance(label->text()) > label->width()) {
+                cut.push_back(label->objectName().toStdString());
+            }
+        }
+    }
+    for (const auto* box : form.findChildren<QCheckBox*>()) {
+        if (box->sizeHint().width() > box->width()) {
+            cut.push_back(box->objectName().toStdString());
+        }
+    }
+    for (const auto* button : form.findChildren<controls::VistaButton*>()) {
+        QString caption = button->Caption();
+        caption.remove('&');
+        if (QFontMetrics(button->Font()).horizontalAdvance(caption) + 8 > button->width()) {
+            cut.push_back(button->objectName().toStdString());
+        }
+    }
+    return cut;
+}
+
+TEST(LookTest, EveryTextFitsItsControlInEveryLanguage) {
+    for (const char* language : {"English.lng", "German.lng"}) {
+        SCOPED_TRACE(language);
+        OpenLanguageFile(language);
+        ui::DefaultForms forms;
+        forms.Options().SetLanguageText(language);
+        for (QWidget* form :
+             std::initializer_list<QWidget*>{&forms.About(), &forms.Options(), &forms.Language()}) {
+            EXPECT_EQ(CutTexts(*form), std::vector<std::string>{})
+                << form->objectName().toStdString();
+        }
+        CloseLanguageFile();
+    }
+}
+
+// Runs as its own test with QT_SCALE_FACTOR=2 (UiAtScale2 in CTest).
+TEST(AtScale2, OwnerDrawnPartsAreDrawnAtTheLargerSize) {
+    ui::DefaultForms forms;
+    ui::frmAbout& about = forms.About();
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    if (qgetenv("QT_SCALE_FACTOR") != "2") {
+        GTEST_SKIP() << "runs with QT_SCALE_FACTOR=2 (the UiAtScale2 test)";
+    }
+    ASSERT_EQ(about.devicePixelRatioF(), 2);
+    const QImage window = about.grab().toImage();
+    EXPECT_EQ(window.size(), about.size() * 2);
+    for (const auto* surface : about.findChildren<controls::DrawingSurface*>()) {
+        if (surface->isVisible()) {
+            EXPECT_EQ(surface->Surface().size(), surface->size() * 2)
+                << surface->objectName().toStdString();
+        }
+    }
+    // The warning sign is drawn for the device pixels: what the window shows of it is the
+    // drawing made at twice the size, pixel for pixel.
+    auto* sign = about.Control<ui::PictureBox>("picExclamation");
+    const QImage drawn = sign->Render(sign->size(), 2).convertToFormat(QImage::Format_ARGB32);
+    const QImage shown = sign->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(shown.size(), drawn.size());
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            if (qAlpha(drawn.pixel(x, y)) == 255 && drawn.pixel(x, y) != shown.pixel(x, y)) {
+                ++differing;
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    about.hide();
+}
+
+}  // namespace
+}  // namespace ostrel::test

@@ -1,0 +1,17 @@
+// Runs the window tests inside a QApplication with the program's fixed look. Offscreen unless a
+// platform was chosen, so the same tests also run on a real display.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "controls/FixedLook.h"
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    ostrel::controls::ApplyFixedLook(app);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <functional>
+
+#include "core/Host.h"
+
+namespace ostrel::ui {
+
+// The host with windows. DoEvents is called after every written block, so it lets Qt's events
+// run only when at least kDoEventsIntervalMs have passed since it last did and otherwise
+// returns at once: windows stay live and the job is not slowed by them.
+class QtHost final : public Host {
+  public:
+    static constexpr int kDoEventsIntervalMs = 50;
+
+    // `endProcess` ends the process (tests pass one that throws); it must not return.
+    explicit QtHost(std::function<void(int)> endProcess = {},
+                    int doEventsIntervalMs = kDoEventsIntervalMs);
+
+    void DoEvents() override;
+    // A message box over the active window. The style's low four bits choose the buttons
+    // (0 OK, 1 OK and Cancel, 3 Yes, No and Cancel, 4 Yes and No), the next four the icon
+    // (16 critical, 32 question, 48 warning, 64 information). A Yes/No question defaults to
+    // No. A text of many lines shows its first lines and the whole text under Details.
+    int MsgBox(const std::string& text, int style, const std::string& title) override;
+    std::string ProgramFolder() override;
+    [[noreturn]] void EndProcess(int exitCode) override;
+
+  private:
+    std::function<void(int)> m_endProcess;
+    int m_intervalMs;
+    QElapsedTimer m_sinceEvents;
+};
+
+}  // namespace ostrel::ui

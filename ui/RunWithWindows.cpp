@@ -1,0 +1,49 @@
+#include "ui/RunWithWindows.h"
+
+#include <QApplication>
+#include <iostream>
+
+#include "controls/FixedLook.h"
+#include "core/Host.h"
+#include "job/modMain.h"
+#include "platform/Display.h"
+#include "ui/DefaultForms.h"
+#include "ui/QtHost.h"
+
+namespace ostrel::ui {
+
+std::optional<int> RunWithWindows(const char* programName, const std::vector<std::string>& paths,
+                                  const RunOverrides& overrides) {
+    const platform::DisplayProbe display = platform::ProbeDisplay();
+    if (display.reachable == platform::DisplayProbe::Kind::None) {
+        if (!display.name.empty()) {
+            std::cerr << "ostrel: cannot open display " << display.name
+                      << "; running without windows\n";
+        }
+        return std::nullopt;
+    }
+    // Qt is told which window system answered, so that it does not try another one first.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM",
+                display.reachable == platform::DisplayProbe::Kind::X11 ? "xcb" : "wayland");
+    }
+    // The paths are never shown to Qt: it would take some of them ("-style", "-display", ...)
+    // for options of its own and remove them.
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(programName), nullptr};
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);  // the main window ends the program itself
+    controls::ApplyFixedLook(app);
+    QtHost host;
+    Host* previous = SetCurrentHost(&host);
+    int status = 0;
+    {
+        DefaultForms forms;
+        Main(paths, forms.forms(), overrides);
+        status = app.exec();
+    }
+    SetCurrentHost(previous);
+    return status;
+}
+
+}  // namespace ostrel::ui

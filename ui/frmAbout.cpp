@@ -1,0 +1,198 @@
+#include "ui/frmAbout.h"
+
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QSysInfo>
+#include <QTimer>
+#include <QUrl>
+
+#include "controls/VistaButton.h"
+#include "controls/xFrame.h"
+#include "core/Globals.h"
+#include "core/Host.h"
+#include "job/ShredJob.h"
+#include "lang/LangStrings.h"
+#include "lang/LanguageFile.h"
+#include "ui/DefaultForms.h"
+#include "ui/Texts.h"
+#include "ui/frmOptions.h"
+
+namespace ostrel::ui {
+namespace {
+
+// A file URL names a file on this machine when it names no host, "localhost" or this host.
+bool IsLocalFileUrl(const QUrl& url) {
+    if (url.scheme() != "file" || !url.path().startsWith('/')) {
+        return false;
+    }
+    const QString host = url.host();
+    return host.isEmpty() || host == "localhost" ||
+           host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+}
+
+// The path of a file URL byte for byte: names that are not UTF-8 arrive percent-encoded and
+// must not be decoded as text.
+std::string PathBytes(const QUrl& url) {
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
+
+}  // namespace
+
+frmAbout::frmAbout(DefaultForms& forms) : Form("frmAbout"), m_forms(forms) {
+    setAcceptDrops(true);
+    connect(cbOptions(), &controls::VistaButton::Click, this, &frmAbout::cbOptions_Click);
+    connect(cbClose(), &controls::VistaButton::Click, this, &frmAbout::cbClose_Click);
+}
+
+controls::VistaButton* frmAbout::cbOptions() const {
+    return Control<controls::VistaButton>("cbOptions");
+}
+
+controls::VistaButton* frmAbout::cbClose() const {
+    return Control<controls::VistaButton>("cbClose");
+}
+
+void frmAbout::LoadCaptions() {
+    auto label = [this](const char* name) { return Control<QLabel>(name); };
+    setWindowTitle(LangText(lang::kProductName));
+    Control<controls::xFrame>("xFrameOstrel")->SetCaption(LangText(lang::kProductName));
+    label("Label1")->setText(LangText(lang::kAboutLine1));
+    label("lblLine3")->setText(LangText(lang::kAboutLine3));
+    label("lblShredder")->setText(LangText(lang::kProductName));
+    std::string copyright = GetLangString(lang::kCopyright);
+    const std::size_t stop = copyright.find('.');
+    copyright = stop == std::string::npos ? std::string() : copyright.substr(0, stop + 1);
+    label("lblCopyright")->setText(Displayed(copyright));
+    cbOptions()->SetCaption(LangText(lang::kOptionsCaption));
+    cbClose()->SetCaption(LangText(lang::kCloseCaption));
+    label("lblLine2")->setText(LangText(lang::kAboutLine2));
+    label("lblLine4")->setText(LangText(lang::kAboutLine4));
+    label("lblLine5")->setText(LangText(lang::kAboutLine5));
+    label("lblLine6")->setText(LangText(lang::kAboutLine6));
+}
+
+void frmAbout::Form_Load() {
+    LoadCaptions();
+}
+
+// Every other loaded form goes, the control hidden one by one with events let run after each,
+// then the form; nothing is stored on the way (an open options dialog is dropped as it is).
+void frmAbout::UnloadOtherForms(const Form& keep) {
+    for (Form* form : Form::LoadedForms()) {
+        if (form->Name() == keep.Name()) {
+            continue;
+        }
+        for (QWidget* control : form->Controls()) {
+            control->hide();
+            DoEventsIgnoringErrors();
+        }
+        form->Unload();
+        DoEventsIgnoringErrors();
+    }
+}
+
+void frmAbout::cbOptions_Click() {
+    frmOptions& options = m_forms.Options();
+    options.show();
+    options.raise();
+    options.activateWindow();
+}
+
+void frmAbout::cbClose_Click() {
+    EndWhenIdle();
+}
+
+void frmAbout::Form_QueryClose(QCloseEvent* event) {
+    event->ignore();
+    EndWhenIdle();
+}
+
+void frmAbout::EndWhenIdle() {
+    if (ShredJob::AnyRunning()) {
+        // Never in the middle of a file: the job stops after it, reports, and then the
+        // program ends.
+        m_endAfterJob = true;
+        ShredJob::StopRunning();
+        return;
+    }
+    UnloadOtherForms(*this);
+    CurrentHost().EndProcess(0);
+}
+
+std::vector<std::string> frmAbout::LocalPaths(const QMimeData& data) {
+    std::vector<std::string> paths;
+    if (!data.hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data.urls()) {
+        if (!IsLocalFileUrl(url)) {
+            return {};
+        }
+        paths.push_back(PathBytes(url));
+    }
+    return paths;
+}
+
+bool frmAbout::AcceptsDrop(const QMimeData* data) const {
+    return data != nullptr && !m_dropBusy && !ShredJob::AnyRunning() && !LocalPaths(*data).empty();
+}
+
+void frmAbout::dragEnterEvent(QDragEnterEvent* event) {
+    if (AcceptsDrop(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void frmAbout::dragMoveEvent(QDragMoveEvent* event) {
+    if (AcceptsDrop(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void frmAbout::dropEvent(QDropEvent* event) {
+    if (!AcceptsDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The program that started the drag waits until this handler returns: the job runs after.
+    QTimer::singleShot(0, this,
+                       [this, paths = LocalPaths(*event->mimeData())] { ShredDropped(paths); });
+}
+
+void frmAbout::ShredDropped(const std::vector<std::string>& paths) {
+    if (m_dropBusy || ShredJob::AnyRunning() || paths.empty()) {
+        return;
+    }
+    m_dropBusy = true;
+    Host& host = CurrentHost();
+    OptionsForm& options = m_forms.forms().options;
+    if (options.Confirm() == 1 && host.MsgBox(GetLangString(lang::kConfirmQuestion), kMsgYesNo,
+                                              GetLangString(lang::kProductName)) != kAnswerYes) {
+        m_dropBusy = false;
+        return;
+    }
+    JobReport report;
+    {
+        ShredJob job(m_forms.forms());
+        if (job.Started()) {
+            gShredCount = 0;
+            for (const std::string& path : paths) {
+                job.ShredSinglePath(path);
+            }
+            report = job.TakeReport();
+        }
+    }
+    m_forms.forms().progress.Unload();
+    ShowJobReport(report);
+    m_dropBusy = false;
+    if (m_endAfterJob) {
+        EndWhenIdle();
+    }
+}
+
+}  // namespace ostrel::ui

@@ -1,0 +1,97 @@
+#include "ui/frmOptions.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+
+#include "controls/VistaButton.h"
+#include "controls/xFrame.h"
+#include "core/Host.h"
+#include "core/RegistryManager.h"
+#include "core/StoredSettings.h"
+#include "lang/LangStrings.h"
+#include "ui/Texts.h"
+
+namespace ostrel::ui {
+
+frmOptions::frmOptions(DefaultForms&) : Form("frmOptions") {
+    m_method = Bytes(cboDelete()->currentText());
+    connect(cbApply(), &controls::VistaButton::Click, this, &frmOptions::cbApply_Click);
+    connect(cbCancel(), &controls::VistaButton::Click, this, &frmOptions::cbCancel_Click);
+}
+
+QComboBox* frmOptions::cboDelete() const {
+    return Control<QComboBox>("cboDelete");
+}
+
+QComboBox* frmOptions::cboLanguage() const {
+    return Control<QComboBox>("cboLanguage");
+}
+
+QCheckBox* frmOptions::chlConfirm() const {
+    return Control<QCheckBox>("chlConfirm");
+}
+
+controls::VistaButton* frmOptions::cbApply() const {
+    return Control<controls::VistaButton>("cbApply");
+}
+
+controls::VistaButton* frmOptions::cbCancel() const {
+    return Control<controls::VistaButton>("cbCancel");
+}
+
+void frmOptions::LoadCaptions() {
+    Control<controls::xFrame>("xFrameOptions")->SetCaption(LangText(lang::kOptionsCaption));
+    Control<QLabel>("lblLanguage")->setText(LangText(lang::kLanguageLabel));
+    Control<QLabel>("lblDeleteMethod")->setText(LangText(lang::kMethodLabel));
+    chlConfirm()->setText(LangText(lang::kConfirmCaption));
+    cbCancel()->SetCaption(LangText(lang::kCancelCaption));
+    cbApply()->SetCaption(LangText(lang::kApplyCaption));
+}
+
+void frmOptions::Form_Load() {
+    LoadCaptions();
+    SetDeleteMethod(StoredMethod());
+    SetConfirm(StoredConfirm());
+}
+
+void frmOptions::SetLanguageText(const std::string& fileName) {
+    cboLanguage()->setEditText(Displayed(fileName));
+}
+
+std::string frmOptions::DeleteMethod() const {
+    const QString shown = cboDelete()->currentText();
+    return shown == Displayed(m_method) ? m_method : Bytes(shown);
+}
+
+void frmOptions::SetDeleteMethod(const std::string& method) {
+    m_method = method;
+    const QString shown = Displayed(method);
+    QComboBox* combo = cboDelete();
+    combo->setCurrentIndex(combo->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    combo->setEditText(shown);
+}
+
+int frmOptions::Confirm() const {
+    return chlConfirm()->isChecked() ? 1 : 0;
+}
+
+void frmOptions::SetConfirm(int value) {
+    if (value == 0 || value == 1) {
+        chlConfirm()->setChecked(value == 1);
+    }
+}
+
+void frmOptions::cbApply_Click() {
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, DeleteMethod());
+    CurrentHost().DoEvents();
+    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, Confirm());
+    CurrentHost().DoEvents();
+    Unload();
+}
+
+void frmOptions::cbCancel_Click() {
+    Unload();
+}
+
+}  // namespace ostrel::ui

@@ -1,0 +1,90 @@
+#include "ui/frmProgress.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+
+#include "controls/VistaProg.h"
+#include "job/ShredJob.h"
+#include "lang/LangStrings.h"
+#include "ui/AniGif.h"
+#include "ui/Texts.h"
+
+namespace ostrel::ui {
+
+frmProgress::frmProgress(DefaultForms&) : Form("frmProgress") {
+    m_apply.setSingleShot(true);
+    m_apply.setInterval(0);
+    connect(&m_apply, &QTimer::timeout, this, &frmProgress::ApplyToBar);
+}
+
+QGroupBox* frmProgress::frOW() const {
+    return Control<QGroupBox>("frOW");
+}
+
+controls::VistaProg* frmProgress::pb() const {
+    return Control<controls::VistaProg>("pb");
+}
+
+AniGif* frmProgress::AniGif1() const {
+    return Control<AniGif>("AniGif1");
+}
+
+void frmProgress::Schedule() {
+    if (!m_apply.isActive()) {
+        m_apply.start();
+    }
+}
+
+void frmProgress::SetMax(int max) {
+    m_max = max;
+    Schedule();
+}
+
+void frmProgress::SetCaption(const std::string& caption) {
+    m_caption = caption;
+    Schedule();
+}
+
+void frmProgress::SetValue(int value) {
+    m_value = value;
+    Schedule();
+}
+
+// The maximum first: the bar keeps its value within it.
+void frmProgress::ApplyToBar() {
+    controls::VistaProg* bar = pb();
+    if (m_max && *m_max != bar->Max()) {
+        bar->SetMax(*m_max);
+    }
+    if (m_caption) {
+        if (const QString shown = Displayed(*m_caption); shown != bar->CaptionLabel()->text()) {
+            bar->SetCaption(shown);
+        }
+    }
+    if (m_value && *m_value != bar->Value()) {
+        bar->SetValue(*m_value);
+    }
+    m_max.reset();
+    m_caption.reset();
+    m_value.reset();
+}
+
+void frmProgress::Form_Load() {
+    setWindowTitle(LangText(lang::kProductName));
+    frOW()->setTitle(LangText(lang::kProgressFrame));
+}
+
+// A file is never left half-shredded: the job is asked to stop before its next file, and the
+// window stays until the job returns and unloads it.
+void frmProgress::Form_QueryClose(QCloseEvent* event) {
+    if (ShredJob::AnyRunning()) {
+        event->ignore();
+        ShredJob::StopRunning();
+        frOW()->setTitle(LangText(lang::kStoppingAfterFile));
+        return;
+    }
+    Form::Form_QueryClose(event);
+}
+
+}  // namespace ostrel::ui
