@@ -61,5 +61,25 @@ TEST(InitSpecialFoldersTest, SetsTheCommonDataFolderWithOneSeparator) {
     EXPECT_TRUE(host.msgBoxes.empty());
 }
 
+// A long name of accented letters shortens to the caption's 60 characters, and every character
+// shown is whole: the result is valid UTF-8 made only of characters of the name.
+TEST(PathHelpersTest, LongAccentedNameShortensWithoutABrokenCharacter) {
+    std::string name;
+    for (int i = 0; i < 200; ++i) {
+        name += i % 2 == 0 ? "\xC3\xA9" : "\xC3\xBC";  // é and ü
+    }
+    const std::string tail = "/" + name.substr(0, 80);  // 40 accented letters
+    const std::string path = "/home/user/" + name + tail;
+    const std::string shown = ShortenPath(path, 60, '/');
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < shown.size(); ++characters) {
+        const auto byte = static_cast<unsigned char>(shown[i]);
+        ASSERT_TRUE(byte < 0x80 || byte == 0xC3) << "broken character at byte " << i;
+        i += byte < 0x80 ? 1 : 2;
+    }
+    EXPECT_LE(characters, 60u);
+    EXPECT_EQ(shown, "/ho..." + tail);
+}
+
 }  // namespace
 }  // namespace ostrel
