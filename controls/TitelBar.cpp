@@ -91,27 +91,27 @@ void TitelBar::Cls() {
 }
 
 void TitelBar::SetVerlauf(OleColor V1Begin, OleColor V1End, OleColor V2Begin, OleColor V2End) {
-    GradientSpec spec;
-    spec.style = m_style;
-    spec.scaleWidth = width();
-    spec.scaleHeight = height();
-    spec.backColorCover = m_backColorCover;
-    spec.borderNormal = m_borderNormal;
-    spec.v1Begin = GetRealColor(V1Begin);
-    spec.v1End = GetRealColor(V1End);
-    spec.v2Begin = GetRealColor(V2Begin);
-    spec.v2End = GetRealColor(V2End);
-    spec.highLight = GetRealColor(m_borderColorHighLight);
-    spec.darkLight = GetRealColor(m_borderColorDarkLight);
-    spec.buttonAreaLeft = width();
+    GradientLayout layout;
+    layout.style = m_style;
+    layout.scaleWidth = width();
+    layout.scaleHeight = height();
+    layout.backColorCover = m_backColorCover;
+    layout.borderNormal = m_borderNormal;
+    layout.v1Begin = GetRealColor(V1Begin);
+    layout.v1End = GetRealColor(V1End);
+    layout.v2Begin = GetRealColor(V2Begin);
+    layout.v2End = GetRealColor(V2End);
+    layout.highLight = GetRealColor(m_borderColorHighLight);
+    layout.darkLight = GetRealColor(m_borderColorDarkLight);
+    layout.buttonAreaLeft = width();
     for (const CaptionButton* button : {m_TBARX, m_TBARMax, m_TBAR_}) {
         if (Shown(button)) {
-            spec.buttonAreaLeft = std::min(spec.buttonAreaLeft, button->x() - 6);
+            layout.buttonAreaLeft = std::min(layout.buttonAreaLeft, button->x() - 6);
         }
     }
     {
         QPainter painter(&Surface());
-        PaintGradient(painter, spec);
+        PaintGradient(painter, layout);
     }
     if (m_dashBack) {
         PaintDashBand(Surface(), QFontMetrics(font()).horizontalAdvance(m_caption), m_borderNormal,

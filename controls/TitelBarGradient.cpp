@@ -49,38 +49,38 @@ OleColor RowGradient::At(int row) const {
     return RGB(value[0], value[1], value[2]);
 }
 
-void PaintGradient(QPainter& painter, const GradientSpec& spec) {
-    int rows = spec.scaleHeight;
-    if (spec.style == 14) {
+void PaintGradient(QPainter& painter, const GradientLayout& layout) {
+    int rows = layout.scaleHeight;
+    if (layout.style == 14) {
         rows = RoundHalfEven(rows / 2.0);
     }
     if (rows < 1) {
         rows = 25;
     }
-    const RowGradient first(spec.v1Begin, spec.v1End, rows);
-    const RowGradient second(spec.v2Begin, spec.v2End, rows);
-    const RowGradient light(spec.highLight, spec.v1End, rows);
-    const RowGradient dark(spec.darkLight, spec.v2End, rows);
-    const float cover = spec.backColorCover / 10.0f;
-    const int split = static_cast<int>(std::trunc(spec.scaleHeight * cover));
-    const int width = spec.scaleWidth;
+    const RowGradient first(layout.v1Begin, layout.v1End, rows);
+    const RowGradient second(layout.v2Begin, layout.v2End, rows);
+    const RowGradient light(layout.highLight, layout.v1End, rows);
+    const RowGradient dark(layout.darkLight, layout.v2End, rows);
+    const float cover = layout.backColorCover / 10.0f;
+    const int split = static_cast<int>(std::trunc(layout.scaleHeight * cover));
+    const int width = layout.scaleWidth;
 
     int last = rows;
-    switch (spec.style) {
+    switch (layout.style) {
         case 3:
         case 4:
         case 7:
         case 8:
-            last = rows - (spec.borderNormal + 1);
+            last = rows - (layout.borderNormal + 1);
             break;
         case 10:
-            last = rows - (spec.borderNormal + 2);
+            last = rows - (layout.borderNormal + 2);
             break;
         case 11:
-            last = rows - (spec.borderNormal + 5);
+            last = rows - (layout.borderNormal + 5);
             break;
         case 12:
-            last = rows - (spec.borderNormal + 7);
+            last = rows - (layout.borderNormal + 7);
             break;
         default:
             break;
@@ -97,7 +97,7 @@ void PaintGradient(QPainter& painter, const GradientSpec& spec) {
         }
     };
 
-    switch (spec.style) {
+    switch (layout.style) {
         case 0:
             for (int k = 0; k <= last; ++k) {
                 fullRow(first, k, k);
@@ -111,8 +111,8 @@ void PaintGradient(QPainter& painter, const GradientSpec& spec) {
         case 6:
         case 7:
         case 8: {
-            const bool slantsRight = spec.style >= 5;
-            const bool ridge = spec.style % 2 == 0;
+            const bool slantsRight = layout.style >= 5;
+            const bool ridge = layout.style % 2 == 0;
             for (int k = 0; k <= last; ++k) {
                 splitRow(slantsRight ? split + k : split - k, k, ridge);
             }
@@ -126,7 +126,7 @@ void PaintGradient(QPainter& painter, const GradientSpec& spec) {
             // to t = +1; the rows above and below it show the second pair.
             const int band = last;
             const int top = band > 0 ? (rows - band) / 2 : rows + 1;
-            const bool ridge = spec.style >= 11;
+            const bool ridge = layout.style >= 11;
             double t = -1.0;
             for (int y = 0; y <= rows; ++y) {
                 if (y < top || y >= top + band) {
@@ -143,7 +143,7 @@ void PaintGradient(QPainter& painter, const GradientSpec& spec) {
             // whose left edge leans outwards towards the bottom.
             for (int k = 0; k <= last; ++k) {
                 fullRow(first, k, k);
-                const int edge = spec.buttonAreaLeft - k;
+                const int edge = layout.buttonAreaLeft - k;
                 DrawLine(painter, {edge, k}, {width, k}, second.At(k));
                 Ridge(painter, edge, k, light.At(k), dark.At(k));
             }

@@ -25,7 +25,7 @@ class RowGradient {
 };
 
 // What the background gradient of a title bar depends on. Colours are already resolved to RGB.
-struct GradientSpec {
+struct GradientLayout {
     int style = 8;
     int scaleWidth = 0;
     int scaleHeight = 0;
@@ -37,9 +37,9 @@ struct GradientSpec {
     int buttonAreaLeft = 0;
 };
 
-// Paints the gradient of `spec.style` over the rows it covers; rows it leaves out keep what the
+// Paints the gradient of `layout.style` over the rows it covers; rows it leaves out keep what the
 // painter's device holds (the cleared background).
-void PaintGradient(QPainter& painter, const GradientSpec& spec);
+void PaintGradient(QPainter& painter, const GradientLayout& layout);
 
 // Lays the rounded band behind a caption of `captionWidth` pixels (measured in the bar's font)
 // by stretching pixel column 3 of the finished background upside down.

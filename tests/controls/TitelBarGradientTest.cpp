@@ -10,13 +10,13 @@ constexpr OleColor kBlue = RGB(0, 0, 255);
 constexpr OleColor kGreen = RGB(0, 255, 0);
 constexpr OleColor kWhite = RGB(255, 255, 255);
 
-// Paints `spec` into a white image of `rows` rows (more than the bar's height, so the rows the
+// Paints `layout` into a white image of `rows` rows (more than the bar's height, so the rows the
 // gradient paints past the bottom can be seen).
-QImage Paint(const GradientSpec& spec, int rows) {
-    QImage image(spec.scaleWidth, rows, QImage::Format_ARGB32_Premultiplied);
+QImage Paint(const GradientLayout& layout, int rows) {
+    QImage image(layout.scaleWidth, rows, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
-    PaintGradient(painter, spec);
+    PaintGradient(painter, layout);
     return image;
 }
 
@@ -32,15 +32,15 @@ OleColor At(const QImage& image, int x, int y) {
 }
 
 TEST(TitelBarGradientTest, RowsRunFromBeginToEndAndRoundHalvesToEven) {
-    GradientSpec spec;
-    spec.style = 0;
-    spec.scaleWidth = 8;
-    spec.scaleHeight = 10;
-    spec.v1Begin = RGB(0, 100, 200);
-    spec.v1End = RGB(5, 0, 100);  // red steps by -0.5 a row: every odd row is a half
-    const QImage image = Paint(spec, 12);
-    EXPECT_EQ(At(image, 0, 0), spec.v1Begin);
-    EXPECT_EQ(At(image, 7, 10), spec.v1End);
+    GradientLayout layout;
+    layout.style = 0;
+    layout.scaleWidth = 8;
+    layout.scaleHeight = 10;
+    layout.v1Begin = RGB(0, 100, 200);
+    layout.v1End = RGB(5, 0, 100);  // red steps by -0.5 a row: every odd row is a half
+    const QImage image = Paint(layout, 12);
+    EXPECT_EQ(At(image, 0, 0), layout.v1Begin);
+    EXPECT_EQ(At(image, 7, 10), layout.v1End);
     EXPECT_EQ(At(image, 3, 11), kWhite);
     const int expectedRed[] = {0, 0, 1, 2, 2, 2, 3, 4, 4, 4, 5};  // 0.5 -> 0, 1.5 -> 2, 2.5 -> 2
     for (int row = 0; row <= 10; ++row) {
@@ -52,16 +52,16 @@ TEST(TitelBarGradientTest, RowsRunFromBeginToEndAndRoundHalvesToEven) {
 TEST(TitelBarGradientTest, SlantedEdgeMovesOnePixelPerRowAndShortStylesStopAboveTheBorder) {
     for (int style = 1; style <= 8; ++style) {
         SCOPED_TRACE(style);
-        GradientSpec spec;
-        spec.style = style;
-        spec.scaleWidth = 40;
-        spec.scaleHeight = 20;
-        spec.backColorCover = 5.0f;  // split at 20 * 0.5 = 10
-        spec.borderNormal = 2;
-        spec.v1Begin = spec.v1End = kRed;
-        spec.v2Begin = spec.v2End = kBlue;
-        spec.highLight = kGreen;
-        const QImage image = Paint(spec, 22);
+        GradientLayout layout;
+        layout.style = style;
+        layout.scaleWidth = 40;
+        layout.scaleHeight = 20;
+        layout.backColorCover = 5.0f;  // split at 20 * 0.5 = 10
+        layout.borderNormal = 2;
+        layout.v1Begin = layout.v1End = kRed;
+        layout.v2Begin = layout.v2End = kBlue;
+        layout.highLight = kGreen;
+        const QImage image = Paint(layout, 22);
         const bool ridge = style % 2 == 0;
         const int step = style <= 4 ? -1 : 1;
         for (int row = 0; row <= 8; ++row) {
@@ -85,24 +85,24 @@ TEST(TitelBarGradientTest, SlantedEdgeMovesOnePixelPerRowAndShortStylesStopAbove
 }
 
 TEST(TitelBarGradientTest, Style14StacksTwoBandsAndAFlatBarPaints25Rows) {
-    GradientSpec spec;
-    spec.style = 14;
-    spec.scaleWidth = 6;
-    spec.scaleHeight = 20;
-    spec.v1Begin = RGB(200, 200, 200);
-    spec.v1End = RGB(100, 100, 100);
-    spec.v2Begin = RGB(90, 0, 0);
-    spec.v2End = RGB(10, 0, 0);
-    QImage image = Paint(spec, 22);
-    EXPECT_EQ(At(image, 0, 0), spec.v1Begin);
+    GradientLayout layout;
+    layout.style = 14;
+    layout.scaleWidth = 6;
+    layout.scaleHeight = 20;
+    layout.v1Begin = RGB(200, 200, 200);
+    layout.v1End = RGB(100, 100, 100);
+    layout.v2Begin = RGB(90, 0, 0);
+    layout.v2End = RGB(10, 0, 0);
+    QImage image = Paint(layout, 22);
+    EXPECT_EQ(At(image, 0, 0), layout.v1Begin);
     EXPECT_EQ(At(image, 0, 9), RGB(110, 110, 110));  // the upper band just above its end
-    EXPECT_EQ(At(image, 0, 10), spec.v2Begin);       // the lower band starts at half height
-    EXPECT_EQ(At(image, 0, 20), spec.v2End);
+    EXPECT_EQ(At(image, 0, 10), layout.v2Begin);     // the lower band starts at half height
+    EXPECT_EQ(At(image, 0, 20), layout.v2End);
 
-    spec.style = 0;
-    spec.scaleHeight = 0;
-    image = Paint(spec, 27);
-    EXPECT_EQ(At(image, 0, 25), spec.v1End);
+    layout.style = 0;
+    layout.scaleHeight = 0;
+    image = Paint(layout, 27);
+    EXPECT_EQ(At(image, 0, 25), layout.v1End);
     EXPECT_EQ(At(image, 0, 26), kWhite);
 }
 
