@@ -79,7 +79,7 @@ RunResult RunProgram(const UserSandbox& user, std::vector<std::string> argv,
         "PATH=" + std::string(programDir) + ":/usr/local/bin:/usr/bin:/bin",
         "LANG=C.UTF-8"};
     env.insert(env.end(), options.env.begin(), options.env.end());
-    for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(keep)) {
             env.push_back(std::string(keep) + "=" + value);
         }
