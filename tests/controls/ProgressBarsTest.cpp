@@ -144,17 +144,6 @@ TEST_F(VistaProgTest, BagDefaultsReadOrderAndRoundTrip) {
     EXPECT_EQ(Shot(copy), Shot(bar));
 }
 
-TEST_F(VistaProgTest, CaptionLabelGrowsWithItsTextAndFont) {
-    QLabel* label = bar.CaptionLabel();
-    bar.SetCaption("C:\\data\\file.txt");
-    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance("C:\\data\\file.txt"));
-    const QSize small = label->size();
-    bar.SetFontSize(12);
-    bar.SetFontBold(true);
-    EXPECT_GT(label->width(), small.width());
-    EXPECT_GT(label->height(), small.height());
-}
-
 class ProgressCntrlTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -191,32 +180,6 @@ TEST_F(ProgressCntrlTest, ValueZeroHidesTheBarAndNothingIsClamped) {
     hidden.SetMax(4);
     hidden.SetValue(1);
     EXPECT_EQ(hidden.findChild<QWidget*>("Progress")->width(), 50);
-}
-
-TEST_F(ProgressCntrlTest, ForeColorRecoloursTheTextOnTrackAndBarAlike) {
-    // Text pixels near `colour` (antialiased glyphs reach it only in their cores).
-    const auto countColour = [](const QImage& image, QRgb colour) {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < 120; ++x) {
-                const QRgb p = image.pixel(x, y);
-                n += std::abs(qRed(p) - qRed(colour)) + std::abs(qGreen(p) - qGreen(colour)) +
-                         std::abs(qBlue(p) - qBlue(colour)) <
-                     90;
-            }
-        }
-        return n;
-    };
-    progress.SetMax(10);
-    progress.SetCaption("Shredding");
-    EXPECT_EQ(progress.Caption(), "Shredding");
-    EXPECT_GT(countColour(Shot(progress), qRgb(255, 255, 255)), 20);  // white on the grey track
-    progress.SetForeColor(RGB(255, 255, 0));
-    EXPECT_GT(countColour(Shot(progress), qRgb(255, 255, 0)), 20);
-    progress.SetValue(10);  // the bar covers the track text; its own label shows the same
-    const QImage covered = Shot(progress);
-    EXPECT_GT(countColour(covered, qRgb(255, 255, 0)), 20);
-    EXPECT_EQ(PixelAt(covered, 200, 2), Rgb(0, 0, 128));
 }
 
 }  // namespace

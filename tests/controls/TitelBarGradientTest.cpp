@@ -106,26 +106,5 @@ TEST(TitelBarGradientTest, Style14StacksTwoBandsAndAFlatBarPaints25Rows) {
     EXPECT_EQ(At(image, 0, 26), kWhite);
 }
 
-TEST(TitelBarGradientTest, DashBandIsColumnThreeUpsideDownWithRoundedEnds) {
-    QImage surface(40, 20, QImage::Format_ARGB32_Premultiplied);
-    surface.fill(Qt::white);
-    for (int y = 0; y < 20; ++y) {
-        surface.setPixelColor(3, y, ToQColor(RGB(10 * y, 0, 0)));
-    }
-    PaintDashBand(surface, 10, 0, 20);              // top 2, height 16, width 12
-    EXPECT_EQ(At(surface, 6, 2), RGB(170, 0, 0));   // source row 17 on top
-    EXPECT_EQ(At(surface, 17, 17), RGB(20, 0, 0));  // source row 2 at the bottom
-    EXPECT_EQ(At(surface, 18, 2), kWhite);
-    for (int x : {5, 18}) {
-        EXPECT_EQ(At(surface, x, 2), kWhite);
-        EXPECT_NE(At(surface, x, 3), kWhite);
-        EXPECT_EQ(At(surface, x, 17), kWhite);
-    }
-    for (int x : {4, 19}) {
-        EXPECT_EQ(At(surface, x, 3), kWhite);
-        EXPECT_NE(At(surface, x, 4), kWhite);
-    }
-}
-
 }  // namespace
 }  // namespace ostrel::controls

@@ -224,19 +224,6 @@ TEST(TitelBarTest, ExtrusionDrawsRingsPerDistanceThenOutlineThenFace) {
     }
 }
 
-TEST(TitelBarTest, CentredIconOverwritesItsPositionAndTheCaptionFollowsIt) {
-    RecordingBar bar;
-    bar.resize(300, TitelBar::kNewHeight);
-    QImage icon(10, 8, QImage::Format_ARGB32);
-    icon.fill(Qt::red);
-    bar.SetPictureButton(icon);
-    bar.SetPicturePosMode(3);
-    EXPECT_EQ(bar.PicturePosX(), 145);
-    EXPECT_EQ(bar.PicturePosY(), 12);  // 11.5 rounds to the even 12
-    EXPECT_EQ(bar.draws.back().at.x(), 145 + 6 + 10);
-    EXPECT_EQ(bar.Surface().pixelColor(150, 15), QColor(Qt::red));
-}
-
 TEST(TitelBarTest, CloseButtonClosesWithEitherMouseButtonUnlessDisabled) {
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
         Form form;
@@ -312,31 +299,6 @@ TEST(TitelBarTest, MaximiseButtonTogglesBetweenMaximisedAndNormal) {
     QTest::mousePress(form.Handle(), Qt::LeftButton, {}, Form::Centre(form.bar->TBARMax()));
     QTest::mouseRelease(form.Handle(), Qt::LeftButton, {}, Form::Centre(form.bar->TBARMax()));
     EXPECT_FALSE(form.window.windowState() & Qt::WindowMaximized);
-}
-
-TEST(TitelBarTest, KeysAndResizeReachTheFormAsCodes) {
-    TitelBar bar;
-    bar.show();
-    bar.setFocus();
-    QSignalSpy downs(&bar, &TitelBar::KeyDown);
-    QSignalSpy presses(&bar, &TitelBar::KeyPress);
-    QSignalSpy ups(&bar, &TitelBar::KeyUp);
-    QSignalSpy resized(&bar, &TitelBar::Resize);
-    QTest::keyClick(&bar, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
-    QTest::keyClick(&bar, 'x');
-    QTest::keyClick(&bar, Qt::Key_F2);
-    // The modifiers go down first, as keys of their own.
-    std::vector<qint16> codes;
-    for (const QList<QVariant>& down : downs) {
-        codes.push_back(down[0].value<qint16>());
-    }
-    EXPECT_EQ(codes, (std::vector<qint16>{16, 17, 65, 88, 113}));
-    EXPECT_EQ(downs[2][1].value<qint16>(), 1 | 2);
-    ASSERT_EQ(presses.size(), 2);  // F2 types nothing
-    EXPECT_EQ(presses[1][0].value<qint16>(), 'x');
-    EXPECT_EQ(ups.size(), 5);
-    bar.resize(250, 40);
-    EXPECT_EQ(resized.size(), 1);
 }
 
 TEST(TitelBarTest, HoverTrackingEndsWhenTheTimerFindsThePointerGoneAndButtonsLightUp) {

@@ -165,17 +165,6 @@ TEST_F(VistaButtonTest, SpaceShowsThePressedLookAndClicksOnceOnRelease) {
     EXPECT_EQ(button.State(), VistaButton::kFocused);  // the pointer is elsewhere
 }
 
-TEST_F(VistaButtonTest, TheHoverTimerLivesOnlyWhileThePointerIsOver) {
-    QSignalSpy outs(&button, &VistaButton::MouseOut);
-    EXPECT_EQ(button.findChild<QTimer*>("Hover"), nullptr);
-    QTest::mouseMove(&button, Centre());
-    EXPECT_NE(button.findChild<QTimer*>("Hover"), nullptr);
-    ParkPointer();
-    ASSERT_TRUE(outs.wait(1000));
-    EXPECT_EQ(button.findChild<QTimer*>("Hover"), nullptr);
-    EXPECT_EQ(button.State(), VistaButton::kNormal);
-}
-
 TEST_F(VistaButtonTest, DisabledRaisesOnlyMouseOutAndLeavesTheTabOrderUntilEnabled) {
     QTest::mouseMove(&button, Centre());
     button.SetEnabled(false);
@@ -240,14 +229,6 @@ TEST_F(VistaButtonTest, PressedPictureIsFrame2MovedByTheOffsetWithMaskColourTran
 
     button.SetUseMaskColor(false);
     EXPECT_EQ(PixelAt(Shot(button), 32, 6), Rgb(0, 255, 0));
-}
-
-TEST_F(VistaButtonTest, WithoutBackgroundOnlyHoverAndPressedDrawTheButton) {
-    button.SetNoBackground(true);
-    button.SetBackColor(RGB(10, 20, 30));
-    EXPECT_EQ(PixelAt(Shot(button), 0, 11), Rgb(10, 20, 30));
-    QTest::mouseMove(&button, Centre());
-    EXPECT_EQ(PixelAt(Shot(button), 0, 11), Rgb(60, 127, 177));
 }
 
 TEST_F(VistaButtonTest, BagReadingKeepsMissingValuesNewOnesGetTheirValuesAndWritingRoundTrips) {

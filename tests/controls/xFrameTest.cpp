@@ -189,30 +189,5 @@ TEST(xFrameTest, LoadingReadsInOrderWithTheSchemeAndDisabledPaletteInBetween) {
     EXPECT_EQ(copy.Font().pointSizeF(), 8);
 }
 
-TEST(xFrameTest, AStoredSizeOfZeroBecomesEightAfterTheFirstPaint) {
-    QWidget form;
-    QFont large = form.font();
-    large.setPointSize(12);
-    form.setFont(large);
-    xFrame panel("xFrame1", BagOf(R"({"Enabled": true})"), &form);
-    EXPECT_EQ(panel.Font().pointSizeF(), 12) << "the paint that replaces 0 keeps the size";
-    panel.SetCaption("again");
-    EXPECT_EQ(panel.Font().pointSizeF(), 8);
-}
-
-TEST(xFrameTest, BodyMouseEventsCarryTwipsAndAClick) {
-    PanelHost host;
-    ASSERT_TRUE(host.exposed);
-    QSignalSpy downs(host.panel, &xFrame::MouseDown);
-    QSignalSpy clicks(host.panel, &xFrame::Click);
-    QTest::mouseClick(host.panel, Qt::LeftButton, Qt::ShiftModifier, QPoint(50, 60));
-    ASSERT_EQ(downs.count(), 1);
-    EXPECT_EQ(downs.at(0).at(0).value<short>(), 1);
-    EXPECT_EQ(downs.at(0).at(1).value<short>(), 1);
-    EXPECT_EQ(downs.at(0).at(2).toFloat(), 750.0f);
-    EXPECT_EQ(downs.at(0).at(3).toFloat(), 900.0f);
-    EXPECT_EQ(clicks.count(), 1);
-}
-
 }  // namespace
 }  // namespace ostrel::controls
