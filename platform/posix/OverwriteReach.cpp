@@ -88,21 +88,6 @@ bool HasSharedExtents(int fd) {
 // The mount table of this process, read again only after it changed: /proc/self/mountinfo
 // reports every change of the table to poll (POLLPRI), so a file system mounted, unmounted or
 // remounted since the last read is never judged by stale options.
-// Reads `fd` from its position to the end into `out`; false on a read error.
-bool ReadToEnd(int fd, std::string& out) {
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n == 0;
-        }
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
 class MountTable {
   public:
     struct Mount {
@@ -174,7 +159,7 @@ class MountTable {
         }
         if (m_stale) {
             m_text.clear();
-            if (::lseek(m_fd.Get(), 0, SEEK_SET) != 0 || !ReadToEnd(m_fd.Get(), m_text)) {
+            if (::lseek(m_fd.Get(), 0, SEEK_SET) != 0 || !posix::ReadToEnd(m_fd.Get(), m_text)) {
                 m_text.clear();
             }
             m_stale = false;

@@ -30,4 +30,18 @@ bool OwnedFd::Reset() {
     return result == 0;
 }
 
+bool ReadToEnd(int fd, std::string& out) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n == 0;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
 }  // namespace ostrel::platform::posix

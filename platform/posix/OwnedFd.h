@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace ostrel::platform::posix {
 
 // A file descriptor owned by one object: move-only, closed when the owner dies.
@@ -23,5 +25,9 @@ class OwnedFd {
   private:
     int m_fd = -1;
 };
+
+// Reads `fd` from its current position to the end into `out`, going on after EINTR. False on a
+// read error (errno set).
+bool ReadToEnd(int fd, std::string& out);
 
 }  // namespace ostrel::platform::posix

@@ -38,17 +38,7 @@ bool ReadAll(int fd, std::string& out) {
     if (posix::FaultFires(SysCall::Read)) {
         return false;
     }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n == 0;
-        }
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
+    return posix::ReadToEnd(fd, out);
 }
 
 // Writes `bytes` into the new temporary file `temp` (open as `fd`), flushes it and renames it
