@@ -115,19 +115,6 @@ TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
     }
 }
 
-TEST(ShredCommand, RecycleBinMovesFilesToTheTrash) {
-    UserSandbox user;
-    user.WriteSettings("English.lng", "Recycle Bin", 0);
-    WriteFile(user.work() / "old notes.txt", "notes");
-
-    RunResult run = RunOstrel(user, {"old notes.txt"});
-
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_FALSE(fs::exists(user.work() / "old notes.txt"));
-    EXPECT_EQ(ReadFile(user.data() / "Trash/files/old notes.txt"), "notes");
-    EXPECT_TRUE(fs::exists(user.data() / "Trash/info/old notes.txt.trashinfo"));
-}
-
 // Runs that can shred nothing: every file stays as it was, the report says why, and the exit
 // status tells a script that something was not done.
 TEST(ShredCommand, RunsThatCanShredNothingSayWhyAndChangeNothing) {
@@ -174,53 +161,6 @@ TEST(ShredCommand, FirstRunThenTheMainWindowTexts) {
     EXPECT_NE(texts.out.find("developers.\n"), std::string::npos) << "copyright line";
     EXPECT_EQ(texts.out.find("All rights"), std::string::npos) << "cut after its first full stop";
     EXPECT_NE(texts.out.find(kSimple), std::string::npos) << "the default method";
-}
-
-// A run killed at a random moment, then a start without paths: whatever the job had reached
-// is gone in every form, the rest is intact, and nothing else was touched. The first round
-// runs to the end and measures how long the whole job takes; the others are killed within it.
-TEST(ShredCommand, KilledRunIsFinishedByTheNextStart) {
-    std::mt19937 gen(std::random_device{}());
-    int wholeJobMs = 0;
-    for (int round = 0; round < 5; ++round) {
-        UserSandbox user;
-        user.WriteSettings("English.lng", kDod7, 0);
-        const fs::path tree = user.work() / "tree";
-        std::map<std::string, std::string> originals;
-        for (int d = 0; d < 4; ++d) {
-            fs::create_directories(tree / std::to_string(d));
-            for (int f = 0; f < 25; ++f) {
-                const std::string rel = std::to_string(d) + "/" + std::to_string(f);
-                originals[rel] = Bytes(20000 + 1000 * f, 1000 * d + f);
-                WriteFile(tree / rel, originals[rel]);
-            }
-        }
-        WriteFile(user.work() / "outside", "outside");
-        const int killAfter =
-            round == 0 ? -1 : std::uniform_int_distribution<int>(5, wholeJobMs)(gen);
-
-        RunOptions kill;
-        kill.killAfterMs = killAfter;
-        const auto start = std::chrono::steady_clock::now();
-        RunOstrel(user, {tree.string()}, kill);
-        if (round == 0) {
-            ASSERT_FALSE(fs::exists(tree)) << "the unkilled job must finish the tree";
-            wholeJobMs = 5 + static_cast<int>((std::chrono::steady_clock::now() - start) /
-                                              std::chrono::milliseconds(1));
-        }
-        RunResult again = RunOstrel(user, {});
-
-        EXPECT_EQ(again.exitCode, 0) << again.err;
-        EXPECT_TRUE(HoldingIsEmpty(user)) << "killed after " << killAfter << " ms";
-        for (const auto& [rel, contents] : originals) {
-            if (fs::exists(tree / rel)) {
-                EXPECT_EQ(ReadFile(tree / rel), contents)
-                    << rel << " was touched but not destroyed (killed after " << killAfter
-                    << " ms)";
-            }
-        }
-        EXPECT_EQ(ReadFile(user.work() / "outside"), "outside");
-    }
 }
 
 // A tree 1,000 folders deep, with a file on every hundredth level and at the bottom, is destroyed
