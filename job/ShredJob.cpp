@@ -1,6 +1,7 @@
 #include "job/ShredJob.h"
 
 #include <cerrno>
+#include <chrono>
 #include <optional>
 #include <utility>
 
@@ -26,6 +27,8 @@ std::unique_ptr<clsShredder> gShredder;
 namespace {
 
 constexpr std::int16_t kShortenedPathLength = 60;
+constexpr std::chrono::milliseconds kNoWait{0};
+constexpr std::chrono::milliseconds kFinishingPoll{50};  // events between waits for the queue
 
 // The job running in this process, if any.
 ShredJob* g_running = nullptr;
@@ -172,21 +175,29 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     return reported;
 }
 
+// Settles the files the flush queue finished; with `all`, every file handed over, keeping the
+// windows alive while the last of them finish.
 void ShredJob::CollectFinished(bool all) {
     if (!m_flushQueue) {
         return;
     }
-    for (const auto& done : m_flushQueue->Collect(all)) {
-        const auto found = m_finishing.find(done.tag);
-        if (found == m_finishing.end()) {
-            continue;
+    for (;;) {
+        for (const auto& done : m_flushQueue->Collect(all ? kFinishingPoll : kNoWait)) {
+            const auto found = m_finishing.find(done.tag);
+            if (found == m_finishing.end()) {
+                continue;
+            }
+            Finishing finishing = std::move(found->second);
+            m_finishing.erase(found);
+            Guarded([&] {
+                finishing.shredder->FinishLastPass(done.ok, done.error);
+                RecordOutcome(finishing.path, finishing.file, ShredResultOf(*finishing.shredder));
+            });
         }
-        Finishing finishing = std::move(found->second);
-        m_finishing.erase(found);
-        Guarded([&] {
-            finishing.shredder->FinishLastPass(done.ok, done.error);
-            RecordOutcome(finishing.path, finishing.file, ShredResultOf(*finishing.shredder));
-        });
+        if (!all || m_finishing.empty()) {
+            return;
+        }
+        CurrentHost().DoEvents();
     }
 }
 

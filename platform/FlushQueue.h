@@ -1,27 +1,29 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "platform/RawFile.h"
-
 namespace ostrel::platform {
 
-// Finishes files whose data is written: the flush to the disk and the close (which deletes a
-// delete-on-close file) run on a few threads of their own, so that the disk commits the flushes
-// of several files together while the caller writes the next ones. At most `inFlight` files are
-// handed over and not yet finished; Submit waits for a place.
+// Finishes files on a few threads of their own: the flush to the disk and the close (which
+// deletes a delete-on-close file), or whatever else is left of a file's work, so that the disk
+// commits the flushes of several files together while the caller writes the next ones. At most
+// `inFlight` files are handed over and not yet finished; Submit waits for a place.
 class FlushQueue {
   public:
     struct Completion {
         std::uint64_t tag = 0;
-        bool ok = false;  // the flush and the close (with its delete) succeeded
+        bool ok = false;  // the work (the flush and the close, with its delete) succeeded
         int error = 0;    // the system error number when not
     };
+    // What is left of one file's work; returns 0 when all of it succeeded, else the error.
+    using Work = std::function<int()>;
 
     // Sixteen threads: the disk commits concurrent flushes together, and on the machines
     // measured the rate rose up to about that many (bench/job.sh).
@@ -31,18 +33,20 @@ class FlushQueue {
     FlushQueue(const FlushQueue&) = delete;
     FlushQueue& operator=(const FlushQueue&) = delete;
 
-    // Hands over `file` under `tag`; waits while `inFlight` files are not yet finished.
-    void Submit(RawFile file, std::uint64_t tag);
-    // The files finished since the last call; with `all`, waits until every file handed over
-    // is finished.
-    std::vector<Completion> Collect(bool all);
+    // Hands over `work` under `tag`; waits while `inFlight` files are not yet finished.
+    void Submit(Work work, std::uint64_t tag);
+    // The files finished since the last call. With a `wait`, waits up to that long for every
+    // file handed over to be finished.
+    std::vector<Completion> Collect(std::chrono::milliseconds wait = {});
+    // Files handed over and not yet finished.
+    int Unfinished() const;
 
   private:
-    void Work();
+    void Serve();
 
     mutable std::mutex m_lock;
     std::condition_variable m_changed;
-    std::deque<std::pair<std::uint64_t, RawFile>> m_waiting;
+    std::deque<std::pair<std::uint64_t, Work>> m_waiting;
     std::vector<Completion> m_done;
     int m_unfinished = 0;  // handed over, not yet flushed and closed
     int m_inFlight;

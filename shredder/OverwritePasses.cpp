@@ -1,6 +1,10 @@
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <exception>
+#include <memory>
+#include <string_view>
+#include <utility>
 
 #include "core/Globals.h"
 #include "core/Host.h"
@@ -17,6 +21,11 @@ namespace ostrel {
 namespace {
 
 constexpr std::int64_t kBlockSize = 8192;
+constexpr std::int64_t kChunkBlocks = 128;  // 1 MiB written at a time
+// A file with at most this much data goes to the flush queue after its first pass, with all
+// its later passes: they take the queue thread only briefly. A larger file writes its passes
+// here, with events between the writes, and hands over only its last flush.
+constexpr std::int64_t kHandOverLimit = std::int64_t{1} << 20;
 
 // Pass tables: a pattern code, or a block of random alphabet characters.
 constexpr std::int32_t kRandomPass = -1;
@@ -48,6 +57,120 @@ std::string WithSeparator(std::string folder) {
 
 }  // namespace
 
+// One file's passes at the place it was moved to: each pass opens the file again (checked to be
+// the file the shred began with, and held by nobody else), writes the pass's data over the
+// ranges that hold data, and is flushed and closed before the next opens; the close of the last
+// deletes the file. Used by the caller's thread and, for what is handed over, by a queue thread.
+class PassRun {
+  public:
+    PassRun(const platform::Folder& folder, std::string name, platform::FileIdentity file,
+            std::span<const std::int32_t> passes)
+        : m_folder(folder), m_name(std::move(name)), m_file(file), m_passes(passes) {}
+
+    std::size_t Count() const { return m_passes.size(); }
+    // The bytes one pass writes (known once the first pass has opened the file).
+    std::int64_t DataSize() const {
+        std::int64_t total = 0;
+        for (const auto& [first, end] : m_ranges) {
+            total += end - first;
+        }
+        return total;
+    }
+    // Another program held the file open when a pass tried to open it.
+    bool InUse() const { return m_inUse; }
+
+    // Opens the file for pass `pass` and writes it; the last pass also scrubs the extended
+    // attributes. `host` gets events between large writes (none on a queue thread); `reach`
+    // receives what may keep the old contents out of reach (first pass only). Throws PassFailed.
+    platform::RawFile Write(std::size_t pass, Host* host, platform::OverwriteReach* reach) {
+        platform::RawFile::Options options;
+        options.deleteOnClose = pass + 1 == m_passes.size();
+        options.create = false;
+        options.expected = m_file;
+        platform::RawFile file = platform::RawFile::OpenAt(m_folder, m_name, options);
+        if (!file.IsValid()) {
+            m_inUse = file.OpenFailure() == platform::RawFile::Failure::InUse;
+            throw PassFailed{file.Error()};
+        }
+        if (file.LinkCount() > 1) {  // a second name appeared meanwhile
+            throw PassFailed{EMLINK};
+        }
+        // Only the ranges that hold data are written: filling a sparse file's holes could fill
+        // the disk before the data is reached. They and the length are fixed by the first pass;
+        // a file that changes length meanwhile is not the file that was given.
+        if (pass == 0) {
+            m_size = file.Size();
+            m_ranges = file.DataRanges();
+            // Before the first write: on a copy-on-write file system that write would give the
+            // file new blocks and hide that the old ones were shared.
+            if (reach != nullptr) {
+                *reach = platform::FindOverwriteReach(file);
+            }
+        } else if (file.Size() != m_size) {
+            throw PassFailed{ESTALE};
+        }
+        for (const auto& [first, end] : m_ranges) {
+            Require(file.SeekTo(first), file);
+            WriteRange(file, m_passes[pass], end - first, host);
+        }
+        if (options.deleteOnClose && !file.ScrubExtendedAttributes()) {
+            throw PassFailed{EPERM};
+        }
+        return file;
+    }
+
+    // Flushes and closes `file`, written by pass `pass`, then runs every pass after it. Returns
+    // 0 when the last close deleted the file, else the error that stopped the passes.
+    int Finish(platform::RawFile& file, std::size_t pass) {
+        try {
+            for (;;) {
+                Require(file.Flush(), file);
+                Require(file.Close(), file);
+                if (++pass == m_passes.size()) {
+                    return 0;
+                }
+                file = Write(pass, nullptr, nullptr);
+            }
+        } catch (const PassFailed& failure) {
+            return failure.error;
+        }
+    }
+
+  private:
+    // The pass's 8 KiB block is built once per range and repeated up to 1 MiB, which is
+    // written whole: one request per megabyte, and events between them.
+    static void WriteRange(platform::RawFile& file, std::int32_t pattern, std::int64_t length,
+                           Host* host) {
+        const std::int64_t blocks = length / kBlockSize;
+        if (blocks > 0) {
+            const std::string block = PassData(pattern, kBlockSize);
+            std::string chunk;
+            chunk.reserve(static_cast<std::size_t>(std::min(blocks, kChunkBlocks) * kBlockSize));
+            for (std::int64_t i = 0; i < std::min(blocks, kChunkBlocks); ++i) {
+                chunk += block;
+            }
+            for (std::int64_t left = blocks * kBlockSize; left > 0;) {
+                const auto n = static_cast<std::size_t>(
+                    std::min<std::int64_t>(left, static_cast<std::int64_t>(chunk.size())));
+                Require(file.Write(std::string_view(chunk).substr(0, n)), file);
+                left -= static_cast<std::int64_t>(n);
+                if (host != nullptr) {
+                    host->DoEvents();
+                }
+            }
+        }
+        Require(file.Write(PassData(pattern, length % kBlockSize)), file);
+    }
+
+    const platform::Folder& m_folder;
+    const std::string m_name;
+    const platform::FileIdentity m_file;
+    const std::span<const std::int32_t> m_passes;
+    std::vector<std::pair<std::int64_t, std::int64_t>> m_ranges;
+    std::int64_t m_size = 0;
+    bool m_inUse = false;
+};
+
 platform::Folder OpenHoldingFolder() {
     platform::Folder holding = platform::Folder::Open(HoldingFolderPath());
     const platform::FileStatus& status = holding.Status();
@@ -77,6 +200,7 @@ void clsShredder::FinishLastPass(bool ok, int error) {
     if (ok) {
         Finish(ShredOutcome::Destroyed);
     } else {
+        m_result.inUse = m_run != nullptr && m_run->InUse();
         RunFallback(m_finishing, m_entryPath, error);
     }
 }
@@ -85,6 +209,7 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
     const std::string entryPath = spath;
     m_entryPath = entryPath;
     m_result = {};
+    m_run.reset();
     m_file.reset();
     m_inProgressPath.clear();
     m_scheduled = false;
@@ -136,59 +261,25 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
 
 // Writes every pass and deletes the file with the close of the last. A pass counts only when
 // every write, the flush and the close succeeded and the file is still the one the shred began
-// with; anything less sends the file to the fallback.
+// with; anything less sends the file to the fallback. In the holding folder, what is left once
+// the first pass of a small file is written (or the last pass of a large one) goes to the flush
+// queue, so that the flushes of many files run together; the outcome then waits for the queue.
 void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> passes) {
     Host& host = CurrentHost();
-    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
-    std::int64_t size = 0;
+    m_run = std::make_shared<PassRun>(*at.folder, at.name, *m_file, passes);
+    const bool queued = p_FlushQueue != nullptr && at.folder == p_HoldingFolder;
     try {
         for (std::size_t pass = 0; pass < passes.size(); ++pass) {
+            platform::RawFile file =
+                m_run->Write(pass, &host, pass == 0 ? &m_result.reach : nullptr);
             const bool last = pass + 1 == passes.size();
-            platform::RawFile::Options options;
-            options.deleteOnClose = last;
-            options.create = false;
-            options.expected = m_file;
-            platform::RawFile file = platform::RawFile::OpenAt(*at.folder, at.name, options);
-            if (!file.IsValid()) {
-                m_result.inUse = file.OpenFailure() == platform::RawFile::Failure::InUse;
-                throw PassFailed{file.Error()};
-            }
-            if (file.LinkCount() > 1) {  // a second name appeared meanwhile
-                throw PassFailed{EMLINK};
-            }
-            // Only the ranges that hold data are written: filling a sparse file's holes could
-            // fill the disk before the data is reached. They and the length are fixed by the
-            // first pass; a file that changes length meanwhile is not the file that was given.
-            if (pass == 0) {
-                size = file.Size();
-                ranges = file.DataRanges();
-                // Before the first write: on a copy-on-write file system that write would give
-                // the file new blocks and hide that the old ones were shared.
-                m_result.reach = platform::FindOverwriteReach(file);
-            } else if (file.Size() != size) {
-                throw PassFailed{ESTALE};
-            }
-            for (const auto& [first, end] : ranges) {
-                Require(file.SeekTo(first), file);
-                const std::int64_t blocks = (end - first) / kBlockSize;
-                // The pass's block is built once and written for every whole block; a range
-                // too small for one never needs it.
-                const std::string block = blocks > 0 ? PassData(passes[pass], kBlockSize) : "";
-                for (std::int64_t i = 0; i < blocks; ++i) {
-                    Require(file.Write(block), file);
-                    host.DoEvents();
-                }
-                Require(file.Write(PassData(passes[pass], (end - first) % kBlockSize)), file);
-            }
-            if (last && !file.ScrubExtendedAttributes()) {
-                throw PassFailed{EPERM};
-            }
-            if (last && p_FlushQueue != nullptr && at.folder == p_HoldingFolder) {
-                // The flush and the deleting close run on the queue's threads; the outcome
-                // waits for them.
+            if (queued && (last || m_run->DataSize() <= kHandOverLimit)) {
                 m_finishing = at;
                 m_result.outcome = ShredOutcome::Finishing;
-                p_FlushQueue->Submit(std::move(file), reinterpret_cast<std::uintptr_t>(this));
+                auto shared = std::make_shared<platform::RawFile>(std::move(file));
+                p_FlushQueue->Submit(
+                    [run = m_run, shared, pass] { return run->Finish(*shared, pass); },
+                    reinterpret_cast<std::uintptr_t>(this));
                 return;
             }
             Require(file.Flush(), file);
@@ -197,6 +288,7 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
             host.DoEvents();
         }
     } catch (const PassFailed& failure) {
+        m_result.inUse = m_run->InUse();
         RunFallback(at, at.Path(), failure.error);
         return;
     } catch (const std::exception&) {

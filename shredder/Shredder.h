@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,6 +13,8 @@
 #include "platform/OverwriteReach.h"
 
 namespace ostrel {
+
+class PassRun;
 
 // What became of the file of the last DetermineShredMethod, for the job to tell the user.
 enum class ShredOutcome {
@@ -55,9 +58,10 @@ class clsShredder {
     const platform::Folder* p_SourceFolder = nullptr;
     // The open holding folder; without it gDataFolder's is opened for each file.
     const platform::Folder* p_HoldingFolder = nullptr;
-    // Where the last pass's flush and close may run while the caller goes on with the next
-    // file (files in the holding folder only). The outcome is then Finishing until the caller
-    // hands the queue's verdict to FinishLastPass. Without it every pass ends here.
+    // Where the rest of a file's passes (a small file's after the first, a large file's last
+    // flush and close) may run while the caller goes on with the next file (files in the holding
+    // folder only). The outcome is then Finishing until the caller hands the queue's verdict to
+    // FinishLastPass. Without it every pass ends here.
     platform::FlushQueue* p_FlushQueue = nullptr;
     bool RenameFlag = false;
     std::int32_t p_Passes = 0;
@@ -73,8 +77,8 @@ class clsShredder {
     void WipeFileDod3(std::string& spath, std::int32_t& iPasses);
     void WipeFileDod7(std::string& spath, std::int32_t& iPasses);
 
-    // Settles a file whose last pass went to p_FlushQueue: destroyed when its flush and close
-    // succeeded (`ok`), otherwise the fallback runs with `error`.
+    // Settles a file whose passes went to p_FlushQueue: destroyed when they and the deleting
+    // close succeeded (`ok`), otherwise the fallback runs with `error`.
     void FinishLastPass(bool ok, int error);
 
     std::string RandFileName();
@@ -115,9 +119,10 @@ class clsShredder {
     std::string m_shredMethod;
     std::string m_module;
     ShredResult m_result;
-    platform::Folder m_ownSource;   // p_SourceFile's folder when the job gave none
-    platform::Folder m_ownHolding;  // the holding folder when the job gave none
-    Location m_finishing;           // where the file is while its last pass finishes elsewhere
+    platform::Folder m_ownSource;    // p_SourceFile's folder when the job gave none
+    platform::Folder m_ownHolding;   // the holding folder when the job gave none
+    Location m_finishing;            // where the file is while its passes finish elsewhere
+    std::shared_ptr<PassRun> m_run;  // its passes, shared with the flush queue
     std::string m_entryPath;
     std::optional<platform::FileIdentity> m_file;  // the file being shredded
     std::string m_inProgressPath;                  // its entry on the in-progress list

@@ -1,12 +1,13 @@
 #include "platform/FlushQueue.h"
 
+#include <cerrno>
 #include <utility>
 
 namespace ostrel::platform {
 
 FlushQueue::FlushQueue(int threads, int inFlight) : m_inFlight(inFlight < 1 ? 1 : inFlight) {
     for (int i = 0; i < threads; ++i) {
-        m_threads.emplace_back([this] { Work(); });
+        m_threads.emplace_back([this] { Serve(); });
     }
 }
 
@@ -21,44 +22,53 @@ FlushQueue::~FlushQueue() {
     }
 }
 
-void FlushQueue::Submit(RawFile file, std::uint64_t tag) {
+void FlushQueue::Submit(Work work, std::uint64_t tag) {
     if (m_threads.empty()) {  // no threads: finish here and now
-        const bool ok = file.Flush() && file.Close();
+        const int error = work();
         std::lock_guard<std::mutex> hold(m_lock);
-        m_done.push_back({tag, ok, ok ? 0 : file.Error()});
+        m_done.push_back({tag, error == 0, error});
         return;
     }
     std::unique_lock<std::mutex> hold(m_lock);
     m_changed.wait(hold, [this] { return m_unfinished < m_inFlight; });
-    m_waiting.emplace_back(tag, std::move(file));
+    m_waiting.emplace_back(tag, std::move(work));
     ++m_unfinished;
     m_changed.notify_all();
 }
 
-std::vector<FlushQueue::Completion> FlushQueue::Collect(bool all) {
+std::vector<FlushQueue::Completion> FlushQueue::Collect(std::chrono::milliseconds wait) {
     std::unique_lock<std::mutex> hold(m_lock);
-    if (all) {
-        m_changed.wait(hold, [this] { return m_unfinished == 0; });
+    if (wait.count() > 0) {
+        m_changed.wait_for(hold, wait, [this] { return m_unfinished == 0; });
     }
     std::vector<Completion> done = std::move(m_done);
     m_done.clear();
     return done;
 }
 
-void FlushQueue::Work() {
+int FlushQueue::Unfinished() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_unfinished;
+}
+
+void FlushQueue::Serve() {
     for (;;) {
         std::unique_lock<std::mutex> hold(m_lock);
         m_changed.wait(hold, [this] { return m_stopping || !m_waiting.empty(); });
         if (m_waiting.empty()) {
             return;  // stopping, and nothing left to finish
         }
-        auto [tag, file] = std::move(m_waiting.front());
+        auto [tag, work] = std::move(m_waiting.front());
         m_waiting.pop_front();
         hold.unlock();
-        const bool ok = file.Flush() && file.Close();
-        const int error = ok ? 0 : file.Error();
+        int error = EIO;
+        try {
+            error = work();
+        } catch (...) {  // out of memory, say: the file is not finished, and the thread goes on
+        }
+        work = nullptr;  // what the work held (a file, its buffer) is released here
         hold.lock();
-        m_done.push_back({tag, ok, error});
+        m_done.push_back({tag, error == 0, error});
         --m_unfinished;
         m_changed.notify_all();
     }

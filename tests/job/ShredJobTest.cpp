@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/Globals.h"
+#include "core/ShredMethods.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 #include "tests/job/JobFixture.h"
@@ -106,21 +107,30 @@ TEST_F(ShredJobTest, AStartDuringARunningJobIsRefused) {
     EXPECT_FALSE(ShredJob(forms()).Started());
 }
 
-// Flushes run while the next files are written: one that fails among many in flight is
-// reported, never counted as destroyed, and every other file is gone.
+// Flushes, and a small file's later passes, run while the next files are written: a file whose
+// flush fails among many in flight (in its only pass, or in one of seven) is reported, never
+// counted as destroyed, and stays in the holding folder; every other file is gone.
 TEST_F(ShredJobTest, AFailedFlushAmongFilesInFlightIsReported) {
-    for (int i = 0; i < 40; ++i) {
-        MakeFile("tree/f" + std::to_string(i), std::string(5000, 'x'));
+    const std::pair<const char*, int> runs[] = {{kMethodSimple, 17}, {kMethodDod7, 130}};
+    for (std::size_t run = 0; run < std::size(runs); ++run) {
+        const auto [method, goodFlushes] = runs[run];
+        SCOPED_TRACE(method);
+        forms().options.SetDeleteMethod(method);
+        for (int i = 0; i < 40; ++i) {
+            MakeFile("tree/f" + std::to_string(i), std::string(5000, 'x'));
+        }
+        platform::InjectFault(platform::SysCall::Fsync, EIO, goodFlushes, 1);
+        m_job.ShredSinglePath((m_temp.path() / "tree").string());
+        platform::ClearFaults();
+        const JobReport report = m_job.TakeReport();
+        ASSERT_EQ(report.scheduledAtRestart.size(), 1u);
+        EXPECT_TRUE(
+            report.scheduledAtRestart[0].path.starts_with((m_temp.path() / "tree/f").string()));
+        EXPECT_EQ(std::distance(fs::directory_iterator(Holding()), fs::directory_iterator()),
+                  static_cast<std::ptrdiff_t>(run + 1));
+        EXPECT_EQ(platform::PendingDeletions().size(), run + 1);
+        EXPECT_FALSE(fs::exists(m_temp.path() / "tree")) << "the failed file left the tree too";
     }
-    platform::InjectFault(platform::SysCall::Fsync, EIO, 17, 1);
-    m_job.ShredSinglePath((m_temp.path() / "tree").string());
-    platform::ClearFaults();
-    const JobReport report = m_job.TakeReport();
-    ASSERT_EQ(report.scheduledAtRestart.size(), 1u);
-    EXPECT_TRUE(report.scheduledAtRestart[0].path.starts_with((m_temp.path() / "tree/f").string()));
-    EXPECT_EQ(std::distance(fs::directory_iterator(Holding()), fs::directory_iterator()), 1);
-    EXPECT_EQ(platform::PendingDeletions().size(), 1u);
-    EXPECT_FALSE(fs::exists(m_temp.path() / "tree")) << "the failed file left the tree too";
 }
 
 // On Windows the command line is one text; a list of drive-letter paths is split and each
