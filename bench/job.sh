@@ -4,7 +4,9 @@
 # followed by `rm -r` (the same number of passes), and beside `rm -r` alone. Each pair runs
 # alternately OSTREL_BENCH_RUNS times (default 5) on fresh trees; the medians are compared.
 # Then one large file (OSTREL_BENCH_MIB, default 512) with one pass beside
-# `dd conv=notrunc,fsync` over it followed by `rm`.
+# `dd conv=notrunc,fsync` over it followed by `rm`. OSTREL_BENCH_BASELINE may name another
+# `ostrel` executable (built from an earlier commit): it runs in each alternation too, and the
+# last column gives its time over the current one's.
 # Usage: bench/job.sh [WORK_DIR]  (the folder must be on the disk to measure)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -38,11 +40,12 @@ settings() {
 }
 head -c 4096 /dev/urandom >"$work/seed"
 
-time_ostrel() {
+baseline=${OSTREL_BENCH_BASELINE:-}
+time_ostrel() {  # folders files [executable]
     make_tree "$1" "$2"
     local start end
     start=$(now)
-    "$build/bin/ostrel" "$work/tree" 2>/dev/null
+    "${3:-$build/bin/ostrel}" "$work/tree" 2>/dev/null
     end=$(now)
     [ ! -e "$work/tree" ] || { echo "ostrel left $work/tree behind" >&2; exit 1; }
     echo $(((end - start) / 1000))
@@ -66,7 +69,8 @@ time_rm() {
 }
 
 echo "small files: median of $runs runs each, alternated; rates in files per second"
-printf '%-18s %6s %10s %10s %10s %10s %10s\n' tree passes ostrel shred "rm -r" "vs shred" "vs rm -r"
+printf '%-18s %6s %10s %10s %10s %10s %10s %10s\n' tree passes ostrel shred "rm -r" "vs shred" "vs rm -r" \
+    "vs before"
 for shape in "20 100" "100 100"; do
     set -- $shape
     files=$(($1 * $2))
@@ -76,22 +80,26 @@ for shape in "20 100" "100 100"; do
             3) settings "DoD 5220.22-M (3 Passes)" ;;
             7) settings "DoD 5220.22-M (7 Passes)" ;;
         esac
-        o=() s=() r=()
+        o=() s=() r=() b=()
         for _ in $(seq 1 "$runs"); do
             o+=("$(time_ostrel "$1" "$2")")
+            [ -z "$baseline" ] || b+=("$(time_ostrel "$1" "$2" "$baseline")")
             s+=("$(time_shred "$1" "$2" "$passes")")
             [ "$passes" = 1 ] && r+=("$(time_rm "$1" "$2")")
         done
         mo=$(printf '%s\n' "${o[@]}" | median)
         ms=$(printf '%s\n' "${s[@]}" | median)
+        mb=0
+        [ -z "$baseline" ] || mb=$(printf '%s\n' "${b[@]}" | median)
         mr=${mr_cache:-0}
         [ "$passes" = 1 ] && mr=$(printf '%s\n' "${r[@]}" | median) && mr_cache=$mr
-        awk -v n="$files" -v f="$1x$2" -v p="$passes" -v o="$mo" -v s="$ms" -v r="$mr" \
+        awk -v n="$files" -v f="$1x$2" -v p="$passes" -v o="$mo" -v s="$ms" -v r="$mr" -v b="$mb" \
             -v spread="$(printf '%s ' "${o[@]}")" 'BEGIN {
             split(spread, t, " "); runs = ""
             for (i = 1; i in t; ++i) runs = runs sprintf(" %.0f", t[i] / 1000)
-            printf "%-18s %6d %10.0f %10.0f %10.0f %10.2f %10.2f   (ostrel runs, ms:%s)\n",
-                n " (" f ")", p, n / (o / 1e6), n / (s / 1e6), n / (r / 1e6), s / o, r / o, runs }'
+            printf "%-18s %6d %10.0f %10.0f %10.0f %10.2f %10.2f %10s   (ostrel runs, ms:%s)\n",
+                n " (" f ")", p, n / (o / 1e6), n / (s / 1e6), n / (r / 1e6), s / o, r / o,
+                b > 0 ? sprintf("%.2f", b / o) : "-", runs }'
     done
     unset mr_cache
 done

@@ -87,6 +87,7 @@ class RawFile {
 
   private:
     bool Drain();
+    bool WriteOut(const char* data, std::size_t size);
     void Release();
     // Marks the handle failed, keeping the first error number.
     void Fail(int error);

@@ -243,6 +243,10 @@ bool RawFile::Write(std::string_view bytes) {
     if (!m_fd.Valid()) {
         return false;
     }
+    if (m_used == 0 && bytes.size() >= kWriteBehindSize) {
+        // A megabyte or more goes straight to the kernel: copying it first gains nothing.
+        return WriteOut(bytes.data(), bytes.size());
+    }
     if (!m_buffer) {
         // Not zero-filled: a small file's one write must not pay for clearing a whole megabyte.
         m_buffer.reset(new char[kWriteBehindSize]);
@@ -260,14 +264,19 @@ bool RawFile::Write(std::string_view bytes) {
     return !m_failed;
 }
 
-// Hands the buffered bytes to the kernel at their own offsets, so a failed request never
-// shifts the bytes that follow it.
 bool RawFile::Drain() {
+    const std::size_t used = std::exchange(m_used, 0);
+    return WriteOut(m_buffer.get(), used);
+}
+
+// Hands `size` bytes to the kernel at the current offset, which moves past them. Each request
+// names its own offset, so a failed request never shifts the bytes that follow it.
+bool RawFile::WriteOut(const char* data, std::size_t size) {
     std::size_t done = 0;
-    while (done < m_used) {
+    while (done < size) {
         ssize_t n = posix::FaultFires(SysCall::Write)
                         ? -1
-                        : ::pwrite(m_fd.Get(), m_buffer.get() + done, m_used - done,
+                        : ::pwrite(m_fd.Get(), data + done, size - done,
                                    static_cast<off_t>(m_offset + static_cast<std::int64_t>(done)));
         if (n < 0 && errno == EINTR) {
             continue;
@@ -278,8 +287,7 @@ bool RawFile::Drain() {
         }
         done += static_cast<std::size_t>(n);
     }
-    m_offset += static_cast<std::int64_t>(m_used);
-    m_used = 0;
+    m_offset += static_cast<std::int64_t>(size);
     return !m_failed;
 }
 

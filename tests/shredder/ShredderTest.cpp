@@ -147,6 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Methods, PassTableTest,
                              {"Dod3EmptyFile", kMethodDod3, "01R", 0, true},
                              {"Dod7ThreeBlocks", kMethodDod7, "01RR01R", 24576, true},
                              {"SimpleTwoBlocksAndTail", kMethodSimple, "R", 20000, true},
+                             {"Dod3OverAMegabyte", kMethodDod3, "01R", (1 << 20) + 8292, true},
                              {"Dod3WithoutRename", kMethodDod3, "01R", 10000, false}}),
                          kRowName);
 
