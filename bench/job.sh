@@ -99,7 +99,7 @@ for shape in "20 100" "100 100"; do
             for (i = 1; i in t; ++i) runs = runs sprintf(" %.0f", t[i] / 1000)
             printf "%-18s %6d %10.0f %10.0f %10.0f %10.2f %10.2f %10s   (ostrel runs, ms:%s)\n",
                 n " (" f ")", p, n / (o / 1e6), n / (s / 1e6), n / (r / 1e6), s / o, r / o,
-                b > 0 ? sprintf("%.2f", b / o) : "-", runs }'
+                (b > 0 ? sprintf("%.2f", b / o) : "-"), runs }'
     done
     unset mr_cache
 done
