@@ -29,10 +29,9 @@ class MainTest : public JobTest {
 };
 
 // Runs Main as the executable does; true when it ended the process.
-bool RunMain(const std::vector<std::string>& paths, Forms& forms,
-             const RunOverrides& overrides = {}) {
+bool RunMain(const std::vector<std::string>& paths, Forms& forms) {
     try {
-        Main(paths, forms, overrides);
+        Main(paths, forms);
     } catch (const EndProcessCalled&) {
         return true;
     }
@@ -140,47 +139,6 @@ TEST_F(MainTest, AFileWaitingForTheRestartIsLeftAloneUntilThen) {
     EXPECT_NE(m_host.msgBoxes[0].text.find(killed), std::string::npos);
     EXPECT_NE(m_host.msgBoxes[1].text.find("\n" + held + " ("), std::string::npos);
     EXPECT_EQ(m_host.msgBoxes[1].text.find(Holding()), std::string::npos);
-}
-
-// Choices for one run replace the stored ones for that run only: the passes are the chosen
-// method's (seen in the holding folder at every DoEvents, each pass's pattern over the whole
-// file, where a one-pass method would show one random pass), nobody is asked although the settings
-// say to ask, and the settings stay as stored.
-TEST_F(MainTest, OverridesApplyToTheRunAndAreNotStored) {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, kMethodSimple);
-    const std::string file = MakeFile("victim", std::string(10000, 'M'));
-    std::string passes, previous(10000, 'M');
-    m_host.onDoEvents = [&] {
-        std::vector<fs::path> held;
-        for (const auto& entry : fs::directory_iterator(Holding())) {
-            held.push_back(entry.path());
-        }
-        const std::string now = held.size() == 1 ? ReadFile(held[0]) : previous;
-        // A file read while the flush queue's thread writes the last pass can hold two
-        // patterns at once: only whole passes count.
-        const char pass = now.find_first_not_of('\0') == now.npos           ? '0'
-                          : now.find_first_not_of('\xFF') == now.npos       ? '1'
-                          : now.find_first_not_of(FillAlphabet) == now.npos ? 'R'
-                                                                            : '?';
-        if (now != previous && now.size() == previous.size() && pass != '?') {
-            passes += pass;
-            previous = now;
-        }
-    };
-
-    EXPECT_TRUE(RunMain({file}, forms(), {kMethodDod7, true}));
-
-    // The last pass is flushed and closed on the flush queue, where the file may already be
-    // gone by the next DoEvents: six passes are always seen, the seventh may be.
-    EXPECT_TRUE(passes == "01RR01" || passes == "01RR01R") << passes;
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_TRUE(m_host.msgBoxes.empty()) << "nothing asked, nothing to report";
-    EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod).ToString(),
-              kMethodSimple);
-    std::int32_t missing = 0;
-    RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, missing);
-    EXPECT_EQ(missing, 1) << "no Confirm value was stored";
 }
 
 // What a killed run left on its way to destruction is finished: files under the shredder's own
