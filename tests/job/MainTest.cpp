@@ -77,23 +77,6 @@ TEST_F(MainTest, WithoutPathsTheHoldingFolderIsMadePrivate) {
     EXPECT_EQ(mode(), fs::perms::owner_all) << "one others may enter is made private";
 }
 
-// The exit code tells a job that left something behind from one that destroyed everything.
-TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
-    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
-    const std::string gone = MakeFile("gone", "x");
-    const std::string linked = MakeFile("linked", "y");
-    fs::create_hard_link(linked, m_temp.path() / "other name");
-
-    EXPECT_TRUE(RunMain({gone}, forms()));
-    EXPECT_TRUE(RunMain({linked}, forms()));
-
-    EXPECT_EQ(m_host.endProcessCalls, (std::vector<int>{0, 1}));
-    EXPECT_FALSE(fs::exists(gone));
-    ASSERT_EQ(m_host.msgBoxes.size(), 1u) << "one report, for the second job only";
-    EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
-}
-
 // Only a number stored as "Confirm" turns the question off: text, even "0", is no answer, and
 // the question is asked (here answered No, so nothing is touched).
 TEST_F(MainTest, ConfirmStoredAsTextStillAsks) {
