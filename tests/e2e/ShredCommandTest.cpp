@@ -96,8 +96,7 @@ TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
         bool terminal;
         const char* answer;
         bool asked, shredded;
-    } rows[] = {{-1, true, "n\n", true, false},
-                {-1, true, "yes\n", true, true},
+    } rows[] = {{-1, true, "yes\n", true, true},
                 {1, false, "y\n", true, false},  // a pipe is no person
                 {0, false, "", false, true}};
     for (const auto& row : rows) {
