@@ -101,26 +101,7 @@ TEST_F(ShredJobTest, AFailedFlushAmongFilesInFlightIsReported) {
     EXPECT_FALSE(fs::exists(m_temp.path() / "tree")) << "the failed file left the tree too";
 }
 
-// On Windows the command line is one text; a list of drive-letter paths is split and each
-// quoted path loses its quotes. Names like "C:\a" are plain names here, so the split can be
-// watched on real files.
-TEST_F(ShredJobTest, WindowsCommandLineTextIsSplitIntoItsPaths) {
-    const fs::path previous = fs::current_path();
-    fs::current_path(m_temp.path());
-    WriteFile("C:\\a", "first");
-    WriteFile("D:\\b", "second");
-    WriteFile("bystander", "stays");
-
-    std::string commandLine = "\"C:\\a\" \"D:\\b\"";
-    m_job.ShredPath(commandLine);
-
-    EXPECT_FALSE(fs::exists("C:\\a"));
-    EXPECT_FALSE(fs::exists("D:\\b"));
-    EXPECT_EQ(ReadFile("bystander"), "stays");
-    EXPECT_TRUE(commandLine.empty());
-    fs::current_path(previous);
-}
-
+// A path is never split or unquoted (only a Windows command line is).
 TEST_F(ShredJobTest, OnePathIsTakenExactlyAsGiven) {
     const std::string quoted = MakeFile("\"quoted\"", "q");
     const std::string unquoted = MakeFile("quoted", "stays");
