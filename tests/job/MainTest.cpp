@@ -29,10 +29,9 @@ class MainTest : public JobTest {
 };
 
 // Runs Main as the executable does; true when it ended the process.
-bool RunMain(const std::vector<std::string>& paths, Forms& forms,
-             const RunOverrides& overrides = {}) {
+bool RunMain(const std::vector<std::string>& paths, Forms& forms) {
     try {
-        Main(paths, forms, overrides);
+        Main(paths, forms);
     } catch (const EndProcessCalled&) {
         return true;
     }
@@ -76,23 +75,6 @@ TEST_F(MainTest, WithoutPathsTheHoldingFolderIsMadePrivate) {
     fs::permissions(Holding(), fs::perms::group_read, fs::perm_options::add);
     RunMain({}, forms());
     EXPECT_EQ(mode(), fs::perms::owner_all) << "one others may enter is made private";
-}
-
-// The exit code tells a job that left something behind from one that destroyed everything.
-TEST_F(MainTest, ExitCodeSaysWhetherEverythingWent) {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
-    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
-    const std::string gone = MakeFile("gone", "x");
-    const std::string linked = MakeFile("linked", "y");
-    fs::create_hard_link(linked, m_temp.path() / "other name");
-
-    EXPECT_TRUE(RunMain({gone}, forms()));
-    EXPECT_TRUE(RunMain({linked}, forms()));
-
-    EXPECT_EQ(m_host.endProcessCalls, (std::vector<int>{0, 1}));
-    EXPECT_FALSE(fs::exists(gone));
-    ASSERT_EQ(m_host.msgBoxes.size(), 1u) << "one report, for the second job only";
-    EXPECT_NE(m_host.msgBoxes[0].text.find(linked), std::string::npos);
 }
 
 // Only a number stored as "Confirm" turns the question off: text, even "0", is no answer, and
@@ -140,48 +122,6 @@ TEST_F(MainTest, AFileWaitingForTheRestartIsLeftAloneUntilThen) {
     EXPECT_NE(m_host.msgBoxes[0].text.find(killed), std::string::npos);
     EXPECT_NE(m_host.msgBoxes[1].text.find("\n" + held + " ("), std::string::npos);
     EXPECT_EQ(m_host.msgBoxes[1].text.find(Holding()), std::string::npos);
-}
-
-// Choices for one run replace the stored ones for that run only: the passes are the chosen
-// method's (seen in the holding folder at every DoEvents, each pass's pattern over the whole
-// file, where a one-pass method would show one random pass), nobody is asked although the settings
-// say to ask, and the settings stay as stored.
-TEST_F(MainTest, OverridesApplyToTheRunAndAreNotStored) {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, kMethodSimple);
-    // Over a megabyte: the passes are written here, not on the flush queue, and can be watched.
-    const std::size_t size = (1 << 20) + 4096;
-    const std::string file = MakeFile("victim", std::string(size, 'M'));
-    std::string passes, previous(size, 'M');
-    m_host.onDoEvents = [&] {
-        std::vector<fs::path> held;
-        for (const auto& entry : fs::directory_iterator(Holding())) {
-            held.push_back(entry.path());
-        }
-        const std::string now = held.size() == 1 ? ReadFile(held[0]) : previous;
-        // A file read between two writes of a pass holds two patterns at once: only whole
-        // passes count (a random pass over a random one counts twice).
-        const char pass = now.find_first_not_of('\0') == now.npos           ? '0'
-                          : now.find_first_not_of('\xFF') == now.npos       ? '1'
-                          : now.find_first_not_of(FillAlphabet) == now.npos ? 'R'
-                                                                            : '?';
-        if (now != previous && now.size() == previous.size() && pass != '?') {
-            passes += pass;
-            previous = now;
-        }
-    };
-
-    EXPECT_TRUE(RunMain({file}, forms(), {kMethodDod7, true}));
-
-    // The seven-pass patterns, not the stored single random pass.
-    EXPECT_TRUE(passes.starts_with("01R") && passes.find("01", 3) != passes.npos) << passes;
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_TRUE(m_host.msgBoxes.empty()) << "nothing asked, nothing to report";
-    EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod).ToString(),
-              kMethodSimple);
-    std::int32_t missing = 0;
-    RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, missing);
-    EXPECT_EQ(missing, 1) << "no Confirm value was stored";
 }
 
 // What a killed run left on its way to destruction is finished: files under the shredder's own

@@ -74,7 +74,8 @@ TEST(QtHostTest, MessageBoxStylesAndAnswers) {
         SCOPED_TRACE(row.style);
         QMessageBox::StandardButtons seenButtons;
         QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
-        QString seenTitle, seenText, seenDefault;
+        QString seenTitle, seenText;
+        bool noIsDefault = false;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
@@ -82,7 +83,7 @@ TEST(QtHostTest, MessageBoxStylesAndAnswers) {
             seenIcon = box->icon();
             seenTitle = box->windowTitle();
             seenText = box->text();
-            seenDefault = box->defaultButton()->text();
+            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
             if (row.press == QMessageBox::NoButton) {
                 box->reject();
             } else {
@@ -94,12 +95,8 @@ TEST(QtHostTest, MessageBoxStylesAndAnswers) {
         EXPECT_EQ(seenIcon, row.icon);
         EXPECT_EQ(seenTitle, "Ostrel");
         EXPECT_EQ(seenText, QString::fromUtf8("Shred \xC3\xA4 now?")) << "Windows-1252 text";
-        if (row.buttons & QMessageBox::No) {
-            EXPECT_EQ(seenDefault, QMessageBox(QMessageBox::NoIcon, "", "", QMessageBox::No)
-                                       .button(QMessageBox::No)
-                                       ->text())
-                << "Enter must not destroy files";
-        }
+        EXPECT_EQ(noIsDefault, bool(row.buttons & QMessageBox::No))
+            << "Enter must not destroy files";
     }
 }
 

@@ -207,12 +207,9 @@ TEST_F(JobWindowsTest, MissingAnimationLeavesTheAreaEmpty) {
     EXPECT_EQ(area->FrameCount(), 0);
     EXPECT_FALSE(area->IsPlaying());
     const QImage image = area->grab().toImage();
-    const QRgb corner = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            ASSERT_EQ(image.pixel(x, y), corner) << x << "," << y;
-        }
-    }
+    QImage blank(image.size(), image.format());
+    blank.fill(image.pixelColor(0, 0));
+    EXPECT_EQ(image, blank);
 }
 
 }  // namespace

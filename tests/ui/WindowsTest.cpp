@@ -97,16 +97,10 @@ TEST_F(WindowsTest, ApplyStoresTheSettingsAndReopeningShowsThem) {
 
         EXPECT_EQ(VisibleWindow("frmOptions"), nullptr) << "Apply closes the dialog";
         std::int32_t error = -1;
-        const RegVariant method =
-            RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingMethod, error);
-        EXPECT_EQ(error, 0);
-        EXPECT_TRUE(method.IsString());
-        EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod).ToString(), kDod3);
-        const RegVariant confirm =
-            RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, error);
-        EXPECT_EQ(error, 0);
-        EXPECT_TRUE(confirm.IsLong());
-        EXPECT_EQ(confirm.ToLong(), 0);
+        EXPECT_EQ(RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingMethod, error),
+                  RegVariant(std::string(kDod3) + '\0'));
+        EXPECT_EQ(RegGetValue(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, error),
+                  RegVariant(std::int32_t{0}));
 
         options = OpenOptions(*about);
         ASSERT_NE(options, nullptr);
