@@ -51,7 +51,8 @@ enum class UpdateResult {
 // changes. `load` is given the file's bytes when it is a regular file and returns false when it
 // cannot parse them; such a file, or anything but a regular file in its place, is set aside
 // (SetAside) before anything is written, and `load` is not called for a missing one. Then the file
-// is replaced atomically by what `save` returns, with permission bits `mode`. Only the lock holder
+// is replaced atomically by what `save` returns, with permission bits `mode`, unless it holds those
+// very bytes already. Only the lock holder
 // writes "<path>.tmp", so one found there was left by a killed writer and is replaced.
 UpdateResult UpdateFileLocked(const std::string& path, std::uint32_t mode,
                               const std::function<bool(const std::string&)>& load,

@@ -125,11 +125,12 @@ UpdateResult UpdateFileLocked(const std::string& path, std::uint32_t mode,
         return UpdateResult::Failed;
     }
     const FileContents contents = ReadWholeFile(path);
+    bool loaded = false;
     switch (contents.outcome) {
         case ReadOutcome::Unreadable:
             return UpdateResult::Unreadable;
         case ReadOutcome::Read:
-            if (load(contents.bytes)) {
+            if ((loaded = load(contents.bytes))) {
                 break;
             }
             [[fallthrough]];
@@ -141,7 +142,11 @@ UpdateResult UpdateFileLocked(const std::string& path, std::uint32_t mode,
         case ReadOutcome::Missing:
             break;
     }
-    return ReplaceUnderLock(path, save(), mode) ? UpdateResult::Written : UpdateResult::Failed;
+    const std::string text = save();
+    if (loaded && text == contents.bytes) {
+        return UpdateResult::Written;  // it says so already: no write, no flush
+    }
+    return ReplaceUnderLock(path, text, mode) ? UpdateResult::Written : UpdateResult::Failed;
 }
 
 }  // namespace ostrel::platform

@@ -8,7 +8,9 @@
 
 #include "core/ProductNames.h"
 #include "platform/FaultInjection.h"
+#include "platform/FileSystem.h"
 #include "platform/PendingDeletions.h"
+#include "platform/StateFolder.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgSandbox.h"
@@ -71,8 +73,12 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
     WriteFile(replaced + ".new", "a new file under the old name");
     fs::rename(replaced + ".new", replaced);
     fs::remove(gone);
+    const std::string list = platform::StateFolder() + "/pending-deletions";
+    const auto listBefore = platform::StatPath(list);
     platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
     EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 0, 3));
+    ASSERT_TRUE(listBefore && platform::StatPath(list));
+    EXPECT_EQ(platform::StatPath(list)->id, listBefore->id) << "nothing changed, nothing written";
     EXPECT_TRUE(fs::exists(same));
     EXPECT_EQ(platform::PendingDeletions().size(), 3u);
     m_bootId = "second-boot";
