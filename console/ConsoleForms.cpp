@@ -89,17 +89,31 @@ void ConsoleForms::Progress::SetVisible(bool visible) {
 }
 
 void ConsoleForms::Progress::SetValue(std::int32_t value) {
-    std::string line =
-        "[" + std::to_string(value) + "/" + std::to_string(m_max) + "] " + OneLine(m_caption);
-    if (m_terminal) {
-        m_err << "\r\x1b[K" << line << std::flush;  // redraw the line in place
-        m_lineOpen = true;
-    } else {
-        m_err << line << '\n' << std::flush;
+    m_line = "[" + std::to_string(value) + "/" + std::to_string(m_max) + "] " + OneLine(m_caption);
+    if (!m_terminal) {
+        m_err << m_line + '\n' << std::flush;  // a log line per file, in one write
+        return;
+    }
+    // Redrawing for every file would cost more than shredding a small one: the line is redrawn
+    // at most twenty times a second, and the last value when the window closes.
+    m_drawn = false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastDraw >= std::chrono::milliseconds(50)) {
+        m_lastDraw = now;
+        Draw();
     }
 }
 
+void ConsoleForms::Progress::Draw() {
+    m_err << "\r\x1b[K" + m_line << std::flush;  // redraw the line in place
+    m_lineOpen = true;
+    m_drawn = true;
+}
+
 void ConsoleForms::Progress::Unload() {
+    if (!m_drawn) {
+        Draw();
+    }
     if (m_lineOpen) {
         m_err << '\n' << std::flush;
         m_lineOpen = false;

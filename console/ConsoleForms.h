@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 
@@ -52,12 +54,17 @@ class ConsoleForms {
         void Unload() override;
 
       private:
+        void Draw();
+
         std::ostream& m_err;
         bool m_terminal;
         bool m_visible = false;
         bool m_lineOpen = false;
         std::string m_title;
         std::string m_caption;
+        std::string m_line;  // the progress line, drawn or waiting to be
+        bool m_drawn = true;
+        std::chrono::steady_clock::time_point m_lastDraw;
         std::int32_t m_max = 100;
     };
 

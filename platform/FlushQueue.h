@@ -38,14 +38,13 @@ class FlushQueue {
     // The files finished since the last call. With a `wait`, waits up to that long for every
     // file handed over to be finished.
     std::vector<Completion> Collect(std::chrono::milliseconds wait = {});
-    // Files handed over and not yet finished.
-    int Unfinished() const;
 
   private:
     void Serve();
 
     mutable std::mutex m_lock;
-    std::condition_variable m_changed;
+    std::condition_variable m_work;  // something waits to be done, or the queue stops
+    std::condition_variable m_room;  // a file was finished
     std::deque<std::pair<std::uint64_t, Work>> m_waiting;
     std::vector<Completion> m_done;
     int m_unfinished = 0;  // handed over, not yet flushed and closed

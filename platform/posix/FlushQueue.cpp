@@ -16,7 +16,7 @@ FlushQueue::~FlushQueue() {
         std::unique_lock<std::mutex> hold(m_lock);
         m_stopping = true;
     }
-    m_changed.notify_all();
+    m_work.notify_all();
     for (std::thread& thread : m_threads) {
         thread.join();
     }
@@ -29,32 +29,29 @@ void FlushQueue::Submit(Work work, std::uint64_t tag) {
         m_done.push_back({tag, error == 0, error});
         return;
     }
-    std::unique_lock<std::mutex> hold(m_lock);
-    m_changed.wait(hold, [this] { return m_unfinished < m_inFlight; });
-    m_waiting.emplace_back(tag, std::move(work));
-    ++m_unfinished;
-    m_changed.notify_all();
+    {
+        std::unique_lock<std::mutex> hold(m_lock);
+        m_room.wait(hold, [this] { return m_unfinished < m_inFlight; });
+        m_waiting.emplace_back(tag, std::move(work));
+        ++m_unfinished;
+    }
+    m_work.notify_one();  // one thread takes it; waking them all costs more than the flush saves
 }
 
 std::vector<FlushQueue::Completion> FlushQueue::Collect(std::chrono::milliseconds wait) {
     std::unique_lock<std::mutex> hold(m_lock);
     if (wait.count() > 0) {
-        m_changed.wait_for(hold, wait, [this] { return m_unfinished == 0; });
+        m_room.wait_for(hold, wait, [this] { return m_unfinished == 0; });
     }
     std::vector<Completion> done = std::move(m_done);
     m_done.clear();
     return done;
 }
 
-int FlushQueue::Unfinished() const {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_unfinished;
-}
-
 void FlushQueue::Serve() {
     for (;;) {
         std::unique_lock<std::mutex> hold(m_lock);
-        m_changed.wait(hold, [this] { return m_stopping || !m_waiting.empty(); });
+        m_work.wait(hold, [this] { return m_stopping || !m_waiting.empty(); });
         if (m_waiting.empty()) {
             return;  // stopping, and nothing left to finish
         }
@@ -70,7 +67,8 @@ void FlushQueue::Serve() {
         hold.lock();
         m_done.push_back({tag, error == 0, error});
         --m_unfinished;
-        m_changed.notify_all();
+        hold.unlock();
+        m_room.notify_all();  // the caller, waiting for a place or for the last file
     }
 }
 

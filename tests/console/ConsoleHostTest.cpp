@@ -1,3 +1,4 @@
+#include "console/ConsoleForms.h"
 #include "console/ConsoleHost.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,37 @@ TEST(ConsoleHostTest, EndProcessFlushesAndExitsWithTheCode) {
               }),
               3);
     EXPECT_EQ(test::ReadFile(out), "pending");
+}
+
+// At a terminal the progress line is redrawn in place, not once per file: a burst of ten
+// thousand values draws a few times, and the last value is on screen when the window closes.
+// Elsewhere every value is a line of its own.
+TEST(ConsoleHostTest, ProgressRedrawsAtATerminalAFewTimesAndLogsEveryFileElsewhere) {
+    for (const bool terminal : {true, false}) {
+        std::istringstream in;
+        std::ostringstream out, err;
+        ConsoleForms console(in, out, err, false, terminal);
+        ProgressForm& progress = console.forms().progress;
+        progress.SetMax(10000);
+        for (int i = 1; i <= 10000; ++i) {
+            progress.SetCaption("/tree/f" + std::to_string(i));
+            progress.SetValue(i);
+        }
+        progress.Unload();
+        const std::string text = err.str();
+        std::size_t lines = 0;
+        for (std::size_t at = 0; (at = text.find("] /tree/f", at)) != text.npos; ++at) {
+            ++lines;
+        }
+        if (terminal) {
+            EXPECT_LT(lines, 100u);
+            EXPECT_TRUE(text.ends_with("\r\x1b[K[10000/10000] /tree/f10000\n"))
+                << text.substr(0, 80);
+        } else {
+            EXPECT_EQ(lines, 10000u);
+            EXPECT_TRUE(text.ends_with("[10000/10000] /tree/f10000\n"));
+        }
+    }
 }
 
 }  // namespace
