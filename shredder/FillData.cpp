@@ -1,8 +1,10 @@
 #include "shredder/FillData.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <exception>
+#include <iterator>
 
 #include "core/Host.h"
 #include "platform/Clock.h"
@@ -33,8 +35,6 @@ class Generator {
     // XORing a hash of the clock into one word moves the state to another point of the same
     // sequence family without discarding what it held; a constant clock leaves the output as
     // uniform as the unmixed generator's.
-    void MixClock(double seconds) { MixClockHash(ClockHash(seconds)); }
-
     static std::uint64_t ClockHash(double seconds) {
         return SplitMix64(std::bit_cast<std::uint64_t>(seconds));
     }
@@ -46,19 +46,38 @@ class Generator {
         m_state[0] ^= hash;
     }
 
-    std::uint64_t Next() {
-        const std::uint64_t result = std::rotl(m_state[1] * 5, 7) * 9;
-        const std::uint64_t t = m_state[1] << 17;
-        m_state[2] ^= m_state[0];
-        m_state[3] ^= m_state[1];
-        m_state[1] ^= m_state[2];
-        m_state[0] ^= m_state[3];
-        m_state[2] ^= t;
-        m_state[3] = std::rotl(m_state[3], 45);
-        return result;
+    std::uint64_t Next() { return Step(m_state); }
+
+    // `n` alphabet characters, each from one draw with `clockHash` mixed in before it; the
+    // character is the one at round(r * 64) for r the draw's top 24 bits over 2^24, halves to
+    // even (u / 2^18 rounded, in integers). The state is worked on in a local copy: the
+    // characters written could alias the member and send it through memory at every draw.
+    void FillAlphabetChars(char* out, std::size_t n, std::uint64_t clockHash) {
+        MixClockHash(0);  // seeds on first use; XOR with 0 changes nothing
+        std::uint64_t state[4] = {m_state[0], m_state[1], m_state[2], m_state[3]};
+        for (std::size_t i = 0; i < n; ++i) {
+            state[0] ^= clockHash;
+            const auto u = static_cast<std::uint32_t>(Step(state) >> 40);
+            std::uint32_t k = u >> 18;
+            k += ((u & 0x3FFFF) + (k & 1)) > 0x20000 ? 1 : 0;
+            out[i] = FillAlphabet[k];
+        }
+        std::copy(std::begin(state), std::end(state), std::begin(m_state));
     }
 
   private:
+    static std::uint64_t Step(std::uint64_t (&state)[4]) {
+        const std::uint64_t result = std::rotl(state[1] * 5, 7) * 9;
+        const std::uint64_t t = state[1] << 17;
+        state[2] ^= state[0];
+        state[3] ^= state[1];
+        state[1] ^= state[2];
+        state[0] ^= state[3];
+        state[2] ^= t;
+        state[3] = std::rotl(state[3], 45);
+        return result;
+    }
+
     std::uint64_t m_state[4] = {};
     bool m_seeded = false;
 };
@@ -79,11 +98,20 @@ std::int64_t RoundHalfEven(double x) {
     return k;
 }
 
-// n draws of k = round(r * 65): the character at k, nothing when k is 65.
+// A draw as NextRandom makes it, with the clock's hash given: r in [0, 1).
+double DrawWithClock(std::uint64_t clockHash) {
+    Generator& generator = TheGenerator();
+    generator.MixClockHash(clockHash);
+    return static_cast<float>(generator.Next() >> 40) * 0x1.0p-24f;
+}
+
+// n draws of k = round(r * 65): the character at k, nothing when k is 65. The clock is read once
+// for the whole name, as for fill data.
 std::string NameDraws(std::int64_t n) {
+    const std::uint64_t clock = Generator::ClockHash(platform::SecondsSinceMidnight());
     std::string text;
     for (std::int64_t i = 0; i < n; ++i) {
-        std::int64_t k = RoundHalfEven(NextRandom() * 65);
+        std::int64_t k = RoundHalfEven(DrawWithClock(clock) * 65);
         if (k <= 64) {
             text += FillAlphabet[k];
         }
@@ -94,10 +122,7 @@ std::string NameDraws(std::int64_t n) {
 }  // namespace
 
 double NextRandom() {
-    Generator& generator = TheGenerator();
-    generator.MixClock(platform::SecondsSinceMidnight());
-    float fraction = static_cast<float>(generator.Next() >> 40) * 0x1.0p-24f;
-    return fraction;
+    return DrawWithClock(Generator::ClockHash(platform::SecondsSinceMidnight()));
 }
 
 void SeedRandom(std::uint64_t seed) {
@@ -117,21 +142,10 @@ std::string RandData(std::int64_t length) {
     // Each character is a draw as NextRandom makes it, with the clock mixed in before it, but
     // the clock is read once for the whole block: it cannot change meaningfully within one call,
     // and reading it per character made random passes over small files cost more than their
-    // disk writes. The nearest whole number to r * 64, for r = u / 2^24 with u the draw's 24
-    // bits, is u / 2^18 rounded, halves to even: integer arithmetic gives it exactly.
-    Generator& generator = TheGenerator();
-    const std::uint64_t clock = Generator::ClockHash(platform::SecondsSinceMidnight());
+    // disk writes.
     std::string data(static_cast<std::size_t>(length), '\0');
-    for (char& c : data) {
-        generator.MixClockHash(clock);
-        const auto u = static_cast<std::uint32_t>(generator.Next() >> 40);
-        std::uint32_t k = u >> 18;
-        const std::uint32_t rest = u & 0x3FFFF;
-        if (rest > 0x20000 || (rest == 0x20000 && (k & 1) != 0)) {
-            ++k;
-        }
-        c = FillAlphabet[k];
-    }
+    TheGenerator().FillAlphabetChars(data.data(), data.size(),
+                                     Generator::ClockHash(platform::SecondsSinceMidnight()));
     return data;
 }
 
