@@ -158,6 +158,7 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     shredder.p_Passes = 7;
     shredder.p_SourceFile = path;
     shredder.p_SourceFolder = &folder;
+    shredder.p_SourceStatus = status;
     shredder.p_HoldingFolder = m_holding.IsOpen() ? &m_holding : nullptr;
     shredder.p_FlushQueue = m_flushQueue.get();
     shredder.RenameFlag = true;

@@ -31,6 +31,10 @@ class RawFile {
         bool exclusive = true;
         // The file the path must still name; any other file gives Failure::NotSameFile.
         std::optional<FileIdentity> expected;
+        // With `expected`: the folder is this user's own and nobody else may enter it, so its
+        // entry cannot be swapped between a look at it and the open. The entry is then checked by
+        // its status and opened directly, without the path-only probe and the reopen through it.
+        bool privateFolder = false;
     };
 
     // Opens `path` for reading and writing (or writing only) at offset 0. Anything but a regular

@@ -63,9 +63,14 @@ std::string WithSeparator(std::string folder) {
 // deletes the file. Used by the caller's thread and, for what is handed over, by a queue thread.
 class PassRun {
   public:
-    PassRun(const platform::Folder& folder, std::string name, platform::FileIdentity file,
-            std::span<const std::int32_t> passes)
-        : m_folder(folder), m_name(std::move(name)), m_file(file), m_passes(passes) {}
+    // `holding`: the folder is the private holding folder, whose entries nobody else can swap.
+    PassRun(const platform::Folder& folder, bool holding, std::string name,
+            platform::FileIdentity file, std::span<const std::int32_t> passes)
+        : m_folder(folder),
+          m_holding(holding),
+          m_name(std::move(name)),
+          m_file(file),
+          m_passes(passes) {}
 
     std::size_t Count() const { return m_passes.size(); }
     // The bytes one pass writes (known once the first pass has opened the file).
@@ -87,6 +92,7 @@ class PassRun {
         options.deleteOnClose = pass + 1 == m_passes.size();
         options.create = false;
         options.expected = m_file;
+        options.privateFolder = m_holding;
         platform::RawFile file = platform::RawFile::OpenAt(m_folder, m_name, options);
         if (!file.IsValid()) {
             m_inUse = file.OpenFailure() == platform::RawFile::Failure::InUse;
@@ -163,6 +169,7 @@ class PassRun {
     }
 
     const platform::Folder& m_folder;
+    const bool m_holding;
     const std::string m_name;
     const platform::FileIdentity m_file;
     const std::span<const std::int32_t> m_passes;
@@ -227,7 +234,8 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
         return;
     }
     // A name that is gone, or is a folder, is not this routine's: nothing happens.
-    const auto status = at.folder->Stat(at.name);
+    const auto status =
+        p_SourceStatus && at.folder == p_SourceFolder ? p_SourceStatus : at.folder->Stat(at.name);
     if (!status || status->type == platform::FileType::Directory) {
         return;
     }
@@ -266,7 +274,8 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
 // queue, so that the flushes of many files run together; the outcome then waits for the queue.
 void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> passes) {
     Host& host = CurrentHost();
-    m_run = std::make_shared<PassRun>(*at.folder, at.name, *m_file, passes);
+    const bool holding = at.folder == p_HoldingFolder || at.folder == &m_ownHolding;
+    m_run = std::make_shared<PassRun>(*at.folder, holding, at.name, *m_file, passes);
     const bool queued = p_FlushQueue != nullptr && at.folder == p_HoldingFolder;
     try {
         for (std::size_t pass = 0; pass < passes.size(); ++pass) {

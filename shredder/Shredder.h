@@ -56,6 +56,9 @@ class clsShredder {
     // is then reached through it and the folder part of p_SourceFile is only shown. Without it
     // the folder part of p_SourceFile is opened when the shred starts.
     const platform::Folder* p_SourceFolder = nullptr;
+    // The status of that entry in p_SourceFolder when the caller has just read it: it is not
+    // read again.
+    std::optional<platform::FileStatus> p_SourceStatus;
     // The open holding folder; without it gDataFolder's is opened for each file.
     const platform::Folder* p_HoldingFolder = nullptr;
     // Where the rest of a file's passes (a small file's after the first, a large file's last

@@ -149,30 +149,52 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
 
     posix::OwnedFd fd;
     std::optional<FileIdentity> probed;
-    const posix::OwnedFd probe(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-    if (!probe.Valid()) {
-        if (errno != ENOENT || !options.create || options.expected) {
+    if (options.privateFolder && options.expected) {
+        const auto status = posix::StatAt(dirfd, name.c_str());
+        if (!status) {
             return fail(FailureFromErrno(errno), errno);
         }
+        if (status->type != FileType::Regular) {
+            return fail(Failure::NotRegular, EINVAL);
+        }
+        if (status->id != *options.expected) {
+            return fail(Failure::NotSameFile, ESTALE);
+        }
+        probed = status->id;
         fd = posix::OwnedFd(
             posix::FaultFires(SysCall::Open)
                 ? -1
-                : ::openat(dirfd, name.c_str(),
-                           accessMode | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                           0666));
+                : ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (!fd.Valid()) {
             return fail(FailureFromErrno(errno), errno);
         }
     } else {
-        struct stat st {};
-        bool regular = ::fstat(probe.Get(), &st) == 0 && S_ISREG(st.st_mode);
-        if (!regular || (options.expected && IdentityOf(st) != *options.expected)) {
-            return regular ? fail(Failure::NotSameFile, ESTALE) : fail(Failure::NotRegular, EINVAL);
-        }
-        probed = IdentityOf(st);
-        fd = ReopenForWriting(probe.Get(), accessMode, dirfd, name);
-        if (!fd.Valid()) {
-            return fail(FailureFromErrno(errno), errno);
+        const posix::OwnedFd probe(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        if (!probe.Valid()) {
+            if (errno != ENOENT || !options.create || options.expected) {
+                return fail(FailureFromErrno(errno), errno);
+            }
+            fd = posix::OwnedFd(
+                posix::FaultFires(SysCall::Open)
+                    ? -1
+                    : ::openat(dirfd, name.c_str(),
+                               accessMode | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                               0666));
+            if (!fd.Valid()) {
+                return fail(FailureFromErrno(errno), errno);
+            }
+        } else {
+            struct stat st {};
+            bool regular = ::fstat(probe.Get(), &st) == 0 && S_ISREG(st.st_mode);
+            if (!regular || (options.expected && IdentityOf(st) != *options.expected)) {
+                return regular ? fail(Failure::NotSameFile, ESTALE)
+                               : fail(Failure::NotRegular, EINVAL);
+            }
+            probed = IdentityOf(st);
+            fd = ReopenForWriting(probe.Get(), accessMode, dirfd, name);
+            if (!fd.Valid()) {
+                return fail(FailureFromErrno(errno), errno);
+            }
         }
     }
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
 
 #include "platform/FaultInjection.h"
+#include "platform/FileSystem.h"
 #include "platform/Folder.h"
 #include "platform/RawFile.h"
 #include "tests/support/TempDir.h"
@@ -63,6 +65,25 @@ TEST_F(RawFileTest, ALinkIsNeverFollowed) {
     EXPECT_FALSE(file.IsValid());
     EXPECT_EQ(file.OpenFailure(), RawFile::Failure::NotRegular);
     EXPECT_EQ(ReadFile(m_temp / "target"), "target");
+}
+
+// In a private folder the entry is opened without the path-only probe, but still only while it
+// is the expected regular file: a link, a FIFO or another file under the name is refused.
+TEST_F(RawFileTest, APrivateFolderEntryIsOpenedOnlyWhenItIsTheExpectedFile) {
+    WriteFile(m_path, "mine");
+    WriteFile(m_temp / "other", "someone else's");
+    std::filesystem::create_symlink(m_path, m_temp / "link");
+    ASSERT_EQ(::mkfifo((m_temp / "fifo").c_str(), 0600), 0);
+    const platform::Folder folder = platform::Folder::Open(m_temp.str());
+    const platform::FileIdentity mine = platform::StatPath(m_path)->id;
+    auto open = [&](const char* name) {
+        return RawFile::OpenAt(folder, name,
+                               {.create = false, .expected = mine, .privateFolder = true});
+    };
+    EXPECT_TRUE(open("file").IsValid());
+    EXPECT_EQ(open("link").OpenFailure(), RawFile::Failure::NotRegular);
+    EXPECT_EQ(open("fifo").OpenFailure(), RawFile::Failure::NotRegular);
+    EXPECT_EQ(open("other").OpenFailure(), RawFile::Failure::NotSameFile);
 }
 
 // Where the file system refuses the no-replace flag, the move still never replaces an
