@@ -10,7 +10,7 @@
 namespace ostrel {
 namespace {
 
-constexpr std::int64_t kSpacesChunk = 32768;
+constexpr std::int64_t kSpacesChunk = std::int64_t{1} << 20;  // written whole, unbuffered
 
 }  // namespace
 

@@ -1,15 +1,12 @@
 #include "platform/FlushQueue.h"
 
 #include <cerrno>
+#include <system_error>
 #include <utility>
 
 namespace ostrel::platform {
 
-FlushQueue::FlushQueue(int threads, int inFlight) : m_inFlight(inFlight < 1 ? 1 : inFlight) {
-    for (int i = 0; i < threads; ++i) {
-        m_threads.emplace_back([this] { Serve(); });
-    }
-}
+FlushQueue::FlushQueue(int threads) : m_maxThreads(threads < 1 ? 1 : threads) {}
 
 FlushQueue::~FlushQueue() {
     {
@@ -23,18 +20,28 @@ FlushQueue::~FlushQueue() {
 }
 
 void FlushQueue::Submit(Work work, std::uint64_t tag) {
-    if (m_threads.empty()) {  // no threads: finish here and now
-        const int error = work();
-        std::lock_guard<std::mutex> hold(m_lock);
-        m_done.push_back({tag, error == 0, error});
-        return;
+    std::unique_lock<std::mutex> hold(m_lock);
+    m_room.wait(hold, [this] { return m_unfinished < static_cast<int>(m_maxThreads); });
+    m_waiting.emplace_back(tag, std::move(work));
+    ++m_unfinished;
+    if (m_waiting.size() > static_cast<std::size_t>(m_idle) && m_threads.size() < m_maxThreads) {
+        try {
+            m_threads.emplace_back([this] { Serve(); });
+            return;
+        } catch (const std::system_error&) {  // no thread to be had: the threads there are do it
+            if (m_threads.empty()) {
+                Work here = std::move(m_waiting.back().second);
+                m_waiting.pop_back();
+                hold.unlock();
+                const int error = here();
+                hold.lock();
+                m_done.push_back({tag, error == 0, error});
+                --m_unfinished;
+                return;
+            }
+        }
     }
-    {
-        std::unique_lock<std::mutex> hold(m_lock);
-        m_room.wait(hold, [this] { return m_unfinished < m_inFlight; });
-        m_waiting.emplace_back(tag, std::move(work));
-        ++m_unfinished;
-    }
+    hold.unlock();
     m_work.notify_one();  // one thread takes it; waking them all costs more than the flush saves
 }
 
@@ -51,7 +58,9 @@ std::vector<FlushQueue::Completion> FlushQueue::Collect(std::chrono::millisecond
 void FlushQueue::Serve() {
     for (;;) {
         std::unique_lock<std::mutex> hold(m_lock);
+        ++m_idle;
         m_work.wait(hold, [this] { return m_stopping || !m_waiting.empty(); });
+        --m_idle;
         if (m_waiting.empty()) {
             return;  // stopping, and nothing left to finish
         }

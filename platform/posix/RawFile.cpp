@@ -18,8 +18,9 @@
 namespace ostrel::platform {
 namespace {
 
-// Large enough that a pass costs about what the disk's own 1 MiB writes cost.
-constexpr std::size_t kWriteBehindSize = std::size_t{1} << 20;
+// Small writes are gathered up to this much; a write at least this large goes straight to the
+// kernel. Small, because many files may wait in a flush queue with their buffers.
+constexpr std::size_t kWriteBehindSize = std::size_t{64} << 10;
 
 // A lease break (someone else opening the file) must never kill the process: SIGIO would by
 // default. The lease is given up at once so the other opener is not held for the kernel's
@@ -266,11 +267,11 @@ bool RawFile::Write(std::string_view bytes) {
         return false;
     }
     if (m_used == 0 && bytes.size() >= kWriteBehindSize) {
-        // A megabyte or more goes straight to the kernel: copying it first gains nothing.
+        // A large write goes straight to the kernel: copying it first gains nothing.
         return WriteOut(bytes.data(), bytes.size());
     }
     if (!m_buffer) {
-        // Not zero-filled: a small file's one write must not pay for clearing a whole megabyte.
+        // Not zero-filled: a small file's one write must not pay for clearing the whole buffer.
         m_buffer.reset(new char[kWriteBehindSize]);
         m_capacity = kWriteBehindSize;
     }

@@ -38,7 +38,7 @@ TEST_F(RawFileTest, DeleteOnCloseSparesAFileThatReplacedThePath) {
     EXPECT_FALSE(OpenForPass(m_path + "-missing").Close());  // invalid handle
 }
 
-// The write-behind buffer: bytes after a failed request still land at their own offsets, and a
+// Bytes after a failed write request still land at their own offsets, and a
 // handle whose writes failed reports it and never deletes its file.
 TEST_F(RawFileTest, FailedWriteIsReportedAndNeverShiftsLaterBytes) {
     const std::size_t mib = std::size_t{1} << 20;
@@ -46,9 +46,7 @@ TEST_F(RawFileTest, FailedWriteIsReportedAndNeverShiftsLaterBytes) {
     platform::InjectFault(platform::SysCall::Write, ENOSPC, 1, 1);
     RawFile file = OpenForPass(m_path);
     for (char c : {'a', 'b', 'c'}) {
-        for (std::size_t i = 0; i < mib / 8192; ++i) {
-            file.Write(std::string(8192, c));
-        }
+        file.Write(std::string(mib, c));  // one request each
     }
     EXPECT_FALSE(file.Flush());
     EXPECT_FALSE(file.Close());
