@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
 #include <QLabel>
 #include <QSignalSpy>
 #include <functional>
 
 #include "controls/ProgressCntrl.h"
 #include "controls/VistaProg.h"
-#include "tests/controls/Pixels.h"
+#include "tests/controls/Support.h"
 
 namespace ostrel::controls {
 namespace {
@@ -111,28 +110,6 @@ TEST_F(VistaProgTest, HeightReturnsTo225TwipsWhateverTheFormSets) {
     EXPECT_EQ(bar.size(), QSize(80, 15));
     bar.SetValue(100);
     EXPECT_EQ(PixelAt(Shot(bar), 78, 7), kGreen);  // the right cap follows the new width
-}
-
-TEST_F(VistaProgTest, BagReadOrderAndRoundTrip) {
-    // Max is read first with its default 100, so a stored Min of 150 is held below it.
-    VistaProg high;
-    high.ReadProperties(PropertyBag(QJsonDocument::fromJson(R"({"min": 150})").object()));
-    EXPECT_EQ(high.Min(), 99);
-    EXPECT_EQ(high.Value(), 99);
-
-    bar.SetMax(400);
-    bar.SetMin(10);
-    bar.SetValue(250);
-    PropertyBag bag;
-    bar.WriteProperties(bag);
-    VistaProg copy(&form);
-    copy.setGeometry(bar.geometry());
-    copy.ReadProperties(
-        PropertyBag(QJsonDocument::fromJson(QJsonDocument(bag.ToJson()).toJson()).object()));
-    EXPECT_EQ(copy.Max(), 400);
-    EXPECT_EQ(copy.Min(), 10);
-    EXPECT_EQ(copy.Value(), 250);
-    EXPECT_EQ(Shot(copy), Shot(bar));
 }
 
 class ProgressCntrlTest : public ::testing::Test {

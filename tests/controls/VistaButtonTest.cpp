@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
-#include "tests/controls/Pixels.h"
+#include "tests/controls/Support.h"
 
 namespace ostrel::controls {
 namespace {
@@ -229,47 +228,6 @@ TEST_F(VistaButtonTest, PressedPictureIsFrame2MovedByTheOffsetWithMaskColourTran
 
     button.SetUseMaskColor(false);
     EXPECT_EQ(PixelAt(Shot(button), 32, 6), Rgb(0, 255, 0));
-}
-
-// The windows' buttons are made new and read their designs: a value the design leaves out keeps
-// the new button's own. A written design reads back to a button that looks the same.
-TEST_F(VistaButtonTest, BagReadingKeepsMissingValuesAndWritingRoundTrips) {
-    VistaButton stored;
-    stored.ReadProperties(PropertyBag(QJsonDocument::fromJson(R"({"caption":"Go"})").object()));
-    EXPECT_EQ(stored.Caption(), "Go");
-    EXPECT_EQ(stored.BackColor(), SystemColor(kColorButtonFace));
-    EXPECT_EQ(stored.Pictures(), 0);
-    EXPECT_FALSE(stored.UseMaskColor());
-    EXPECT_EQ(stored.MaskColor(), 0u);
-    EXPECT_TRUE(stored.Enabled());
-
-    QImage strip(20, 8, QImage::Format_RGB32);
-    strip.fill(qRgb(200, 30, 30));
-    button.SetCaption("&Apply now");
-    button.SetForeColor(RGB(200, 0, 0));
-    QFont font("Tahoma", 9);
-    font.setBold(true);
-    button.SetFont(font);
-    button.SetPicture(strip);
-    button.SetPictures(2);
-    button.SetUseMaskColor(false);
-    button.SetMaskColor(RGB(1, 2, 3));
-    button.SetEnabled(false);
-    button.SetBackColor(RGB(40, 50, 60));
-    button.SetPictureOffset(3);
-    PropertyBag bag;
-    button.WriteProperties(bag);
-    const QByteArray text = QJsonDocument(bag.ToJson()).toJson();
-
-    VistaButton copy(&form);
-    copy.setGeometry(button.geometry());
-    copy.ReadProperties(PropertyBag(QJsonDocument::fromJson(text).object()));
-    EXPECT_EQ(copy.Font(), button.Font());
-    EXPECT_EQ(copy.Picture().convertToFormat(QImage::Format_RGB32), strip);
-    EXPECT_EQ(copy.MaskColor(), button.MaskColor());
-    EXPECT_FALSE(copy.Enabled());
-    EXPECT_EQ(copy.PictureOffset(), 3);
-    EXPECT_EQ(Shot(copy), Shot(button));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCursor>
-#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -155,38 +154,6 @@ TEST(xFrameTest, SchemeSevenKeepsTheColoursAndDisablingGivesTheDisabledPalette) 
     }
     panel.SetCaption("x");  // the header takes the stored text colour at its next paint
     EXPECT_EQ(panel.ForeColor(), RGB(151, 151, 117));
-}
-
-PropertyBag BagOf(const char* json) {
-    return PropertyBag(QJsonDocument::fromJson(json).object());
-}
-
-TEST(xFrameTest, LoadingReadsInOrderWithTheSchemeAndDisabledPaletteInBetween) {
-    // "Enabled" absent means disabled: the colours read before the palette lose to it, the
-    // ones read after keep their stored values or key defaults.
-    const xFrame loaded("xFrame1", BagOf(R"({"ColorScheme": 2, "BorderColor": 255,
-                                             "GradientTop": 65280})"));
-    EXPECT_FALSE(loaded.Enabled());
-    EXPECT_EQ(loaded.BorderColor(), RGB(191, 167, 128));
-    EXPECT_EQ(loaded.ButtonColor(), RGB(151, 151, 117));
-    EXPECT_EQ(loaded.GradientTop(), RGB(0, 255, 0));
-    EXPECT_EQ(loaded.ForeColor(), RGB(255, 255, 255));
-    EXPECT_EQ(loaded.HeaderGradientBottom(), RGB(69, 115, 194));
-    EXPECT_EQ(loaded.Caption(), "xFrame1");
-
-    // A new panel stores its header colour (it differs from the key default) and reads back.
-    xFrame fresh("xFrame2");
-    fresh.SetCaption("Options");
-    fresh.SetButtonPin(true);
-    PropertyBag bag;
-    fresh.WriteProperties(bag);
-    EXPECT_TRUE(bag.Contains("HeaderGradientBottom"));
-    const xFrame copy("xFrame2", bag);
-    EXPECT_TRUE(copy.Enabled());
-    EXPECT_EQ(copy.HeaderGradientBottom(), RGB(64, 110, 192));
-    EXPECT_EQ(copy.Caption(), "Options");
-    EXPECT_TRUE(copy.ButtonPin());
-    EXPECT_EQ(copy.Font().pointSizeF(), 8);
 }
 
 }  // namespace
