@@ -36,7 +36,6 @@ bool HoldingIsEmpty(const UserSandbox& user) {
 // crash campaign's tree has the block sizes, newlines and bytes that are not UTF-8.)
 fs::path MakeAwkwardTree(const fs::path& root, const fs::path& linkTarget) {
     const fs::path tree = root / "tree, with: odd names";
-    fs::create_directories(tree / "nested/deeper/deepest");
     fs::create_directories(tree / "empty");
     fs::create_directories(tree / "nested/empty too");
     const std::pair<const char*, std::size_t> files[] = {
@@ -62,7 +61,6 @@ TEST_P(MethodTest, ShredsEveryPathGivenAndNothingElse) {
     UserSandbox user;
     user.WriteSettings("English.lng", GetParam(), 0);
     const fs::path sibling = user.work() / "sibling";
-    fs::create_directories(sibling);
     WriteFile(sibling / "keep.txt", "keep me");
     WriteFile(sibling / "link target", Bytes(5000, 99));
     const auto before = Snapshot(sibling);
@@ -127,7 +125,6 @@ TEST(ShredCommand, RunsThatCanShredNothingSayWhyAndChangeNothing) {
         UserSandbox user;
         user.WriteSettings("English.lng", row.method, 0);
         WriteFile(user.work() / "file", "contents");
-        fs::create_directories(user.work() / "folder");
         WriteFile(user.work() / "folder/inner", "inner");
         const auto before = Snapshot(user.work());
 

@@ -116,7 +116,6 @@ TEST_F(PendingDeletionsTest, FileWrittenToAfterSchedulingIsTrackedUntilGone) {
 // a replacement that fails, leaves the list exactly as it was.
 TEST_F(PendingDeletionsTest, DamagedListIsKeptAsideAndUnreadableListIsLeftAlone) {
     const std::string damaged[] = {"ostrel-state 1\nhalf an entry", "not a list at all"};
-    fs::create_directories(fs::path(List()).parent_path());
     for (std::size_t i = 0; i < std::size(damaged); ++i) {
         WriteFile(List(), damaged[i]);
         ASSERT_TRUE(platform::ScheduleDeletionAtBoot(Make("after damage")));
