@@ -10,6 +10,7 @@
 
 #include "tests/e2e/Ostrel.h"
 #include "tests/e2e/Xvfb.h"
+#include "tests/support/ChildProcess.h"
 
 namespace ostrel::test {
 namespace {
@@ -27,7 +28,7 @@ constexpr char kConsoleProgress[] = "[1/";  // what the console host prints for 
 TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
     XvfbServer server;
     SKIP_WITHOUT_DISPLAY(server);
-    if (!OnPath("xdotool")) {
+    if (!RunQuietly("command -v xdotool")) {
         GTEST_SKIP() << "xdotool is not installed: the window cannot be looked for";
     }
     UserSandbox user;
