@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QSignalSpy>
 #include <functional>
 

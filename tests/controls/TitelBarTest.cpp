@@ -7,7 +7,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWindow>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 

@@ -4,7 +4,6 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include "tests/controls/Support.h"
 

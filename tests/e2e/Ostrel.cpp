@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 
 namespace ostrel::test {

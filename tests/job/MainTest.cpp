@@ -14,7 +14,6 @@
 #include "platform/LockFile.h"
 #include "platform/PendingDeletions.h"
 #include "shredder/FillData.h"
-#include "shredder/Shredder.h"
 #include "tests/job/JobFixture.h"
 #include "tests/support/HolderProcess.h"
 
