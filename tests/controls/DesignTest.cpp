@@ -1,5 +1,6 @@
-// The controls' designs as the windows keep them in their design files: each control reads a
-// stored design in its own order, and a design written and read back gives the same control.
+// The controls' designs as the windows keep them in their design files: the bag of values each
+// control reads and writes, each control reading a stored design in its own order, and a design
+// written and read back giving the same control.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +9,8 @@
 #include <utility>
 
 #include "controls/AutoResize.h"
+#include "controls/Colors.h"
+#include "controls/PropertyBag.h"
 #include "controls/TitelBar.h"
 #include "controls/VistaButton.h"
 #include "controls/VistaProg.h"
@@ -19,6 +22,35 @@ namespace {
 
 using testing::Bag;
 using testing::Shot;
+
+TEST(PropertyBagTest, NamesIgnoreCaseDefaultsAreNotStoredAndMissingReadsDefault) {
+    PropertyBag bag;
+    bag.WriteProperty("Caption", "Go", "");
+    bag.WriteProperty("Enabled", true, true);  // equal to the default: not stored
+    EXPECT_EQ(bag.ReadProperty("CAPTION", "").toString(), "Go");
+    EXPECT_FALSE(bag.Contains("enabled"));
+    EXPECT_EQ(bag.ReadProperty("Enabled", false).toBool(), false);
+
+    bag.WriteProperty("caption", "", "");  // back to the default under another spelling
+    EXPECT_TRUE(bag.ToJson().isEmpty());
+}
+
+TEST(PropertyBagTest, NumbersFromJsonComeBackInTheDefaultsType) {
+    const PropertyBag bag = Bag(R"({"BackColor": 2147483663, "Max": 100})");
+    EXPECT_EQ(bag.ReadProperty("BackColor", 0u).toUInt(), SystemColor(kColorButtonFace));
+    EXPECT_EQ(bag.ReadProperty("max", 0).metaType(), QMetaType::fromType<int>());
+}
+
+TEST(ColorsTest, SystemColorsResolveThroughThePaletteAndHalvesRoundToEven) {
+    QPalette palette;
+    palette.setColor(QPalette::Active, QPalette::Button, QColor(1, 2, 3));
+    EXPECT_EQ(TranslateColor(SystemColor(kColorButtonFace), palette), RGB(1, 2, 3));
+    EXPECT_EQ(TranslateColor(RGB(9, 8, 7), palette), RGB(9, 8, 7));
+    EXPECT_EQ(TranslateColor(0x40000001u, palette), 0u);
+    EXPECT_EQ(RoundHalfEven(2.5), 2);
+    EXPECT_EQ(RoundHalfEven(3.5), 4);
+    EXPECT_EQ(RoundHalfEven(-0.5), 0);
+}
 
 // Writes `original`'s design, keeps it as JSON text as a design file does and reads it into a
 // new control at the same place, as a window builds its controls. The copy must write the same
