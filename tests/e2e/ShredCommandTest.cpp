@@ -15,7 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kSimple[] = "Simple Overwrite (1 Pass)";
-constexpr char kDod3[] = "DoD 5220.22-M (3 Passes)";
 constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
 
 std::string Bytes(std::size_t size, unsigned seed) {
@@ -53,12 +52,11 @@ fs::path MakeAwkwardTree(const fs::path& root, const fs::path& linkTarget) {
     return tree;
 }
 
-class MethodTest : public testing::TestWithParam<const char*> {};
-
-// Every path of the command line is shredded, whatever its name, and nothing else.
-TEST_P(MethodTest, ShredsEveryPathGivenAndNothingElse) {
+// Every path of the command line is shredded, whatever its name, and nothing else, through all
+// the passes of the longest method (the other methods' passes are counted in CommandLineTest).
+TEST(ShredCommand, ShredsEveryPathGivenAndNothingElse) {
     UserSandbox user;
-    user.WriteSettings("English.lng", GetParam(), 0);
+    user.WriteSettings("English.lng", kDod7, 0);
     const fs::path sibling = user.work() / "sibling";
     WriteFile(sibling / "keep.txt", "keep me");
     WriteFile(sibling / "link target", Bytes(5000, 99));
@@ -77,9 +75,6 @@ TEST_P(MethodTest, ShredsEveryPathGivenAndNothingElse) {
     EXPECT_EQ(Snapshot(sibling), before) << "something outside the given tree changed";
     EXPECT_EQ(run.out, "") << "a clean job reports nothing";
 }
-
-INSTANTIATE_TEST_SUITE_P(EachOverwriteMethod, MethodTest, testing::Values(kSimple, kDod3, kDod7),
-                         [](const auto& info) { return "Method" + std::to_string(info.index); });
 
 // The question is asked when "Confirm" is 1 or missing; only "y" or "yes" typed at a terminal
 // counts.
