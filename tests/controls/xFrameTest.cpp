@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QSignalSpy>
 #include <QTimer>
+#include <vector>
 
 #include "tests/controls/PanelHost.h"
 
@@ -142,16 +143,12 @@ TEST(xFrameTest, SchemeSevenKeepsTheColoursAndDisablingGivesTheDisabledPalette) 
     EXPECT_EQ(panel.HeaderGradientBottom(), RGB(162, 177, 121));
 
     panel.SetEnabled(false);
-    const OleColor colors[] = {panel.ButtonColor(),      panel.ButtonHighlightColor(),
-                               panel.BorderColor(),      panel.GradientBottom(),
-                               panel.GradientTop(),      panel.HeaderGradientBottom(),
-                               panel.HeaderGradientTop()};
-    const OleColor disabled[] = {RGB(151, 151, 117), RGB(207, 207, 207), RGB(191, 167, 128),
-                                 RGB(250, 250, 248), RGB(255, 255, 255), RGB(171, 171, 144),
-                                 RGB(231, 231, 224)};
-    for (size_t i = 0; i < std::size(colors); ++i) {
-        EXPECT_EQ(colors[i], disabled[i]) << "colour " << i;
-    }
+    EXPECT_EQ(
+        (std::vector{panel.ButtonColor(), panel.ButtonHighlightColor(), panel.BorderColor(),
+                     panel.GradientBottom(), panel.GradientTop(), panel.HeaderGradientBottom(),
+                     panel.HeaderGradientTop()}),
+        (std::vector{RGB(151, 151, 117), RGB(207, 207, 207), RGB(191, 167, 128), RGB(250, 250, 248),
+                     RGB(255, 255, 255), RGB(171, 171, 144), RGB(231, 231, 224)}));
     panel.SetCaption("x");  // the header takes the stored text colour at its next paint
     EXPECT_EQ(panel.ForeColor(), RGB(151, 151, 117));
 }
