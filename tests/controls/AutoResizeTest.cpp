@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -10,13 +9,12 @@
 
 #include "controls/Line.h"
 #include "controls/VistaButton.h"
+#include "tests/controls/Support.h"
 
 namespace ostrel::controls {
 namespace {
 
-PropertyBag Bag(const char* json) {
-    return PropertyBag(QJsonDocument::fromJson(json).object());
-}
+using testing::Bag;
 
 // A 400 x 300 form (6000 x 4500 twips) with a label, a push button, a line, a framed group with
 // a button inside, a docked status bar, a control tagged "NO" and the resizer, read from `design`.
@@ -108,32 +106,6 @@ TEST_F(AutoResizeTest, DisabledTheFormShrinksFreelyAndNothingMoves) {
     EXPECT_EQ(form.size(), QSize(100, 60));
     EXPECT_EQ(label.geometry(), QRect(20, 20, 100, 20));
     EXPECT_EQ(button.geometry(), QRect(200, 150, 75, 23));
-}
-
-// A design read in order: the missing ratio replaces the one taken from the form when the flag
-// was read. What is written reads back.
-TEST(AutoResizeBagTest, BagReadOrderAndRoundTrip) {
-    QWidget form;
-    form.resize(600, 300);
-    AutoResize stored(&form);
-    stored.ReadProperties(Bag(R"({"keepaspectratio": true})"));
-    EXPECT_TRUE(stored.KeepAspectRatio());
-    EXPECT_EQ(stored.AspectRatioValue(), 0);
-    EXPECT_TRUE(stored.Enabled());
-    EXPECT_TRUE(stored.FontResizable());
-
-    stored.SetKeepAspectRatio(true);
-    EXPECT_DOUBLE_EQ(stored.AspectRatioValue(), 0.5);
-    stored.SetFontResizable(false);
-    stored.SetHMin(1500);
-    PropertyBag bag;
-    stored.WriteProperties(bag);
-    AutoResize copy(&form);
-    copy.ReadProperties(bag);
-    EXPECT_FALSE(copy.FontResizable());
-    EXPECT_TRUE(copy.KeepAspectRatio());
-    EXPECT_DOUBLE_EQ(copy.AspectRatioValue(), 0.5);
-    EXPECT_EQ(copy.HMin(), 1500);
 }
 
 }  // namespace

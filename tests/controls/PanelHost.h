@@ -2,7 +2,6 @@
 
 #include <QTest>
 #include <QWidget>
-#include <memory>
 
 #include "controls/PanelHeader.h"
 #include "controls/xFrame.h"

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
-#include <QLabel>
 #include <QSignalSpy>
 #include <functional>
 
 #include "controls/ProgressCntrl.h"
 #include "controls/VistaProg.h"
-#include "tests/controls/Pixels.h"
+#include "tests/controls/Support.h"
 
 namespace ostrel::controls {
 namespace {
@@ -113,58 +111,29 @@ TEST_F(VistaProgTest, HeightReturnsTo225TwipsWhateverTheFormSets) {
     EXPECT_EQ(PixelAt(Shot(bar), 78, 7), kGreen);  // the right cap follows the new width
 }
 
-TEST_F(VistaProgTest, BagReadOrderAndRoundTrip) {
-    // Max is read first with its default 100, so a stored Min of 150 is held below it.
-    VistaProg high;
-    high.ReadProperties(PropertyBag(QJsonDocument::fromJson(R"({"min": 150})").object()));
-    EXPECT_EQ(high.Min(), 99);
-    EXPECT_EQ(high.Value(), 99);
-
-    bar.SetMax(400);
-    bar.SetMin(10);
-    bar.SetValue(250);
-    PropertyBag bag;
-    bar.WriteProperties(bag);
-    VistaProg copy(&form);
-    copy.setGeometry(bar.geometry());
-    copy.ReadProperties(
-        PropertyBag(QJsonDocument::fromJson(QJsonDocument(bag.ToJson()).toJson()).object()));
-    EXPECT_EQ(copy.Max(), 400);
-    EXPECT_EQ(copy.Min(), 10);
-    EXPECT_EQ(copy.Value(), 250);
-    EXPECT_EQ(Shot(copy), Shot(bar));
-}
-
-class ProgressCntrlTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        form.resize(320, 60);
-        progress.setGeometry(0, 0, 300, 25);
-        form.show();
-    }
-    QWidget* Bar() { return progress.findChild<QWidget*>("Progress"); }
-
+TEST(ProgressCntrlTest, ValueZeroHidesTheBarAndNothingIsClamped) {
     QWidget form;
-    ProgressCntrl progress{&form};
-};
-
-TEST_F(ProgressCntrlTest, ValueZeroHidesTheBarAndNothingIsClamped) {
-    EXPECT_FALSE(Bar()->isVisible());
+    form.resize(320, 60);
+    ProgressCntrl progress(&form);
+    progress.setGeometry(0, 0, 300, 25);
+    form.show();
+    QWidget* bar = progress.findChild<QWidget*>("Progress");
+    EXPECT_FALSE(bar->isVisible());
     progress.SetValue(7);  // Max still 0: shown, stored, width untouched
-    EXPECT_TRUE(Bar()->isVisible());
+    EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(progress.Value(), 7);
-    EXPECT_EQ(Bar()->width(), 1);
+    EXPECT_EQ(bar->width(), 1);
 
     progress.SetMax(10);
     progress.SetValue(5);
-    EXPECT_EQ(Bar()->geometry(), QRect(0, 0, 150, 25));
+    EXPECT_EQ(bar->geometry(), QRect(0, 0, 150, 25));
     progress.SetValue(20);
-    EXPECT_EQ(Bar()->width(), 600);
+    EXPECT_EQ(bar->width(), 600);
     progress.SetValue(-4);  // shown, but a negative width is refused
-    EXPECT_TRUE(Bar()->isVisible());
-    EXPECT_EQ(Bar()->width(), 600);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->width(), 600);
     progress.SetValue(0);
-    EXPECT_FALSE(Bar()->isVisible());
+    EXPECT_FALSE(bar->isVisible());
 
     ProgressCntrl hidden;  // sized before it is ever shown, as a form sets it up
     hidden.resize(200, 25);

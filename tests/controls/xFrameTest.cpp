@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCursor>
-#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTimer>
+#include <vector>
 
 #include "tests/controls/PanelHost.h"
 
@@ -143,50 +143,14 @@ TEST(xFrameTest, SchemeSevenKeepsTheColoursAndDisablingGivesTheDisabledPalette) 
     EXPECT_EQ(panel.HeaderGradientBottom(), RGB(162, 177, 121));
 
     panel.SetEnabled(false);
-    const OleColor colors[] = {panel.ButtonColor(),      panel.ButtonHighlightColor(),
-                               panel.BorderColor(),      panel.GradientBottom(),
-                               panel.GradientTop(),      panel.HeaderGradientBottom(),
-                               panel.HeaderGradientTop()};
-    const OleColor disabled[] = {RGB(151, 151, 117), RGB(207, 207, 207), RGB(191, 167, 128),
-                                 RGB(250, 250, 248), RGB(255, 255, 255), RGB(171, 171, 144),
-                                 RGB(231, 231, 224)};
-    for (size_t i = 0; i < std::size(colors); ++i) {
-        EXPECT_EQ(colors[i], disabled[i]) << "colour " << i;
-    }
+    EXPECT_EQ(
+        (std::vector{panel.ButtonColor(), panel.ButtonHighlightColor(), panel.BorderColor(),
+                     panel.GradientBottom(), panel.GradientTop(), panel.HeaderGradientBottom(),
+                     panel.HeaderGradientTop()}),
+        (std::vector{RGB(151, 151, 117), RGB(207, 207, 207), RGB(191, 167, 128), RGB(250, 250, 248),
+                     RGB(255, 255, 255), RGB(171, 171, 144), RGB(231, 231, 224)}));
     panel.SetCaption("x");  // the header takes the stored text colour at its next paint
     EXPECT_EQ(panel.ForeColor(), RGB(151, 151, 117));
-}
-
-PropertyBag BagOf(const char* json) {
-    return PropertyBag(QJsonDocument::fromJson(json).object());
-}
-
-TEST(xFrameTest, LoadingReadsInOrderWithTheSchemeAndDisabledPaletteInBetween) {
-    // "Enabled" absent means disabled: the colours read before the palette lose to it, the
-    // ones read after keep their stored values or key defaults.
-    const xFrame loaded("xFrame1", BagOf(R"({"ColorScheme": 2, "BorderColor": 255,
-                                             "GradientTop": 65280})"));
-    EXPECT_FALSE(loaded.Enabled());
-    EXPECT_EQ(loaded.BorderColor(), RGB(191, 167, 128));
-    EXPECT_EQ(loaded.ButtonColor(), RGB(151, 151, 117));
-    EXPECT_EQ(loaded.GradientTop(), RGB(0, 255, 0));
-    EXPECT_EQ(loaded.ForeColor(), RGB(255, 255, 255));
-    EXPECT_EQ(loaded.HeaderGradientBottom(), RGB(69, 115, 194));
-    EXPECT_EQ(loaded.Caption(), "xFrame1");
-
-    // A new panel stores its header colour (it differs from the key default) and reads back.
-    xFrame fresh("xFrame2");
-    fresh.SetCaption("Options");
-    fresh.SetButtonPin(true);
-    PropertyBag bag;
-    fresh.WriteProperties(bag);
-    EXPECT_TRUE(bag.Contains("HeaderGradientBottom"));
-    const xFrame copy("xFrame2", bag);
-    EXPECT_TRUE(copy.Enabled());
-    EXPECT_EQ(copy.HeaderGradientBottom(), RGB(64, 110, 192));
-    EXPECT_EQ(copy.Caption(), "Options");
-    EXPECT_TRUE(copy.ButtonPin());
-    EXPECT_EQ(copy.Font().pointSizeF(), 8);
 }
 
 }  // namespace

@@ -44,7 +44,6 @@ TEST_F(RegistryManagerTest, ReadersGiveTheResultsTheCallersRelyOn) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.lines ? row.lines : "no key");
         if (row.lines) {
-            fs::create_directories(KeyFile().parent_path());
             test::WriteFile(KeyFile(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\" +
                                            std::string(kSettingsKey) + "]\n" + row.lines);
         }

@@ -119,7 +119,6 @@ TEST_P(FileManagerTest, ShredsExactlyTheSelectionAfterAsking) {
         "two  words",  "it's",           "say \"hi\"", "new\nline",         "-dash",
         "back\\slash", "$(touch pwned)", "100%25 `x`", "not utf8 \xff\xfe", "folder"};
     UserSandbox user;
-    fs::create_directories(user.work() / "folder/inner");
     for (const auto& name : selection) {
         if (name != "folder") {
             WriteFile(user.work() / name, name);
@@ -159,7 +158,6 @@ INSTANTIATE_TEST_SUITE_P(EachFileManager, FileManagerTest,
 TEST(FileManager, NemoHelperRefusesWhatIsNotALocalFile) {
     UserSandbox user;
     user.WriteSettings("English.lng", nullptr, 0);
-    fs::create_directories(user.work() / "sftp:/host");
     WriteFile(user.work() / "sftp:/host/file", "remote look-alike");
     WriteFile(user.work() / "local", "local");
     const std::string helper = (kPackaging / "ostrel-shred-uris").string();

@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 
 namespace ostrel::test {
@@ -31,7 +30,6 @@ void UserSandbox::MakeFolders() {
 }
 
 void UserSandbox::WriteSettings(const char* language, const char* method, int confirm) {
-    fs::create_directories(config() / "Tolvane/Quarrix");
     std::string text =
         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder]\r\n";
     if (language != nullptr) {

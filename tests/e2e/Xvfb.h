@@ -25,9 +25,6 @@ class XvfbServer {
     std::string m_why;
 };
 
-// True when `program` is found on PATH.
-bool OnPath(const std::string& program);
-
 // Runs `command` with the shell and DISPLAY set to `display`; its standard output.
 std::string RunWithDisplay(const std::string& display, const std::string& command);
 

@@ -25,17 +25,6 @@ JobTest::~JobTest() {
     platform::SetBootIdSource({});
 }
 
-std::string JobTest::Holding() const {
-    return gDataFolder + "/Safetemp";
-}
-
-std::string JobTest::MakeFile(const std::string& relative, const std::string& bytes) const {
-    const fs::path path = m_temp.path() / relative;
-    fs::create_directories(path.parent_path());
-    WriteFile(path, bytes);
-    return path.string();
-}
-
 int JobTest::Count(const std::ostringstream& stream, const std::string& text) {
     const std::string output = stream.str();
     int count = 0;

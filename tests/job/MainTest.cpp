@@ -14,7 +14,6 @@
 #include "platform/LockFile.h"
 #include "platform/PendingDeletions.h"
 #include "shredder/FillData.h"
-#include "shredder/Shredder.h"
 #include "tests/job/JobFixture.h"
 #include "tests/support/HolderProcess.h"
 
@@ -28,16 +27,6 @@ class MainTest : public JobTest {
     MainTest() { m_ownJob.reset(); }
 };
 
-// Runs Main as the executable does; true when it ended the process.
-bool RunMain(const std::vector<std::string>& paths, Forms& forms) {
-    try {
-        Main(paths, forms);
-    } catch (const EndProcessCalled&) {
-        return true;
-    }
-    return false;
-}
-
 // The chooser comes on a first run, and for a stored name that is empty or does not end in
 // ".lng" (in any letter case). The second test looks at the chosen name, so a choice made for
 // an empty name is not asked for again.
@@ -49,9 +38,7 @@ TEST_F(MainTest, ChooserIsShownWhenTheStoredNameIsUnusable) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.stored ? row.stored : "(none)");
         fs::remove_all(m_xdg.ConfigHome() + "/Tolvane");
-        if (row.stored != nullptr) {
-            RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, row.stored);
-        }
+        StoreSettings(row.stored, nullptr, -1);
         const int before = Count(m_err, "Please select a language");
 
         RunMain({}, forms());
@@ -67,7 +54,7 @@ TEST_F(MainTest, ChooserIsShownWhenTheStoredNameIsUnusable) {
 // The main window's texts are checked end to end; here, the holding folder start-up prepares.
 TEST_F(MainTest, WithoutPathsTheHoldingFolderIsMadePrivate) {
     fs::remove_all(gDataFolder);
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    StoreSettings("English.lng", nullptr, -1);
     const auto mode = [this] { return fs::status(Holding()).permissions() & fs::perms::all; };
 
     EXPECT_FALSE(RunMain({}, forms()));
@@ -80,7 +67,7 @@ TEST_F(MainTest, WithoutPathsTheHoldingFolderIsMadePrivate) {
 // Only a number stored as "Confirm" turns the question off: text, even "0", is no answer, and
 // the question is asked (here answered No, so nothing is touched).
 TEST_F(MainTest, ConfirmStoredAsTextStillAsks) {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
+    StoreSettings("English.lng", nullptr, -1);
     const std::pair<std::function<void()>, bool> rows[] = {
         {[] { RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, "1"); }, true},
         {[] { RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, "0"); }, true},
@@ -101,8 +88,7 @@ TEST_F(MainTest, ConfirmStoredAsTextStillAsks) {
 // and never changes the exit status of the job it was started for.
 TEST_F(MainTest, AFileWaitingForTheRestartIsLeftAloneUntilThen) {
     platform::SetBootIdSource([] { return std::string("this-boot"); });
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
-    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
+    StoreSettings("English.lng", nullptr, 0);
     const std::string killed = Holding() + "/" + RandFileName();  // left by a killed run
     WriteFile(killed, "half shredded");
     const std::string held = MakeFile("held open", std::string(5000, 'H'));
@@ -141,7 +127,6 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
                                               MakeFile("elsewhere/xyz.tmp", "not ours"),
                                               replaced,
                                               resized};
-    fs::create_directory(Holding() + "/sub");
     WriteFile(leftover, "half shredded");
     for (const std::string& path : {foreign[0], foreign[1], foreign[2]}) {
         WriteFile(path, "not ours");
@@ -188,8 +173,7 @@ TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
     if (row != "HoldingFolderIsALink" && ::geteuid() != 0) {
         GTEST_SKIP() << "needs root: another user's files, or a read-only mount";
     }
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, "English.lng");
-    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, 0);
+    StoreSettings("English.lng", nullptr, 0);
     const std::string file = MakeFile("precious", "data");
     std::string path = Holding(), reason = "It belongs to another user.";
     if (row == "HoldingFolderIsALink") {
@@ -206,7 +190,6 @@ TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
         fs::permissions(path, fs::perms::all);
     } else {
         path = m_xdg.StateHome() + "/Tolvane/Quarrix/pending-deletions";
-        fs::create_directories(fs::path(path).parent_path());
         WriteFile(path, "ostrel-state 1\n");
         ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
     }

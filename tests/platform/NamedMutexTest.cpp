@@ -1,25 +1,16 @@
 #include "platform/NamedMutex.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 
 #include <filesystem>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/HolderProcess.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 namespace ostrel::platform {
 namespace {
-
-// True when another process could take the file's exclusive lock, i.e. nobody holds it.
-bool FreeForOthers(const std::string& path) {
-    return test::RunInChild([&] {
-               int fd = open(path.c_str(), O_RDWR);
-               return fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1;
-           }) == 0;
-}
 
 // Held (flock) while it lives, released after; a second instance is let
 // in and told that one exists, never refused; a name with a separator takes no lock file.
@@ -37,9 +28,10 @@ TEST(NamedMutexTest, HeldForItsLifeAndNeverRefusesASecondInstance) {
                       return second.IsHeld() && second.AlreadyExisted() ? 0 : 1;
                   }),
                   0);
-        EXPECT_FALSE(FreeForOthers(path));
+        // Another process gets the file's exclusive lock only when nobody holds it.
+        EXPECT_FALSE(test::HolderProcess(path, test::HolderProcess::Hold::Flock).Holding());
     }
-    EXPECT_TRUE(FreeForOthers(path));
+    EXPECT_TRUE(test::HolderProcess(path, test::HolderProcess::Hold::Flock).Holding());
     EXPECT_FALSE(NamedMutex::Create("a/b").IsHeld());
     EXPECT_FALSE(std::filesystem::exists(temp / "a"));
 }

@@ -11,7 +11,6 @@
 #include "platform/FileSystem.h"
 #include "platform/PendingDeletions.h"
 #include "platform/StateFolder.h"
-#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgSandbox.h"
 
@@ -117,7 +116,6 @@ TEST_F(PendingDeletionsTest, FileWrittenToAfterSchedulingIsTrackedUntilGone) {
 // a replacement that fails, leaves the list exactly as it was.
 TEST_F(PendingDeletionsTest, DamagedListIsKeptAsideAndUnreadableListIsLeftAlone) {
     const std::string damaged[] = {"ostrel-state 1\nhalf an entry", "not a list at all"};
-    fs::create_directories(fs::path(List()).parent_path());
     for (std::size_t i = 0; i < std::size(damaged); ++i) {
         WriteFile(List(), damaged[i]);
         ASSERT_TRUE(platform::ScheduleDeletionAtBoot(Make("after damage")));
@@ -140,24 +138,6 @@ TEST_F(PendingDeletionsTest, DamagedListIsKeptAsideAndUnreadableListIsLeftAlone)
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(List()).parent_path()), {}), 5)
         << "the list, its lock and three kept aside: no temporary file is left";
-}
-
-// The lock around the list: entries scheduled at once by several processes all stay.
-TEST_F(PendingDeletionsTest, ConcurrentSchedulersLoseNoEntry) {
-    std::vector<int> children;
-    for (int p = 0; p < 4; ++p) {
-        children.push_back(StartChild([&, p] {
-            bool ok = true;
-            for (int i = 0; i < 20; ++i) {
-                ok = platform::ScheduleDeletionAtBoot(Make("f" + std::to_string(p * 20 + i))) && ok;
-            }
-            return ok ? 0 : 1;
-        }));
-    }
-    for (int child : children) {
-        EXPECT_EQ(WaitChild(child), 0);
-    }
-    EXPECT_EQ(platform::PendingDeletions().size(), 80u);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <string>
 #include <thread>
 
-#include "platform/FaultInjection.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -29,11 +28,6 @@ constexpr char kSection[] = "[HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shr
 class RegistryTest : public ::testing::Test {
   protected:
     fs::path KeyFile() const { return m_temp / "Tolvane" / "Quarrix" / "Shredder.reg"; }
-
-    void WriteKeyFile(const std::string& text) {
-        fs::create_directories(KeyFile().parent_path());
-        test::WriteFile(KeyFile(), text);
-    }
 
     // The value as a fresh open of the key reports it; type kRegNone when it cannot be read.
     RegValue Read(const std::string& name) {
@@ -57,10 +51,10 @@ class RegistryTest : public ::testing::Test {
 // the section and the names in another case, the default value, a short dword; the last of
 // two lines for one name wins. (The "REGEDIT4" header and LF come back in the write test.)
 TEST_F(RegistryTest, ReadsTheFormsAHandEditProduces) {
-    WriteKeyFile(
-        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n; note\r\n"
-        "[hkey_current_user\\software\\tolvane\\quarrix\\shredder]\r\n"
-        "@=\"d\"\r\n\"Confirm\"=DWORD:2a\r\n\"M\"=\"1\"\r\n\"m\"=\"2\"\r\n");
+    test::WriteFile(KeyFile(),
+                    "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n; note\r\n"
+                    "[hkey_current_user\\software\\tolvane\\quarrix\\shredder]\r\n"
+                    "@=\"d\"\r\n\"Confirm\"=DWORD:2a\r\n\"M\"=\"1\"\r\n\"m\"=\"2\"\r\n");
     EXPECT_EQ(Read("").data, "d\0"s);
     EXPECT_EQ(Read("confirm").type, kRegDword);
     EXPECT_EQ(Read("confirm").data, "\x2a\0\0\0"s);
@@ -114,7 +108,7 @@ TEST_F(RegistryTest, UnparsableFileReadsAsAbsentAndIsKeptAsideBeforeTheRewrite) 
         head + "\"Method\"=-\n"};
     for (size_t i = 0; i < std::size(files); ++i) {
         SCOPED_TRACE(::testing::PrintToString(files[i]));
-        WriteKeyFile(files[i]);
+        test::WriteFile(KeyFile(), files[i]);
         RegKey key;
         EXPECT_EQ(RegOpenKey(kHkeyCurrentUser, kKey, key), kRegNotFound);
         EXPECT_EQ(test::ReadFile(KeyFile()), files[i]);
@@ -217,12 +211,6 @@ TEST_F(RegistryTest, KilledOrFailedWriterLeavesAWholeFile) {
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(test::ReadFile(KeyFile()), before);
-    // So must a replacement that fails at its last step.
-    InjectFault(SysCall::Replace, EIO);
-    EXPECT_EQ(Set("Big", kRegSz, "not stored"), kRegCantWrite);
-    ClearFaults();
-    EXPECT_EQ(test::ReadFile(KeyFile()), before);
-    EXPECT_FALSE(fs::exists(KeyFile().string() + ".tmp"));
 }
 
 }  // namespace

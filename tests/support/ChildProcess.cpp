@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace ostrel::test {
@@ -41,6 +42,10 @@ int WaitChild(int pid) {
 
 int RunInChild(const std::function<int()>& body) {
     return WaitChild(StartChild(body));
+}
+
+bool RunQuietly(const std::string& command) {
+    return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
 }
 
 }  // namespace ostrel::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace ostrel::test {
 
@@ -13,5 +14,8 @@ int WaitChild(int pid);
 
 // StartChild then WaitChild.
 int RunInChild(const std::function<int()>& body);
+
+// Runs `command` through the shell with its output discarded; true when it exited with 0.
+bool RunQuietly(const std::string& command);
 
 }  // namespace ostrel::test

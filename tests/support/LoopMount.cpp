@@ -4,14 +4,8 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 namespace ostrel::test {
 namespace fs = std::filesystem;
-
-bool RunQuietly(const std::string& command) {
-    return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
-}
 
 LoopMount::LoopMount(const fs::path& folder, const std::string& type, int sizeMiB,
                      const std::string& mkfsArgs, const std::string& options)

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/ChildProcess.h"  // RunQuietly, for the commands that set a mount up
+
 namespace ostrel::test {
 
 // A file system made on an image file and mounted through a loop device at a folder beside it,
@@ -36,8 +38,5 @@ class LoopMount {
     bool m_mounted = false;
     std::string m_why;
 };
-
-// Runs `command` through the shell with its output discarded; true when it exited with 0.
-bool RunQuietly(const std::string& command);
 
 }  // namespace ostrel::test

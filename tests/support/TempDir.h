@@ -24,7 +24,7 @@ class TempDir {
     std::filesystem::path m_path;
 };
 
-// Writes `bytes` to `path`, replacing it.
+// Writes `bytes` to `path`, replacing it; missing folders on the way are made.
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 // The whole contents of `path`; empty when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);

@@ -26,14 +26,6 @@ using JobWindowsTest = UiTest;
 
 constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
 
-// What the progress window showed at one update of its bar.
-struct Shown {
-    bool visible;
-    QString caption;
-    int value;
-    bool operator==(const Shown&) const = default;
-};
-
 // A job started with paths shows the progress window with each file's shortened path and the
 // running count, and ends the program with the files gone and the window unloaded.
 TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
@@ -43,15 +35,15 @@ TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
     MakeFile("tree/a", "1");
     MakeFile("tree/b", "22");
     const std::string tree = (m_temp.path() / "tree").string();
-    std::vector<Shown> shown;
+    std::vector<std::pair<QString, int>> shown;  // the caption and the bar's value, as they change
     bool animated = false;
     m_host.onDoEvents = [&] {
         QCoreApplication::processEvents();
         ui::frmProgress* progress = m_forms.LoadedProgress();
         if (progress != nullptr && progress->isVisible() && progress->pb()->Value() > 0) {
             animated = animated || progress->AniGif1()->IsPlaying();
-            const Shown now{true, progress->pb()->CaptionLabel()->text(), progress->pb()->Value()};
-            if (shown.empty() || !(shown.back() == now)) {
+            const std::pair now{progress->pb()->CaptionLabel()->text(), progress->pb()->Value()};
+            if (shown.empty() || shown.back() != now) {
                 shown.push_back(now);
             }
         }
@@ -65,12 +57,12 @@ TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
     EXPECT_TRUE(animated) << "Busy.gif plays in the progress window";
     ASSERT_EQ(shown.size(), 3u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(shown[i].value, i + 1);
-        EXPECT_LE(shown[i].caption.size(), 60);
+        EXPECT_EQ(shown[i].second, i + 1);
+        EXPECT_LE(shown[i].first.size(), 60);
     }
     const std::string shortDeep = ShortenPath(deep, 60);
-    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const Shown& s) {
-        return s.caption == QString::fromStdString(shortDeep);
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const auto& s) {
+        return s.first == QString::fromStdString(shortDeep);
     })) << shortDeep;
     EXPECT_NE(shortDeep, deep) << "the deep path is long enough to be shortened";
 }

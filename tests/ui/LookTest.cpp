@@ -2,7 +2,6 @@
 // owner-drawn parts are drawn at the larger size instead of being enlarged afterwards.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>

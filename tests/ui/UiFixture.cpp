@@ -3,16 +3,11 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 
-#include "core/Globals.h"
-#include "core/RegistryManager.h"
-#include "job/modMain.h"
 #include "lang/tools/LngTable.h"
 #include "ui/Texts.h"
 
 namespace ostrel::test {
-namespace fs = std::filesystem;
 
 UiTest::UiTest() {
     m_host.onDoEvents = [] { QCoreApplication::processEvents(); };
@@ -25,40 +20,8 @@ UiTest::~UiTest() {
     }
 }
 
-bool UiTest::RunMain(const std::vector<std::string>& paths) {
-    try {
-        Main(paths, m_forms.forms());
-    } catch (const EndProcessCalled&) {
-        return true;
-    }
-    return false;
-}
-
-void UiTest::StoreSettings(const char* language, const char* method, int confirm) {
-    if (language != nullptr) {
-        RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang, language);
-    }
-    if (method != nullptr) {
-        RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, method);
-    }
-    if (confirm >= 0) {
-        RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, confirm);
-    }
-}
-
 std::string UiTest::SettingsFile() const {
     return ReadFile(m_xdg.ConfigHome() + "/Tolvane/Quarrix/Shredder.reg");
-}
-
-std::string UiTest::MakeFile(const std::string& relative, const std::string& bytes) const {
-    const fs::path path = m_temp.path() / relative;
-    fs::create_directories(path.parent_path());
-    WriteFile(path, bytes);
-    return path.string();
-}
-
-std::string UiTest::Holding() const {
-    return gDataFolder + "/Safetemp";
 }
 
 QWidget* UiTest::VisibleWindow(const QString& name) {

@@ -9,16 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/RecordingHost.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/XdgSandbox.h"
+#include "tests/support/SandboxTest.h"
 #include "ui/DefaultForms.h"
 
 namespace ostrel::test {
 
-// A sandboxed account, the recording host (its DoEvents lets Qt's events run) and a fresh set
-// of default windows for each test.
-class UiTest : public ::testing::Test {
+// The sandbox with the recording host's DoEvents letting Qt's events run, and a fresh set of
+// default windows for each test.
+class UiTest : public SandboxTest {
   public:
     // The visible top-level window named `name`, or nullptr.
     static QWidget* VisibleWindow(const QString& name);
@@ -33,18 +31,13 @@ class UiTest : public ::testing::Test {
     UiTest();
     ~UiTest() override;
 
-    // Runs Main as the executable does; true when it ended the process.
-    bool RunMain(const std::vector<std::string>& paths);
-    // Stores the three settings; nullptr or a negative confirm leaves that value out.
-    void StoreSettings(const char* language, const char* method, int confirm);
+    // Runs Main with these windows as the executable does; true when it ended the process.
+    bool RunMain(const std::vector<std::string>& paths) {
+        return SandboxTest::RunMain(paths, m_forms.forms());
+    }
     // The settings file's bytes ("" when there is none).
     std::string SettingsFile() const;
-    std::string MakeFile(const std::string& relative, const std::string& bytes) const;
-    std::string Holding() const;
 
-    TempDir m_temp;
-    XdgSandbox m_xdg;
-    RecordingHost m_host;
     ui::DefaultForms m_forms;
 };
 

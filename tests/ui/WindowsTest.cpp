@@ -22,6 +22,7 @@ using WindowsTest = UiTest;
 
 constexpr char kSimple[] = "Simple Overwrite (1 Pass)";
 constexpr char kDod3[] = "DoD 5220.22-M (3 Passes)";
+constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
 
 // The first run asks for the language in the chooser, stores the choice and shows every text
 // of the main window from that language's file.
@@ -74,8 +75,9 @@ ui::frmOptions* OpenOptions(ui::frmAbout& about) {
     return qobject_cast<ui::frmOptions*>(UiTest::VisibleWindow("frmOptions"));
 }
 
-// Apply stores the method picked as text and the box as a number, creating the settings when
-// there are none yet; the dialog shows them when opened again.
+// The dialog offers the overwrite methods; Apply stores the method picked as text and the box as
+// a number, creating the settings when there are none yet; the dialog shows them when opened
+// again.
 TEST_F(WindowsTest, ApplyStoresTheSettingsAndReopeningShowsThem) {
     for (const bool settingsRemoved : {false, true}) {
         SCOPED_TRACE(settingsRemoved ? "settings removed while running" : "settings present");
@@ -89,6 +91,11 @@ TEST_F(WindowsTest, ApplyStoresTheSettingsAndReopeningShowsThem) {
 
         ui::frmOptions* options = OpenOptions(*about);
         ASSERT_NE(options, nullptr);
+        QStringList methods;  // the three overwrite methods in order, and not the trash
+        for (int i = 0; i < options->cboDelete()->count(); ++i) {
+            methods << options->cboDelete()->itemText(i);
+        }
+        EXPECT_EQ(methods, (QStringList{kSimple, kDod3, kDod7}));
         EXPECT_EQ(options->cboDelete()->currentText(), kSimple);
         EXPECT_TRUE(options->chlConfirm()->isChecked());
         options->cboDelete()->setCurrentIndex(1);  // the user picks the second method

@@ -1,5 +1,6 @@
-// Runs the window tests inside a QApplication with the program's fixed look. Offscreen unless a
-// platform was chosen, so the same tests also run on a real display.
+// Runs the control and window tests inside a QApplication with the program's fixed look.
+// Offscreen unless a platform was chosen, so the same tests also run on a real display. Closing a
+// test's last window must not end the application.
 #include <gtest/gtest.h>
 
 #include <QApplication>
