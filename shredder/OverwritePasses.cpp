@@ -72,7 +72,6 @@ class PassRun {
           m_file(file),
           m_passes(passes) {}
 
-    std::size_t Count() const { return m_passes.size(); }
     // The bytes one pass writes (known once the first pass has opened the file).
     std::int64_t DataSize() const {
         std::int64_t total = 0;
