@@ -191,7 +191,7 @@ void ShredJob::CollectFinished(bool all) {
             Finishing finishing = std::move(found->second);
             m_finishing.erase(found);
             Guarded([&] {
-                finishing.shredder->FinishLastPass(done.ok, done.error);
+                finishing.shredder->FinishLastPass(done.error);
                 RecordOutcome(finishing.path, finishing.file, ShredResultOf(*finishing.shredder));
             });
         }

@@ -20,8 +20,7 @@ class FlushQueue {
   public:
     struct Completion {
         std::uint64_t tag = 0;
-        bool ok = false;  // the work (the flush and the close, with its delete) succeeded
-        int error = 0;    // the system error number when not
+        int error = 0;  // 0: the work (the flush and the close, with its delete) succeeded
     };
     // What is left of one file's work; returns 0 when all of it succeeded, else the error.
     using Work = std::function<int()>;

@@ -199,11 +199,11 @@ void clsShredder::WipeFileDod7(std::string& spath, std::int32_t&) {
     WipeFile(spath, kDod7Passes);
 }
 
-void clsShredder::FinishLastPass(bool ok, int error) {
+void clsShredder::FinishLastPass(int error) {
     if (m_result.outcome != ShredOutcome::Finishing) {
         return;
     }
-    if (ok) {
+    if (error == 0) {
         Finish(ShredOutcome::Destroyed);
     } else {
         m_result.inUse = m_run != nullptr && m_run->InUse();

@@ -81,8 +81,8 @@ class clsShredder {
     void WipeFileDod7(std::string& spath, std::int32_t& iPasses);
 
     // Settles a file whose passes went to p_FlushQueue: destroyed when they and the deleting
-    // close succeeded (`ok`), otherwise the fallback runs with `error`.
-    void FinishLastPass(bool ok, int error);
+    // close succeeded (`error` 0), otherwise the fallback runs with `error`.
+    void FinishLastPass(int error);
 
     std::string RandFileName();
     bool FileExist(const std::string& FileName);

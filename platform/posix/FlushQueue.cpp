@@ -35,7 +35,7 @@ void FlushQueue::Submit(Work work, std::uint64_t tag) {
                 hold.unlock();
                 const int error = here();
                 hold.lock();
-                m_done.push_back({tag, error == 0, error});
+                m_done.push_back({tag, error});
                 --m_unfinished;
                 return;
             }
@@ -74,7 +74,7 @@ void FlushQueue::Serve() {
         }
         work = nullptr;  // what the work held (a file, its buffer) is released here
         hold.lock();
-        m_done.push_back({tag, error == 0, error});
+        m_done.push_back({tag, error});
         --m_unfinished;
         hold.unlock();
         m_room.notify_all();  // the caller, waiting for a place or for the last file
