@@ -13,5 +13,7 @@ else
 fi
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DOSTREL_SANITIZE=$san -DOSTREL_WERROR=ON >/dev/null
-cmake --build "$build" "$@" >&2
+# An up-to-date build prints nothing: a run shows only the program's own output.
+cmake --build "$build" "$@" 2>&1 |
+    { grep -v -e '^Re-checking globbed directories' -e '^ninja: no work to do' || true; } >&2
 echo "$build"

@@ -2,7 +2,10 @@
 # Fails when an include runs against the direction of the layers
 #   platform <- core <- lang <- shredder <- job <- console | (controls <- ui) <- app
 # or when code outside platform/ includes a system or toolkit header it must not know about
-# (the core stays portable and free of Qt).
+# (the core stays portable and free of Qt). The tests of a layer may use what the layer may use,
+# the test support and the core (the support library is built on it); the end-to-end tests and
+# the executables' tests start programs and may use anything. An include counts wherever it
+# stands: indented, inside a conditional, or written "# include".
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -15,7 +18,21 @@ declare -A allowed=(
     [console]="console job shredder lang core platform"
     [controls]="controls platform"
     [ui]="ui controls console job shredder lang core platform"
+    [app]="app ui controls console job shredder lang core platform"
 )
+everything="tests app ui controls console job shredder lang core platform"
+for layer in platform core lang shredder job console controls ui; do
+    allowed[tests/$layer]="tests core ${allowed[$layer]}"
+done
+allowed[tests/job]+=" console"  # the job is driven through the console's forms
+allowed[tests/support]="tests job core platform"
+allowed[tests/app]=$everything
+allowed[tests/e2e]=$everything
+include='^[[:space:]]*#[[:space:]]*include[[:space:]]*'
+# Every folder of tests with C++ sources needs a rule above.
+while IFS= read -r folder; do
+    [ -n "${allowed[$folder]:-}" ] || { echo "no layer rule for $folder/"; exit 1; }
+done < <(git ls-files 'tests/*/*.cpp' 'tests/*/*.h' | cut -d/ -f1-2 | sort -u)
 # Headers the core layers must not include: system interfaces and toolkits.
 forbidden_system='^(unistd|fcntl|dirent|signal|pthread|windows|glib|gio/.*|sys/.*|Q[A-Za-z]*|Qt.*)(\.h)?$'
 portable="core lang shredder job console"
@@ -25,25 +42,25 @@ for layer in "${!allowed[@]}"; do
     [ -d "$layer" ] || continue
     while IFS= read -r line; do
         file=${line%%:*}
-        header=$(sed -E 's/.*#include +"([^"]+)".*/\1/' <<<"$line")
+        header=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"$line")
         top=${header%%/*}
         [ "$top" = "$header" ] && continue  # a header beside the file
         if ! grep -qw -- "$top" <<<"${allowed[$layer]}"; then
             echo "layer violation: $file includes \"$header\" ($layer may use: ${allowed[$layer]})"
             status=1
         fi
-    done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | xargs -r grep -HE '^#include +"' || true)
+    done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | xargs -r grep -HE "$include\"" || true)
 done
 for layer in $portable; do
     [ -d "$layer" ] || continue
     while IFS= read -r line; do
-        header=$(sed -E 's/.*#include +<([^>]+)>.*/\1/' <<<"$line")
+        header=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*<([^>]+)>.*/\1/' <<<"$line")
         if grep -qE "$forbidden_system" <<<"$header"; then
             echo "system header outside platform/: ${line%%:*} includes <$header>"
             status=1
         fi
     done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | grep -v '^lang/tools/' |
-             xargs -r grep -HE '^#include +<' || true)
+             xargs -r grep -HE "$include<" || true)
 done
 [ $status -eq 0 ] && echo "layers: every include runs downward"
 exit $status

@@ -9,21 +9,10 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath -m "${1:-$root/build-package}")
 SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"  # setup.sh has made sure one of the two works
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-"$root/scripts/setup.sh"
-tools=(desktop-file-utils appstream lintian dpkg-dev fakeroot file man-db)
-missing=()
-for p in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}" >&2
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >&2
-fi
+"$root/scripts/setup.sh" --package
 
 # The desktop entry must validate; the Dolphin service menu is KDE's own kind of entry
 # (Type=Service), so only the complaints about that type are let through for it.

@@ -16,15 +16,8 @@ if [ ${#targets[@]} -eq 0 ]; then
     done
 fi
 
-"$root/scripts/setup.sh"
 # libFuzzer ships with clang's runtime libraries.
-if ! command -v clang++ >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt-dev 2>/dev/null |
-    grep -q 'install ok installed'; then
-    SUDO=""
-    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq clang libclang-rt-dev >&2
-fi
+"$root/scripts/setup.sh" --clang
 
 build=${OSTREL_FUZZ_BUILD_DIR:-$root/build-fuzz}
 CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Renders every window on a virtual display (Xvfb) at scale 1 and 2, in English and German, to
 # PNG files in DIR (default build/screenshots): DIR/scale1/frmAbout.png, DIR/scale2-German/...
+# With --readme, the README's two pictures (packaging/screenshots/) are made anew from them.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$("$root/scripts/build.sh" --target ostrel-screenshots ostrel_language_files ostrel_busy_gif)
+readme=0
+if [ "${1:-}" = --readme ]; then
+    readme=1
+    shift
+fi
 out=${1:-$build/screenshots}
 command -v xvfb-run >/dev/null || { echo "xvfb-run is needed (scripts/setup.sh installs it)" >&2; exit 1; }
 # The windows read no settings of the person running this.
@@ -21,3 +27,8 @@ for scale in 1 2; do
             "$build/bin/ostrel-screenshots" "$folder" "$language.lng" 2>/dev/null
     done
 done
+if [ $readme = 1 ]; then
+    mkdir -p "$root/packaging/screenshots"
+    cp "$out/scale1/frmAbout.png" "$root/packaging/screenshots/main-window.png"
+    cp "$out/scale1/frmProgress.png" "$root/packaging/screenshots/progress-window.png"
+fi
