@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <ostream>
+#include <string_view>
 #include <utility>
 
 #include "shredder/Shredder.h"
@@ -29,6 +30,8 @@ Options apply to this run only; nothing is stored.
                      (the short name or the full name)
       --yes          do not ask before shredding
       --no-gui       use the terminal even where a display is reachable
+      --uris         every PATH is a file: URI naming a local file (as file managers
+                       hand them over); with any other URI nothing is shredded
       --help         print this help and exit
       --version      print the version and exit
       --             end of options: every argument after it is a path
@@ -61,7 +64,66 @@ CommandLine UsageError(std::string message) {
     return line;
 }
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+std::optional<std::string> LocalPathOfUri(const std::string& uri) {
+    std::size_t from = 0;
+    if (StartsWithNoCase(uri, "file:///")) {
+        from = 7;
+    } else if (StartsWithNoCase(uri, "file://localhost/")) {
+        from = 16;
+    } else {
+        return std::nullopt;
+    }
+    std::string path;
+    for (std::size_t i = from; i < uri.size(); ++i) {
+        const char c = uri[i];
+        if (c == '?' || c == '#') {
+            return std::nullopt;
+        }
+        if (c != '%') {
+            path += c;
+            continue;
+        }
+        const int high = i + 1 < uri.size() ? HexValue(uri[i + 1]) : -1;
+        const int low = i + 2 < uri.size() ? HexValue(uri[i + 2]) : -1;
+        if (high < 0 || low < 0 || (high == 0 && low == 0)) {
+            return std::nullopt;
+        }
+        path += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return path;
+}
 
 std::string MethodNamed(const std::string& value) {
     for (const auto& [alias, name] : kMethodAliases) {
@@ -74,7 +136,7 @@ std::string MethodNamed(const std::string& value) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    bool options = true;
+    bool options = true, uris = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!options || arg.size() < 2 || arg[0] != '-') {
@@ -104,7 +166,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             }
             continue;
         }
-        if (name != "--yes" && name != "--no-gui" && name != "--help" && name != "--version") {
+        if (name != "--yes" && name != "--no-gui" && name != "--uris" && name != "--help" &&
+            name != "--version") {
             return UsageError("unknown option " + Quoted(name) +
                               "; a path that starts with '-' goes after '--' (see "
                               "'ostrel --help')");
@@ -122,9 +185,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
         if (name == "--yes") {
             line.overrides.noQuestion = true;
+        } else if (name == "--uris") {
+            uris = true;
         } else {
             line.noGui = true;
         }
+    }
+    if (uris) {
+        if (line.paths.empty()) {
+            return UsageError("option '--uris' needs at least one URI (see 'ostrel --help')");
+        }
+        std::vector<std::string> paths;
+        for (const std::string& uri : line.paths) {
+            if (auto path = LocalPathOfUri(uri)) {
+                paths.push_back(std::move(*path));
+            } else {
+                line.overrides.notLocal.push_back(uri);
+            }
+        }
+        line.paths = std::move(paths);
     }
     return line;
 }

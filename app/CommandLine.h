@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,22 @@ struct CommandLine {
 
     Action action = Action::Run;
     std::vector<std::string> paths;
-    RunOverrides overrides;  // --method, --yes
+    RunOverrides overrides;  // --method, --yes; with --uris, the URIs that name no local file
     bool noGui = false;      // --no-gui: the console host even where a display is reachable
     std::string error;       // for UsageError: one line, without the program's name
 };
 
 // Reads `args` (without the program's name). The first --help, --version or error met decides;
-// later arguments are not looked at.
+// later arguments are not looked at. With --uris every path given is a URI (as file managers hand
+// them over): a local file: URI becomes the exact path it names, and any other goes into
+// `overrides.notLocal`; --uris without a URI is a usage error.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The exact path a local file: URI names ("file:///..." or "file://localhost/...", the scheme and
+// the host in any letter case), every %XX decoded to its byte and nothing else decoded; nullopt
+// for any other URI, another host, a query or fragment ('?', '#'), a '%' without two hex digits
+// after it, or an escaped NUL.
+std::optional<std::string> LocalPathOfUri(const std::string& uri);
 
 // The method a --method value names: one of the four method names as the settings store them,
 // or its short alias (simple, dod3, dod7, trash). Empty for anything else.

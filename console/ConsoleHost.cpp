@@ -41,7 +41,9 @@ int ConsoleHost::MsgBox(const std::string& text, int style, const std::string& t
         m_out << '\n' << std::flush;
         return kAnswerOk;
     }
-    m_out << " [y/N] " << std::flush;
+    // Below a question that lists paths the answer goes on a line of its own, where it cannot be
+    // read as part of the last path.
+    m_out << (text.find('\n') != std::string::npos ? "\n[y/N] " : " [y/N] ") << std::flush;
     if (!m_inputIsTerminal()) {
         m_out << "(no terminal: No)\n" << std::flush;
         return kAnswerNo;

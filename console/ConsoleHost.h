@@ -9,8 +9,9 @@
 namespace ostrel {
 
 // The host without a display: message boxes go to standard error, and a Yes/No question is
-// answered on standard input ("y" or "yes" in any case means Yes; anything else, the end of
-// input, or an input that is not a terminal means No).
+// answered on standard input after "[y/N]" (on a line of its own below a text of several lines)
+// ("y" or "yes" in any case means Yes; anything else, the end of input, or an input that is not a
+// terminal means No).
 class ConsoleHost final : public Host {
   public:
     // Uses std::cin, std::cerr, and the platform's terminal test for standard input.

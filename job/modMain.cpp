@@ -10,8 +10,10 @@
 #include "core/ProductNames.h"
 #include "core/RegistryManager.h"
 #include "core/StoredSettings.h"
+#include "job/ConfirmQuestion.h"
 #include "job/ShredJob.h"
 #include "lang/BuiltInTexts.h"
+#include "lang/Encoding.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/FileSystem.h"
@@ -234,6 +236,17 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
         host.DoEvents();
     }
 
+    if (!overrides.notLocal.empty()) {
+        // Said in a window (or at the terminal) because a file manager started this run: an
+        // error on standard error would go where nobody reads it.
+        std::string text = Windows1252ToUtf8(GetLangString(lang::kNotLocalFiles)) + "\n";
+        for (const std::string& uri : overrides.notLocal) {
+            text += "\n" + EscapedForDisplay(uri);
+        }
+        host.MsgBox(text, kMsgCritical, GetLangString(lang::kProductName));
+        host.EndProcess(2);
+    }
+
     InitSpecialFolders(GetLangString(lang::kFolderErrorPrefix), GetLangString(lang::kProductName));
     SetDataFolder();
     forms.options.SetDeleteMethod(StoredMethod());
@@ -257,8 +270,8 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
 
     if (!paths.empty()) {
         if (forms.options.Confirm() == 1 &&
-            host.MsgBox(GetLangString(lang::kConfirmQuestion), kMsgYesNo,
-                        GetLangString(lang::kProductName)) != kAnswerYes) {
+            host.MsgBox(ConfirmQuestion(paths), kMsgYesNo, GetLangString(lang::kProductName)) !=
+                kAnswerYes) {
             forms.progress.Unload();
             host.EndProcess(0);
         }

@@ -13,16 +13,22 @@ namespace ostrel {
 struct RunOverrides {
     std::string method;       // a method name; empty: the stored method
     bool noQuestion = false;  // shred without asking, whatever "Confirm" says
+    // What a file manager handed over that names no local file (a URI of another scheme or
+    // host): when there is any, the run says so and shreds nothing.
+    std::vector<std::string> notLocal;
 };
 
 // The whole life of a run. Checks the settings' folder and file, settles the language (the
-// chooser on first run), loads the settings into the options form, prepares the holding folder and
-// finishes what an earlier run left half-done (what of that cannot be destroyed is reported in a
-// message of its own, and never changes the exit code); then, with paths, asks for confirmation
-// when the settings say so, shreds each path as one path, reports what could not be destroyed at
-// once and ends the process through the host (exit code 1 when the report is not empty, else 0);
-// without paths, shows the main window and returns. `overrides` apply to this run's paths and
-// windows; an interrupted run's leftovers are finished by the stored method.
+// chooser on first run); when `overrides.notLocal` holds anything, says in a critical message box
+// that only local files are shredded, lists them and ends the process with status 2 before
+// anything is touched. Otherwise loads the settings into the options form, prepares the holding
+// folder and finishes what an earlier run left half-done (what of that cannot be destroyed is
+// reported in a message of its own, and never changes the exit code); then, with paths, asks for
+// confirmation when the settings say so (the question names the paths, ConfirmQuestion), shreds
+// each path as one path, reports what could not be destroyed at once and ends the process through
+// the host (exit code 1 when the report is not empty, else 0); without paths, shows the main window
+// and returns. `overrides` apply to this run's paths and windows; an interrupted run's leftovers
+// are finished by the stored method.
 void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides = {});
 
 // Creates the holding folder (mode 0700) below gDataFolder and checks that it, the state lists

@@ -65,6 +65,17 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
     {kWhyNetworkFileSystem,
      "a network or user-space file system: where it stores the data is out of Ostrel's reach"},
     {kWhyDataJournal, "the file system's journal may keep a copy of the contents"},
+    {kConfirmOneFile, "file"},
+    {kConfirmFiles, "files"},
+    {kConfirmOneFolder, "folder"},
+    {kConfirmFolders, "folders"},
+    {kConfirmNotFound, "not found"},
+    {kConfirmMoreBefore, "... and"},
+    {kConfirmMoreAfter, "more"},
+    {kNotLocalFiles,
+     "Ostrel shreds only local files. Nothing was shredded; these are not local files:"},
+    {kYesButton, "&Yes"},
+    {kNoButton, "&No"},
 };
 
 }  // namespace

@@ -40,6 +40,16 @@ std::optional<char32_t> DecodeUtf8(std::string_view s, std::size_t& pos) {
 
 namespace {
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// True for a character that, shown as it is, would break a line or change the order in which the
+// characters around it are drawn.
+bool BreaksOrReorders(char32_t cp) {
+    return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || cp == 0x200E ||
+           cp == 0x200F || cp == 0x061C || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069);
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -70,6 +80,48 @@ std::string Windows1252ToUtf8(std::string_view ansi) {
             }
         }
         AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string EscapedForDisplay(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[pos]);
+        std::size_t next = pos;
+        const std::optional<char32_t> cp = DecodeUtf8(bytes, next);
+        if (!cp || *cp < 0x20 || *cp == 0x7F) {
+            switch (cp.value_or(0xFFFFFFFF)) {
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                default:
+                    out += "\\x";
+                    out += kHexDigits[byte >> 4];
+                    out += kHexDigits[byte & 0xF];
+                    break;
+            }
+            ++pos;
+            continue;
+        }
+        if (*cp == '\\') {
+            out += "\\\\";
+        } else if (BreaksOrReorders(*cp)) {
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4) {
+                out += kHexDigits[(*cp >> shift) & 0xF];
+            }
+        } else {
+            out.append(bytes.substr(pos, next - pos));
+        }
+        pos = next;
     }
     return out;
 }

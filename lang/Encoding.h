@@ -23,4 +23,11 @@ std::string Windows1252ToUtf8(std::string_view ansi);
 // (texts from the language files are; a file name that is neither shows garbled, never cut).
 std::string DisplayText(std::string_view text);
 
+// `bytes` (a path) as valid UTF-8 that shows every byte on one line and cannot be mistaken for
+// another path: a byte that is not part of valid UTF-8 becomes "\xHH"; control characters become
+// "\n", "\t", "\r" or "\xHH"; characters that break the line or reorder the text around them
+// (C1 controls, line and paragraph separators, bidirectional controls) become "\u" and four hex
+// digits; a backslash becomes "\\", so an escape is never ambiguous. Everything else stays.
+std::string EscapedForDisplay(std::string_view bytes);
+
 }  // namespace ostrel

@@ -83,4 +83,23 @@ inline constexpr std::int16_t kWhySharedBlocks = 903;
 inline constexpr std::int16_t kWhyNetworkFileSystem = 904;
 inline constexpr std::int16_t kWhyDataJournal = 905;
 
+// Below the question asked before shredding: what the paths given are, each after its count
+// ("2 files, 1 folder, 1 not found:"), and after the listed paths how many more there are
+// (906 and 907 around the count: "... and 5 more").
+inline constexpr std::int16_t kConfirmOneFile = 906;
+inline constexpr std::int16_t kConfirmFiles = 907;
+inline constexpr std::int16_t kConfirmOneFolder = 908;
+inline constexpr std::int16_t kConfirmFolders = 909;
+inline constexpr std::int16_t kConfirmNotFound = 910;
+inline constexpr std::int16_t kConfirmMoreBefore = 911;
+inline constexpr std::int16_t kConfirmMoreAfter = 912;
+
+// A file manager handed over something that is not a local file (the list follows); nothing is
+// shredded.
+inline constexpr std::int16_t kNotLocalFiles = 913;
+
+// The buttons of a Yes/No question in a window.
+inline constexpr std::int16_t kYesButton = 914;
+inline constexpr std::int16_t kNoButton = 915;
+
 }  // namespace ostrel::lang

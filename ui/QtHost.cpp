@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "lang/LangStrings.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 #include "ui/Texts.h"
@@ -12,6 +13,29 @@ namespace ostrel::ui {
 namespace {
 
 constexpr int kShownReportLines = 25;
+// The longest run of characters without a place to break the line: a label breaks lines only
+// between words, so a longer run (a long path) would be cut off at the box's edge.
+constexpr int kLongestUnbrokenRun = 40;
+
+// `text` with an invisible break opportunity (U+200B) inside every run of more than
+// kLongestUnbrokenRun characters without a blank, so the label can wrap it; never inside a
+// surrogate pair.
+QString Wrappable(const QString& text) {
+    QString out;
+    out.reserve(text.size() + text.size() / kLongestUnbrokenRun);
+    int run = 0;
+    for (const QChar c : text) {
+        if (c.isSpace() || c == QChar(0x200B)) {
+            run = 0;
+        } else if (run >= kLongestUnbrokenRun && !c.isLowSurrogate()) {
+            out += QChar(0x200B);
+            run = 0;
+        }
+        out += c;
+        ++run;
+    }
+    return out;
+}
 
 enum MsgBoxAnswers : int { kAnswerCancel = 2 };
 
@@ -50,10 +74,10 @@ int QtHost::MsgBox(const std::string& text, int style, const std::string& title)
     box.setTextFormat(Qt::PlainText);
     const QString shown = Displayed(text);
     if (const QStringList lines = shown.split('\n'); lines.size() > kShownReportLines) {
-        box.setText(lines.mid(0, kShownReportLines).join('\n') + "\n...");
+        box.setText(Wrappable(lines.mid(0, kShownReportLines).join('\n') + "\n..."));
         box.setDetailedText(shown);
     } else {
-        box.setText(shown);
+        box.setText(Wrappable(shown));
     }
     struct Choice {
         QMessageBox::StandardButton button;
@@ -78,6 +102,13 @@ int QtHost::MsgBox(const std::string& text, int style, const std::string& title)
     }
     for (const Choice& choice : choices) {
         box.addButton(choice.button);
+    }
+    // Yes and No speak the language of the question (Qt would give them in its own language).
+    if (QAbstractButton* yes = box.button(QMessageBox::Yes)) {
+        yes->setText(LangText(lang::kYesButton));
+    }
+    if (QAbstractButton* no = box.button(QMessageBox::No)) {
+        no->setText(LangText(lang::kNoButton));
     }
     // A question about destroying files is never answered by a stray Enter.
     box.setDefaultButton(choices.size() > 1 ? choices[1].button : choices[0].button);

@@ -22,7 +22,9 @@ class QtHost final : public Host {
     // A message box over the active window. The style's low four bits choose the buttons
     // (0 OK, 1 OK and Cancel, 3 Yes, No and Cancel, 4 Yes and No), the next four the icon
     // (16 critical, 32 question, 48 warning, 64 information). A Yes/No question defaults to
-    // No. A text of many lines shows its first lines and the whole text under Details.
+    // No, and Yes and No are captioned from the language file. A text of many lines shows its
+    // first lines and the whole text under Details. A long run of characters without a blank
+    // (a path) is wrapped rather than cut off at the box's edge.
     int MsgBox(const std::string& text, int style, const std::string& title) override;
     std::string ProgramFolder() override;
     [[noreturn]] void EndProcess(int exitCode) override;

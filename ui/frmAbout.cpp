@@ -12,6 +12,7 @@
 #include "controls/xFrame.h"
 #include "core/Globals.h"
 #include "core/Host.h"
+#include "job/ConfirmQuestion.h"
 #include "job/ShredJob.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
@@ -171,7 +172,7 @@ void frmAbout::ShredDropped(const std::vector<std::string>& paths) {
     m_dropBusy = true;
     Host& host = CurrentHost();
     OptionsForm& options = m_forms.forms().options;
-    if (options.Confirm() == 1 && host.MsgBox(GetLangString(lang::kConfirmQuestion), kMsgYesNo,
+    if (options.Confirm() == 1 && host.MsgBox(ConfirmQuestion(paths), kMsgYesNo,
                                               GetLangString(lang::kProductName)) != kAnswerYes) {
         m_dropBusy = false;
         return;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 namespace ostrel::test {
@@ -66,6 +67,8 @@ TEST(CommandLine, MistakesAreOneLineUsageErrors) {
         {{"--method="}, "''"},
         {{"--method"}, "'--method'"},
         {{"--new\nline"}, "'--new?line'"},
+        {{"--uris"}, "'--uris'"},
+        {{"--uris", "--"}, "'--uris'"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));
@@ -80,6 +83,58 @@ TEST(CommandLine, MistakesAreOneLineUsageErrors) {
         EXPECT_NE(err.str().find(row.named), std::string::npos) << err.str();
         EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << err.str();
     }
+}
+
+// A file: URI names one exact local path: every %XX is that byte (a name that is not UTF-8, a
+// newline, a literal "%"), nothing else is decoded. Anything that is not plainly a local file
+// names no path at all, so it can never be taken for a local name that happens to exist.
+TEST(CommandLine, LocalFileUrisBecomeExactPaths) {
+    const struct {
+        std::string uri;
+        std::optional<std::string> path;
+    } rows[] = {
+        {"file:///tmp/a%20b", "/tmp/a b"},
+        {"file:///tmp/vic%25ftim.txt", "/tmp/vic%ftim.txt"},
+        {"file:///tmp/not%20utf8%20%FF%fe", "/tmp/not utf8 \xFF\xFE"},
+        {"file:///tmp/new%0Aline", "/tmp/new\nline"},
+        {"file:///tmp/it's%20$(x)%20%22q%22%20%5C", "/tmp/it's $(x) \"q\" \\"},
+        {"FILE://LocalHost/tmp/x", "/tmp/x"},
+        {"file:///", "/"},
+        {"file:///tmp/%2541", "/tmp/%41"},
+        {"file://host/tmp/x", std::nullopt},
+        {"file://localhost.example/tmp/x", std::nullopt},
+        {"file:/tmp/x", std::nullopt},
+        {"file://", std::nullopt},
+        {"/tmp/x", std::nullopt},
+        {"trash:///x", std::nullopt},
+        {"sftp://host/file", std::nullopt},
+        {"smb://server/share/x", std::nullopt},
+        {"file:///tmp/x?y", std::nullopt},
+        {"file:///tmp/x#y", std::nullopt},
+        {"file:///tmp/50%", std::nullopt},
+        {"file:///tmp/%4", std::nullopt},
+        {"file:///tmp/%zz", std::nullopt},
+        {"file:///tmp/nul%00x", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.uri);
+        EXPECT_EQ(LocalPathOfUri(row.uri), row.path);
+    }
+}
+
+// With --uris each argument is a URI: the local ones become paths in their order, the others are
+// kept aside for the run to name and refuse. Options still work, and "--" still ends them.
+TEST(CommandLine, UrisModeTakesPathsFromUrisAndSetsTheRestAside) {
+    const CommandLine line = ParseCommandLine(
+        {"--uris", "--", "file:///a%0A", "--yes", "trash:///b", "file:///-c", "sftp://h/d"});
+    ASSERT_EQ(line.action, Action::Run) << line.error;
+    EXPECT_EQ(line.paths, (std::vector<std::string>{"/a\n", "/-c"}));
+    EXPECT_EQ(line.overrides.notLocal,
+              (std::vector<std::string>{"--yes", "trash:///b", "sftp://h/d"}));
+    EXPECT_FALSE(line.overrides.noQuestion);
+
+    EXPECT_EQ(ParseCommandLine({"file:///x"}).paths, std::vector<std::string>{"file:///x"})
+        << "without --uris an argument is a path, whatever it looks like";
 }
 
 }  // namespace

@@ -41,6 +41,20 @@ TEST(ConsoleHostTest, OnlyAYesAtATerminalIsYesAndInformingBoxesNeverRead) {
     }
 }
 
+// Below a question that lists paths, "[y/N]" stands on its own line: after the last path it
+// would read as part of that path's name.
+TEST(ConsoleHostTest, QuestionOfSeveralLinesAsksOnALineOfItsOwn) {
+    for (const auto& [text, shown] :
+         {std::pair<std::string, std::string>{"Shred?", "Ostrel: Shred? [y/N] "},
+          {"Shred?\n\n1 file:\n/tmp/a", "Ostrel: Shred?\n\n1 file:\n/tmp/a\n[y/N] "}}) {
+        std::istringstream in("y\n");
+        std::ostringstream out;
+        ConsoleHost host(in, out, [] { return true; });
+        EXPECT_EQ(host.MsgBox(text, kMsgYesNo, "Ostrel"), kAnswerYes);
+        EXPECT_EQ(out.str(), shown);
+    }
+}
+
 // EndProcess must end the process at once with the code, without losing buffered output.
 TEST(ConsoleHostTest, EndProcessFlushesAndExitsWithTheCode) {
     test::TempDir temp;

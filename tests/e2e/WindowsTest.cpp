@@ -85,5 +85,39 @@ TEST(WithDisplay, WithAPathTheFileGoesAndTheProgramEnds) {
     }
 }
 
+// A file manager that hands over something that is not a local file (Nemo or Nautilus in the
+// Trash) started the program where nobody reads standard error: it says so in a window, and
+// shreds nothing.
+TEST(WithDisplay, NotALocalFileIsToldInAWindow) {
+    XvfbServer server;
+    SKIP_WITHOUT_DISPLAY(server);
+    if (!RunQuietly("command -v xdotool")) {
+        GTEST_SKIP() << "xdotool is not installed: the window cannot be looked for";
+    }
+    UserSandbox user;
+    user.WriteSettings("English.lng", nullptr, 0);
+    WriteFile(user.work() / "trash:/x", "look-alike");
+    std::string found;
+    RunOptions options;
+    options.env = {"DISPLAY=" + server.Display()};
+    options.whileRunning = [&](int pid) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (found.empty() && std::chrono::steady_clock::now() < deadline) {
+            found = RunWithDisplay(server.Display(),
+                                   "xdotool search --onlyvisible --name '^Ostrel$' getwindowname");
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ::kill(pid, SIGTERM);
+    };
+    const std::string helper =
+        (fs::path(OSTREL_SOURCE_DIR) / "packaging/filemanagers/ostrel-shred-uris").string();
+
+    RunResult run = RunProgram(user, {helper, "trash:///x"}, options);
+
+    EXPECT_EQ(found, "Ostrel\n") << run.err;
+    EXPECT_EQ(run.err.find("local file"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(user.work() / "trash:/x"), "look-alike");
+}
+
 }  // namespace
 }  // namespace ostrel::test

@@ -27,6 +27,15 @@ done
 helper=$(sed -n 's/^Exec=\(.*\) %U$/\1/p' "$prefix/share/nemo/actions/ostrel-shred.nemo_action")
 [ "$(basename "$helper")" = ostrel-shred-uris ] || fail "the Nemo action runs '$helper'"
 [ -x "$prefix/libexec/ostrel-shred-uris" ] || fail "libexec/ostrel-shred-uris not installed"
+# The Nautilus script runs the same helper, and reads the selection from its environment only.
+grep -qF "'$helper' \${NAUTILUS_SCRIPT_SELECTED_URIS-}" "$prefix/share/ostrel/nautilus-script" ||
+    fail "the Nautilus script does not hand its URIs to $helper"
+# Dolphin refuses a service menu that is not executable ("not authorized to execute this file").
+for file in share/kio/servicemenus/ostrel-shred.desktop share/ostrel/nautilus-script \
+            share/ostrel/add-thunar-action libexec/ostrel-shred-uris; do
+    mode=$(stat -c %a "$prefix/$file")
+    [ "$mode" = 755 ] || fail "$file installed with mode $mode, not 755"
+done
 
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share
 export XDG_STATE_HOME=$tmp/home/.local/state

@@ -4,11 +4,16 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <tuple>
 
 #include "core/Host.h"
+#include "lang/LanguageFile.h"
 #include "ui/QtHost.h"
 
 namespace ostrel::test {
@@ -98,6 +103,64 @@ TEST(QtHostTest, MessageBoxStylesAndAnswers) {
         EXPECT_EQ(noIsDefault, bool(row.buttons & QMessageBox::No))
             << "Enter must not destroy files";
     }
+}
+
+// A question's Yes and No are in the language of the question, not in Qt's; the listed paths
+// (escaped by the job, so plain UTF-8) are shown as they are.
+TEST(QtHostTest, QuestionButtonsSpeakTheLanguageOfTheQuestion) {
+    const std::string text = "Jetzt schreddern?\n\n1 Datei:\n/tmp/not utf8 \\xFF \xC3\xBC";
+    for (const auto& [file, yes, no] :
+         {std::tuple{"English.lng", "&Yes", "&No"}, std::tuple{"German.lng", "&Ja", "&Nein"}}) {
+        SCOPED_TRACE(file);
+        OpenLanguageFile(file);
+        ui::QtHost host;
+        QString seenYes, seenNo, seenText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seenYes = box->button(QMessageBox::Yes)->text();
+            seenNo = box->button(QMessageBox::No)->text();
+            seenText = box->text();
+            box->button(QMessageBox::Yes)->click();
+        });
+        EXPECT_EQ(host.MsgBox(text, kMsgYesNo, "Ostrel"), kAnswerYes);
+        EXPECT_EQ(seenYes, QString::fromUtf8(yes));
+        EXPECT_EQ(seenNo, QString::fromUtf8(no));
+        EXPECT_EQ(seenText, QString::fromUtf8(text.c_str()));
+    }
+    CloseLanguageFile();
+}
+
+// A path longer than the box is wide is wrapped inside the box, never cut off at its edge: the
+// label gets a place to break in every long run of characters, and nothing else changes.
+TEST(QtHostTest, LongPathsWrapInsteadOfBeingCutOff) {
+    std::string path = "/home/u/";
+    for (int i = 0; i < 25; ++i) {
+        path += "IMG_000" + std::to_string(i % 10) + "_\xC3\xBC\xF0\x9F\x98\x80";
+    }
+    const std::string text = "Shred?\n\n1 file:\n\xE2\x80\xA2 " + path;
+    ui::QtHost host;
+    QString seen;
+    int boxWidth = 0, screenWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = box->text();
+        boxWidth = box->width();
+        screenWidth = box->screen()->availableGeometry().width();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(host.MsgBox(text, kMsgYesNo, "Ostrel"), kAnswerNo);
+
+    EXPECT_EQ(QString(seen).remove(QChar(0x200B)), QString::fromUtf8(text.c_str()));
+    int run = 0, longest = 0;
+    for (const QChar c : seen) {
+        run = c.isSpace() || c == QChar(0x200B) ? 0 : run + 1;
+        longest = std::max(longest, run);
+        EXPECT_FALSE(c.isLowSurrogate() && run == 1) << "a break inside a character";
+    }
+    EXPECT_LE(longest, 41);
+    EXPECT_LT(boxWidth, screenWidth);
 }
 
 }  // namespace
