@@ -65,6 +65,10 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
     {kWhyNetworkFileSystem,
      "a network or user-space file system: where it stores the data is out of Ostrel's reach"},
     {kWhyDataJournal, "the file system's journal may keep a copy of the contents"},
+    {kWhyTrashIsLink, "the trash folder is a symbolic link"},
+    {kWhyTrashOtherOwner, "the trash folder belongs to another user"},
+    {kWhyTrashWritableByOthers, "other users may change the trash folder"},
+    {kWhyTrashNotFolder, "the trash folder is not a folder"},
 };
 
 }  // namespace

@@ -83,4 +83,11 @@ inline constexpr std::int16_t kWhySharedBlocks = 903;
 inline constexpr std::int16_t kWhyNetworkFileSystem = 904;
 inline constexpr std::int16_t kWhyDataJournal = 905;
 
+// Why a file was not moved to the trash: the trash folder named after the reason cannot be
+// trusted with it.
+inline constexpr std::int16_t kWhyTrashIsLink = 920;
+inline constexpr std::int16_t kWhyTrashOtherOwner = 921;
+inline constexpr std::int16_t kWhyTrashWritableByOthers = 922;
+inline constexpr std::int16_t kWhyTrashNotFolder = 923;
+
 }  // namespace ostrel::lang

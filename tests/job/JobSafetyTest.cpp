@@ -113,6 +113,28 @@ TEST_F(JobSafetyTest, TrashFollowsNoFolderSwappedWhileTheJobIsInIt) {
     EXPECT_TRUE(fs::is_empty(m_temp.path() / "moved"));
 }
 
+// A trash that is not the user's alone takes nothing: each file stays and the report says why,
+// naming the trash folder; nothing reaches where a link in the trash leads.
+TEST_F(JobSafetyTest, AnUntrustworthyTrashTakesNothingAndSaysWhy) {
+    forms().options.SetDeleteMethod(kMethodRecycle);
+    const fs::path trash = fs::path(m_xdg.DataHome()) / "Trash";
+    const fs::path elsewhere = m_temp.path() / "elsewhere";
+    fs::create_directories(elsewhere);
+    fs::create_directory_symlink(elsewhere, trash);
+    const std::string first = MakeFile("tree/first", "first");
+    const std::string second = MakeFile("tree/second", "second");
+    m_job.ShredSinglePath((m_temp.path() / "tree").string());
+
+    EXPECT_EQ(ReadFile(first), "first");
+    EXPECT_EQ(ReadFile(second), "second");
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    const JobReport report = m_job.TakeReport();
+    ASSERT_EQ(report.trashRefused.size(), 2u);
+    EXPECT_EQ(report.trashRefused[0].reason,
+              "the trash folder is a symbolic link: " + trash.string());
+    EXPECT_TRUE(report.foldersLeft.empty()) << "the files left already say why";
+}
+
 // Another instance (or the user) removes files and folders while the job runs: a file already
 // gone is not a failure.
 TEST_F(JobSafetyTest, WhatVanishesMeanwhileIsNoFailure) {
