@@ -189,16 +189,15 @@ std::optional<TrashFolders> HomeTrash(const Folder& folder, TrashResult& problem
 std::optional<TrashFolders> MountTrash(const Folder& top, const std::string& topPath,
                                        TrashResult& problem) {
     const std::string uid = std::to_string(::geteuid());
-    const auto shared = top.Stat(".Trash");
-    if (shared && shared->type == FileType::Directory && (shared->permissions & S_ISVTX) != 0 &&
-        (shared->owner == 0 || shared->owner == ::geteuid())) {
-        const Folder sharedFolder = top.OpenChild(".Trash", shared->id);
+    // Opened without following a link: a link or anything but a folder there fails to open.
+    const Folder shared = top.OpenChild(".Trash");
+    const FileStatus& status = shared.Status();
+    if (shared.IsOpen() && (status.permissions & S_ISVTX) != 0 &&
+        (status.owner == 0 || status.owner == ::geteuid())) {
         TrashResult ignored;
         TrashFolders folders;
         folders.path = Joined(topPath, ".Trash/" + uid);
-        if (sharedFolder.IsOpen() && (sharedFolder.Status().permissions & S_ISVTX) != 0) {
-            folders.trash = OpenOwnFolder(sharedFolder, uid, folders.path, ignored);
-        }
+        folders.trash = OpenOwnFolder(shared, uid, folders.path, ignored);
         // A folder there that is not fit (another user's, say) is passed over for the other way.
         if (folders.trash.IsOpen() && OpenHalves(folders, ignored)) {
             return folders;

@@ -299,6 +299,15 @@ TEST_F(TrashTest, OnAnotherMountTheTrashIsAtItsTop) {
                     .starts_with("[Trash Info]\nPath=sub/shared\n"));
     EXPECT_EQ(fs::status(top / ".Trash" / uid).permissions() & fs::perms::all,
               fs::perms::owner_all);
+    // Its $uid folder planted by another user, or the whole shared folder another user's:
+    // passed over.
+    ASSERT_EQ(::chown((top / ".Trash" / uid).c_str(), 65534, 65534), 0);
+    ASSERT_TRUE(trashOf("planted").Ok());
+    EXPECT_TRUE(fs::exists(own / "files/planted"));
+    ASSERT_EQ(::chown((top / ".Trash" / uid).c_str(), ::geteuid(), ::getegid()), 0);
+    ASSERT_EQ(::chown((top / ".Trash").c_str(), 65534, 65534), 0);
+    ASSERT_TRUE(trashOf("foreign").Ok());
+    EXPECT_TRUE(fs::exists(own / "files/foreign"));
     fs::remove_all(top / ".Trash");
     fs::create_directory_symlink(top / "sub", top / ".Trash");
     ASSERT_TRUE(trashOf("via-link").Ok());
