@@ -371,7 +371,7 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
         }
         if (error != 0) {
             undoInfo();
-            return Failure(error, trash->path);
+            return Failure(error);  // the file's own folder refused, as often as the trash
         }
         const auto moved = trash->files.Stat(trashName);
         if (!moved || moved->id != expected) {
