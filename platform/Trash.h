@@ -30,12 +30,12 @@ struct TrashResult {
 // leads to; never a folder) into the user's trash, laid out as freedesktop.org desktops expect:
 // the home trash under $XDG_DATA_HOME/Trash when the entry lies on the same mount, otherwise
 // the trash of the top folder of the entry's own mount ($top/.Trash/$uid when $top/.Trash is a
-// shared folder with the sticky bit, else $top/.Trash-$uid). Everything is done relative to
-// open folders: the top folder is found by going up from `folder`, no trash folder is reached
-// through a link, and only a trash folder of this user's that nobody else may change is used.
-// The entry must still be `expected` when it is moved. `shownPath` is the entry's path as the
-// caller names it: where the info file says the entry came from when the open folder's own
-// path cannot be read. Nothing is moved unless the result is Ok.
+// real folder with the sticky bit that root or this user owns, else $top/.Trash-$uid). Everything
+// is done relative to open folders: the top folder is found by going up from `folder`, no trash
+// folder is reached through a link, and only a trash folder of this user's that nobody else may
+// change is used. The entry must still be `expected` when it is moved. `shownPath` is the entry's
+// path as the caller names it: where the info file says the entry came from when the open folder's
+// own path cannot be read. Nothing is moved unless the result is Ok.
 TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileIdentity& expected,
                         const std::string& shownPath);
 
