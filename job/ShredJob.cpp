@@ -76,6 +76,29 @@ std::string Reason(int error) {
     }
 }
 
+// Why the trash would not take a file, with the trash folder concerned where it is known.
+std::string TrashReason(const ShredResult& result) {
+    std::string reason;
+    switch (result.trashProblem) {
+        case platform::TrashProblem::SymbolicLink:
+            reason = GetLangString(lang::kWhyTrashIsLink);
+            break;
+        case platform::TrashProblem::OtherOwner:
+            reason = GetLangString(lang::kWhyTrashOtherOwner);
+            break;
+        case platform::TrashProblem::WritableByOthers:
+            reason = GetLangString(lang::kWhyTrashWritableByOthers);
+            break;
+        case platform::TrashProblem::NotFolder:
+            reason = GetLangString(lang::kWhyTrashNotFolder);
+            break;
+        default:
+            reason = Reason(result.error);
+            break;
+    }
+    return result.trashFolder.empty() ? reason : reason + ": " + result.trashFolder;
+}
+
 // Why the old contents of a file may survive its overwriting, from the limits found.
 std::string ReachReason(const platform::OverwriteReach& reach) {
     std::string reason;
@@ -116,7 +139,7 @@ bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdenti
             std::erase_if(m_kept, [&](const auto& kept) { return kept.first == file; });
             return false;
         case ShredOutcome::TrashRefused:
-            m_report.trashRefused.push_back(path);
+            m_report.trashRefused.push_back({path, TrashReason(result)});
             return true;
         case ShredOutcome::NotOverwritten:
             m_report.failed.push_back(

@@ -29,7 +29,7 @@ struct ReportLine {
 struct JobReport {
     std::vector<ReportLine> scheduledAtRestart;  // overwritten with spaces, deleted later
     std::vector<std::string> contentsKept;       // name removed; other hard links keep it
-    std::vector<std::string> trashRefused;       // the trash would not take it
+    std::vector<ReportLine> trashRefused;        // the trash would not take it
     std::vector<ReportLine> failed;              // neither destroyed nor scheduled
     std::vector<std::string> notFound;           // given, but nothing there
     std::vector<ReportLine> foldersLeft;         // folders that could not be removed

@@ -76,6 +76,10 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
      "Ostrel shreds only local files. Nothing was shredded; these are not local files:"},
     {kYesButton, "&Yes"},
     {kNoButton, "&No"},
+    {kWhyTrashIsLink, "the trash folder is a symbolic link"},
+    {kWhyTrashOtherOwner, "the trash folder belongs to another user"},
+    {kWhyTrashWritableByOthers, "other users may change the trash folder"},
+    {kWhyTrashNotFolder, "the trash folder is not a folder"},
 };
 
 }  // namespace

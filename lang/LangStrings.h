@@ -101,5 +101,11 @@ inline constexpr std::int16_t kNotLocalFiles = 913;
 // The buttons of a Yes/No question in a window.
 inline constexpr std::int16_t kYesButton = 914;
 inline constexpr std::int16_t kNoButton = 915;
+// Why a file was not moved to the trash: the trash folder named after the reason cannot be
+// trusted with it.
+inline constexpr std::int16_t kWhyTrashIsLink = 920;
+inline constexpr std::int16_t kWhyTrashOtherOwner = 921;
+inline constexpr std::int16_t kWhyTrashWritableByOthers = 922;
+inline constexpr std::int16_t kWhyTrashNotFolder = 923;
 
 }  // namespace ostrel::lang

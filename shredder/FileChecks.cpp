@@ -1,6 +1,7 @@
 #include "shredder/FileChecks.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/PathHelpers.h"
 #include "platform/RawFile.h"
@@ -58,11 +59,34 @@ bool clsShredder::FileExist(const std::string& FileName) {
 }
 
 void clsShredder::RecycleFile(std::string& path) {
-    if (!FileExist(path)) {
+    m_result = {};
+    const auto [folderPath, name] = platform::SplitFolderAndName(path);
+    const platform::Folder* folder = p_SourceFolder;
+    if (folder == nullptr) {
+        m_ownSource = platform::Folder::Open(folderPath);
+        folder = &m_ownSource;
+    }
+    if (!folder->IsOpen()) {
+        if (folder->Error() != ENOENT && folder->Error() != ENOTDIR) {
+            m_result.trashProblem = platform::TrashProblem::Failed;
+            Finish(ShredOutcome::TrashRefused, folder->Error());
+        }
         return;
     }
-    m_result = {};
-    Finish(platform::MoveToTrash(path) ? ShredOutcome::Trashed : ShredOutcome::TrashRefused);
+    // A name that is gone, or is a folder, is not this routine's: nothing happens.
+    const auto status =
+        p_SourceStatus && folder == p_SourceFolder ? p_SourceStatus : folder->Stat(name);
+    if (!status || status->type == platform::FileType::Directory) {
+        return;
+    }
+    const platform::TrashResult moved = platform::MoveToTrash(*folder, name, status->id, path);
+    if (moved.Ok()) {
+        Finish(ShredOutcome::Trashed);
+        return;
+    }
+    m_result.trashProblem = moved.problem;
+    m_result.trashFolder = moved.trashFolder;
+    Finish(ShredOutcome::TrashRefused, moved.error);
 }
 
 void clsShredder::OverwriteWithSpaces(std::string& path, std::string&) {

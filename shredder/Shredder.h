@@ -11,6 +11,7 @@
 #include "platform/FlushQueue.h"
 #include "platform/Folder.h"
 #include "platform/OverwriteReach.h"
+#include "platform/Trash.h"
 
 namespace ostrel {
 
@@ -44,6 +45,10 @@ struct ShredResult {
     // copy-on-write file system, a reflinked copy, ...), found when the first pass opened the
     // file; no limits when it was never opened.
     platform::OverwriteReach reach;
+    // Why the trash would not take the file (TrashRefused): a trash folder that cannot be
+    // trusted with it, or Failed with `error`; and that folder when known.
+    platform::TrashProblem trashProblem = platform::TrashProblem::None;
+    std::string trashFolder;
 };
 
 // Destroys one file by the named method. The job fills the properties and calls
@@ -92,6 +97,7 @@ class clsShredder {
     std::string RandData(const std::int32_t& length);
 
   private:
+    // Moves the entry (never a folder) into the trash through its open folder.
     void RecycleFile(std::string& path);
     void WipeFileSimple(std::string& spath);
     void IsNotWin9x(bool& result);

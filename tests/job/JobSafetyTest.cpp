@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "core/Globals.h"
+#include "core/ShredMethods.h"
 #include "job/ProtectedFolders.h"
 #include "job/ShredJob.h"
 #include "lang/LangStrings.h"
@@ -69,6 +70,69 @@ TEST_F(JobSafetyTest, FolderSwappedAfterTheWalkLeadsNowhere) {
         fs::remove_all(outside);
         fs::remove_all(m_temp.path() / "moved");
     }
+}
+
+// With the trash as the method, a folder of the tree is swapped for a link to an outside folder
+// while the job is inside it: only the files the walk found reach the trash, through the folder
+// it opened; the outside folder keeps every file.
+TEST_F(JobSafetyTest, TrashFollowsNoFolderSwappedWhileTheJobIsInIt) {
+    forms().options.SetDeleteMethod(kMethodRecycle);
+    const fs::path tree = m_temp.path() / "tree";
+    const fs::path outside = m_temp.path() / "outside";
+    constexpr int kFiles = 30;
+    for (int i = 0; i < kFiles; ++i) {
+        MakeFile("tree/sub/s" + std::to_string(i), "given " + std::to_string(i));
+        MakeFile("outside/s" + std::to_string(i), "not given");
+    }
+    bool swapped = false;
+    m_host.onDoEvents = [&] {
+        int left = 0;
+        for (int i = 0; i < kFiles && !swapped; ++i) {
+            left += fs::exists(tree / "sub" / ("s" + std::to_string(i))) ? 1 : 0;
+        }
+        if (!swapped && left < kFiles) {  // the job has begun on the folder's files
+            swapped = true;
+            fs::rename(tree / "sub", m_temp.path() / "moved");
+            fs::create_directory_symlink(outside, tree / "sub");
+        }
+    };
+    m_job.ShredSinglePath(tree.string());
+    m_host.onDoEvents = nullptr;
+    ASSERT_TRUE(swapped);
+
+    for (int i = 0; i < kFiles; ++i) {
+        EXPECT_EQ(ReadFile(outside / ("s" + std::to_string(i))), "not given") << i;
+    }
+    const fs::path trashed = fs::path(m_xdg.DataHome()) / "Trash/files";
+    int inTrash = 0;
+    for (const auto& entry : fs::directory_iterator(trashed)) {
+        EXPECT_EQ(ReadFile(entry.path()), "given " + entry.path().filename().string().substr(1));
+        ++inTrash;
+    }
+    EXPECT_EQ(inTrash, kFiles);
+    EXPECT_TRUE(fs::is_empty(m_temp.path() / "moved"));
+}
+
+// A trash that is not the user's alone takes nothing: each file stays and the report says why,
+// naming the trash folder; nothing reaches where a link in the trash leads.
+TEST_F(JobSafetyTest, AnUntrustworthyTrashTakesNothingAndSaysWhy) {
+    forms().options.SetDeleteMethod(kMethodRecycle);
+    const fs::path trash = fs::path(m_xdg.DataHome()) / "Trash";
+    const fs::path elsewhere = m_temp.path() / "elsewhere";
+    fs::create_directories(elsewhere);
+    fs::create_directory_symlink(elsewhere, trash);
+    const std::string first = MakeFile("tree/first", "first");
+    const std::string second = MakeFile("tree/second", "second");
+    m_job.ShredSinglePath((m_temp.path() / "tree").string());
+
+    EXPECT_EQ(ReadFile(first), "first");
+    EXPECT_EQ(ReadFile(second), "second");
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    const JobReport report = m_job.TakeReport();
+    ASSERT_EQ(report.trashRefused.size(), 2u);
+    EXPECT_EQ(report.trashRefused[0].reason,
+              "the trash folder is a symbolic link: " + trash.string());
+    EXPECT_TRUE(report.foldersLeft.empty()) << "the files left already say why";
 }
 
 // Another instance (or the user) removes files and folders while the job runs: a file already

@@ -38,6 +38,30 @@ TEST_F(ShredJobTest, TreeIsShreddedFilesFirstThenFoldersRemoved) {
     EXPECT_TRUE(m_job.TakeReport().Empty());
 }
 
+// With the trash as the method, a tree's files go to the trash one by one (a link as itself),
+// each with an info file naming where it was, and the emptied folders are removed.
+TEST_F(ShredJobTest, TreeGoesToTheTrashFileByFileAndItsFoldersAreRemoved) {
+    forms().options.SetDeleteMethod(kMethodRecycle);
+    MakeFile("tree/a", "1");
+    MakeFile("tree/sub/deeper/c", "333");
+    const std::string target = MakeFile("target", "target");
+    fs::create_symlink(target, m_temp.path() / "tree/sub/link");
+    const fs::path tree = m_temp.path() / "tree";
+
+    m_job.ShredSinglePath(tree.string());
+
+    EXPECT_FALSE(fs::exists(tree));
+    EXPECT_EQ(ReadFile(target), "target");
+    const fs::path trash = fs::path(m_xdg.DataHome()) / "Trash";
+    EXPECT_EQ(ReadFile(trash / "files/c"), "333");
+    EXPECT_TRUE(fs::is_symlink(trash / "files/link"));
+    EXPECT_NE(ReadFile(trash / "info/c.trashinfo")
+                  .find("\nPath=" + (tree / "sub/deeper/c").string() + "\n"),
+              std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(trash / "info"), fs::directory_iterator()), 3);
+    EXPECT_TRUE(m_job.TakeReport().Empty());
+}
+
 // A name whose contents another hard link keeps is reported (the job did not destroy everything,
 // so the program's exit status is 1), unless the job destroys the contents under their last name
 // as well.

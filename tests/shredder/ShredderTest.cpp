@@ -562,8 +562,8 @@ TEST_F(ShredderTest, NineXReleasesAndWinInitGetsOneNulLinePerFile) {
     EXPECT_TRUE(platform::PendingDeletions().empty());
 }
 
-// The file lands in the trash with its own name and bytes; no overwrite, no holding folder. A
-// missing file changes nothing. (The trash's own bookkeeping is GIO's.)
+// The file lands in the trash with its own name and bytes, and its info file; no overwrite, no
+// holding folder. A missing file and a folder change nothing.
 TEST_F(ShredderTest, RecycleBinMovesTheFileToTheTrash) {
     const fs::path trash = fs::path(m_xdg.DataHome()) / "Trash";
     std::string missing = (m_temp / "missing.txt").string();
@@ -578,6 +578,12 @@ TEST_F(ShredderTest, RecycleBinMovesTheFileToTheTrash) {
     EXPECT_TRUE(HeldNames().empty());
     EXPECT_TRUE(m_host.msgBoxes.empty());
     EXPECT_EQ(ReadFile(trash / "files" / name), "the report");
+    EXPECT_TRUE(fs::exists(trash / "info" / (name + ".trashinfo")));
+
+    std::string folder = (m_temp / "folder").string();
+    fs::create_directories(folder);
+    EXPECT_EQ(Shred(kMethodRecycle, folder), ShredOutcome::NotAttempted);
+    EXPECT_TRUE(fs::is_directory(folder));
 }
 
 }  // namespace
