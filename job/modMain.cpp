@@ -156,7 +156,7 @@ std::string_view NameOf(const std::string& path) {
 bool WaitsForRestart(const std::vector<platform::StateEntry>& pending, const std::string& bootId,
                      const std::string& path, const platform::FileStatus& status) {
     return std::ranges::any_of(pending, [&](const platform::StateEntry& entry) {
-        return entry.bootId == bootId && entry.path == path && entry.id == status.id;
+        return entry.bootId == bootId && entry.path == path && entry.version.id == status.id;
     });
 }
 
@@ -183,8 +183,9 @@ void FinishLeftovers(ShredJob& job, const std::string& holding, const std::strin
         // never its size. An inode number alone is not enough: a file deleted meanwhile frees
         // its number for the next file created.
         const auto status = platform::StatPath(entry.path);
-        if (status && status->type == platform::FileType::Regular && status->id == entry.id &&
-            status->size == entry.size && IsRandomName(NameOf(entry.path)) &&
+        if (status && status->type == platform::FileType::Regular &&
+            status->id == entry.version.id && status->size == entry.version.size &&
+            IsRandomName(NameOf(entry.path)) &&
             !WaitsForRestart(pending, bootId, entry.path, *status)) {
             job.ShredLeftover(entry.path, method);
         }

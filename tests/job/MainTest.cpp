@@ -10,6 +10,7 @@
 #include "core/Globals.h"
 #include "core/RegistryManager.h"
 #include "platform/FileSystem.h"
+#include "platform/FileVersion.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
 #include "platform/PendingDeletions.h"
@@ -132,7 +133,7 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
         WriteFile(path, "not ours");
     }
     for (const std::string& path : {inPlace, foreign[3], replaced, resized}) {
-        platform::AddInProgress(path, *platform::StatPath(path));
+        platform::AddInProgress(path, *platform::ReadFileVersion(path));
     }
     WriteFile(replaced + ".new", "not ours");
     fs::rename(replaced + ".new", replaced);
