@@ -65,6 +65,20 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
     {kWhyNetworkFileSystem,
      "a network or user-space file system: where it stores the data is out of Ostrel's reach"},
     {kWhyDataJournal, "the file system's journal may keep a copy of the contents"},
+    {kWaitingForOtherStart,
+     "Waiting for another start of Ostrel to finish what an interrupted run left..."},
+    {kGaveUpWaiting,
+     "Nothing was shredded: another start of Ostrel is still finishing what an interrupted run "
+     "left. Try again later."},
+    {kReportWaitingForDisk,
+     "Waiting for the disk that holds each of these; they are finished by the first start that "
+     "finds it in its place:"},
+    {kReportHowToStopWaiting,
+     "To stop waiting for one, delete its entry (two lines) from the list that names it, in this "
+     "folder:"},
+    {kReportKeptChanged,
+     "Kept, not deleted after the restart: the file changed since it was scheduled, or another "
+     "file took its name:"},
 };
 
 }  // namespace

@@ -83,4 +83,16 @@ inline constexpr std::int16_t kWhySharedBlocks = 903;
 inline constexpr std::int16_t kWhyNetworkFileSystem = 904;
 inline constexpr std::int16_t kWhyDataJournal = 905;
 
+// A start that finds another start finishing an interrupted run: what it waits for (the progress
+// caption), and why it gave up.
+inline constexpr std::int16_t kWaitingForOtherStart = 920;
+inline constexpr std::int16_t kGaveUpWaiting = 921;
+
+// Notes of a start on what an interrupted run or an earlier boot left and it could not finish:
+// files whose disk is not there (and how to stop waiting for one; the state folder follows), and
+// files scheduled for deletion at restart that changed since, which were kept.
+inline constexpr std::int16_t kReportWaitingForDisk = 922;
+inline constexpr std::int16_t kReportHowToStopWaiting = 923;
+inline constexpr std::int16_t kReportKeptChanged = 924;
+
 }  // namespace ostrel::lang

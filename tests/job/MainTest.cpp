@@ -17,6 +17,7 @@
 #include "shredder/FillData.h"
 #include "tests/job/JobFixture.h"
 #include "tests/support/HolderProcess.h"
+#include "tests/support/LoopMount.h"
 
 namespace ostrel::test {
 namespace {
@@ -160,6 +161,32 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     ShowJobReport(report);
     ASSERT_EQ(m_host.msgBoxes.size(), 1u);
     EXPECT_NE(m_host.msgBoxes[0].text.find(inPlace), std::string::npos);
+}
+
+// An in-progress entry whose file was deleted meanwhile, and a new file of the same length made
+// under its name that got the freed inode number (ext4 gives it to the next file made): the new
+// file is not the program's and is left alone; its entry leaves the list.
+TEST_F(MainTest, NewFileUnderAnInProgressEntrysInodeNumberIsLeftAlone) {
+    LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    const std::string path = (disk.Root() / RandFileName()).string();
+    WriteFile(path, "renamed in place");
+    ASSERT_TRUE(platform::AddInProgress(path, *platform::ReadFileVersion(path)));
+    const auto recorded = platform::StatPath(path);
+    fs::remove(path);
+    WriteFile(path, "a new file here!");
+    if (platform::StatPath(path)->id != recorded->id) {
+        GTEST_SKIP() << "the file system gave the new file another inode number";
+    }
+
+    ShredJob job(forms());
+    FinishInterruptedWork(job, forms());
+
+    EXPECT_EQ(ReadFile(path), "a new file here!");
+    EXPECT_TRUE(platform::InProgressEntries().empty());
+    EXPECT_TRUE(job.TakeReport().finishedLeftovers.empty());
 }
 
 class UntrustedFolderTest : public MainTest, public testing::WithParamInterface<const char*> {
