@@ -1,6 +1,8 @@
 #include "job/modMain.h"
 
 #include <algorithm>
+#include <charconv>
+#include <chrono>
 #include <string_view>
 
 #include "core/FileSearch.h"
@@ -14,6 +16,7 @@
 #include "lang/BuiltInTexts.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
@@ -217,6 +220,44 @@ void NoteWaitingEntries(ShredJob& job) {
     }
 }
 
+// How long a start waits for another start that finishes an interrupted run: kStartWaitVariable
+// (whole seconds) when it is set to a number, else kDefaultStartWaitSeconds.
+constexpr int kDefaultStartWaitSeconds = 30;
+
+std::chrono::seconds StartWait() {
+    const std::string text = platform::GetEnv(kStartWaitVariable).value_or("");
+    int seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    const bool given =
+        !text.empty() && error == std::errc() && end == text.data() + text.size() && seconds >= 0;
+    return std::chrono::seconds(given ? seconds : kDefaultStartWaitSeconds);
+}
+
+// Takes the holding folder's lock shared. While another start holds it to finish an interrupted
+// run, says so in the progress window and waits, for a bounded time: a start stopped or hung
+// half-way must not hold this one for ever. Gives up with a message and status 1, nothing
+// touched.
+void HoldSharedOrGiveUp(Forms& forms) {
+    if (g_holdingLock.TryShared() || !g_holdingLock.IsOpen()) {
+        return;
+    }
+    Host& host = CurrentHost();
+    const std::chrono::seconds limit = StartWait();
+    forms.progress.SetMax(static_cast<std::int32_t>(limit.count()));
+    forms.progress.SetCaption(GetLangString(lang::kWaitingForOtherStart));
+    forms.progress.Show();
+    forms.progress.SetValue(0);
+    host.DoEvents();
+    const bool held = g_holdingLock.HoldSharedWithin(limit, [&host] { host.DoEvents(); });
+    forms.progress.SetVisible(false);
+    if (!held) {
+        forms.progress.Unload();
+        host.MsgBox(GetLangString(lang::kGaveUpWaiting), kMsgCritical,
+                    GetLangString(lang::kProductName));
+        host.EndProcess(1);
+    }
+}
+
 }  // namespace
 
 void FinishInterruptedWork(ShredJob& job, Forms& forms) {
@@ -226,7 +267,7 @@ void FinishInterruptedWork(ShredJob& job, Forms& forms) {
     g_holdingLock = platform::LockFile::Open(holding + ".lock");
     const bool alone = g_holdingLock.TryExclusive();
     if (!alone) {
-        g_holdingLock.HoldShared();
+        HoldSharedOrGiveUp(forms);
     }
     // Reported here, the changed files are said once and leave the list; the login helper
     // keeps them for a start to report.

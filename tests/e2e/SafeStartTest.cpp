@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "platform/posix/StateList.h"
 #include "tests/e2e/Ostrel.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/HolderProcess.h"
 #include "tests/support/LoopDevice.h"
 
 namespace ostrel::test {
@@ -24,6 +26,7 @@ namespace fs = std::filesystem;
 constexpr char kSimple[] = "Simple Overwrite (1 Pass)";
 constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
 constexpr char kWaitingForDisk[] = "Waiting for the disk that holds";
+constexpr char kWaitingForStart[] = "Waiting for another start of Ostrel";
 
 // The paths on the user's in-progress list.
 std::vector<std::string> InProgress(const UserSandbox& user) {
@@ -168,6 +171,48 @@ TEST(SafeStart, InterruptedWorkOnADiskThatIsAwayWaitsForIt) {
     EXPECT_NE(back.err.find(renamed), std::string::npos) << "named as finished: " << back.err;
     EXPECT_FALSE(fs::exists(renamed));
     EXPECT_TRUE(InProgress(user).empty());
+}
+
+// A start while another process holds the holding folder's lock (as a start does while it
+// finishes an interrupted run) says what it waits for. It goes on once the lock is free; held
+// by a stopped process, it gives up after the time allowed: status 1, nothing touched.
+TEST(SafeStart, StartBehindAnotherStartSaysWhatItWaitsForAndGivesUp) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", kSimple, 0);
+    ASSERT_EQ(RunOstrel(user, {}).exitCode, 0);  // makes the holding folder and its lock
+    const std::string lock = user.holding().string() + ".lock";
+    WriteFile(user.work() / "secret", "data");
+    RunOptions bounded;
+    bounded.env = {"OSTREL_START_WAIT=2"};
+    {
+        HolderProcess holder(lock, HolderProcess::Hold::Flock);
+        ASSERT_TRUE(holder.Holding());
+        ASSERT_EQ(::kill(holder.Pid(), SIGSTOP), 0);
+        const RunResult stopped = RunOstrel(user, {"secret"}, bounded);
+        ::kill(holder.Pid(), SIGCONT);
+        EXPECT_EQ(stopped.exitCode, 1);
+        EXPECT_NE(stopped.err.find(kWaitingForStart), std::string::npos) << stopped.err;
+        EXPECT_NE(stopped.err.find("Nothing was shredded"), std::string::npos) << stopped.err;
+        EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
+    }
+
+    auto holder = std::make_unique<HolderProcess>(lock, HolderProcess::Hold::Flock);
+    ASSERT_TRUE(holder->Holding());
+    RunOptions released;
+    released.env = {"OSTREL_START_WAIT=120"};
+    released.whileRunning = [&](int) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (ReadFile(user.runtime() / "stderr").find(kWaitingForStart) == std::string::npos &&
+               std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        holder.reset();
+    };
+    fs::remove(user.runtime() / "stderr");  // what the run before said
+    const RunResult waited = RunOstrel(user, {"secret"}, released);
+    EXPECT_EQ(waited.exitCode, 0) << waited.err;
+    EXPECT_NE(waited.err.find(kWaitingForStart), std::string::npos) << waited.err;
+    EXPECT_FALSE(fs::exists(user.work() / "secret"));
 }
 
 }  // namespace
