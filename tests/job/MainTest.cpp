@@ -189,6 +189,35 @@ TEST_F(MainTest, NewFileUnderAnInProgressEntrysInodeNumberIsLeftAlone) {
     EXPECT_TRUE(job.TakeReport().finishedLeftovers.empty());
 }
 
+// An in-progress file that cannot be destroyed at this start (it was made immutable) is named,
+// stays on the list, and the next start, which can, destroys it.
+TEST_F(MainTest, InterruptedWorkThatCannotBeFinishedNowIsTriedAgain) {
+    LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    const std::string path = (disk.Root() / RandFileName()).string();
+    WriteFile(path, "renamed in place");
+    ASSERT_TRUE(platform::AddInProgress(path, *platform::ReadFileVersion(path)));
+    ASSERT_TRUE(RunQuietly("chattr +i '" + path + "'"));
+    {
+        ShredJob job(forms());
+        FinishInterruptedWork(job, forms());
+        const JobReport report = job.TakeReport();
+        ASSERT_EQ(report.failed.size(), 1u);
+        EXPECT_EQ(report.failed[0].path, path);
+    }
+    EXPECT_EQ(ReadFile(path), "renamed in place");
+    ASSERT_EQ(platform::InProgressEntries().size(), 1u);
+
+    ASSERT_TRUE(RunQuietly("chattr -i '" + path + "'"));
+    ShredJob job(forms());
+    FinishInterruptedWork(job, forms());
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(platform::InProgressEntries().empty());
+    EXPECT_EQ(job.TakeReport().finishedLeftovers, std::vector<std::string>{path});
+}
+
 class UntrustedFolderTest : public MainTest, public testing::WithParamInterface<const char*> {
   protected:
     ~UntrustedFolderTest() override { ::umount2(m_xdg.DataHome().c_str(), MNT_DETACH); }
