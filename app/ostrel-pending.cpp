@@ -1,7 +1,11 @@
-// The helper started at login (and by the program): deletes the files that were scheduled for
-// deletion at restart during an earlier boot, if each path still names the file recorded.
+// The helper started at login: deletes the files that were scheduled for deletion at restart
+// during an earlier boot, if each path still names the very file version recorded. A file that
+// changed or was replaced since is kept, and one whose disk is not there yet waits; both stay on
+// the list for the program's next start to report, and are logged on standard error.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "core/ProductNames.h"
 #include "platform/PendingDeletions.h"
@@ -20,7 +24,18 @@ int main(int argc, char** argv) {
                      ostrel::platform::DescribeOwnPathCheck(check).c_str());
         return 1;
     }
-    ostrel::platform::SweepResult result = ostrel::platform::DeletePendingFromEarlierBoots();
+    const ostrel::platform::SweepResult result =
+        ostrel::platform::DeletePendingFromEarlierBoots(ostrel::platform::ChangedEntries::Keep);
+    for (const auto& [paths, what] :
+         {std::pair(&result.changed, "kept, it changed since it was scheduled or was replaced"),
+          std::pair(&result.waiting, "waiting for the disk that holds it")}) {
+        for (std::string path : *paths) {
+            for (char& c : path) {
+                c = static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;  // one line each
+            }
+            std::fprintf(stderr, "ostrel-pending: %s: %s\n", what, path.c_str());
+        }
+    }
     if (argc > 1 && std::strcmp(argv[1], "--verbose") == 0) {
         std::printf("deleted %d, dropped %d, kept %d\n", result.deleted, result.dropped,
                     result.kept);

@@ -85,6 +85,9 @@ void ConsoleForms::Progress::SetVisible(bool visible) {
     if (visible && !m_visible) {
         m_err << m_title << '\n' << std::flush;
     }
+    if (!visible && m_visible) {
+        EndLine();  // what comes next starts on a line of its own
+    }
     m_visible = visible;
 }
 
@@ -110,7 +113,7 @@ void ConsoleForms::Progress::Draw() {
     m_drawn = true;
 }
 
-void ConsoleForms::Progress::Unload() {
+void ConsoleForms::Progress::EndLine() {
     if (!m_drawn) {
         Draw();
     }
@@ -118,6 +121,10 @@ void ConsoleForms::Progress::Unload() {
         m_err << '\n' << std::flush;
         m_lineOpen = false;
     }
+}
+
+void ConsoleForms::Progress::Unload() {
+    EndLine();
     m_visible = false;
 }
 

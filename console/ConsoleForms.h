@@ -55,6 +55,8 @@ class ConsoleForms {
 
       private:
         void Draw();
+        // Draws the last value if it is waiting, and ends the line.
+        void EndLine();
 
         std::ostream& m_err;
         bool m_terminal;

@@ -18,6 +18,10 @@ inline constexpr char kPendingHelperName[] = "ostrel-pending";
 // The environment variable that points the program at another folder of its data files.
 inline constexpr char kProgramFolderVariable[] = "OSTREL_PROGRAM_DIR";
 
+// The environment variable that sets how many seconds a start waits for another start that is
+// finishing an interrupted run (30 when it is not set).
+inline constexpr char kStartWaitVariable[] = "OSTREL_START_WAIT";
+
 // Hands the names the platform layer needs to it. Each executable calls this first of all.
 inline void GiveProductNamesToPlatform() {
     platform::SetProductNames({.vendorFolder = kVendorFolder,

@@ -16,9 +16,8 @@ bool SameEntries(const std::vector<ostrel::platform::StateEntry>& a,
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].bootId != b[i].bootId || !(a[i].id == b[i].id) || a[i].size != b[i].size ||
-            a[i].mtimeSeconds != b[i].mtimeSeconds ||
-            a[i].mtimeNanoseconds != b[i].mtimeNanoseconds || a[i].path != b[i].path) {
+        if (a[i].bootId != b[i].bootId || !(a[i].version == b[i].version) ||
+            a[i].path != b[i].path) {
             return false;
         }
     }

@@ -18,6 +18,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 #include "platform/OverwriteReach.h"
+#include "platform/StateFolder.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -512,6 +513,11 @@ void ShredJob::ShredLeftover(const std::string& path, const std::string& method)
     });
 }
 
+void ShredJob::NoteLeftover(LeftoverNote note, const std::string& path) {
+    (note == LeftoverNote::WaitingForDisk ? m_report.waitingForDisk : m_report.keptChanged)
+        .push_back(path);
+}
+
 JobReport ShredJob::TakeReport() {
     CollectFinished(true);
     for (auto& [file, path] : m_kept) {
@@ -542,6 +548,12 @@ void ShowJobReport(const JobReport& report) {
     }
     AppendSection(text, lang::kReportOverwriteReach, report.reachLimited);
     AppendSection(text, lang::kReportFinishedLeftovers, report.finishedLeftovers);
+    AppendSection(text, lang::kReportKeptChanged, report.keptChanged);
+    AppendSection(text, lang::kReportWaitingForDisk, report.waitingForDisk);
+    if (!report.waitingForDisk.empty()) {
+        text +=
+            "\n" + GetLangString(lang::kReportHowToStopWaiting) + "\n" + platform::StateFolder();
+    }
     if (text.empty()) {
         return;
     }

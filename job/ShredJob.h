@@ -42,6 +42,11 @@ struct JobReport {
     // that this start destroyed.
     std::vector<ReportLine> reachLimited;
     std::vector<std::string> finishedLeftovers;
+    // Notes of a start on what an interrupted run or an earlier boot left and it could not finish:
+    // files whose disk is not there now (named at every start until it is back), and files
+    // scheduled for deletion at restart that changed since, or were replaced, and were kept.
+    std::vector<std::string> waitingForDisk;
+    std::vector<std::string> keptChanged;
 
     // True when everything given was destroyed (the notes aside).
     bool Empty() const {
@@ -87,6 +92,10 @@ class ShredJob {
     // Shreds the file `path` by `method` without showing progress (a file an interrupted run
     // left on its way to destruction).
     void ShredLeftover(const std::string& path, const std::string& method);
+
+    // Notes what became of a file an interrupted run or an earlier boot left (see JobReport).
+    enum class LeftoverNote { WaitingForDisk, KeptChanged };
+    void NoteLeftover(LeftoverNote note, const std::string& path);
 
     // What the job could not destroy at once so far; starts a new report.
     JobReport TakeReport();

@@ -1,6 +1,8 @@
 #include "job/modMain.h"
 
 #include <algorithm>
+#include <charconv>
+#include <chrono>
 #include <string_view>
 
 #include "core/FileSearch.h"
@@ -16,6 +18,7 @@
 #include "lang/Encoding.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
@@ -152,19 +155,28 @@ std::string_view NameOf(const std::string& path) {
     return std::string_view(path).substr(path.rfind('/') + 1);
 }
 
-// True when `status` is the file at `path` that this boot already scheduled for deletion at
+// True when `file` is the file at `path` that this boot already scheduled for deletion at
 // restart: it was overwritten as far as it could be, and another shred would only write spaces
 // again and schedule it once more.
 bool WaitsForRestart(const std::vector<platform::StateEntry>& pending, const std::string& bootId,
-                     const std::string& path, const platform::FileStatus& status) {
+                     const std::string& path, const platform::FileIdentity& file) {
     return std::ranges::any_of(pending, [&](const platform::StateEntry& entry) {
-        return entry.bootId == bootId && entry.path == path && entry.id == status.id;
+        return entry.bootId == bootId && entry.path == path && entry.version.id == file;
     });
 }
 
+// Where an in-progress entry's file stands. Its passes and its rename have changed its times
+// since it was recorded, never its size, birth time or generation; a file deleted meanwhile
+// frees its inode number for the next file made, so the number alone proves nothing.
+platform::EntryState LocateInProgress(const platform::StateEntry& entry) {
+    return platform::LocateEntry(entry, platform::Compared::AllButWriteTimes);
+}
+
 // Finishes only what this program left: files under its random names directly in the holding
-// folder, and files on the in-progress list that are still the file it had renamed in place;
-// none that waits for deletion at restart already.
+// folder, and files on the in-progress list that are still the very file it had renamed in
+// place; none that waits for deletion at restart already. An entry leaves the list only when
+// its file is proven finished or gone (or replaced by a file that is not ours): one whose disk
+// is not there now stays, and is named.
 void FinishLeftovers(ShredJob& job, const std::string& holding, const std::string& storedMethod) {
     const std::string method = LeftoverMethod(storedMethod);
     const std::vector<platform::StateEntry> pending = platform::PendingDeletions();
@@ -176,21 +188,75 @@ void FinishLeftovers(ShredJob& job, const std::string& holding, const std::strin
         const auto status = platform::StatPath(path);
         if (path.rfind('/') == holding.size() && path.starts_with(holding) &&
             IsRandomName(NameOf(path)) && status &&
-            !WaitsForRestart(pending, bootId, path, *status)) {
+            !WaitsForRestart(pending, bootId, path, status->id)) {
             job.ShredLeftover(path, method);
         }
     }
     for (const platform::StateEntry& entry : platform::InProgressEntries()) {
-        // The file was renamed in place by us and its passes have changed its times since, but
-        // never its size. An inode number alone is not enough: a file deleted meanwhile frees
-        // its number for the next file created.
-        const auto status = platform::StatPath(entry.path);
-        if (status && status->type == platform::FileType::Regular && status->id == entry.id &&
-            status->size == entry.size && IsRandomName(NameOf(entry.path)) &&
-            !WaitsForRestart(pending, bootId, entry.path, *status)) {
+        platform::EntryState state = LocateInProgress(entry);
+        bool keep = state == platform::EntryState::Unreachable;
+        if (state == platform::EntryState::Recorded && IsRandomName(NameOf(entry.path)) &&
+            !WaitsForRestart(pending, bootId, entry.path, entry.version.id)) {
             job.ShredLeftover(entry.path, method);
+            // Still there when it could not be destroyed now: the next start tries again.
+            state = LocateInProgress(entry);
+            keep = state == platform::EntryState::Recorded ||
+                   state == platform::EntryState::Unreachable;
         }
-        platform::RemoveInProgress(entry.path);
+        if (state == platform::EntryState::Unreachable) {
+            job.NoteLeftover(ShredJob::LeftoverNote::WaitingForDisk, entry.path);
+        }
+        if (!keep) {
+            platform::RemoveInProgress(entry.path);
+        }
+    }
+}
+
+// Names the in-progress entries whose disk is not there, without touching anything: another
+// instance runs, and the list's other entries may be its job's.
+void NoteWaitingEntries(ShredJob& job) {
+    for (const platform::StateEntry& entry : platform::InProgressEntries()) {
+        if (LocateInProgress(entry) == platform::EntryState::Unreachable) {
+            job.NoteLeftover(ShredJob::LeftoverNote::WaitingForDisk, entry.path);
+        }
+    }
+}
+
+// How long a start waits for another start that finishes an interrupted run: kStartWaitVariable
+// (whole seconds) when it is set to a number, else kDefaultStartWaitSeconds.
+constexpr int kDefaultStartWaitSeconds = 30;
+
+std::chrono::seconds StartWait() {
+    const std::string text = platform::GetEnv(kStartWaitVariable).value_or("");
+    int seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    const bool given =
+        !text.empty() && error == std::errc() && end == text.data() + text.size() && seconds >= 0;
+    return std::chrono::seconds(given ? seconds : kDefaultStartWaitSeconds);
+}
+
+// Takes the holding folder's lock shared. While another start holds it to finish an interrupted
+// run, says so in the progress window and waits, for a bounded time: a start stopped or hung
+// half-way must not hold this one for ever. Gives up with a message and status 1, nothing
+// touched.
+void HoldSharedOrGiveUp(Forms& forms) {
+    if (g_holdingLock.TryShared() || !g_holdingLock.IsOpen()) {
+        return;
+    }
+    Host& host = CurrentHost();
+    const std::chrono::seconds limit = StartWait();
+    forms.progress.SetMax(static_cast<std::int32_t>(limit.count()));
+    forms.progress.SetCaption(GetLangString(lang::kWaitingForOtherStart));
+    forms.progress.Show();
+    forms.progress.SetValue(0);
+    host.DoEvents();
+    const bool held = g_holdingLock.HoldSharedWithin(limit, [&host] { host.DoEvents(); });
+    forms.progress.SetVisible(false);
+    if (!held) {
+        forms.progress.Unload();
+        host.MsgBox(GetLangString(lang::kGaveUpWaiting), kMsgCritical,
+                    GetLangString(lang::kProductName));
+        host.EndProcess(1);
     }
 }
 
@@ -199,13 +265,28 @@ void FinishLeftovers(ShredJob& job, const std::string& holding, const std::strin
 void FinishInterruptedWork(ShredJob& job, Forms& forms) {
     const std::string holding = HoldingFolderPath();
     PrepareOwnFolders(holding);
-    platform::DeletePendingFromEarlierBoots();
 
     g_holdingLock = platform::LockFile::Open(holding + ".lock");
-    if (g_holdingLock.TryExclusive()) {
-        FinishLeftovers(job, holding, forms.options.DeleteMethod());
+    const bool alone = g_holdingLock.TryExclusive();
+    if (!alone) {
+        HoldSharedOrGiveUp(forms);
     }
-    g_holdingLock.HoldShared();
+    // Reported here, the changed files are said once and leave the list; the login helper
+    // keeps them for a start to report.
+    const platform::SweepResult sweep =
+        platform::DeletePendingFromEarlierBoots(platform::ChangedEntries::Drop);
+    for (const std::string& path : sweep.changed) {
+        job.NoteLeftover(ShredJob::LeftoverNote::KeptChanged, path);
+    }
+    for (const std::string& path : sweep.waiting) {
+        job.NoteLeftover(ShredJob::LeftoverNote::WaitingForDisk, path);
+    }
+    if (alone) {
+        FinishLeftovers(job, holding, forms.options.DeleteMethod());
+        g_holdingLock.HoldShared();
+    } else {
+        NoteWaitingEntries(job);
+    }
 }
 
 void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides) {

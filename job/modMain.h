@@ -35,12 +35,17 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
 // and the folders leading to them belong to this user and nobody else may write them; when one
 // does not, shows which and why in a critical message box and ends the process with status 1
 // (Main checks the settings the same way before it reads them). Then deletes the pending
-// deletions of earlier boots, and, when no other instance is running, shreds every file left in the
-// holding folder or on the in-progress list by an interrupted run, except a file this boot has
-// already scheduled for deletion at restart (it is left alone until then). Holds the holding
-// folder's lock shared from then on, so that later starts leave this instance's files alone. Part
-// of Main; separate so that it can be tested on its own. What could not be destroyed goes into
-// `job`'s report.
+// deletions of earlier boots whose files are still the very version scheduled, and, when no other
+// instance is running, shreds every file left in the holding folder or on the in-progress list by
+// an interrupted run, except a file this boot has already scheduled for deletion at restart (it
+// is left alone until then). Holds the holding folder's lock shared from then on, so that later
+// starts leave this instance's files alone. While another start holds that lock to finish an
+// interrupted run, the progress window says so and this start waits, at most the seconds
+// kStartWaitVariable gives (30 by default); then it says it gave up and ends the process with
+// status 1, nothing touched. Part of Main; separate so that it can be tested on its
+// own. What could not be destroyed goes into `job`'s report, with notes on the files whose disk is
+// not there (they stay on their lists and are named at every start) and on the pending deletions
+// kept because their file changed since it was scheduled (named once).
 void FinishInterruptedWork(ShredJob& job, Forms& forms);
 
 }  // namespace ostrel

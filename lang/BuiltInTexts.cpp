@@ -80,6 +80,20 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
     {kWhyTrashOtherOwner, "the trash folder belongs to another user"},
     {kWhyTrashWritableByOthers, "other users may change the trash folder"},
     {kWhyTrashNotFolder, "the trash folder is not a folder"},
+    {kWaitingForOtherStart,
+     "Waiting for another start of Ostrel to finish what an interrupted run left..."},
+    {kGaveUpWaiting,
+     "Nothing was shredded: another start of Ostrel is still finishing what an interrupted run "
+     "left. Try again later."},
+    {kReportWaitingForDisk,
+     "Waiting for the disk that holds each of these; they are finished by the first start that "
+     "finds it in its place:"},
+    {kReportHowToStopWaiting,
+     "To stop waiting for one, delete its entry (two lines) from the list that names it, in this "
+     "folder:"},
+    {kReportKeptChanged,
+     "Kept, not deleted after the restart: the file changed since it was scheduled, or another "
+     "file took its name:"},
 };
 
 }  // namespace

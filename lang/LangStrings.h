@@ -107,5 +107,16 @@ inline constexpr std::int16_t kWhyTrashIsLink = 920;
 inline constexpr std::int16_t kWhyTrashOtherOwner = 921;
 inline constexpr std::int16_t kWhyTrashWritableByOthers = 922;
 inline constexpr std::int16_t kWhyTrashNotFolder = 923;
+// A start that finds another start finishing an interrupted run: what it waits for (the progress
+// caption), and why it gave up.
+inline constexpr std::int16_t kWaitingForOtherStart = 930;
+inline constexpr std::int16_t kGaveUpWaiting = 931;
+
+// Notes of a start on what an interrupted run or an earlier boot left and it could not finish:
+// files whose disk is not there (and how to stop waiting for one; the state folder follows), and
+// files scheduled for deletion at restart that changed since, which were kept.
+inline constexpr std::int16_t kReportWaitingForDisk = 932;
+inline constexpr std::int16_t kReportHowToStopWaiting = 933;
+inline constexpr std::int16_t kReportKeptChanged = 934;
 
 }  // namespace ostrel::lang

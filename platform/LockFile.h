@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 
 #include "platform/posix/OwnedFd.h"
@@ -28,6 +30,13 @@ class LockFile {
     // Takes (or turns the exclusive lock into) a shared lock, waiting while another process
     // holds the exclusive one. False when the file is not open.
     bool HoldShared();
+    // Takes (or turns the exclusive lock into) a shared lock if nobody holds the exclusive one;
+    // never waits. False when another holder has it exclusive or the file is not open.
+    bool TryShared();
+    // HoldShared, waiting at most `limit`; `whileWaiting` runs about every 50 ms meanwhile (to
+    // keep windows alive). False when the limit passed first or the file is not open.
+    bool HoldSharedWithin(std::chrono::milliseconds limit,
+                          const std::function<void()>& whileWaiting);
 
   private:
     posix::OwnedFd m_fd;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/FileVersion.h"
 #include "platform/OwnFolders.h"
 
 namespace ostrel::platform {
@@ -19,23 +20,34 @@ std::string StateFolder();
 // a vendor folder name the folder is Unusable.
 OwnPathCheck CheckStateFolder();
 
-// One file named by a state list: the exact bytes of its path and what the file was when the
-// entry was written, so that a later run acts only on that same file.
+// One file named by a state list: the exact bytes of its path and the version of the file
+// when the entry was written, so that a later run acts only on that very file.
 struct StateEntry {
     std::string bootId;
-    FileIdentity id;
-    std::int64_t size = 0;
-    std::int64_t mtimeSeconds = 0;
-    std::int64_t mtimeNanoseconds = 0;
+    FileVersion version;
     std::string path;
 };
 
-// The entry describing `status` under `path` in the current boot.
-StateEntry MakeStateEntry(const std::string& path, const FileStatus& status);
+// `path` from the root: a relative path is taken from the current folder, as the system takes
+// it now, so that a later run started elsewhere finds the same file. Empty when the current
+// folder cannot be named.
+std::string PathFromRoot(const std::string& path);
 
-// True when `status` is still the file `entry` describes: the same device and inode. Size and
-// modification time are not compared: another process may have written to the file since, and
-// it is still the file that was meant.
-bool DescribesSameFile(const StateEntry& entry, const FileStatus& status);
+// The entry recording `version` under `path` (from the root) in the current boot.
+StateEntry MakeStateEntry(const std::string& path, const FileVersion& version);
+
+// What became of the file a state entry names.
+enum class EntryState {
+    Recorded,     // the path names the version recorded
+    Replaced,     // the path names another file, or another version, on the entry's disk
+    Gone,         // the path's folder is there, on the entry's disk, and the name is not
+    Unreachable,  // the entry's disk is not there: the folder is missing or on another disk
+};
+
+// Looks for the file `entry` names, comparing what `compared` says (see SameVersion). Only a
+// folder on the recorded device proves anything: a disk unmounted leaves its mount point (an
+// empty folder of another file system) or no folder at all, and a disk attached as another
+// device cannot be told from another disk.
+EntryState LocateEntry(const StateEntry& entry, Compared compared);
 
 }  // namespace ostrel::platform

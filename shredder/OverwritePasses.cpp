@@ -361,7 +361,7 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
     int error = at.folder->Rename(at.name, *holding, name);
     if (error == EXDEV) {
         target = Location{at.folder, at.folderPath, name};
-        const bool recorded = platform::AddInProgress(target.Path(), status);
+        const bool recorded = platform::AddInProgress(target.Path(), *at.folder, at.name, status);
         error = recorded ? at.folder->Rename(at.name, *at.folder, name) : EIO;
         if (error == 0) {
             m_inProgressPath = target.Path();

@@ -11,15 +11,27 @@ constexpr const char* kListName = posix::kInProgressListName;
 
 }  // namespace
 
-bool AddInProgress(const std::string& path, const FileStatus& status) {
-    StateEntry entry = MakeStateEntry(path, status);
-    return posix::UpdateStateList(
-        kListName, [&entry](std::vector<StateEntry>& entries) { entries.push_back(entry); });
+bool AddInProgress(const std::string& path, const FileVersion& version) {
+    StateEntry entry = MakeStateEntry(path, version);
+    return !entry.path.empty() &&
+           posix::UpdateStateList(
+               kListName, [&entry](std::vector<StateEntry>& entries) { entries.push_back(entry); });
+}
+
+bool AddInProgress(const std::string& path, const Folder& folder, std::string_view name,
+                   const FileStatus& status) {
+    // A file swapped for another since `status` was read is recorded as `status` says.
+    auto version = ReadFileVersion(folder, name);
+    if (!version || version->id != status.id) {
+        version = VersionOf(status);
+    }
+    return AddInProgress(path, *version);
 }
 
 bool RemoveInProgress(const std::string& path) {
-    return posix::UpdateStateList(kListName, [&path](std::vector<StateEntry>& entries) {
-        std::erase_if(entries, [&path](const StateEntry& e) { return e.path == path; });
+    const std::string recorded = PathFromRoot(path);
+    return posix::UpdateStateList(kListName, [&recorded](std::vector<StateEntry>& entries) {
+        std::erase_if(entries, [&recorded](const StateEntry& e) { return e.path == recorded; });
     });
 }
 

@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <thread>
 
 namespace ostrel::platform {
 namespace {
@@ -41,6 +43,27 @@ bool LockFile::HoldExclusive() {
 
 bool LockFile::HoldShared() {
     return FlockRetrying(m_fd, LOCK_SH);
+}
+
+bool LockFile::TryShared() {
+    return FlockRetrying(m_fd, LOCK_SH | LOCK_NB);
+}
+
+bool LockFile::HoldSharedWithin(std::chrono::milliseconds limit,
+                                const std::function<void()>& whileWaiting) {
+    constexpr auto kStep = std::chrono::milliseconds(50);
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!TryShared()) {
+        if (!IsOpen() || std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        if (whileWaiting) {
+            whileWaiting();
+        }
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            kStep, end - std::chrono::steady_clock::now()));
+    }
+    return true;
 }
 
 }  // namespace ostrel::platform

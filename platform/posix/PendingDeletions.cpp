@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/FileSystem.h"
+#include "platform/FileVersion.h"
 #include "platform/Folder.h"
 #include "platform/ProductNames.h"
 #include "platform/ProgramFolder.h"
@@ -79,13 +80,15 @@ std::function<std::string()> SetBootIdSource(std::function<std::string()> source
 }
 
 bool ScheduleDeletionAtBoot(const std::string& path) {
-    auto status = StatPath(path);
-    if (!status) {
+    const auto version = ReadFileVersion(path);
+    if (!version) {
         return false;
     }
-    StateEntry entry = MakeStateEntry(path, *status);
-    bool ok = posix::UpdateStateList(
-        kListName, [&entry](std::vector<StateEntry>& entries) { entries.push_back(entry); });
+    StateEntry entry = MakeStateEntry(path, *version);
+    bool ok = !entry.path.empty() &&
+              posix::UpdateStateList(kListName, [&entry](std::vector<StateEntry>& entries) {
+                  entries.push_back(entry);
+              });
     if (ok) {
         EnsureAutostartEntry();
     }
@@ -96,23 +99,38 @@ std::vector<StateEntry> PendingDeletions() {
     return posix::ReadStateList(kListName);
 }
 
-SweepResult DeletePendingFromEarlierBoots() {
+SweepResult DeletePendingFromEarlierBoots(ChangedEntries changed) {
     SweepResult result;
     const std::string bootId = BootId();
     posix::UpdateStateList(kListName, [&](std::vector<StateEntry>& entries) {
         std::vector<StateEntry> remaining;
         for (auto& entry : entries) {
-            if (entry.bootId == bootId) {
-                ++result.kept;
-                remaining.push_back(std::move(entry));
-                continue;
+            bool keep = entry.bootId == bootId;
+            if (!keep) {
+                // The entry was written after the file's last write: nothing of it may differ.
+                switch (LocateEntry(entry, Compared::Everything)) {
+                    case EntryState::Recorded:
+                        if (DeletePath(entry.path) || errno == ENOENT) {
+                            ++result.deleted;
+                        } else {
+                            keep = true;
+                        }
+                        break;
+                    case EntryState::Gone:
+                        ++result.dropped;
+                        break;
+                    case EntryState::Replaced:
+                        result.changed.push_back(entry.path);
+                        keep = changed == ChangedEntries::Keep;
+                        result.dropped += keep ? 0 : 1;
+                        break;
+                    case EntryState::Unreachable:
+                        result.waiting.push_back(entry.path);
+                        keep = true;
+                        break;
+                }
             }
-            auto status = StatPath(entry.path);
-            if (!status || !DescribesSameFile(entry, *status)) {
-                ++result.dropped;
-            } else if (DeletePath(entry.path) || errno == ENOENT) {
-                ++result.deleted;
-            } else {
+            if (keep) {
                 ++result.kept;
                 remaining.push_back(std::move(entry));
             }

@@ -2,17 +2,43 @@
 // folders they are given.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "platform/posix/StateList.h"
 #include "tests/e2e/Ostrel.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/HolderProcess.h"
+#include "tests/support/LoopDevice.h"
 
 namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
 constexpr char kSimple[] = "Simple Overwrite (1 Pass)";
+constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
+constexpr char kWaitingForDisk[] = "Waiting for the disk that holds";
+constexpr char kWaitingForStart[] = "Waiting for another start of Ostrel";
+
+// The paths on the user's in-progress list.
+std::vector<std::string> InProgress(const UserSandbox& user) {
+    std::vector<platform::StateEntry> entries;
+    platform::posix::ParseStateList(ReadFile(user.state() / "Tolvane/Quarrix/in-progress"),
+                                    entries);
+    std::vector<std::string> paths;
+    for (const auto& entry : entries) {
+        paths.push_back(entry.path);
+    }
+    return paths;
+}
 
 // Started with standard output and error closed, the program's lock files would get descriptors
 // 1 and 2, and the main window's texts and the progress lines would be written into them.
@@ -60,6 +86,133 @@ TEST(SafeStart, RootWithAnotherUsersHomeTouchesNothing) {
     EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
     EXPECT_EQ(sweep.exitCode, 1);
     EXPECT_NE(sweep.err.find("it belongs to another user"), std::string::npos) << sweep.err;
+}
+
+// A run killed while a file on another disk was renamed in its own folder; the next starts find
+// that disk unmounted, mounted at another place, and attached as another device at its place:
+// each start, a job's too, names the file as waiting for its disk, leaves it alone and keeps it
+// on the list. Back at its place on its device, the next start finishes it.
+TEST(SafeStart, InterruptedWorkOnADiskThatIsAwayWaitsForIt) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: a loop-mounted disk";
+    }
+    TempDir temp;
+    const fs::path image = temp.path() / "disk.img";
+    ASSERT_TRUE(RunQuietly("truncate -s 64M '" + image.string() + "' && mkfs.ext4 -q -F '" +
+                           image.string() + "'"));
+    LoopDevice disk(image);
+    if (!disk.Attached()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    const fs::path place = temp.path() / "disk", elsewhere = temp.path() / "elsewhere";
+    ASSERT_TRUE(disk.Mount(place));
+    UserSandbox user;  // the holding folder lies on another file system than the disk
+    user.WriteSettings("English.lng", kDod7, 0);
+    WriteFile(place / "secret", std::string(24 << 20, 'S'));
+
+    // Killed as soon as the file is on the list under its new name.
+    std::string renamed;
+    RunOptions run;
+    run.whileRunning = [&](int pid) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (renamed.empty() && std::chrono::steady_clock::now() < end) {
+            for (const std::string& path : InProgress(user)) {
+                if (fs::exists(path)) {
+                    ::kill(pid, SIGKILL);
+                    renamed = path;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    // Given relative to the work folder: the list must say where it is from anywhere.
+    const std::string given = fs::relative(place / "secret", user.work()).string();
+    ASSERT_EQ(RunOstrel(user, {given}, run).exitCode, -1);
+    ASSERT_FALSE(renamed.empty()) << "no path on the in-progress list names a file: "
+                                  << ReadFile(user.state() / "Tolvane/Quarrix/in-progress");
+    const fs::path name = fs::path(renamed).filename();
+    ASSERT_TRUE(disk.Unmount());
+
+    LoopDevice other(image);
+    ASSERT_TRUE(other.Attached()) << other.Why();
+    WriteFile(user.work() / "today", "today's file");
+    const struct {
+        const char* disk;
+        std::function<bool()> attach;
+        std::function<bool()> detach;
+        std::vector<std::string> paths;
+    } rows[] = {
+        {"unmounted", [] { return true; }, [] { return true; }, {}},
+        {"mounted elsewhere",
+         [&] { return disk.Mount(elsewhere); },
+         [&] { return disk.Unmount(); },
+         {"today"}},
+        {"another device", [&] { return other.Mount(place); }, [&] { return other.Unmount(); }, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.disk);
+        ASSERT_TRUE(row.attach());
+        const RunResult start = RunOstrel(user, row.paths);
+        EXPECT_EQ(start.exitCode, 0) << start.err;
+        EXPECT_NE(start.err.find(kWaitingForDisk), std::string::npos) << start.err;
+        EXPECT_NE(start.err.find(renamed), std::string::npos) << start.err;
+        EXPECT_EQ(InProgress(user), std::vector<std::string>{renamed});
+        if (row.disk == std::string("mounted elsewhere")) {
+            EXPECT_EQ(fs::file_size(elsewhere / name), 24u << 20) << "left alone";
+            EXPECT_FALSE(fs::exists(user.work() / "today")) << "the job itself ran";
+        }
+        ASSERT_TRUE(row.detach());
+    }
+
+    ASSERT_TRUE(disk.Mount(place));
+    const RunResult back = RunOstrel(user, {});
+    EXPECT_EQ(back.exitCode, 0) << back.err;
+    EXPECT_EQ(back.err.find(kWaitingForDisk), std::string::npos) << back.err;
+    EXPECT_NE(back.err.find(renamed), std::string::npos) << "named as finished: " << back.err;
+    EXPECT_FALSE(fs::exists(renamed));
+    EXPECT_TRUE(InProgress(user).empty());
+}
+
+// A start while another process holds the holding folder's lock (as a start does while it
+// finishes an interrupted run) says what it waits for. It goes on once the lock is free; held
+// by a stopped process, it gives up after the time allowed: status 1, nothing touched.
+TEST(SafeStart, StartBehindAnotherStartSaysWhatItWaitsForAndGivesUp) {
+    UserSandbox user;
+    user.WriteSettings("English.lng", kSimple, 0);
+    ASSERT_EQ(RunOstrel(user, {}).exitCode, 0);  // makes the holding folder and its lock
+    const std::string lock = user.holding().string() + ".lock";
+    WriteFile(user.work() / "secret", "data");
+    RunOptions bounded;
+    bounded.env = {"OSTREL_START_WAIT=2"};
+    {
+        HolderProcess holder(lock, HolderProcess::Hold::Flock);
+        ASSERT_TRUE(holder.Holding());
+        ASSERT_EQ(::kill(holder.Pid(), SIGSTOP), 0);
+        const RunResult stopped = RunOstrel(user, {"secret"}, bounded);
+        ::kill(holder.Pid(), SIGCONT);
+        EXPECT_EQ(stopped.exitCode, 1);
+        EXPECT_NE(stopped.err.find(kWaitingForStart), std::string::npos) << stopped.err;
+        EXPECT_NE(stopped.err.find("Nothing was shredded"), std::string::npos) << stopped.err;
+        EXPECT_EQ(ReadFile(user.work() / "secret"), "data");
+    }
+
+    auto holder = std::make_unique<HolderProcess>(lock, HolderProcess::Hold::Flock);
+    ASSERT_TRUE(holder->Holding());
+    RunOptions released;
+    released.env = {"OSTREL_START_WAIT=120"};
+    released.whileRunning = [&](int) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (ReadFile(user.runtime() / "stderr").find(kWaitingForStart) == std::string::npos &&
+               std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        holder.reset();
+    };
+    fs::remove(user.runtime() / "stderr");  // what the run before said
+    const RunResult waited = RunOstrel(user, {"secret"}, released);
+    EXPECT_EQ(waited.exitCode, 0) << waited.err;
+    EXPECT_NE(waited.err.find(kWaitingForStart), std::string::npos) << waited.err;
+    EXPECT_FALSE(fs::exists(user.work() / "secret"));
 }
 
 }  // namespace

@@ -10,12 +10,14 @@
 #include "core/Globals.h"
 #include "core/RegistryManager.h"
 #include "platform/FileSystem.h"
+#include "platform/FileVersion.h"
 #include "platform/InProgressList.h"
 #include "platform/LockFile.h"
 #include "platform/PendingDeletions.h"
 #include "shredder/FillData.h"
 #include "tests/job/JobFixture.h"
 #include "tests/support/HolderProcess.h"
+#include "tests/support/LoopMount.h"
 
 namespace ostrel::test {
 namespace {
@@ -132,7 +134,7 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
         WriteFile(path, "not ours");
     }
     for (const std::string& path : {inPlace, foreign[3], replaced, resized}) {
-        platform::AddInProgress(path, *platform::StatPath(path));
+        platform::AddInProgress(path, *platform::ReadFileVersion(path));
     }
     WriteFile(replaced + ".new", "not ours");
     fs::rename(replaced + ".new", replaced);
@@ -159,6 +161,61 @@ TEST_F(MainTest, InterruptedWorkIsFinished) {
     ShowJobReport(report);
     ASSERT_EQ(m_host.msgBoxes.size(), 1u);
     EXPECT_NE(m_host.msgBoxes[0].text.find(inPlace), std::string::npos);
+}
+
+// An in-progress entry whose file was deleted meanwhile, and a new file of the same length made
+// under its name that got the freed inode number (ext4 gives it to the next file made): the new
+// file is not the program's and is left alone; its entry leaves the list.
+TEST_F(MainTest, NewFileUnderAnInProgressEntrysInodeNumberIsLeftAlone) {
+    LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    const std::string path = (disk.Root() / RandFileName()).string();
+    WriteFile(path, "renamed in place");
+    ASSERT_TRUE(platform::AddInProgress(path, *platform::ReadFileVersion(path)));
+    const auto recorded = platform::StatPath(path);
+    fs::remove(path);
+    WriteFile(path, "a new file here!");
+    if (platform::StatPath(path)->id != recorded->id) {
+        GTEST_SKIP() << "the file system gave the new file another inode number";
+    }
+
+    ShredJob job(forms());
+    FinishInterruptedWork(job, forms());
+
+    EXPECT_EQ(ReadFile(path), "a new file here!");
+    EXPECT_TRUE(platform::InProgressEntries().empty());
+    EXPECT_TRUE(job.TakeReport().finishedLeftovers.empty());
+}
+
+// An in-progress file that cannot be destroyed at this start (it was made immutable) is named,
+// stays on the list, and the next start, which can, destroys it.
+TEST_F(MainTest, InterruptedWorkThatCannotBeFinishedNowIsTriedAgain) {
+    LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    const std::string path = (disk.Root() / RandFileName()).string();
+    WriteFile(path, "renamed in place");
+    ASSERT_TRUE(platform::AddInProgress(path, *platform::ReadFileVersion(path)));
+    ASSERT_TRUE(RunQuietly("chattr +i '" + path + "'"));
+    {
+        ShredJob job(forms());
+        FinishInterruptedWork(job, forms());
+        const JobReport report = job.TakeReport();
+        ASSERT_EQ(report.failed.size(), 1u);
+        EXPECT_EQ(report.failed[0].path, path);
+    }
+    EXPECT_EQ(ReadFile(path), "renamed in place");
+    ASSERT_EQ(platform::InProgressEntries().size(), 1u);
+
+    ASSERT_TRUE(RunQuietly("chattr -i '" + path + "'"));
+    ShredJob job(forms());
+    FinishInterruptedWork(job, forms());
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(platform::InProgressEntries().empty());
+    EXPECT_EQ(job.TakeReport().finishedLeftovers, std::vector<std::string>{path});
 }
 
 class UntrustedFolderTest : public MainTest, public testing::WithParamInterface<const char*> {

@@ -1,16 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "core/ProductNames.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/PendingDeletions.h"
 #include "platform/StateFolder.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/LoopDevice.h"
+#include "tests/support/LoopMount.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XdgSandbox.h"
 
@@ -62,7 +70,8 @@ TEST_F(PendingDeletionsTest, PathsComeBackByteExactFromAPrivateList) {
 }
 
 // The helper keeps this boot's entries, and after a restart deletes a path only while it names
-// the recorded file: one replaced by another file, or gone, just leaves the list.
+// the recorded file. One gone just leaves the list; one replaced by another file is kept, named,
+// and stays on the list for a start of the program, which reports it and drops it.
 TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
     const std::string same = Make("same"), replaced = Make("replaced"), gone = Make("gone");
     for (const std::string& path : {same, replaced, gone}) {
@@ -81,34 +90,152 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
     EXPECT_TRUE(fs::exists(same));
     EXPECT_EQ(platform::PendingDeletions().size(), 3u);
     m_bootId = "second-boot";
-    result = platform::DeletePendingFromEarlierBoots();
-    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 2, 0));
+    result = platform::DeletePendingFromEarlierBoots(platform::ChangedEntries::Keep);
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 1, 1));
+    EXPECT_EQ(result.changed, std::vector<std::string>{replaced});
     EXPECT_FALSE(fs::exists(same));
+    EXPECT_EQ(platform::PendingDeletions().size(), 1u);
+    result = platform::DeletePendingFromEarlierBoots(platform::ChangedEntries::Drop);
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 1, 0));
+    EXPECT_EQ(result.changed, std::vector<std::string>{replaced});
     EXPECT_EQ(ReadFile(replaced), "a new file under the old name");
     EXPECT_TRUE(platform::PendingDeletions().empty());
 }
 
-// A writer that kept appending after the file was scheduled changes its size and time, not its
-// identity: the file stays on the list until it is really gone, and a deletion that fails now
-// is tried again at the next sweep.
-TEST_F(PendingDeletionsTest, FileWrittenToAfterSchedulingIsTrackedUntilGone) {
-    const std::string path = Make("still written to");
+// A file deleted after it was scheduled, and a new one of the same length written under its
+// name, which ext4 gives the inode number just freed, even with the old modification time set
+// on it: the new file is not the one scheduled, and stays.
+TEST_F(PendingDeletionsTest, NewFileUnderTheFreedInodeNumberIsKept) {
+    LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    const std::string path = (disk.Root() / "report.pdf").string();
+    WriteFile(path, "scheduled!");
     ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
-    std::ofstream(path, std::ios::app) << "appended by another process";
-    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1));
+    const auto scheduled = platform::StatPath(path);
+    const auto modified = fs::last_write_time(path);
+    fs::remove(path);
+    WriteFile(path, "a new one!");
+    fs::last_write_time(path, modified);
+    if (platform::StatPath(path)->id != scheduled->id) {
+        GTEST_SKIP() << "the file system gave the new file another inode number";
+    }
+    m_bootId = "second-boot";
+
+    const platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
+
+    EXPECT_EQ(ReadFile(path), "a new one!");
+    EXPECT_EQ(result.changed, std::vector<std::string>{path});
+}
+
+// The helper runs at login, maybe before a removable disk is mounted: an entry whose folder is
+// missing, or whose folder is another file system's now (the mount point left behind), waits on
+// the list with its file untouched until the disk is back; only a name missing from its folder
+// on its own file system is gone.
+TEST_F(PendingDeletionsTest, EntryOnADiskThatIsAwayWaitsForIt) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: a loop-mounted disk";
+    }
+    const fs::path image = m_temp / "disk.img", place = m_temp / "disk";
+    ASSERT_TRUE(RunQuietly("truncate -s 16M '" + image.string() + "' && mkfs.ext4 -q -F '" +
+                           image.string() + "'"));
+    LoopDevice disk(image);
+    if (!disk.Attached()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    ASSERT_TRUE(disk.Mount(place));
+    const std::string inSubfolder = (place / "sub/file").string();
+    const std::string inMountPoint = (place / "file").string();
+    const std::string gone = Make("gone");
+    for (const std::string& path : {inSubfolder, inMountPoint, gone}) {
+        WriteFile(path, "scheduled");
+        ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
+    }
+    fs::remove(gone);
+    ASSERT_TRUE(disk.Unmount());
+    m_bootId = "second-boot";
+
+    platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
+
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 1, 2));
+    EXPECT_EQ(platform::PendingDeletions().size(), 2u);
+    ASSERT_TRUE(disk.Mount(place));
+    EXPECT_EQ(ReadFile(inSubfolder), "scheduled");
+    result = platform::DeletePendingFromEarlierBoots();
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(2, 0, 0));
+    EXPECT_FALSE(fs::exists(inSubfolder) || fs::exists(inMountPoint));
+    EXPECT_TRUE(platform::PendingDeletions().empty());
+}
+
+// The entry is written after the file's last write, so any later change means the file is not
+// the version scheduled: written to (by the program that held it open), touched, its mode
+// changed, or put back by a copy with the old times. Each is kept, untouched, and named. A file
+// left as it was is deleted, and a deletion that fails now is tried again at the next sweep.
+TEST_F(PendingDeletionsTest, AnyChangeAfterSchedulingKeepsTheFile) {
+    const std::pair<const char*, std::function<void(const std::string&)>> changes[] = {
+        {"written to", [](const std::string& path) { std::ofstream(path, std::ios::app) << "+"; }},
+        {"touched",
+         [](const std::string& path) {
+             fs::last_write_time(path, fs::last_write_time(path) + std::chrono::hours(1));
+         }},
+        {"mode changed",
+         [](const std::string& path) {
+             fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+         }},
+        {"copied back with its times",
+         [](const std::string& path) {
+             ASSERT_EQ(RunQuietly("cp -p '" + path + "' '" + path + ".copy' && rm '" + path +
+                                  "' && mv '" + path + ".copy' '" + path + "'"),
+                       true);
+         }},
+    };
+    std::vector<std::string> changed;
+    for (const auto& [what, change] : changes) {
+        const std::string path = Make(what);
+        ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
+        change(path);
+        changed.push_back(path);
+    }
+    const std::string same = Make("left as it was");
+    ASSERT_TRUE(platform::ScheduleDeletionAtBoot(same));
     m_bootId = "second-boot";
 
     platform::InjectFault(platform::SysCall::Unlink, EBUSY);
     platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
     platform::ClearFaults();
-    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 0, 1));
-    EXPECT_TRUE(fs::exists(path));
-    EXPECT_EQ(platform::PendingDeletions().size(), 1u);
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(0, 0, 5));
+    EXPECT_EQ(result.changed, changed);
+    EXPECT_TRUE(fs::exists(same));
 
-    result = platform::DeletePendingFromEarlierBoots();
-    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 0, 0));
-    EXPECT_FALSE(fs::exists(path));
+    result = platform::DeletePendingFromEarlierBoots(platform::ChangedEntries::Drop);
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 4, 0));
+    EXPECT_FALSE(fs::exists(same));
+    for (const std::string& path : changed) {
+        EXPECT_TRUE(ReadFile(path).starts_with("scheduled")) << path;
+    }
     EXPECT_TRUE(platform::PendingDeletions().empty());
+}
+
+// Lists written before the change time, birth time and generation were recorded are still
+// read, and their entries compared on what they record.
+TEST_F(PendingDeletionsTest, ListOfTheFirstVersionIsStillRead) {
+    const std::string path = Make("old list's file"), absent = (m_temp / "absent").string();
+    const auto status = platform::StatPath(path);
+    const std::string line = "first-boot " + std::to_string(status->id.device) + " " +
+                             std::to_string(status->id.inode) + " " + std::to_string(status->size) +
+                             " " + std::to_string(status->mtimeSeconds) + " " +
+                             std::to_string(status->mtimeNanoseconds) + " ";
+    WriteFile(List(), "ostrel-state 1\n" + line + std::to_string(path.size()) + "\n" + path + "\n" +
+                          line + std::to_string(absent.size()) + "\n" + absent + "\n");
+    ASSERT_EQ(platform::PendingDeletions().size(), 2u);
+    EXPECT_FALSE(platform::PendingDeletions()[0].version.born.has_value());
+    m_bootId = "second-boot";
+
+    const platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
+
+    EXPECT_EQ(std::tuple(result.deleted, result.dropped, result.kept), std::tuple(1, 1, 0));
+    EXPECT_FALSE(fs::exists(path));
 }
 
 // A list that cannot be parsed, or something else in its place, is kept aside under a name of its

@@ -16,6 +16,8 @@ class HolderProcess {
 
     // True once the child has the file open (and locked).
     bool Holding() const { return m_holding; }
+    // The other process's id (to stop it, say).
+    int Pid() const { return m_pid; }
 
   private:
     int m_pid = -1;

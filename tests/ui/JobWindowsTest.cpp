@@ -7,11 +7,15 @@
 #include <QTest>
 #include <QUrl>
 #include <filesystem>
+#include <memory>
 
 #include "controls/VistaProg.h"
 #include "core/PathHelpers.h"
+#include "core/ProductNames.h"
 #include "job/ShredJob.h"
 #include "lang/LangStrings.h"
+#include "tests/support/HolderProcess.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/ui/UiFixture.h"
 #include "ui/AniGif.h"
 #include "ui/Texts.h"
@@ -65,6 +69,41 @@ TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
         return s.first == QString::fromStdString(shortDeep);
     })) << shortDeep;
     EXPECT_NE(shortDeep, deep) << "the deep path is long enough to be shortened";
+}
+
+// A start behind another start that finishes an interrupted run (which holds the holding
+// folder's lock) says what it waits for as the progress window's caption, and goes on with its
+// job once the other start is done.
+TEST_F(JobWindowsTest, AWaitingStartSaysSoInTheProgressWindow) {
+    StoreSettings("English.lng", nullptr, 0);
+    const fs::path vendor = fs::path(m_xdg.DataHome()) / "Tolvane";
+    fs::create_directories(vendor / "Quarrix");
+    for (const fs::path& folder : {vendor, vendor / "Quarrix"}) {
+        fs::permissions(folder, fs::perms::owner_all);
+    }
+    const fs::path lock = vendor / "Quarrix/Safetemp.lock";
+    WriteFile(lock, "");
+    fs::permissions(lock, fs::perms::owner_read | fs::perms::owner_write);
+    auto other = std::make_unique<HolderProcess>(lock.string(), HolderProcess::Hold::Flock);
+    ASSERT_TRUE(other->Holding());
+    ScopedEnv limit(kStartWaitVariable, "60");
+    const std::string file = MakeFile("secret", "data");
+    QString captionWhileWaiting;
+    m_host.onDoEvents = [&] {
+        QCoreApplication::processEvents();
+        ui::frmProgress* progress = m_forms.LoadedProgress();
+        if (other && progress != nullptr && progress->isVisible() &&
+            !progress->pb()->CaptionLabel()->text().isEmpty()) {
+            captionWhileWaiting = progress->pb()->CaptionLabel()->text();
+            other.reset();
+        }
+    };
+
+    EXPECT_TRUE(RunMain({file}));
+
+    EXPECT_EQ(captionWhileWaiting, EnglishTexts().at(lang::kWaitingForOtherStart));
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{0});
+    EXPECT_FALSE(fs::exists(file));
 }
 
 // Drops carry file URLs; only those naming this machine's files are taken, byte for byte.
