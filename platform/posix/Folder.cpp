@@ -121,7 +121,7 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
         // A file system without hard links (FAT, exFAT, many FUSE file systems) says EPERM, and
         // some say ENOSYS: the file cannot be moved without the risk of replacing a name. That
         // says nothing about the file itself (EPERM would read as an immutable file).
-        return errno;
+        return errno == EPERM || errno == ENOSYS || errno == EOPNOTSUPP ? EOPNOTSUPP : errno;
     }
     const auto after = to.Stat(target);
     if (!after || after->id != before->id) {

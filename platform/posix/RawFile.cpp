@@ -205,8 +205,12 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         }
     }
 
+    // Asked of the file system itself, not of a cache: a network or FUSE file system may still
+    // count a name that was removed a moment ago (a move done by a new link and the old name's
+    // removal), and a second name must be seen however it came.
     struct statx st {};
-    if (::statx(fd.Get(), "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO | STATX_NLINK, &st) != 0 ||
+    if (::statx(fd.Get(), "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC,
+                STATX_TYPE | STATX_INO | STATX_NLINK, &st) != 0 ||
         !S_ISREG(st.stx_mode) || (probed && IdentityOf(st) != *probed)) {
         return fail(Failure::NotSameFile, ESTALE);
     }
