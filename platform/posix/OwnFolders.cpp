@@ -193,6 +193,9 @@ OwnPathCheck CheckOwnFile(const std::string& path) {
 }
 
 OwnPathCheck CheckWritableFolder(const std::string& folder) {
+    if (folder.empty()) {
+        return Unusable(folder, ENOENT);
+    }
     const std::string probe = folder + "/.probe-" + std::to_string(::getpid());
     const int fd =
         ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
