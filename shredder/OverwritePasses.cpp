@@ -375,7 +375,9 @@ bool clsShredder::RemovedAsUnwritable(const Location& at, const platform::FileSt
 
 // Hides the file under a random name: in the holding folder, or in its own folder when the
 // holding folder lies on another file system (recorded on the in-progress list until the file
-// is gone). Never replaces an existing file. On success `at` names the new place.
+// is gone). Never replaces an existing file. On success `at` names the new place; where the
+// in-progress list cannot take the entry it is left as it is (and 0 returned): the file is then
+// overwritten under its own name rather than hidden where no later start would look for it.
 int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status) {
     const std::string name = RandFileName();
     const platform::Folder* holding = p_HoldingFolder;
@@ -390,11 +392,13 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
     int error = at.folder->Rename(at.name, *holding, name);
     if (error == EXDEV) {
         target = Location{at.folder, at.folderPath, name};
-        const bool recorded = platform::AddInProgress(target.Path(), status);
-        error = recorded ? at.folder->Rename(at.name, *at.folder, name) : EIO;
+        if (!platform::AddInProgress(target.Path(), status)) {
+            return 0;
+        }
+        error = at.folder->Rename(at.name, *at.folder, name);
         if (error == 0) {
             m_inProgressPath = target.Path();
-        } else if (recorded) {
+        } else {
             platform::RemoveInProgress(target.Path());
         }
     }
