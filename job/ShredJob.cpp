@@ -69,7 +69,10 @@ std::string Reason(int error) {
         case EMLINK:
             return GetLangString(lang::kWhyChanged);
         case ENOSPC:
+        case EDQUOT:
             return GetLangString(lang::kWhyDiskFull);
+        case ETXTBSY:
+            return GetLangString(lang::kWhyInUse);
         case ENOTEMPTY:
             return GetLangString(lang::kWhyNotEmpty);
         default:
@@ -142,10 +145,16 @@ bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdenti
         case ShredOutcome::TrashRefused:
             m_report.trashRefused.push_back({path, TrashReason(result)});
             return true;
-        case ShredOutcome::NotOverwritten:
-            m_report.failed.push_back(
-                {path, Reason(result.error) + "; " + GetLangString(lang::kWhyContentsIntact)});
+        case ShredOutcome::NotOverwritten: {
+            std::string reason =
+                result.inUse ? GetLangString(lang::kWhyInUse) : Reason(result.error);
+            reason += "; " + GetLangString(lang::kWhyContentsIntact);
+            if (!result.whereNow.empty()) {
+                reason += "; " + GetLangString(lang::kWhyNowAt) + " " + result.whereNow;
+            }
+            m_report.failed.push_back({path, reason});
             return true;
+        }
         case ShredOutcome::Failed: {
             std::string reason = Reason(result.error);
             if (!result.whereNow.empty()) {

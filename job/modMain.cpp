@@ -78,6 +78,8 @@ std::string OwnPathReason(const platform::OwnPathCheck& check) {
             return GetLangString(lang::kOwnPathOpenToOthers);
         case Problem::Unusable:
             return GetLangString(lang::kOwnPathCannotCreate) + " " + check.reason;
+        case Problem::NotWritable:
+            return GetLangString(lang::kOwnPathNotWritable) + " " + check.reason;
     }
     return {};
 }
@@ -122,6 +124,9 @@ void PrepareOwnFolders(const std::string& holding) {
     }
     RefuseUnlessUsable(platform::CheckOwnFile(holding + ".lock"));
     RefuseUnlessUsable(platform::CheckStateFolder());
+    // A job records files on other disks, and files it must leave for the restart, in the state
+    // folder; one that cannot be written there would overwrite files and then lose track of them.
+    RefuseUnlessUsable(platform::CheckWritableFolder(platform::StateFolder()));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
     {kOwnPathOpenToOthers, "Other users may look into it."},
     {kOwnPathCannotCreate, "It cannot be created or opened:"},
     {kOwnPathNoHome, "No home folder is known (HOME is not set)."},
+    {kOwnPathNotWritable, "Nothing can be written in it:"},
     {kReportNotFound, "Not found:"},
     {kReportFoldersLeft, "Folders left in place:"},
     {kReportRefused, "Refused; nothing was touched:"},

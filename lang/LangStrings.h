@@ -22,6 +22,7 @@ inline constexpr std::int16_t kOwnPathNotFolder = 844;
 inline constexpr std::int16_t kOwnPathOpenToOthers = 845;
 inline constexpr std::int16_t kOwnPathCannotCreate = 846;  // the system's reason follows
 inline constexpr std::int16_t kOwnPathNoHome = 847;
+inline constexpr std::int16_t kOwnPathNotWritable = 848;  // the system's reason follows
 
 // Window texts: captions of buttons, panels and frames, and the labels beside the settings.
 inline constexpr std::int16_t kApplyCaption = 41;

@@ -47,7 +47,8 @@ class Folder {
     // Renames entry `name` to `toName` in folder `to` without ever replacing an existing entry:
     // EEXIST when `toName` exists, EXDEV when the two folders lie on different file systems.
     // Where the file system refuses the no-replace flag, a hard link to the new name followed by
-    // the removal of the old one gives the same guarantee.
+    // the removal of the old one gives the same guarantee; EOPNOTSUPP when it has no hard links
+    // either (nothing was moved).
     int Rename(std::string_view name, const Folder& to, std::string_view toName) const;
 
     // Whether this process may write entry `name` (a regular file): 0, or EROFS, EPERM (immutable

@@ -14,6 +14,7 @@ enum class OwnPathProblem {
     WritableByOthers,  // its group or others may write it
     OpenToOthers,      // its group or others may look into it (where it must be private)
     Unusable,          // it cannot be created or examined; `reason` says why
+    NotWritable,       // nothing can be written in it (a read-only mount); `reason` says why
 };
 
 struct OwnPathCheck {
@@ -39,6 +40,11 @@ OwnPathCheck CheckOwnFolder(const std::string& root, const std::string& folder, 
 // and is this user's, and neither its group nor others may write it. Other types pass: the
 // readers take anything but a regular file as damaged.
 OwnPathCheck CheckOwnFile(const std::string& path);
+
+// Checks that this process can write in the folder `folder`, as the program must to record its
+// work there: a small file is made and removed again. NotWritable, with the system's reason, when
+// that fails.
+OwnPathCheck CheckWritableFolder(const std::string& folder);
 
 // One line in English saying what `check` found ("PATH: it belongs to another user"), for the
 // programs that have no language file.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -35,6 +36,9 @@ class RawFile {
         // entry cannot be swapped between a look at it and the open. The entry is then checked by
         // its status and opened directly, without the path-only probe and the reopen through it.
         bool privateFolder = false;
+        // Where the handle adds the bytes its writes put in the file, besides BytesWritten(), so
+        // that the passes of several handles over one file can be counted together.
+        std::atomic<std::int64_t>* tally = nullptr;
     };
 
     // Opens `path` for reading and writing (or writing only) at offset 0. Anything but a regular
@@ -60,7 +64,11 @@ class RawFile {
     // close; 0 when none failed.
     int Error() const { return m_error; }
     FileIdentity Identity() const { return m_id; }
+    // The file's names when it was opened, as the file system counts them (never a cached count).
     std::uint64_t LinkCount() const { return m_linkCount; }
+    // How many bytes the writes of this handle have put in the file so far (a write that
+    // failed half-way counts what it wrote).
+    std::int64_t BytesWritten() const { return m_written; }
     // The open file's length in bytes (fstat); -1 for the invalid handle.
     std::int64_t Size() const;
 
@@ -74,7 +82,7 @@ class RawFile {
 
     // Overwrites the value of every extended attribute the file has with as many zero bytes,
     // then removes it, so the old value is not left in the freed inode. False when one could not
-    // be overwritten or removed.
+    // be overwritten or removed, or the overwritten values could not be flushed; Error() says why.
     bool ScrubExtendedAttributes();
 
     // Appends `bytes` at the current position. Writes are gathered in a write-behind buffer and
@@ -106,6 +114,8 @@ class RawFile {
     bool m_failed = false;
     FileIdentity m_id;
     std::uint64_t m_linkCount = 0;
+    std::int64_t m_written = 0;
+    std::atomic<std::int64_t>* m_tally = nullptr;
     std::unique_ptr<char[]> m_buffer;  // the write-behind buffer, allocated on first write
     std::size_t m_capacity = 0;
     std::size_t m_used = 0;

@@ -26,17 +26,20 @@ bool IsPrivateFolder(const std::string& folder) {
            status->owner == platform::EffectiveUserId() && (status->permissions & 077) == 0;
 }
 
-bool OverwriteFileWithSpaces(const platform::Folder& folder, const std::string& name,
-                             const std::optional<platform::FileIdentity>& expected) {
+SpacesWritten OverwriteFileWithSpaces(const platform::Folder& folder, const std::string& name,
+                                      const std::optional<platform::FileIdentity>& expected) {
     platform::RawFile::Options options;
     options.create = false;
     options.writeOnly = true;
     options.exclusive = false;
     options.expected = expected;
     platform::RawFile file = platform::RawFile::OpenAt(folder, name, options);
+    SpacesWritten result;
     if (!file.IsValid() || file.LinkCount() > 1) {
-        return false;
+        return result;
     }
+    result.opened = true;
+    result.reach = platform::FindOverwriteReach(file);
     const std::string spaces(kSpacesChunk, ' ');
     bool ok = true;
     for (const auto& [first, end] : file.DataRanges()) {
@@ -47,7 +50,9 @@ bool OverwriteFileWithSpaces(const platform::Folder& folder, const std::string& 
             at += chunk;
         }
     }
-    return file.Close() && ok;
+    result.complete = file.Close() && ok;
+    result.written = file.BytesWritten();
+    return result;
 }
 
 bool clsShredder::FileExist(const std::string& FileName) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <exception>
@@ -48,6 +49,15 @@ void Require(bool ok, const platform::RawFile& file) {
     }
 }
 
+// The move under a random name failed, but the file can still be overwritten under its own name:
+// a full disk (or quota) has no room for a new name yet needs none for writing over blocks the
+// file already has, and a file system with neither a no-replace rename nor hard links cannot
+// move a file without the risk of replacing another.
+bool OverwritesInPlace(int moveError) {
+    return moveError == ENOSPC || moveError == EDQUOT || moveError == EOPNOTSUPP ||
+           moveError == ENAMETOOLONG;
+}
+
 std::string WithSeparator(std::string folder) {
     if (!folder.empty() && folder.back() != '/') {
         folder.push_back('/');
@@ -82,6 +92,10 @@ class PassRun {
     }
     // Another program held the file open when a pass tried to open it.
     bool InUse() const { return m_inUse; }
+    // The bytes the passes have put in the file so far.
+    std::int64_t Written() const { return m_written; }
+    // The first pass opened the file (and found what limits the overwrite's reach).
+    bool Opened() const { return m_opened; }
 
     // Opens the file for pass `pass` and writes it; the last pass also scrubs the extended
     // attributes. `host` gets events between large writes (none on a queue thread); `reach`
@@ -92,10 +106,19 @@ class PassRun {
         options.create = false;
         options.expected = m_file;
         options.privateFolder = m_holding;
+        options.tally = &m_written;
         platform::RawFile file = platform::RawFile::OpenAt(m_folder, m_name, options);
         if (!file.IsValid()) {
             m_inUse = file.OpenFailure() == platform::RawFile::Failure::InUse;
             throw PassFailed{file.Error()};
+        }
+        // Before the first write: on a copy-on-write file system that write would give the file
+        // new blocks and hide that the old ones were shared.
+        if (pass == 0) {
+            m_opened = true;
+            if (reach != nullptr) {
+                *reach = platform::FindOverwriteReach(file);
+            }
         }
         if (file.LinkCount() > 1) {  // a second name appeared meanwhile
             throw PassFailed{EMLINK};
@@ -106,11 +129,6 @@ class PassRun {
         if (pass == 0) {
             m_size = file.Size();
             m_ranges = file.DataRanges();
-            // Before the first write: on a copy-on-write file system that write would give the
-            // file new blocks and hide that the old ones were shared.
-            if (reach != nullptr) {
-                *reach = platform::FindOverwriteReach(file);
-            }
         } else if (file.Size() != m_size) {
             throw PassFailed{ESTALE};
         }
@@ -118,8 +136,8 @@ class PassRun {
             Require(file.SeekTo(first), file);
             WriteRange(file, m_passes[pass], end - first, host);
         }
-        if (options.deleteOnClose && !file.ScrubExtendedAttributes()) {
-            throw PassFailed{EPERM};
+        if (options.deleteOnClose) {
+            Require(file.ScrubExtendedAttributes(), file);
         }
         return file;
     }
@@ -175,6 +193,8 @@ class PassRun {
     std::vector<std::pair<std::int64_t, std::int64_t>> m_ranges;
     std::int64_t m_size = 0;
     bool m_inUse = false;
+    bool m_opened = false;
+    std::atomic<std::int64_t> m_written{0};
 };
 
 platform::Folder OpenHoldingFolder() {
@@ -207,6 +227,7 @@ void clsShredder::FinishLastPass(int error) {
         Finish(ShredOutcome::Destroyed);
     } else {
         m_result.inUse = m_run != nullptr && m_run->InUse();
+        m_origin.folder = nullptr;  // the caller may have closed the file's own folder since
         RunFallback(m_finishing, m_entryPath, error);
     }
 }
@@ -239,6 +260,7 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
         return;
     }
     m_file = status->id;
+    m_origin = at;
     if (RemovedAsUnwritable(at, *status)) {
         return;
     }
@@ -255,7 +277,7 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
             Finish(ShredOutcome::NotOverwritten, error);  // nothing was written
             return;
         }
-        if (error != 0) {
+        if (error != 0 && !OverwritesInPlace(error)) {
             RunFallback(at, entryPath, error);
             return;
         }
@@ -263,6 +285,9 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
     }
     CurrentHost().DoEvents();
     RunPasses(at, passes);
+    if (m_result.outcome == ShredOutcome::NotOverwritten && m_result.whereNow.empty()) {
+        spath = entryPath;  // put back under its own name
+    }
     DoEventsIgnoringErrors();
 }
 
@@ -297,10 +322,14 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
         }
     } catch (const PassFailed& failure) {
         m_result.inUse = m_run->InUse();
-        RunFallback(at, at.Path(), failure.error);
+        if (failure.error == EMLINK && m_run->Written() == 0) {
+            RemoveNameOnly(at);  // linked before its first pass: the contents are the other name's
+        } else {
+            RunFallback(at, m_entryPath, failure.error);
+        }
         return;
     } catch (const std::exception&) {
-        RunFallback(at, at.Path(), EIO);
+        RunFallback(at, m_entryPath, EIO);
         return;
     }
     Finish(ShredOutcome::Destroyed);
@@ -346,7 +375,9 @@ bool clsShredder::RemovedAsUnwritable(const Location& at, const platform::FileSt
 
 // Hides the file under a random name: in the holding folder, or in its own folder when the
 // holding folder lies on another file system (recorded on the in-progress list until the file
-// is gone). Never replaces an existing file. On success `at` names the new place.
+// is gone). Never replaces an existing file. On success `at` names the new place; where the
+// in-progress list cannot take the entry it is left as it is (and 0 returned): the file is then
+// overwritten under its own name rather than hidden where no later start would look for it.
 int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status) {
     const std::string name = RandFileName();
     const platform::Folder* holding = p_HoldingFolder;
@@ -361,11 +392,13 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
     int error = at.folder->Rename(at.name, *holding, name);
     if (error == EXDEV) {
         target = Location{at.folder, at.folderPath, name};
-        const bool recorded = platform::AddInProgress(target.Path(), *at.folder, at.name, status);
-        error = recorded ? at.folder->Rename(at.name, *at.folder, name) : EIO;
+        if (!platform::AddInProgress(target.Path(), *at.folder, at.name, status)) {
+            return 0;
+        }
+        error = at.folder->Rename(at.name, *at.folder, name);
         if (error == 0) {
             m_inProgressPath = target.Path();
-        } else if (recorded) {
+        } else {
             platform::RemoveInProgress(target.Path());
         }
     }
@@ -380,10 +413,16 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
 
 // Spaces over what can be written, then deletion at restart, but only where that deletion can
 // work: the path still names the file this shred began with, in a folder whose entries this
-// user may remove.
+// user may remove. A file of which not a byte was overwritten, by the passes or by the spaces, is
+// never said to be overwritten: it is put back where it was given and reported intact.
 void clsShredder::RunFallback(const Location& at, const std::string& entryPath, int error) {
-    if (error != ENOSPC) {  // a full file system takes no spaces either
-        OverwriteFileWithSpaces(*at.folder, at.name, m_file);
+    const SpacesWritten spaces = OverwriteFileWithSpaces(*at.folder, at.name, m_file);
+    if (m_run == nullptr || !m_run->Opened()) {
+        m_result.reach = spaces.reach;
+    }
+    if ((m_run == nullptr || m_run->Written() == 0) && spaces.written == 0 && !spaces.complete) {
+        LeaveIntact(at, error);
+        return;
     }
     auto status = at.folder->Stat(at.name);
     if (status && m_file && status->id == *m_file && at.folder->CheckWritable(".") == 0) {
@@ -397,11 +436,50 @@ void clsShredder::RunFallback(const Location& at, const std::string& entryPath, 
     Finish(m_scheduled ? ShredOutcome::ScheduledAtRestart : ShredOutcome::Failed, error);
 }
 
+// Nothing was written: a file moved under a random name gets its own name back (never replacing
+// one that took its place), so that it is found where it was given; otherwise the report says
+// where it is now.
+void clsShredder::LeaveIntact(const Location& at, int error) {
+    const bool moved = at.folder != m_origin.folder || at.name != m_origin.name;
+    if (moved) {
+        const auto status = at.folder->Stat(at.name);
+        const bool same = status && m_file && status->id == *m_file;
+        if (same && m_origin.folder != nullptr &&
+            at.folder->Rename(at.name, *m_origin.folder, m_origin.name) == 0) {
+            if (!m_inProgressPath.empty()) {
+                platform::RemoveInProgress(m_inProgressPath);
+                m_inProgressPath.clear();
+            }
+        } else if (status) {
+            m_result.whereNow = at.Path();
+        }
+    }
+    Finish(ShredOutcome::NotOverwritten, error);
+}
+
+// A second name was given to the file before a byte was written: the contents are that name's
+// too and stay. Only the name this shred holds is removed, as for a file that had other names from
+// the start.
+void clsShredder::RemoveNameOnly(const Location& at) {
+    const auto status = at.folder->Stat(at.name);
+    if (!status || !m_file || status->id != *m_file) {
+        Finish(ShredOutcome::Failed, ESTALE);
+        return;
+    }
+    const int error = at.folder->Unlink(at.name);
+    if (error == 0) {
+        Finish(ShredOutcome::NameRemovedContentsKept);
+    } else {
+        LeaveIntact(at, error);
+    }
+}
+
 void clsShredder::Finish(ShredOutcome outcome, int error) {
     m_result.outcome = outcome;
     m_result.error = error;
-    bool settled =
-        outcome == ShredOutcome::Destroyed || outcome == ShredOutcome::ScheduledAtRestart;
+    bool settled = outcome == ShredOutcome::Destroyed ||
+                   outcome == ShredOutcome::ScheduledAtRestart ||
+                   outcome == ShredOutcome::NameRemovedContentsKept;
     if (settled && !m_inProgressPath.empty()) {
         platform::RemoveInProgress(m_inProgressPath);
         m_inProgressPath.clear();

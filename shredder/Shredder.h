@@ -25,7 +25,8 @@ enum class ShredOutcome {
     NameRemovedContentsKept,  // more than one hard link: only this name removed
     Finishing,                // the last flush and close run on the flush queue (see below)
     ScheduledAtRestart,       // overwritten with spaces as far as possible, deleted at restart
-    NotOverwritten,           // nothing written: the contents are intact (see the error)
+    NotOverwritten,           // nothing written: the contents are intact (see the error), under
+                              // the name given unless `whereNow` says otherwise
     Trashed,                  // moved to the trash
     TrashRefused,             // the trash would not take it; the file is where it was
     Failed,                   // neither destroyed nor scheduled (for example replaced meanwhile)
@@ -120,6 +121,8 @@ class clsShredder {
     int MoveOutOfSight(Location& at, const platform::FileStatus& status);
     void RunPasses(const Location& at, std::span<const std::int32_t> passes);
     void RunFallback(const Location& at, const std::string& entryPath, int error);
+    void LeaveIntact(const Location& at, int error);
+    void RemoveNameOnly(const Location& at);
     void Finish(ShredOutcome outcome, int error = 0);
 
     friend ShredOutcome ShredOutcomeOf(const clsShredder& shredder);
@@ -130,6 +133,7 @@ class clsShredder {
     ShredResult m_result;
     platform::Folder m_ownSource;    // p_SourceFile's folder when the job gave none
     platform::Folder m_ownHolding;   // the holding folder when the job gave none
+    Location m_origin;               // where the file was given (no folder: no longer open)
     Location m_finishing;            // where the file is while its passes finish elsewhere
     std::shared_ptr<PassRun> m_run;  // its passes, shared with the flush queue
     std::string m_entryPath;

@@ -1,6 +1,10 @@
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <mutex>
 
 #include "platform/posix/FaultPoints.h"
@@ -20,6 +24,16 @@ std::array<Fault, static_cast<int>(SysCall::Count)>& Faults() {
     return faults;
 }
 
+// Short writes: the most one write may put in a file (0: no limit), and how many bytes may still
+// be written before every write fails with `error` (negative: no limit).
+struct WriteLimit {
+    std::size_t perCall = 0;
+    std::int64_t left = -1;
+    int error = 0;
+};
+
+WriteLimit g_writeLimit;
+
 // Faults may fire on the flushing threads too. Without any armed, a call costs one load.
 std::mutex g_lock;
 std::atomic<bool> g_anyArmed{false};
@@ -32,9 +46,16 @@ void InjectFault(SysCall call, int error, int okCalls, int failCount) {
     g_anyArmed = true;
 }
 
+void InjectShortWrites(std::size_t perCall, std::int64_t total, int error) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_writeLimit = WriteLimit{perCall, total, error};
+    g_anyArmed = true;
+}
+
 void ClearFaults() {
     std::lock_guard<std::mutex> hold(g_lock);
     Faults() = {};
+    g_writeLimit = {};
     g_anyArmed = false;
 }
 
@@ -62,6 +83,32 @@ bool FaultFires(SysCall call) {
     }
     errno = fault.error;
     return true;
+}
+
+ssize_t FaultyPwrite(int fd, const void* data, std::size_t size, off_t offset) {
+    if (FaultFires(SysCall::Write)) {
+        return -1;
+    }
+    if (g_anyArmed) {
+        std::lock_guard<std::mutex> hold(g_lock);
+        if (g_writeLimit.perCall > 0) {
+            size = std::min(size, g_writeLimit.perCall);
+        }
+        if (g_writeLimit.left >= 0) {
+            if (g_writeLimit.left == 0 && size > 0) {
+                errno = g_writeLimit.error;
+                return -1;
+            }
+            size = static_cast<std::size_t>(
+                std::min<std::int64_t>(static_cast<std::int64_t>(size), g_writeLimit.left));
+        }
+        const ssize_t written = ::pwrite(fd, data, size, offset);
+        if (written > 0 && g_writeLimit.left >= 0) {
+            g_writeLimit.left -= written;
+        }
+        return written;
+    }
+    return ::pwrite(fd, data, size, offset);
 }
 
 }  // namespace posix

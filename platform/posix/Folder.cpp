@@ -90,6 +90,9 @@ int Folder::Unlink(std::string_view name) const {
 }
 
 int Folder::RemoveFolder(std::string_view name) const {
+    if (posix::FaultFires(SysCall::RemoveFolder)) {
+        return errno;
+    }
     return ErrnoOr0(::unlinkat(Descriptor(), std::string(name).c_str(), AT_REMOVEDIR) == 0);
 }
 
@@ -113,8 +116,12 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
     if (!before) {
         return errno;
     }
-    if (::linkat(Descriptor(), from.c_str(), to.Descriptor(), target.c_str(), 0) != 0) {
-        return errno;
+    if (posix::FaultFires(SysCall::Link) ||
+        ::linkat(Descriptor(), from.c_str(), to.Descriptor(), target.c_str(), 0) != 0) {
+        // A file system without hard links (FAT, exFAT, many FUSE file systems) says EPERM, and
+        // some say ENOSYS: the file cannot be moved without the risk of replacing a name. That
+        // says nothing about the file itself (EPERM would read as an immutable file).
+        return errno == EPERM || errno == ENOSYS || errno == EOPNOTSUPP ? EOPNOTSUPP : errno;
     }
     const auto after = to.Stat(target);
     if (!after || after->id != before->id) {

@@ -1,5 +1,6 @@
 #include "platform/OwnFolders.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -190,6 +192,25 @@ OwnPathCheck CheckOwnFile(const std::string& path) {
     return {OwnProblem(st, ::geteuid(), false), path, {}};
 }
 
+OwnPathCheck CheckWritableFolder(const std::string& folder) {
+    if (folder.empty()) {
+        return Unusable(folder, ENOENT);
+    }
+    const std::string probe = folder + "/.probe-" + std::to_string(::getpid());
+    const int fd =
+        ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return {OwnPathProblem::NotWritable, folder, std::strerror(errno)};
+    }
+    // A byte too: a full disk still takes a new name but no data.
+    const bool written = ::write(fd, "", 1) == 1;
+    const int error = errno;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return written ? OwnPathCheck{}
+                   : OwnPathCheck{OwnPathProblem::NotWritable, folder, std::strerror(error)};
+}
+
 std::string DescribeOwnPathCheck(const OwnPathCheck& check) {
     switch (check.problem) {
         case OwnPathProblem::None:
@@ -206,6 +227,8 @@ std::string DescribeOwnPathCheck(const OwnPathCheck& check) {
             return check.path + ": other users may change it";
         case OwnPathProblem::OpenToOthers:
             return check.path + ": other users may look into it";
+        case OwnPathProblem::NotWritable:
+            return check.path + ": nothing can be written in it: " + check.reason;
         case OwnPathProblem::Unusable:
             break;
     }

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -118,6 +119,10 @@ FileIdentity IdentityOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+FileIdentity IdentityOf(const struct statx& st) {
+    return {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+}
+
 }  // namespace
 
 RawFile RawFile::Open(const std::string& path, const Options& options) {
@@ -137,6 +142,7 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
     const std::string name(entry);
     file.m_name = name;
     file.m_deleteOnClose = options.deleteOnClose;
+    file.m_tally = options.tally;
     const int dirfd = folder.Descriptor();
     const int accessMode = options.writeOnly ? O_WRONLY : O_RDWR;
     auto fail = [&file](Failure why, int error) {
@@ -199,9 +205,13 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         }
     }
 
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        (probed && IdentityOf(st) != *probed)) {
+    // Asked of the file system itself, not of a cache: a network or FUSE file system may still
+    // count a name that was removed a moment ago (a move done by a new link and the old name's
+    // removal), and a second name must be seen however it came.
+    struct statx st {};
+    if (::statx(fd.Get(), "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC,
+                STATX_TYPE | STATX_INO | STATX_NLINK, &st) != 0 ||
+        !S_ISREG(st.stx_mode) || (probed && IdentityOf(st) != *probed)) {
         return fail(Failure::NotSameFile, ESTALE);
     }
     if (options.exclusive) {
@@ -217,7 +227,7 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
     }
     file.m_fd = std::move(fd);
     file.m_id = IdentityOf(st);
-    file.m_linkCount = st.st_nlink;
+    file.m_linkCount = st.stx_nlink;
     return file;
 }
 
@@ -241,6 +251,8 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
         m_failed = other.m_failed;
         m_id = other.m_id;
         m_linkCount = other.m_linkCount;
+        m_written = std::exchange(other.m_written, 0);
+        m_tally = std::exchange(other.m_tally, nullptr);
         m_buffer = std::move(other.m_buffer);
         m_capacity = std::exchange(other.m_capacity, 0);
         m_used = std::exchange(other.m_used, 0);
@@ -297,10 +309,10 @@ bool RawFile::Drain() {
 bool RawFile::WriteOut(const char* data, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
-        ssize_t n = posix::FaultFires(SysCall::Write)
-                        ? -1
-                        : ::pwrite(m_fd.Get(), data + done, size - done,
-                                   static_cast<off_t>(m_offset + static_cast<std::int64_t>(done)));
+        // A short write is not the end: the rest is asked for again until it fails.
+        ssize_t n =
+            posix::FaultyPwrite(m_fd.Get(), data + done, size - done,
+                                static_cast<off_t>(m_offset + static_cast<std::int64_t>(done)));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -309,6 +321,10 @@ bool RawFile::WriteOut(const char* data, std::size_t size) {
             break;
         }
         done += static_cast<std::size_t>(n);
+        m_written += n;
+        if (m_tally != nullptr) {
+            *m_tally += n;
+        }
     }
     m_offset += static_cast<std::int64_t>(size);
     return !m_failed;
@@ -365,7 +381,9 @@ std::vector<std::pair<std::int64_t, std::int64_t>> RawFile::DataRanges() const {
     }
     std::int64_t at = 0;
     while (at < size) {
-        const off_t data = ::lseek(m_fd.Get(), static_cast<off_t>(at), SEEK_DATA);
+        const off_t data = posix::FaultFires(SysCall::SeekData)
+                               ? -1
+                               : ::lseek(m_fd.Get(), static_cast<off_t>(at), SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO) {
                 break;  // only a hole from here to the end
@@ -398,11 +416,16 @@ bool RawFile::ScrubExtendedAttributes() {
     }
     ssize_t length = ::flistxattr(m_fd.Get(), nullptr, 0);
     if (length <= 0) {
-        return length == 0 || errno == ENOTSUP;
+        if (length == 0 || errno == ENOTSUP) {
+            return true;
+        }
+        Fail(errno);
+        return false;
     }
     std::string names(static_cast<std::size_t>(length), '\0');
     length = ::flistxattr(m_fd.Get(), names.data(), names.size());
     if (length < 0) {
+        Fail(errno);
         return false;
     }
     names.resize(static_cast<std::size_t>(length));
@@ -413,8 +436,11 @@ bool RawFile::ScrubExtendedAttributes() {
     // The system's own attributes (security labels, access lists) are not the user's data and
     // may be refused; the user's must go.
     bool ok = true;
-    auto check = [&ok](const std::string& name, bool done) {
-        ok = ok && (done || !name.starts_with("user."));
+    auto check = [this, &ok](const std::string& name, bool done) {
+        if (!done && name.starts_with("user.")) {
+            Fail(errno);
+            ok = false;
+        }
     };
     for (const std::string& name : list) {
         const ssize_t size = ::fgetxattr(m_fd.Get(), name.c_str(), nullptr, 0);
@@ -427,7 +453,10 @@ bool RawFile::ScrubExtendedAttributes() {
     // The zeros must reach the disk before the removal: a file system that frees the block the
     // values were kept in (an ext4 attribute block) discards its unwritten changes, and the old
     // values would stay in the freed block.
-    ok = ::fsync(m_fd.Get()) == 0 && ok;
+    if (posix::FaultFires(SysCall::AttributeFlush) || ::fsync(m_fd.Get()) != 0) {
+        Fail(errno);
+        ok = false;
+    }
     for (const std::string& name : list) {
         check(name, ::fremovexattr(m_fd.Get(), name.c_str()) == 0);
     }

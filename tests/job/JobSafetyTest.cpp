@@ -338,6 +338,38 @@ TEST_F(JobSafetyTest, MountsInsideATreeAreLeftAndNamed) {
     EXPECT_EQ(report.failed[0].path, bound.string());
 }
 
+// A second name linked to a file after the job looked at it and before its first pass: the
+// contents belong to that name too and stay. Only the given name goes and the report says so;
+// nothing is called overwritten, nothing is scheduled, nothing is left in the holding folder.
+TEST_F(JobSafetyTest, ALinkMadeBeforeTheFirstPassKeepsTheContentsAndSaysSo) {
+    for (const bool inTree : {false, true}) {
+        SCOPED_TRACE(inTree ? "in a tree" : "given directly");
+        const std::string path = MakeFile(inTree ? "tree/linked" : "linked", "both names' data");
+        const fs::path other = m_temp.path() / "other name";
+        int events = 0;
+        m_host.onDoEvents = [&] {
+            // Right after the job's look at the file (in a tree, the walk's event comes first).
+            if (++events == (inTree ? 2 : 1)) {
+                fs::create_hard_link(path, other);
+            }
+        };
+        m_job.ShredSinglePath(inTree ? (m_temp.path() / "tree").string() : path);
+        m_host.onDoEvents = nullptr;
+
+        ASSERT_TRUE(fs::exists(other));
+        EXPECT_FALSE(fs::exists(path));
+        EXPECT_EQ(ReadFile(other), "both names' data");
+        EXPECT_EQ(fs::hard_link_count(other), 1u);
+        EXPECT_TRUE(fs::is_empty(Holding()));
+        EXPECT_TRUE(platform::PendingDeletions().empty());
+        const JobReport report = m_job.TakeReport();
+        EXPECT_EQ(report.contentsKept, std::vector<std::string>{path});
+        EXPECT_TRUE(report.scheduledAtRestart.empty());
+        EXPECT_TRUE(report.failed.empty());
+        fs::remove(other);
+    }
+}
+
 // A file held open by another program is scheduled, and the report says it was in use.
 TEST_F(JobSafetyTest, FileInUseIsReportedAsInUse) {
     const std::string path = MakeFile("held", "held");

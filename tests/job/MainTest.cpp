@@ -267,5 +267,41 @@ INSTANTIATE_TEST_SUITE_P(Folders, UntrustedFolderTest,
                                          "HoldingFolderOfAnotherUser", "PendingListOfAnotherUser"),
                          [](const auto& info) { return std::string(info.param); });
 
+// A state folder nothing can be written in (a read-only mount): a job could neither record a
+// file on another disk that it renames in place nor leave a file for the restart, and would
+// overwrite files and then lose track of them. Start-up refuses once, naming the folder and why,
+// before anything is touched.
+TEST_F(MainTest, AStateFolderThatCannotBeWrittenStopsStartUp) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "a read-only bind mount and a loop mount need root";
+    }
+    LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    StoreSettings("English.lng", nullptr, 0);
+    const std::string file = (disk.Root() / "on another disk").string();
+    WriteFile(file, "data on another disk");
+    const std::string state = m_xdg.StateHome() + "/Tolvane/Quarrix";
+    fs::create_directories(state);
+    ASSERT_EQ(::mount(state.c_str(), state.c_str(), nullptr, MS_BIND, nullptr), 0);
+    const bool readOnly =
+        ::mount(nullptr, state.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+
+    const bool ended = RunMain({file}, forms());
+    ::umount2(state.c_str(), MNT_DETACH);
+
+    ASSERT_TRUE(readOnly);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{1});
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    const std::string& text = m_host.msgBoxes[0].text;
+    EXPECT_EQ(text.rfind("Nothing was shredded.", 0), 0u) << text;
+    EXPECT_NE(text.find("\n" + state + "\nNothing can be written in it: Read-only file system"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(ReadFile(file), "data on another disk");
+}
+
 }  // namespace
 }  // namespace ostrel::test

@@ -155,6 +155,60 @@ INSTANTIATE_TEST_SUITE_P(
     }),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A file given directly on a FUSE file system: bindfs over a folder, and exFAT through its FUSE
+// driver. Neither renames without the risk of replacing a name, so the move falls back to a
+// new link and the old name's removal, after which FUSE may still count two names for a while;
+// exFAT has no hard links at all. The file is destroyed all the same, noted as lying where
+// overwriting may not reach, and nothing calls it immutable.
+TEST_F(OverwriteReachTest, AFileOnFuseIsDestroyedAndNoted) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    for (const std::string driver : {"bindfs", "exfat-fuse"}) {
+        SCOPED_TRACE(driver);
+        std::unique_ptr<LoopMount> image;
+        fs::path root = m_temp.path() / "fuse";
+        if (driver == "bindfs") {
+            fs::create_directories(m_temp.path() / "under");
+            fs::create_directories(root);
+            if (!RunQuietly("bindfs '" + (m_temp / "under").string() + "' '" + root.string() +
+                            "'")) {
+                ADD_FAILURE() << "bindfs is missing or failed (scripts/setup.sh installs it)";
+                continue;
+            }
+            m_unmount.push_back(root.string());
+        } else {
+            image = std::make_unique<LoopMount>(m_temp.path(), "exfat", 16, "", "", driver);
+            if (!image->Mounted()) {
+                ADD_FAILURE() << image->Why() << " (scripts/setup.sh installs exfat-fuse)";
+                continue;
+            }
+            root = image->Root();
+        }
+        const std::string path = (root / "secret").string();
+        WriteFile(path, std::string(100000, 'S'));
+
+        m_job.ShredSinglePath(path);
+        const JobReport report = m_job.TakeReport();
+
+        EXPECT_FALSE(fs::exists(path));
+        EXPECT_TRUE(fs::is_empty(root));
+        for (const auto& lines : {report.failed, report.scheduledAtRestart}) {
+            for (const ReportLine& line : lines) {
+                ADD_FAILURE() << line.path << " (" << line.reason << ")";
+            }
+        }
+        EXPECT_TRUE(report.Empty());
+        EXPECT_EQ(report.reachLimited.size(), 1u);
+        for (const ReportLine& note : report.reachLimited) {
+            EXPECT_EQ(note.path, path);
+            EXPECT_NE(note.reason.find(GetLangString(lang::kWhyNetworkFileSystem)),
+                      std::string::npos);
+            EXPECT_NE(note.reason.find("(fuse"), std::string::npos) << note.reason;
+        }
+    }
+}
+
 // However many files are affected, the report says so once, after what failed, naming each
 // file; a job whose only news are notes still counts as having destroyed everything.
 TEST_F(OverwriteReachTest, OneNoteForTheWholeJobAfterTheFailures) {

@@ -6,6 +6,8 @@
 #include "core/Globals.h"
 #include "core/PathHelpers.h"
 #include "core/ShredMethods.h"
+#include "lang/LangStrings.h"
+#include "lang/LanguageFile.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 #include "tests/job/JobFixture.h"
@@ -133,6 +135,20 @@ TEST_F(ShredJobTest, AFailedFlushAmongFilesInFlightIsReported) {
         EXPECT_EQ(platform::PendingDeletions().size(), run + 1);
         EXPECT_FALSE(fs::exists(m_temp.path() / "tree")) << "the failed file left the tree too";
     }
+}
+
+// A folder the system refuses to remove stays and is named with the system's reason; the files
+// in it are destroyed all the same.
+TEST_F(ShredJobTest, AFolderThatCannotBeRemovedIsNamedWithWhy) {
+    MakeFile("tree/sub/file", "x");
+    platform::InjectFault(platform::SysCall::RemoveFolder, EIO, 1, 1);  // "sub" goes, "tree" not
+    m_job.ShredSinglePath((m_temp.path() / "tree").string());
+    platform::ClearFaults();
+    const JobReport report = m_job.TakeReport();
+    ASSERT_EQ(report.foldersLeft.size(), 1u);
+    EXPECT_EQ(report.foldersLeft[0].path, (m_temp.path() / "tree").string());
+    EXPECT_EQ(report.foldersLeft[0].reason, GetLangString(lang::kWhyWriteError) + " (5)");
+    EXPECT_TRUE(fs::is_empty(m_temp.path() / "tree"));
 }
 
 // A path is never split or unquoted (only a Windows command line is).

@@ -1,8 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
@@ -52,6 +58,77 @@ TEST_F(RawFileTest, FailedWriteIsReportedAndNeverShiftsLaterBytes) {
     EXPECT_FALSE(file.Close());
     EXPECT_EQ(ReadFile(m_path),
               std::string(mib, 'a') + std::string(mib, '.') + std::string(mib, 'c'));
+}
+
+// A write that puts fewer bytes in the file than asked is followed by one for the rest; a disk
+// that fills up part-way fails the write, and the bytes that did reach the file are counted.
+TEST_F(RawFileTest, ShortWritesAreFinishedAndPartialOnesCounted) {
+    const std::size_t size = 3 << 20;
+    const struct {
+        std::size_t perCall;
+        std::int64_t room;
+        bool complete;
+    } rows[] = {{1000, -1, true}, {0, 70000, false}, {4096, 5000, false}, {0, 0, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.perCall) + " per call, room " + std::to_string(row.room));
+        WriteFile(m_path, std::string(size, '.'));
+        platform::InjectShortWrites(row.perCall, row.room, ENOSPC);
+        RawFile file = RawFile::Open(m_path, {.create = false, .expected = {}});
+        file.Write(std::string(size / 2, 'a'));  // one request, and small ones gathered
+        for (std::size_t at = size / 2; at < size; at += 1000) {
+            file.Write(std::string(std::min<std::size_t>(1000, size - at), 'b'));
+        }
+        EXPECT_EQ(file.Flush(), row.complete);
+        EXPECT_EQ(file.Error(), row.complete ? 0 : ENOSPC);
+        const std::int64_t written = row.complete ? std::int64_t{size} : row.room;
+        EXPECT_EQ(file.BytesWritten(), written);
+        file.Close();
+        platform::ClearFaults();
+        const std::string now = ReadFile(m_path);
+        EXPECT_EQ(now.find('.'), row.complete ? std::string::npos : std::size_t(row.room));
+        EXPECT_EQ(now.find_first_not_of("ab"), now.find('.'));
+    }
+}
+
+// The calls a failing device or file system can refuse besides writes: the move's hard link on a
+// file system without the no-replace rename (one without hard links says nothing about the
+// file, and nothing is moved), the removal of a folder, the flush of overwritten attributes, and
+// the look for the parts that hold data (the whole file is then taken as data).
+TEST_F(RawFileTest, RefusedLinkFolderRemovalAttributeFlushAndDataLookup) {
+    WriteFile(m_path, "moving");
+    const platform::Folder folder = platform::Folder::Open(m_temp.str());
+    platform::InjectFault(platform::SysCall::Rename, EINVAL);
+    for (const int error : {EPERM, ENOSYS, EMLINK, EIO}) {
+        platform::InjectFault(platform::SysCall::Link, error, 0, 1);
+        EXPECT_EQ(folder.Rename("file", folder, "moved"),
+                  error == EPERM || error == ENOSYS ? EOPNOTSUPP : error);
+        EXPECT_EQ(ReadFile(m_path), "moving");
+        EXPECT_FALSE(std::filesystem::exists(m_temp / "moved"));
+    }
+    platform::ClearFaults();
+
+    std::filesystem::create_directory(m_temp / "empty");
+    platform::InjectFault(platform::SysCall::RemoveFolder, EIO, 0, 1);
+    EXPECT_EQ(folder.RemoveFolder("empty"), EIO);
+    EXPECT_EQ(folder.RemoveFolder("empty"), 0);
+
+    const int fd = ::open(m_path.c_str(), O_WRONLY | O_TRUNC);
+    ASSERT_EQ(::pwrite(fd, "tail", 4, 1 << 20), 4);  // a hole, then data
+    ::close(fd);
+    RawFile file = RawFile::Open(m_path, {.create = false, .expected = {}});
+    ASSERT_EQ(file.DataRanges().size(), 1u);
+    EXPECT_GT(file.DataRanges()[0].first, 0);
+    platform::InjectFault(platform::SysCall::SeekData, EINVAL, 0, 1);
+    EXPECT_EQ(file.DataRanges(),
+              (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, (1 << 20) + 4}}));
+
+    if (::setxattr(m_path.c_str(), "user.secret", "value", 5, 0) != 0) {
+        GTEST_SKIP() << "no user attributes here: the attribute flush half did not run";
+    }
+    platform::InjectFault(platform::SysCall::AttributeFlush, EIO, 0, 1);
+    EXPECT_FALSE(file.ScrubExtendedAttributes());
+    EXPECT_EQ(file.Error(), EIO);
+    EXPECT_FALSE(file.Close()) << "a handle whose scrub failed never counts as done";
 }
 
 // Only a regular file is ever opened for writing, and never through a link: a link to a

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <sys/mount.h>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
@@ -331,6 +333,174 @@ TEST_F(ShredderTest, AFailedWriteFlushOrCloseIsNeverDestroyed) {
     }
 }
 
+// A file that another writer makes longer or shorter between two passes is not the file the
+// passes began with: it is never counted as destroyed.
+TEST_F(ShredderTest, AFileWhoseLengthChangesBetweenPassesIsNotDestroyed) {
+    for (const bool grow : {true, false}) {
+        SCOPED_TRACE(grow ? "grown" : "shortened");
+        std::string path = MakeFile("victim.dat", std::string(20000, 'V'));
+        bool changed = false;
+        m_host.onDoEvents = [&] {
+            const auto held = HeldNames();
+            if (!changed && !held.empty() && ReadFile(Holding() + held[0])[0] == '\0') {
+                changed = true;  // pass 1 (zeros) is done
+                if (grow) {
+                    std::ofstream(Holding() + held[0], std::ios::app) << "written meanwhile";
+                } else {
+                    fs::resize_file(Holding() + held[0], 8192);
+                }
+            }
+        };
+        EXPECT_EQ(Shred(kMethodDod3, path), ShredOutcome::ScheduledAtRestart);
+        m_host.onDoEvents = nullptr;
+        ASSERT_TRUE(changed);
+        fs::remove(path);
+    }
+}
+
+// A disk that is full to the last block, with no room left in the folder the file would be moved
+// into for another name (the holding folder, or the file's own folder when the holding folder
+// lies on another file system). Writing over blocks the file already has needs no new space:
+// the file is overwritten where it is and no copy of its contents is left on the disk.
+using FullDiskRow = std::tuple<std::string_view, bool>;  // name, holding folder on the disk
+
+class FullDiskTest : public ShredderTest, public ::testing::WithParamInterface<FullDiskRow> {};
+
+TEST_P(FullDiskTest, AFileThatCannotBeRenamedIsOverwrittenWhereItIs) {
+    const bool holdingOnDisk = std::get<1>(GetParam());
+    // Blocks are taken as they are written (no delayed allocation), so that what is free does
+    // not change once the writes are done; folders are plain lists (no hashed index), so that a
+    // name fits wherever any block has room.
+    LoopMount image(m_temp.path(), "ext4", 8, "-q -F -m 0 -b 1024 -O ^dir_index", "nodelalloc");
+    if (!image.Mounted()) {
+        GTEST_SKIP() << image.Why();
+    }
+    const fs::path docs = image.Root() / "docs";
+    fs::create_directories(docs);
+    if (holdingOnDisk) {
+        gDataFolder = (image.Root() / "data").string();
+        fs::create_directories(Holding());
+        fs::permissions(Holding(), fs::perms::owner_all, fs::perm_options::replace);
+    }
+    std::string marker;
+    while (marker.size() < 200000) {
+        marker += "<OSTREL-MARKER-" + std::to_string(marker.size()) + ">";
+    }
+    std::string path = (docs / "secret").string();
+    const std::string entryPath = path;
+    WriteFile(path, marker);
+    const fs::path crowded = holdingOnDisk ? fs::path(Holding()) : docs;
+    // Every block taken, then names in the folder until its last block has no room even for the
+    // shortest. Blocks the file system held back for writes in flight come free once they are
+    // written, so both go on until a name can no longer be added after a flush.
+    int names = 0;
+    for (int round = 0; round < 5; ++round) {
+        RunQuietly("dd if=/dev/zero of='" +
+                   (image.Root() / ("filler" + std::to_string(round))).string() + "' bs=4k; sync");
+        for (const std::size_t length : {200, 100, 40, 12, 4}) {
+            for (;; ++names) {
+                ASSERT_LT(names, 10000);
+                std::string name = std::to_string(names);
+                name.insert(0, length - std::min(length, name.size()), 'n');
+                const int fd =
+                    ::open((crowded / name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+                if (fd < 0) {
+                    ASSERT_EQ(errno, ENOSPC);
+                    break;
+                }
+                ::close(fd);
+            }
+        }
+        ASSERT_TRUE(image.Flush());
+        if (::link(path.c_str(), (crowded / "x").c_str()) != 0) {
+            break;
+        }
+        fs::remove(crowded / "x");
+    }
+    ASSERT_NE(::link(path.c_str(), (crowded / "x").c_str()), 0);
+    ASSERT_EQ(errno, ENOSPC) << "the folder must have no room for a new name";
+    ASSERT_TRUE(image.Flush());
+    ASSERT_NE(ReadFile(image.Image()).find("OSTREL-MARKER"), std::string::npos);
+
+    EXPECT_EQ(Shred(kMethodDod3, path), ShredOutcome::Destroyed);
+    EXPECT_EQ(path, entryPath);
+    EXPECT_FALSE(fs::exists(entryPath));
+    EXPECT_TRUE(platform::PendingDeletions().empty());
+    EXPECT_TRUE(platform::InProgressEntries().empty());
+    ASSERT_TRUE(image.Unmount());
+    EXPECT_EQ(ReadFile(image.Image()).find("OSTREL-MARKER"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, FullDiskTest,
+                         ::testing::ValuesIn(std::vector<FullDiskRow>{{"HoldingFolderFull", true},
+                                                                      {"OwnFolderFull", false}}),
+                         kRowName);
+
+// Where not a byte could be written, by a pass or by the spaces, nothing is said to be
+// overwritten: the file keeps its contents, gets back the name it was given, and is not
+// scheduled for a deletion that would follow no overwrite.
+TEST_F(ShredderTest, AFileOfWhichNothingWasWrittenIsReportedIntact) {
+    using platform::SysCall;
+    const std::tuple<const char*, SysCall, int, SysCall, int> rows[] = {
+        {"no room for the new name, and the disk takes no byte", SysCall::Rename, ENOSPC,
+         SysCall::Write, ENOSPC},
+        {"moved, then every write fails", SysCall::Count, 0, SysCall::Write, EIO},
+        {"moved, then every open for writing fails", SysCall::Count, 0, SysCall::Open, EACCES},
+    };
+    for (const auto& [name, moveCall, moveError, writeCall, writeError] : rows) {
+        SCOPED_TRACE(name);
+        std::string path = MakeFile("victim.dat", std::string(20000, 'V'));
+        const std::string entryPath = path;
+        if (moveCall != SysCall::Count) {
+            platform::InjectFault(moveCall, moveError);
+        }
+        platform::InjectFault(writeCall, writeError);
+        EXPECT_EQ(Shred(kMethodDod3, path), ShredOutcome::NotOverwritten);
+        platform::ClearFaults();
+        EXPECT_TRUE(ReadFile(entryPath) == std::string(20000, 'V')) << "contents changed";
+        EXPECT_TRUE(HeldNames().empty());
+        EXPECT_TRUE(platform::PendingDeletions().empty());
+        fs::remove(entryPath);
+    }
+}
+
+// A write may put fewer bytes in the file than it was given (interrupted, or a disk filling up):
+// the rest is written after it, and a pass that could not write everything never counts. Where
+// part was written before the disk filled, the file was overwritten as far as possible.
+TEST_F(ShredderTest, ShortWritesAreCompletedAndAFullDiskMidPassIsNeverDestroyed) {
+    std::string path = MakeFile("victim.dat", std::string(200000, 'V'));
+    std::optional<std::string> afterFirstPass;
+    m_host.onDoEvents = [&] {
+        const auto held = HeldNames();
+        const std::string now = held.empty() ? std::string() : ReadFile(Holding() + held[0]);
+        if (!now.empty() && now[0] == '\0') {
+            afterFirstPass = now;  // the last look before pass 2 (0xFF) began
+        }
+    };
+    platform::InjectShortWrites(777);
+    EXPECT_EQ(Shred(kMethodDod3, path), ShredOutcome::Destroyed);
+    m_host.onDoEvents = nullptr;
+    ASSERT_TRUE(afterFirstPass);
+    EXPECT_EQ(afterFirstPass->find_first_not_of('\0'), std::string::npos);
+    EXPECT_EQ(afterFirstPass->size(), 200000u);
+
+    const char old = '\x01';  // never a fill character
+    for (const std::int64_t room : {0, 5000, 150000}) {
+        SCOPED_TRACE(room);
+        path = MakeFile("victim.dat", std::string(200000, old));
+        const std::string entryPath = path;
+        platform::InjectShortWrites(4096, room, ENOSPC);
+        const ShredOutcome outcome = Shred(kMethodSimple, path);
+        platform::ClearFaults();
+        const std::string now = ReadFile(room == 0 ? entryPath : path);
+        EXPECT_EQ(now.find_first_not_of(old), room == 0 ? std::string::npos : 0);
+        EXPECT_EQ(now.find(old), static_cast<std::size_t>(room));
+        EXPECT_EQ(outcome,
+                  room == 0 ? ShredOutcome::NotOverwritten : ShredOutcome::ScheduledAtRestart);
+        fs::remove(room == 0 ? entryPath : path);
+    }
+}
+
 // Another user's file in one's own folder, and one's own file in another user's folder: neither
 // can be destroyed, so not a byte is written and nothing is moved.
 TEST_F(ShredderTest, WhatThisUserMayNotWriteOrRemoveIsLeftIntact) {
@@ -420,8 +590,8 @@ TEST_F(ShredderTest, RandomNamesAndTheMoveIntoTheHoldingFolder) {
 
 // When the holding folder lies on another file system the file is renamed in its own folder, and
 // only after its new name is on the in-progress list: a start after a crash finishes only what is
-// listed. Where the list cannot be written the file keeps its own name (spaces and deletion at
-// restart), never hidden under a random name nobody knows.
+// listed. Where the list cannot be written the file keeps its own name and is overwritten under
+// it, never hidden under a random name nobody knows.
 TEST_F(ShredderTest, TheInProgressEntryIsWrittenBeforeTheRenameInPlace) {
     for (const bool listWritable : {true, false}) {
         SCOPED_TRACE(listWritable ? "list writable" : "list not writable");
@@ -448,14 +618,12 @@ TEST_F(ShredderTest, TheInProgressEntryIsWrittenBeforeTheRenameInPlace) {
             EXPECT_EQ(fs::path(path).parent_path(), m_temp.path());
             EXPECT_TRUE(!listed.empty() && listed.front() == path) << "listed before the passes";
         } else {
-            EXPECT_EQ(outcome, ShredOutcome::ScheduledAtRestart);
+            EXPECT_EQ(outcome, ShredOutcome::Destroyed);
             EXPECT_EQ(path, entryPath);
-            EXPECT_EQ(ReadFile(entryPath), std::string(5000, ' '));
             EXPECT_TRUE(listed.empty());
         }
-        EXPECT_EQ(std::distance(fs::directory_iterator(m_temp.path()), {}), listWritable ? 1 : 2)
-            << "the data folder, and the file under its own name";
-        fs::remove(entryPath);
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_temp.path()), {}), 1)
+            << "the data folder alone";
     }
 }
 
@@ -467,7 +635,8 @@ using ObstacleRow = std::tuple<std::string_view, Hold>;
 class CannotOpenTest : public ShredderTest, public ::testing::WithParamInterface<ObstacleRow> {};
 
 // A file that cannot be opened without sharing gets spaces where it can be written and exactly
-// one pending entry; the helper deletes it after a restart, not before.
+// one pending entry; the helper deletes it after a restart, not before. A running program, of
+// which nothing can be written, is left intact and not scheduled.
 TEST_P(CannotOpenTest, SpacesOnePendingEntryAndDeletionOnlyAfterARestart) {
     const Hold how = std::get<1>(GetParam());
     std::string path =
@@ -482,9 +651,15 @@ TEST_P(CannotOpenTest, SpacesOnePendingEntryAndDeletionOnlyAfterARestart) {
     platform::SetBootIdSource([] { return std::string("boot-before-restart"); });
     const std::string before = ReadFile(path);
 
+    if (how == Hold::Run) {  // not a byte can be written: left as it was, where it was
+        const std::string entryPath = path;
+        EXPECT_EQ(Shred(kMethodDod7, path), ShredOutcome::NotOverwritten);
+        EXPECT_EQ(ReadFile(entryPath), before);
+        EXPECT_TRUE(platform::PendingDeletions().empty());
+        return;
+    }
     EXPECT_EQ(Shred(kMethodDod7, path), ShredOutcome::ScheduledAtRestart);
-    const bool writable = how == Hold::Open || how == Hold::Flock;  // spaces only where writable
-    EXPECT_EQ(ReadFile(path), writable ? std::string(before.size(), ' ') : before);
+    EXPECT_EQ(ReadFile(path), std::string(before.size(), ' '));
     ASSERT_EQ(platform::PendingDeletions().size(), 1u);
     EXPECT_EQ(platform::PendingDeletions()[0].path, path);
 

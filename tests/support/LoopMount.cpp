@@ -8,7 +8,8 @@ namespace ostrel::test {
 namespace fs = std::filesystem;
 
 LoopMount::LoopMount(const fs::path& folder, const std::string& type, int sizeMiB,
-                     const std::string& mkfsArgs, const std::string& options)
+                     const std::string& mkfsArgs, const std::string& options,
+                     const std::string& mountType)
     : m_image(folder / (type + ".img")), m_mountPoint(folder / (type + "-mnt")) {
     if (::geteuid() != 0) {
         m_why = "mounting a loop image needs root";
@@ -21,9 +22,11 @@ LoopMount::LoopMount(const fs::path& folder, const std::string& type, int sizeMi
         m_why = "mkfs." + type + " is missing or failed";
         return;
     }
-    if (!RunQuietly("mount -o loop" + (options.empty() ? "" : "," + options) + " " + image + " '" +
+    const std::string driver = mountType.empty() ? type : mountType;
+    if (!RunQuietly("mount" + (mountType.empty() ? "" : " -t " + mountType) + " -o loop" +
+                    (options.empty() ? "" : "," + options) + " " + image + " '" +
                     m_mountPoint.string() + "'")) {
-        m_why = "mount -o loop of a " + type + " image failed (no loop devices or no " + type +
+        m_why = "mount -o loop of a " + type + " image failed (no loop devices or no " + driver +
                 " support)";
         return;
     }

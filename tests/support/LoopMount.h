@@ -14,9 +14,11 @@ namespace ostrel::test {
 class LoopMount {
   public:
     // Makes a `sizeMiB` image of `type` ("ext4", "btrfs") with the extra mkfs arguments
-    // `mkfsArgs` in `folder`, and mounts it with `options` (mount -o; empty for none).
+    // `mkfsArgs` in `folder`, and mounts it with `options` (mount -o; empty for none), by the
+    // driver `mountType` when one is named (mount -t: "exfat-fuse" for the FUSE driver).
     LoopMount(const std::filesystem::path& folder, const std::string& type, int sizeMiB,
-              const std::string& mkfsArgs = "", const std::string& options = "");
+              const std::string& mkfsArgs = "", const std::string& options = "",
+              const std::string& mountType = "");
     ~LoopMount();
     LoopMount(const LoopMount&) = delete;
     LoopMount& operator=(const LoopMount&) = delete;
