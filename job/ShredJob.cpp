@@ -360,7 +360,9 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         return;
     }
     const auto [folderPath, name] = platform::SplitFolderAndName(path);
-    const platform::Folder parent = platform::Folder::Open(folderPath);
+    // Links in the folders leading to the path are followed, as the shell follows them; the
+    // folder reached is what the refusals judge, and the path's own entry is never followed.
+    const platform::Folder parent = platform::Folder::OpenFollowingLinks(folderPath);
     std::optional<platform::FileStatus> status;
     if (parent.IsOpen()) {
         status = parent.Stat(name);

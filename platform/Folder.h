@@ -21,6 +21,9 @@ class Folder {
     // Opens the folder `path` ("" is the current folder). The components above the last are
     // resolved once, now; the last must be a real folder (a link there is not followed).
     static Folder Open(const std::string& path);
+    // Opens the folder `path` as the shell and rm resolve the folders leading to a path the user
+    // typed: symbolic links are followed in every component, the last one included.
+    static Folder OpenFollowingLinks(const std::string& path);
 
     // Opens entry `name` of this folder as a folder, never through a link. With `expected`, a
     // folder other than that one fails with ESTALE (it was replaced since it was seen).

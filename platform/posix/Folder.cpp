@@ -51,6 +51,12 @@ Folder Folder::Open(const std::string& path) {
         OpenRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags), std::nullopt);
 }
 
+Folder Folder::OpenFollowingLinks(const std::string& path) {
+    return FromDescriptor(
+        OpenRetrying(AT_FDCWD, path.empty() ? "." : path.c_str(), kFolderFlags & ~O_NOFOLLOW),
+        std::nullopt);
+}
+
 Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity>& expected) const {
     const std::string child(name);
     if (!IsOpen() || child.empty() || child == "." || child == ".." ||
