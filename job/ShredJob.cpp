@@ -1,8 +1,10 @@
 #include "job/ShredJob.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "core/FileSearch.h"
@@ -344,6 +346,30 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
     }
 }
 
+bool ShredJob::AlreadyGiven(const platform::FileIdentity& folder, const std::string& name,
+                            const std::optional<platform::FileIdentity>& entry) const {
+    return std::any_of(m_given.begin(), m_given.end(), [&](const Given& given) {
+        return given.folder == folder && given.name == name && (!entry || given.entry == *entry);
+    });
+}
+
+// True when the missing `path` is, or lies below, a path given before: the nearest folder on
+// its way that can still be opened holds the name of one.
+bool ShredJob::InsideAGivenPath(const std::string& path) const {
+    auto [folder, name] = platform::SplitFolderAndName(path);
+    for (int depth = 0; depth < 4096 && !name.empty(); ++depth) {
+        const platform::Folder above = platform::Folder::OpenFollowingLinks(folder);
+        if (above.IsOpen()) {
+            return AlreadyGiven(above.Identity(), name, std::nullopt);
+        }
+        if (folder.empty() || folder == "/") {
+            return false;
+        }
+        std::tie(folder, name) = platform::SplitFolderAndName(folder);
+    }
+    return false;
+}
+
 // Shreds `path` as given: refused, missing, a folder or a file.
 void ShredJob::ShredGivenPath(const std::string& path) {
     if (m_stopRequested) {
@@ -371,8 +397,14 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         m_report.refused.push_back({path, GetLangString(why)});
         return;
     }
+    if (status && AlreadyGiven(parent.Identity(), name, status->id)) {
+        return;  // its outcome is in the report already
+    }
     if (!status) {
         const int error = parent.IsOpen() ? errno : parent.Error();
+        if (error == ENOENT && InsideAGivenPath(path)) {
+            return;  // destroyed with a path given before
+        }
         if (error == ENOENT || error == ENOTDIR) {
             m_report.notFound.push_back(path);
         } else {
@@ -380,6 +412,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         }
         return;
     }
+    m_given.push_back({parent.Identity(), name, status->id});
     if (status->type != platform::FileType::Directory) {
         ShredFile(parent, RemoveTrailingSeparators(path));
         CollectFinished(true);
@@ -497,6 +530,7 @@ JobReport ShredJob::TakeReport() {
         m_report.contentsKept.push_back(std::move(path));
     }
     m_kept.clear();
+    m_given.clear();
     JobReport report = std::move(m_report);
     m_report = {};
     return report;
