@@ -65,7 +65,7 @@ TEST_F(JobSafetyTest, FolderSwappedAfterTheWalkLeadsNowhere) {
         EXPECT_FALSE(fs::exists(tree / "first"));
         const JobReport report = m_job.TakeReport();
         ASSERT_EQ(report.foldersLeft.size(), 1u);
-        EXPECT_EQ(report.foldersLeft[0].reason, "changed while the job ran");
+        EXPECT_EQ(report.foldersLeft[0].reason, "changed while the job ran; 2 files left");
         fs::remove_all(tree);
         fs::remove_all(outside);
         fs::remove_all(m_temp.path() / "moved");
