@@ -94,7 +94,14 @@ void cFileSearch::Walk(FolderChain& chain, const std::string& literalName, std::
         size_t parentLength = m_path.size();
         m_path.append(name);
         m_path.push_back(kSeparator);
-        if (lost || chain.Descend(name) != 0) {
+        // Which mount the entry leads to is seen before it is opened: opening the root of a
+        // FUSE file system whose server is stopped would wait for ever.
+        const auto seen = lost ? std::nullopt : chain.Current().StatCached(name);
+        if (seen && seen->type == platform::FileType::Directory && seen->mountId != 0 &&
+            seen->mountId != m_rootMount) {
+            m_nodes.back().id = seen->id;
+            m_nodes.back().otherFileSystem = true;
+        } else if (lost || chain.Descend(name) != 0) {
             m_nodes.back().unreadable = true;
         } else {
             const platform::FileStatus& status = chain.Current().Status();

@@ -42,6 +42,10 @@ class Folder {
     // What entry `name` is, links described and never followed; nullopt with errno set when
     // nothing can be read under that name.
     std::optional<FileStatus> Stat(std::string_view name) const;
+    // The same from what the system already knows, without asking the file system's server: it
+    // never waits for a network or FUSE server that does not answer. Enough to see which mount
+    // an entry leads to.
+    std::optional<FileStatus> StatCached(std::string_view name) const;
 
     // Removes entry `name` (never a folder).
     int Unlink(std::string_view name) const;

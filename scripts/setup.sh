@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libglib2.0-dev
           e2fsprogs btrfs-progs util-linux mount coreutils
           qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
-          xvfb xauth xdotool)
+          xvfb xauth xdotool bindfs)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -88,6 +88,15 @@ std::optional<FileStatus> Folder::Stat(std::string_view name) const {
     return posix::StatAt(Descriptor(), entry.c_str());
 }
 
+std::optional<FileStatus> Folder::StatCached(std::string_view name) const {
+    if (!IsOpen()) {
+        errno = EBADF;
+        return std::nullopt;
+    }
+    const std::string entry(name);
+    return posix::StatAt(Descriptor(), entry.c_str(), true);
+}
+
 int Folder::Unlink(std::string_view name) const {
     if (posix::FaultFires(SysCall::Unlink)) {
         return errno;

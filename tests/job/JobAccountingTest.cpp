@@ -2,15 +2,22 @@
 // the report by a line of its own or by a folder's line that says how many files it leaves.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <fstream>
+#include <functional>
 #include <random>
+#include <thread>
 
 #include "core/ShredMethods.h"
+#include "lang/LanguageFile.h"
 #include "platform/FaultInjection.h"
 #include "tests/job/JobFixture.h"
 #include "tests/job/TreeAccounting.h"
@@ -84,13 +91,18 @@ void MakeChain(const fs::path& tree, int depth, Pick hasFile) {
 
 class JobAccountingTest : public JobTest {
   protected:
+    JobAccountingTest() { OpenLanguageFile("English.lng"); }  // the report's reasons are read
+    ~JobAccountingTest() override { CloseLanguageFile(); }
+
     // Runs the job on `tree` in a child process under an open-file limit of `maxFiles` (0: none)
     // and returns its report. With `hogSeed`, the child's free descriptors are all taken and
     // given back again at random moments while the job runs (as other threads of a program
     // might), so that any open can fail with EMFILE for a while.
-    JobReport RunLimited(const std::string& tree, rlim_t maxFiles, unsigned hogSeed = 0) {
+    // A job that has not ended by the deadline is killed; `release` lets go of what may hold it.
+    JobReport RunLimited(const std::string& tree, rlim_t maxFiles, unsigned hogSeed = 0,
+                         const std::function<void()>& release = {}) {
         const std::string saved = (m_temp.path() / "report").string();
-        const int status = RunInChild([&] {
+        const int child = StartChild([&] {
             if (maxFiles != 0) {
                 const rlimit limit{maxFiles, maxFiles};
                 if (setrlimit(RLIMIT_NOFILE, &limit) != 0) {
@@ -120,9 +132,20 @@ class JobAccountingTest : public JobTest {
             SaveReport(m_job.TakeReport(), saved);
             return 0;
         });
-        EXPECT_EQ(status, 0);
+        const int status = WaitChildFor(child, kJobDeadline);
+        if (status == -1) {
+            if (release) {
+                release();
+            }
+            WaitChild(child);
+        }
+        EXPECT_EQ(status, 0) << (status == -1 ? "the job hung and was killed" : "");
         return LoadReport(saved);
     }
+
+    // Far more than any job here needs, so that a job waiting for ever fails the test instead of
+    // hanging it.
+    static constexpr std::chrono::seconds kJobDeadline{120};
 };
 
 // A tree far deeper than the open-file limit: every file is destroyed or named.
@@ -141,6 +164,57 @@ TEST_F(JobAccountingTest, TreeDeeperThanTheOpenFileLimitLeavesNothingUnnamed) {
                       << gap.substr(gap.size() - 12);
     }
     EXPECT_TRUE(after.empty()) << after.size() << " entries left";
+}
+
+// A FUSE file system mounted inside a tree whose server is stopped: the job must not wait for
+// it. The mount is another file system: left and named without being opened.
+TEST_F(JobAccountingTest, StoppedFuseServerInsideATreeIsLeftWithoutWaiting) {
+    if (geteuid() != 0 || access("/dev/fuse", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "mounting a FUSE file system needs root and /dev/fuse";
+    }
+    const fs::path tree = m_temp.path() / "tree", mnt = tree / "mnt";
+    MakeFile("tree/plain", "goes");
+    MakeFile("source/inner", "behind the mount");
+    fs::create_directories(mnt);
+    const std::string source = (m_temp.path() / "source").string();
+    const int server = StartChild([&] {
+        execlp("bindfs", "bindfs", "-f", source.c_str(), mnt.c_str(), nullptr);
+        return 127;
+    });
+    const auto mounted = [&] {
+        std::ifstream mounts("/proc/self/mountinfo");
+        std::string line;
+        while (std::getline(mounts, line)) {
+            if (line.find(" " + mnt.string() + " ") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int exited = 0;
+    while (!mounted() && std::chrono::steady_clock::now() < end &&
+           waitpid(server, &exited, WNOHANG) == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // polls for the mount
+    }
+    if (!mounted()) {
+        kill(server, SIGKILL);
+        waitpid(server, &exited, 0);
+        GTEST_SKIP() << "bindfs did not mount (is it installed? scripts/setup.sh installs it)";
+    }
+    ASSERT_EQ(kill(server, SIGSTOP), 0);
+
+    const JobReport report = RunLimited(tree.string(), 0, 0, [&] { kill(server, SIGCONT); });
+
+    kill(server, SIGCONT);
+    umount2(mnt.c_str(), MNT_DETACH);
+    kill(server, SIGTERM);
+    WaitChild(server);
+    EXPECT_FALSE(fs::exists(tree / "plain"));
+    EXPECT_EQ(ReadFile(m_temp.path() / "source/inner"), "behind the mount");
+    ASSERT_EQ(report.foldersLeft.size(), 1u);
+    EXPECT_EQ(report.foldersLeft[0].path, mnt.string());
+    EXPECT_EQ(report.foldersLeft[0].reason, "another file system is mounted here");
 }
 
 // Random trees under random failures (each system call the fault seam knows failing after a
