@@ -356,8 +356,7 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
             const platform::Folder* folder = cursor.Reach(node, reachError, stop);
             if (folder == nullptr) {
                 if (reachError != ENOENT) {  // a folder gone takes its files with it
-                    auto& [why, files] = blocked.try_emplace(stop, reachError, 0).first->second;
-                    ++files;
+                    ++blocked.try_emplace(stop, reachError, 0).first->second.second;
                 }
                 return;
             }
