@@ -1,5 +1,6 @@
 #include "core/FileSearch.h"
 
+#include "core/FolderChain.h"
 #include "core/PathHelpers.h"
 #include "core/RuntimeError.h"
 #include "platform/DirSearch.h"
@@ -34,70 +35,87 @@ void cFileSearch::FileSearch(const std::string& sDirectory) {
     std::string folder =
         slash == std::string::npos ? std::string() : sDirectory.substr(0, slash + 1);
     std::string pattern = slash == std::string::npos ? sDirectory : sDirectory.substr(slash + 1);
-    platform::Folder root = platform::Folder::Open(folder);
-    platform::DirSearch search = root.List();
-    if (search.IsOpen()) {
+    const platform::Folder root = platform::Folder::Open(folder);
+    if (root.IsOpen()) {
         m_path = folder;
         m_rootMount = root.Status().mountId;
         m_rootId = root.Identity();
-        Walk(search, IsMatchAll(pattern) ? std::string() : pattern, -1);
+        FolderChain chain(root);
+        Walk(chain, IsMatchAll(pattern) ? std::string() : pattern, -1);
     }
 }
 
 void cFileSearch::FileSearch(const platform::Folder& root, const std::string& rootPath) {
     InitCollections();
-    platform::DirSearch search = root.List();
     m_path = rootPath;
     m_rootMount = root.Status().mountId;
     m_rootId = root.Identity();
-    if (!search.IsOpen()) {
-        m_rootUnreadable = true;
-        return;
-    }
-    Walk(search, std::string(), -1);
+    FolderChain chain(root);
+    Walk(chain, std::string(), -1);
 }
 
-void cFileSearch::Walk(platform::DirSearch& search, const std::string& literalName,
-                       std::int32_t node) {
-    platform::DirEntry entry;
-    while (search.Next(entry)) {
-        if (!literalName.empty() && entry.name != literalName) {
-            continue;
+void cFileSearch::MarkUnreadable(std::int32_t node) {
+    (node < 0 ? m_rootUnreadable : m_nodes[static_cast<size_t>(node)].unreadable) = true;
+}
+
+void cFileSearch::Walk(FolderChain& chain, const std::string& literalName, std::int32_t node) {
+    // The folder is read to the end before anything below it is opened, so the walk holds no
+    // descriptor per level: the chain keeps a bounded number open.
+    std::vector<std::pair<std::string, bool>> entries;
+    {
+        platform::DirSearch search = chain.Current().List();
+        if (!search.IsOpen()) {
+            MarkUnreadable(node);
+            return;
         }
-        if (!entry.isDirectory) {
-            AddFile(entry.name);
+        platform::DirEntry entry;
+        while (search.Next(entry)) {
+            if ((!literalName.empty() && entry.name != literalName) ||
+                (entry.isDirectory && (entry.name == "." || entry.name == ".."))) {
+                continue;
+            }
+            entries.emplace_back(entry.name, entry.isDirectory);
+        }
+        if (search.Error() != 0) {
+            MarkUnreadable(node);
+        }
+    }
+    bool lost = false;  // the folder itself could not be reached again after a subfolder
+    for (const auto& [name, isDirectory] : entries) {
+        if (!isDirectory) {
+            AddFile(name);
             m_fileFolders.push_back(node);
             ++m_fileCount;
             continue;
         }
-        if (entry.name == "." || entry.name == "..") {
-            continue;
-        }
-        AddDir(entry.name);
+        AddDir(name);
         const auto index = static_cast<std::int32_t>(m_nodes.size());
-        cFolderNode& added = m_nodes.emplace_back();
-        added.parent = node;
+        m_nodes.emplace_back().parent = node;
         size_t parentLength = m_path.size();
-        m_path.append(entry.name);
+        m_path.append(name);
         m_path.push_back(kSeparator);
-        platform::DirSearch child = platform::DirSearch::OpenChild(search, entry.name);
-        const auto status = child.Status();
-        if (status) {
-            added.id = status->id;
-        }
-        if (!child.IsOpen() || !status) {
-            added.unreadable = true;
-        } else if (status->mountId != m_rootMount || status->id.device != m_rootId.device) {
-            // Another file system mounted inside the tree: never entered.
-            added.otherFileSystem = true;
+        // Which mount the entry leads to is seen before it is opened: opening the root of a
+        // FUSE file system whose server is stopped would wait for ever.
+        const auto seen = lost ? std::nullopt : chain.Current().StatCached(name);
+        if (seen && seen->type == platform::FileType::Directory && seen->mountId != 0 &&
+            seen->mountId != m_rootMount) {
+            m_nodes.back().id = seen->id;
+            m_nodes.back().otherFileSystem = true;
+        } else if (lost || chain.Descend(name) != 0) {
+            m_nodes.back().unreadable = true;
         } else {
-            Walk(child, std::string(), index);
+            const platform::FileStatus& status = chain.Current().Status();
+            m_nodes.back().id = status.id;
+            if (status.mountId != m_rootMount || status.id.device != m_rootId.device) {
+                // Another file system mounted inside the tree: never entered.
+                m_nodes.back().otherFileSystem = true;
+            } else {
+                Walk(chain, std::string(), index);
+            }
+            lost = chain.Ascend() != 0;
         }
         m_path.resize(parentLength);
         ++m_dirCount;
-    }
-    if (search.Error() != 0) {
-        (node < 0 ? m_rootUnreadable : m_nodes[static_cast<size_t>(node)].unreadable) = true;
     }
 }
 

@@ -10,8 +10,9 @@
 
 namespace ostrel {
 
+class FolderChain;
+
 namespace platform {
-class DirSearch;
 class Folder;
 }  // namespace platform
 
@@ -49,8 +50,7 @@ class cDirs {
 // entry was met; every folder before its own subfolders. Hidden entries are included; "." and
 // ".." never are. A symbolic link is listed as a file and never entered, whatever it points
 // to. A folder that cannot be opened or read adds nothing (it is still listed itself). The walk
-// holds one open descriptor per level of nesting, so below the open-file limit's depth a
-// folder cannot be opened and adds nothing.
+// holds a bounded number of descriptors whatever the depth (see FolderChain).
 //
 // One search per object: a second FileSearch starts new lists but the counts go on from the
 // first search.
@@ -84,9 +84,10 @@ class cFileSearch {
   private:
     // Empties both lists (the counts are kept).
     void InitCollections();
-    // Walks the open folder `search` (node `node`), whose path (ending in a separator) is in
+    // Walks the chain's current folder (node `node`), whose path (ending in a separator) is in
     // m_path.
-    void Walk(platform::DirSearch& search, const std::string& literalName, std::int32_t node);
+    void Walk(FolderChain& chain, const std::string& literalName, std::int32_t node);
+    void MarkUnreadable(std::int32_t node);
     void AddFile(std::string_view name);
     void AddDir(std::string_view name);
 

@@ -11,10 +11,11 @@
 namespace ostrel {
 namespace {
 
-// The folder at `path`, or the nearest one above it that can be opened.
+// The folder at `path`, or the nearest one above it that can be opened. Links are followed:
+// what is protected is the folder a path leads to.
 platform::Folder OpenNearest(std::string path) {
     for (;;) {
-        platform::Folder folder = platform::Folder::Open(path);
+        platform::Folder folder = platform::Folder::OpenFollowingLinks(path);
         if (folder.IsOpen() || path.empty() || path == "/") {
             return folder;
         }
@@ -67,7 +68,7 @@ ProtectedFolders ProtectedFolders::Find() {
     }
     const std::string home = platform::HomeFolder();
     if (!home.empty()) {
-        const platform::Folder homeFolder = platform::Folder::Open(home);
+        const platform::Folder homeFolder = platform::Folder::OpenFollowingLinks(home);
         if (homeFolder.IsOpen()) {
             found.Add(homeFolder.Identity(), lang::kWhyHomeFolder);
         }
@@ -83,7 +84,7 @@ ProtectedFolders ProtectedFolders::Find() {
         if (own.empty() || own.starts_with("/" + std::string(kHoldingFolderName))) {
             continue;
         }
-        const platform::Folder folder = platform::Folder::Open(own);
+        const platform::Folder folder = platform::Folder::OpenFollowingLinks(own);
         if (folder.IsOpen()) {
             found.m_own.push_back(folder.Identity());
         }
@@ -102,6 +103,20 @@ std::int16_t ProtectedFolders::Refusal(const std::string& path, const platform::
         return 0;
     }
     if (name == "." || name == "..") {
+        // The folder meant is judged first: "link/." where the link leads to "/" is "/".
+        const platform::Folder meant = name == "." ? platform::Folder() : parent.OpenParent();
+        const platform::FileIdentity id = name == "." ? parent.Identity() : meant.Identity();
+        if (name == "." || meant.IsOpen()) {
+            if (id == m_root) {
+                return lang::kWhyTopFolder;
+            }
+            if (const std::int16_t why = Why(id); why != 0) {
+                return why;
+            }
+            if (std::find(m_own.begin(), m_own.end(), id) != m_own.end()) {
+                return lang::kWhyProgramFolders;
+            }
+        }
         return lang::kWhyCurrentFolder;
     }
     if (parent.Identity() == m_root) {

@@ -1,11 +1,14 @@
 #include "job/ShredJob.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "core/FileSearch.h"
+#include "core/FolderChain.h"
 #include "core/Globals.h"
 #include "core/Host.h"
 #include "core/PathHelpers.h"
@@ -40,17 +43,22 @@ void ShowJobError(std::int32_t number, const std::string& description, std::int3
                          kMsgCritical, GetLangString(lang::kProductName));
 }
 
-// Runs `step` under the job's error handler: an error is shown and the job goes on.
+// Runs `step` under the job's error handler: an error is shown and the job goes on. 0 when the
+// step ran to its end, else the system error behind the failure (EIO when none is known).
 template <typename Step>
-void Guarded(Step&& step) {
+int Guarded(Step&& step) {
     try {
         step();
+        return 0;
     } catch (const RuntimeError& e) {
         ShowJobError(e.Number(), e.Description(), e.LastOsError());
+        return e.LastOsError() != 0 ? e.LastOsError() : EIO;
     } catch (const std::bad_alloc&) {
         ShowJobError(kErrOutOfMemory, "Out of memory", 0);
+        return ENOMEM;
     } catch (const std::exception& e) {
         ShowJobError(kErrInvalidArgument, e.what(), 0);
+        return EIO;
     }
 }
 
@@ -238,36 +246,44 @@ void ShredJob::CollectFinished(bool all) {
 namespace {
 
 // Reaches the folders of one walk again from the walked folder's descriptor: one step per
-// level, each checked against what the walk saw, keeping the chain to the last folder reached
-// open (a walk visits neighbours one after another).
+// level, each checked against what the walk saw, moving along the tree from the last folder
+// reached (a walk visits neighbours one after another) with a bounded number of descriptors.
 class FolderCursor {
   public:
     FolderCursor(const platform::Folder& root, const cFileSearch& search)
-        : m_root(root), m_search(search) {}
+        : m_chain(root), m_search(search) {}
 
-    // The open folder `node` (-1: the walked folder); nullptr with `error` set when it cannot
-    // be reached (ENOENT: gone; ESTALE: replaced since the walk).
-    const platform::Folder* Reach(std::int32_t node, int& error) {
+    // The open folder `node` (-1: the walked folder); nullptr when it cannot be reached, with
+    // `error` set (ENOENT: gone; ESTALE: replaced since the walk) and `blocked` the folder on
+    // the way that could not be opened.
+    const platform::Folder* Reach(std::int32_t node, int& error, std::int32_t& blocked) {
         std::vector<std::int32_t> chain;
         for (std::int32_t n = node; n >= 0; n = m_search.DirNode(n + 1).parent) {
-            chain.insert(chain.begin(), n);
+            chain.push_back(n);
         }
+        std::reverse(chain.begin(), chain.end());
         std::size_t keep = 0;
-        while (keep < m_open.size() && keep < chain.size() && m_open[keep].first == chain[keep]) {
+        while (keep < m_nodes.size() && keep < chain.size() && m_nodes[keep] == chain[keep]) {
             ++keep;
         }
-        m_open.resize(keep);
-        for (std::size_t i = keep; i < chain.size(); ++i) {
-            const platform::Folder& above = i == 0 ? m_root : m_open[i - 1].second;
-            platform::Folder next =
-                above.OpenChild(Name(chain[i]), m_search.DirNode(chain[i] + 1).id);
-            if (!next.IsOpen()) {
-                error = next.Error();
+        while (m_nodes.size() > keep) {
+            m_nodes.pop_back();
+            if (m_chain.Ascend() != 0) {  // moved meanwhile: start again from the top
+                m_chain.Clear();
+                m_nodes.clear();
+            }
+        }
+        for (std::size_t i = m_nodes.size(); i < chain.size(); ++i) {
+            error = m_chain.Descend(Name(chain[i]), m_search.DirNode(chain[i] + 1).id);
+            if (error != 0) {
+                // A link or a file where the walk saw this folder: it was replaced.
+                error = error == ENOTDIR || error == ELOOP ? ESTALE : error;
+                blocked = chain[i];
                 return nullptr;
             }
-            m_open.emplace_back(chain[i], std::move(next));
+            m_nodes.push_back(chain[i]);
         }
-        return chain.empty() ? &m_root : &m_open.back().second;
+        return &m_chain.Current();
     }
 
     // The entry name of folder `node` in the folder above it.
@@ -275,12 +291,15 @@ class FolderCursor {
         return platform::SplitFolderAndName(m_search.DirItem(node + 1).DirPath()).second;
     }
 
-    void CloseAll() { m_open.clear(); }
+    void CloseAll() {
+        m_chain.Clear();
+        m_nodes.clear();
+    }
 
   private:
-    const platform::Folder& m_root;
+    FolderChain m_chain;
     const cFileSearch& m_search;
-    std::vector<std::pair<std::int32_t, platform::Folder>> m_open;
+    std::vector<std::int32_t> m_nodes;  // the folders the chain holds, from the top
 };
 
 }  // namespace
@@ -291,15 +310,20 @@ void ShredJob::LeaveFolder(const std::string& path, int error) {
 }
 
 // Shreds every file of the tree below `root` (the enumerator's order), then removes the
-// emptied folders from the deepest up and `root` itself from `parent`. A folder that cannot be
-// removed is reported unless something below it already explains why.
+// emptied folders from the deepest up and `root` itself from `parent`. Every entry the walk saw
+// ends in one outcome: destroyed or removed, or named in the report by a line of its own, or by
+// the line of a folder it lies in that says so (a folder that could not be reached, with the
+// number of files it leaves; a folder that could not be removed because something in it is
+// named already needs no line). The job checks this before it goes on, and names whatever
+// ended otherwise.
 void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& name,
                            const platform::Folder& root, const std::string& path) {
     cFileSearch search;
     const std::string rootPath = AddBackslash(path);
     search.FileSearch(root, rootPath);
+    const auto dirCount = static_cast<std::size_t>(search.DirCount());
     // Per folder: true once something below it is in the report.
-    std::vector<bool> explained(static_cast<std::size_t>(search.DirCount()), false);
+    std::vector<bool> explained(dirCount, false);
     bool rootExplained = false;
     auto explain = [&](std::int32_t node) {
         for (; node >= 0; node = search.DirNode(node + 1).parent) {
@@ -307,60 +331,122 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
         }
         rootExplained = true;
     };
+    // Per folder: settled (removed, gone or named), and named by a line that covers everything
+    // below it.
+    std::vector<bool> folderSettled(dirCount, false);
+    std::vector<bool> covering(dirCount, false);
+    auto covered = [&](std::int32_t node) {
+        for (; node >= 0; node = search.DirNode(node + 1).parent) {
+            if (covering[static_cast<std::size_t>(node)]) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // Folders that could not be reached on the way to a file: the error and the files left.
+    std::map<std::int32_t, std::pair<int, std::int32_t>> blocked;
+    auto leaveBlocked = [&] {
+        // One line for the topmost folder of each part that could not be reached.
+        for (auto it = blocked.begin(); it != blocked.end();) {
+            std::int32_t up = search.DirNode(it->first + 1).parent;
+            while (up >= 0 && !blocked.contains(up)) {
+                up = search.DirNode(up + 1).parent;
+            }
+            if (up < 0) {
+                ++it;
+                continue;
+            }
+            blocked[up].second += it->second.second;
+            it = blocked.erase(it);
+        }
+        for (const auto& [node, why] : blocked) {
+            m_report.foldersLeft.push_back(
+                {RemoveTrailingSeparators(search.DirItem(node + 1).DirPath()),
+                 Reason(why.first) + "; " + std::to_string(why.second) + " " +
+                     GetLangString(lang::kWhyFilesLeft)});
+            covering[static_cast<std::size_t>(node)] = true;
+            explain(search.DirNode(node + 1).parent);
+        }
+        blocked.clear();
+    };
     FolderCursor cursor(root, search);
     const std::int32_t fileCount = search.FileCount();
     for (std::int32_t i = 1; i <= fileCount; ++i) {
         if (m_stopRequested) {
             // Nothing more is touched, emptied subfolders included: the tree stays as the last
             // finished file left it.
+            leaveBlocked();
             m_report.stopped.push_back({path, std::to_string(fileCount - i + 1) + " " +
                                                   GetLangString(lang::kWhyFilesLeft)});
             return;
         }
-        Guarded([&] {
+        const int error = Guarded([&] {
             m_forms.progress.SetMax(fileCount);
             CurrentHost().DoEvents();
             const std::int32_t node = search.FileFolder(i);
-            int error = 0;
-            const platform::Folder* folder = cursor.Reach(node, error);
+            int reachError = 0;
+            std::int32_t stop = -1;
+            const platform::Folder* folder = cursor.Reach(node, reachError, stop);
             if (folder == nullptr) {
-                return;  // the folder is dealt with (and reported) below
+                if (reachError != ENOENT) {  // a folder gone takes its files with it
+                    ++blocked.try_emplace(stop, reachError, 0).first->second.second;
+                }
+                return;
             }
             if (ShredFile(*folder, search.FileItem(i).AFilePath())) {
                 explain(node);
             }
         });
+        if (error != 0) {  // the file's fate is unknown: it is named, with what stopped it
+            m_report.failed.push_back({search.FileItem(i).AFilePath(), Reason(error)});
+            explain(search.FileFolder(i));
+        }
     }
+    leaveBlocked();
     for (std::int32_t i = search.DirCount(); i >= 1; --i) {
+        const auto index = static_cast<std::size_t>(i - 1);
+        if (covered(i - 1)) {
+            folderSettled[index] = true;  // named with what is below it
+            continue;
+        }
         Guarded([&] {
             const cFolderNode& node = search.DirNode(i);
             const std::string folderPath = RemoveTrailingSeparators(search.DirItem(i).DirPath());
             int error = 0;
-            const platform::Folder* above = cursor.Reach(node.parent, error);
+            std::int32_t stop = -1;
+            const platform::Folder* above = cursor.Reach(node.parent, error, stop);
             if (above == nullptr) {
                 if (error != ENOENT) {
-                    LeaveFolder(folderPath, error == ESTALE ? ESTALE : error);
+                    LeaveFolder(folderPath, error);
                     explain(node.parent);
                 }
+                folderSettled[index] = true;
                 return;
             }
             if (node.otherFileSystem || node.unreadable) {
                 LeaveFolder(folderPath, node.otherFileSystem ? EBUSY : 0);
                 explain(node.parent);
+                folderSettled[index] = true;
                 return;
             }
             const auto status = above->Stat(cursor.Name(i - 1));
             if (!status) {
-                return;  // gone already
+                folderSettled[index] = true;  // gone already
+                return;
             }
             error = status->id == node.id ? above->RemoveFolder(cursor.Name(i - 1)) : ESTALE;
-            if (error != 0 && error != ENOENT && !explained[static_cast<std::size_t>(i - 1)]) {
+            if (error != 0 && error != ENOENT && !explained[index]) {
                 LeaveFolder(folderPath, error);
                 explain(node.parent);
             }
+            folderSettled[index] = true;
             gShredCount = 0;
             CurrentHost().DoEvents();
         });
+        if (!folderSettled[index]) {  // its fate is unknown: it is named
+            LeaveFolder(RemoveTrailingSeparators(search.DirItem(i).DirPath()), EIO);
+            explain(search.DirNode(i).parent);
+        }
     }
     cursor.CloseAll();
     if (search.RootUnreadable()) {
@@ -375,6 +461,30 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
     if (error != 0 && error != ENOENT && !rootExplained) {
         LeaveFolder(path, error);
     }
+}
+
+bool ShredJob::AlreadyGiven(const platform::FileIdentity& folder, const std::string& name,
+                            const std::optional<platform::FileIdentity>& entry) const {
+    return std::any_of(m_given.begin(), m_given.end(), [&](const Given& given) {
+        return given.folder == folder && given.name == name && (!entry || given.entry == *entry);
+    });
+}
+
+// True when the missing `path` is, or lies below, a path given before: the nearest folder on
+// its way that can still be opened holds the name of one.
+bool ShredJob::InsideAGivenPath(const std::string& path) const {
+    auto [folder, name] = platform::SplitFolderAndName(path);
+    for (int depth = 0; depth < 4096 && !name.empty(); ++depth) {
+        const platform::Folder above = platform::Folder::OpenFollowingLinks(folder);
+        if (above.IsOpen()) {
+            return AlreadyGiven(above.Identity(), name, std::nullopt);
+        }
+        if (folder.empty() || folder == "/") {
+            return false;
+        }
+        std::tie(folder, name) = platform::SplitFolderAndName(folder);
+    }
+    return false;
 }
 
 // Shreds `path` as given: refused, missing, a folder or a file.
@@ -393,7 +503,9 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         return;
     }
     const auto [folderPath, name] = platform::SplitFolderAndName(path);
-    const platform::Folder parent = platform::Folder::Open(folderPath);
+    // Links in the folders leading to the path are followed, as the shell follows them; the
+    // folder reached is what the refusals judge, and the path's own entry is never followed.
+    const platform::Folder parent = platform::Folder::OpenFollowingLinks(folderPath);
     std::optional<platform::FileStatus> status;
     if (parent.IsOpen()) {
         status = parent.Stat(name);
@@ -402,8 +514,14 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         m_report.refused.push_back({path, GetLangString(why)});
         return;
     }
+    if (status && AlreadyGiven(parent.Identity(), name, status->id)) {
+        return;  // its outcome is in the report already
+    }
     if (!status) {
         const int error = parent.IsOpen() ? errno : parent.Error();
+        if (error == ENOENT && InsideAGivenPath(path)) {
+            return;  // destroyed with a path given before
+        }
         if (error == ENOENT || error == ENOTDIR) {
             m_report.notFound.push_back(path);
         } else {
@@ -411,6 +529,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         }
         return;
     }
+    m_given.push_back({parent.Identity(), name, status->id});
     if (status->type != platform::FileType::Directory) {
         ShredFile(parent, RemoveTrailingSeparators(path));
         CollectFinished(true);
@@ -533,6 +652,7 @@ JobReport ShredJob::TakeReport() {
         m_report.contentsKept.push_back(std::move(path));
     }
     m_kept.clear();
+    m_given.clear();
     JobReport report = std::move(m_report);
     m_report = {};
     return report;

@@ -121,6 +121,18 @@ class ShredJob {
     // Names removed while other hard links kept the contents, with the file they named: when
     // the job later destroys that file under its last name, the contents are gone after all.
     std::vector<std::pair<platform::FileIdentity, std::string>> m_kept;
+    // Each path given since the report was last taken, as its folder, its name there and what
+    // it was: a path given again, or one below a tree given before, was already dealt with.
+    struct Given {
+        platform::FileIdentity folder;
+        std::string name;
+        platform::FileIdentity entry;
+    };
+    std::vector<Given> m_given;
+    // True when entry `name` of `folder` was given (as `entry`, when that is known).
+    bool AlreadyGiven(const platform::FileIdentity& folder, const std::string& name,
+                      const std::optional<platform::FileIdentity>& entry) const;
+    bool InsideAGivenPath(const std::string& path) const;
     // What the paths given are checked against; found at the first path.
     std::unique_ptr<ProtectedFolders> m_protected;
     platform::Folder m_holding;

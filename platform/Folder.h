@@ -21,6 +21,9 @@ class Folder {
     // Opens the folder `path` ("" is the current folder). The components above the last are
     // resolved once, now; the last must be a real folder (a link there is not followed).
     static Folder Open(const std::string& path);
+    // Opens the folder `path` as the shell and rm resolve the folders leading to a path the user
+    // typed: symbolic links are followed in every component, the last one included.
+    static Folder OpenFollowingLinks(const std::string& path);
 
     // Opens entry `name` of this folder as a folder, never through a link. With `expected`, a
     // folder other than that one fails with ESTALE (it was replaced since it was seen).
@@ -39,6 +42,10 @@ class Folder {
     // What entry `name` is, links described and never followed; nullopt with errno set when
     // nothing can be read under that name.
     std::optional<FileStatus> Stat(std::string_view name) const;
+    // The same from what the system already knows, without asking the file system's server: it
+    // never waits for a network or FUSE server that does not answer. Enough to see which mount
+    // an entry leads to.
+    std::optional<FileStatus> StatCached(std::string_view name) const;
 
     // Removes entry `name` (never a folder).
     int Unlink(std::string_view name) const;

@@ -40,9 +40,10 @@ FileType TypeOf(mode_t mode) {
 
 namespace posix {
 
-std::optional<FileStatus> StatAt(int dirfd, const char* name) {
+std::optional<FileStatus> StatAt(int dirfd, const char* name, bool cached) {
     struct statx st {};
-    const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | (*name == '\0' ? AT_EMPTY_PATH : 0);
+    const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | (*name == '\0' ? AT_EMPTY_PATH : 0) |
+                      (cached ? AT_STATX_DONT_SYNC : 0);
     if (::statx(dirfd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &st) != 0) {
         return std::nullopt;
     }

@@ -5,6 +5,19 @@
 #include <utility>
 
 namespace ostrel::platform {
+namespace {
+
+// Runs `work`: its result, or EIO when it throws (out of memory, say: the file is not finished,
+// and whoever runs it goes on).
+int Run(const FlushQueue::Work& work) {
+    try {
+        return work();
+    } catch (...) {
+        return EIO;
+    }
+}
+
+}  // namespace
 
 FlushQueue::FlushQueue(int threads) : m_maxThreads(threads < 1 ? 1 : threads) {}
 
@@ -33,7 +46,7 @@ void FlushQueue::Submit(Work work, std::uint64_t tag) {
                 Work here = std::move(m_waiting.back().second);
                 m_waiting.pop_back();
                 hold.unlock();
-                const int error = here();
+                const int error = Run(here);
                 hold.lock();
                 m_done.push_back({tag, error});
                 --m_unfinished;
@@ -67,11 +80,7 @@ void FlushQueue::Serve() {
         auto [tag, work] = std::move(m_waiting.front());
         m_waiting.pop_front();
         hold.unlock();
-        int error = EIO;
-        try {
-            error = work();
-        } catch (...) {  // out of memory, say: the file is not finished, and the thread goes on
-        }
+        const int error = Run(work);
         work = nullptr;  // what the work held (a file, its buffer) is released here
         hold.lock();
         m_done.push_back({tag, error});

@@ -51,6 +51,12 @@ Folder Folder::Open(const std::string& path) {
         OpenRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags), std::nullopt);
 }
 
+Folder Folder::OpenFollowingLinks(const std::string& path) {
+    return FromDescriptor(
+        OpenRetrying(AT_FDCWD, path.empty() ? "." : path.c_str(), kFolderFlags & ~O_NOFOLLOW),
+        std::nullopt);
+}
+
 Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity>& expected) const {
     const std::string child(name);
     if (!IsOpen() || child.empty() || child == "." || child == ".." ||
@@ -80,6 +86,15 @@ std::optional<FileStatus> Folder::Stat(std::string_view name) const {
         return std::nullopt;
     }
     return posix::StatAt(Descriptor(), entry.c_str());
+}
+
+std::optional<FileStatus> Folder::StatCached(std::string_view name) const {
+    if (!IsOpen()) {
+        errno = EBADF;
+        return std::nullopt;
+    }
+    const std::string entry(name);
+    return posix::StatAt(Descriptor(), entry.c_str(), true);
 }
 
 int Folder::Unlink(std::string_view name) const {

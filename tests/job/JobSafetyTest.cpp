@@ -21,6 +21,7 @@
 #include "tests/job/JobFixture.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/HolderProcess.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace ostrel::test {
 namespace {
@@ -65,7 +66,7 @@ TEST_F(JobSafetyTest, FolderSwappedAfterTheWalkLeadsNowhere) {
         EXPECT_FALSE(fs::exists(tree / "first"));
         const JobReport report = m_job.TakeReport();
         ASSERT_EQ(report.foldersLeft.size(), 1u);
-        EXPECT_EQ(report.foldersLeft[0].reason, "changed while the job ran");
+        EXPECT_EQ(report.foldersLeft[0].reason, "changed while the job ran; 2 files left");
         fs::remove_all(tree);
         fs::remove_all(outside);
         fs::remove_all(m_temp.path() / "moved");
@@ -235,6 +236,62 @@ TEST_F(JobSafetyTest, RootHomeCurrentAndOwnFoldersAreRefused) {
     EXPECT_TRUE(fs::is_directory(Holding()));
     EXPECT_EQ(ReadFile(m_temp.path() / "work/keep"), "keep");
     EXPECT_EQ(m_job.TakeReport().refused.size(), 2u);
+}
+
+// Links in the folders leading to a given path are followed as the shell follows them, and the
+// folder they lead to is refused like any other; the given path's last component never is
+// followed.
+TEST_F(JobSafetyTest, LinksLeadingToAGivenPathAreFollowedAndWhereTheyLeadIsChecked) {
+    const fs::path t = m_temp.path();
+    MakeFile("data/Documents/secret.pdf", "secret");
+    MakeFile("data/Documents/sub/inner", "inner");
+    MakeFile("data/Documents/deeper/kept", "through two links");
+    MakeFile("data/target/stays", "stays");
+    fs::create_directory_symlink("data/Documents", t / "Documents");  // relative, as ln -s makes
+    fs::create_directory_symlink(t / "Documents", t / "again");       // a link to a link
+    fs::create_directory_symlink("data/target", t / "last");
+    fs::create_directory_symlink("data/target", t / "last-slash");
+    fs::create_directory_symlink("/", t / "rootlink");
+    fs::create_directory_symlink(m_xdg.Home(), t / "homelink");
+    fs::create_directory_symlink(gDataFolder, t / "ownlink");
+
+    for (const std::string given :
+         {"Documents/secret.pdf", "Documents/sub", "again/deeper/kept", "last", "last-slash/"}) {
+        m_job.ShredSinglePath((t / given).string());
+    }
+    EXPECT_FALSE(fs::exists(t / "data/Documents/secret.pdf"));
+    EXPECT_FALSE(fs::exists(t / "data/Documents/sub"));
+    EXPECT_FALSE(fs::exists(t / "data/Documents/deeper/kept"));
+    EXPECT_TRUE(fs::is_directory(t / "data/Documents")) << "only what was named goes";
+    EXPECT_TRUE(fs::is_symlink(t / "Documents"));
+    EXPECT_FALSE(fs::is_symlink(t / "last")) << "a link given is removed";
+    EXPECT_FALSE(fs::is_symlink(t / "last-slash"));
+    EXPECT_EQ(ReadFile(t / "data/target/stays"), "stays") << "and never followed";
+    EXPECT_TRUE(m_job.TakeReport().Empty());
+
+    const struct {
+        std::string given;
+        std::string why;
+    } refused[] = {{"rootlink/.", "the root folder or a folder directly below it"},
+                   {"rootlink/tmp", "the root folder or a folder directly below it"},
+                   {"homelink/.", "your home folder"},
+                   {"ownlink/Safetemp", "holds Ostrel's own folders"},
+                   {"ownlink/.", "holds Ostrel's own folders"}};
+    for (const auto& row : refused) {
+        m_job.ShredSinglePath((t / row.given).string());
+        const JobReport report = m_job.TakeReport();
+        ASSERT_EQ(report.refused.size(), 1u) << row.given;
+        EXPECT_EQ(report.refused[0].reason, row.why) << row.given;
+        EXPECT_TRUE(report.notFound.empty()) << row.given;
+    }
+    EXPECT_TRUE(fs::is_directory(Holding()));
+    EXPECT_TRUE(fs::is_directory(m_xdg.Home()));
+
+    // A home folder reached through a link is the home folder all the same.
+    const ScopedEnv linkedHome("HOME", (t / "homelink").string());
+    const platform::Folder above = platform::Folder::Open(fs::path(m_xdg.Home()).parent_path());
+    EXPECT_EQ(ProtectedFolders::Find().Refusal(m_xdg.Home(), above, above.Stat("home")),
+              lang::kWhyHomeFolder);
 }
 
 // Files that cannot be overwritten keep their contents and their place, and the report says so

@@ -223,11 +223,14 @@ class UntrustedFolderTest : public MainTest, public testing::WithParamInterface<
     ~UntrustedFolderTest() override { ::umount2(m_xdg.DataHome().c_str(), MNT_DETACH); }
 };
 
-// A holding folder or list that is a link, another user's, or cannot be made: start-up names it
-// and says why in a critical message, and ends with status 1 before anything is shredded.
+// A holding folder or list that is a link, another user's, or cannot be made, a folder above the
+// data folder that others may write (without the sticky bit), or one of the program's own that
+// others may write: start-up names it and says why in a critical message, and ends with status
+// 1 before anything is shredded.
 TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
     const std::string row = GetParam();
-    if (row != "HoldingFolderIsALink" && ::geteuid() != 0) {
+    const bool anyUser = row == "HoldingFolderIsALink" || row.find("Writable") != row.npos;
+    if (!anyUser && ::geteuid() != 0) {
         GTEST_SKIP() << "needs root: another user's files, or a read-only mount";
     }
     StoreSettings("English.lng", nullptr, 0);
@@ -242,6 +245,18 @@ TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
         path = m_xdg.DataHome() + "/Tolvane";
         ASSERT_EQ(::mount("tmpfs", m_xdg.DataHome().c_str(), "tmpfs", MS_RDONLY, "mode=0700"), 0);
         reason = "It cannot be created or opened: Read-only file system";
+    } else if (row == "GroupWritableFolderAbove" || row == "WorldWritableFolderAbove") {
+        // Above the data folder: another user could swap the folders below it.
+        path = row == "GroupWritableFolderAbove" ? m_xdg.Home() + "/.local" : m_xdg.Home();
+        fs::permissions(
+            path,
+            row == "GroupWritableFolderAbove" ? fs::perms::group_write : fs::perms::others_write,
+            fs::perm_options::add);
+        reason = "Other users may change it.";
+    } else if (row == "OwnFolderWritableByOthers") {
+        path = gDataFolder;
+        fs::permissions(path, fs::perms::others_write, fs::perm_options::add);
+        reason = "Other users may change it.";
     } else if (row == "HoldingFolderOfAnotherUser") {
         ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
         fs::permissions(path, fs::perms::all);
@@ -264,7 +279,9 @@ TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
 
 INSTANTIATE_TEST_SUITE_P(Folders, UntrustedFolderTest,
                          testing::Values("HoldingFolderIsALink", "ReadOnlyHome",
-                                         "HoldingFolderOfAnotherUser", "PendingListOfAnotherUser"),
+                                         "HoldingFolderOfAnotherUser", "PendingListOfAnotherUser",
+                                         "GroupWritableFolderAbove", "WorldWritableFolderAbove",
+                                         "OwnFolderWritableByOthers"),
                          [](const auto& info) { return std::string(info.param); });
 
 // A state folder nothing can be written in (a read-only mount): a job could neither record a

@@ -151,6 +151,24 @@ TEST_F(ShredJobTest, AFolderThatCannotBeRemovedIsNamedWithWhy) {
     EXPECT_TRUE(fs::is_empty(m_temp.path() / "tree"));
 }
 
+// A path given again, in any spelling, or a path inside a tree given before, is already done:
+// not "not found". A path that never was there still is.
+TEST_F(ShredJobTest, APathGivenTwiceIsDoneOnce) {
+    MakeFile("tree/sub/inner", "inner");
+    const std::string file = MakeFile("file", "file");
+    const std::string tree = (m_temp.path() / "tree").string();
+    for (const std::string& given :
+         {tree, tree, tree + "/", m_temp.str() + "/./tree", tree + "/sub/inner", file, file}) {
+        m_job.ShredSinglePath(given);
+    }
+    EXPECT_FALSE(fs::exists(tree));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(m_job.TakeReport().Empty());
+
+    m_job.ShredSinglePath(tree + "-never");
+    EXPECT_EQ(m_job.TakeReport().notFound, std::vector<std::string>{tree + "-never"});
+}
+
 // A path is never split or unquoted (only a Windows command line is).
 TEST_F(ShredJobTest, OnePathIsTakenExactlyAsGiven) {
     const std::string quoted = MakeFile("\"quoted\"", "q");

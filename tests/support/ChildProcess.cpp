@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <thread>
 
 namespace ostrel::test {
 
@@ -38,6 +40,25 @@ int WaitChild(int pid) {
         return 128 + WTERMSIG(status);
     }
     return WEXITSTATUS(status);
+}
+
+int WaitChildFor(int pid, std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+        }
+        if (done < 0 && errno != EINTR) {
+            return -1;
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            kill(pid, SIGKILL);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // polls for the exit
+    }
 }
 
 int RunInChild(const std::function<int()>& body) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -11,6 +12,12 @@ int StartChild(const std::function<int()>& body);
 
 // Waits for child `pid`: its exit code, or 128 + the signal number that ended it.
 int WaitChild(int pid);
+
+// Waits for child `pid` up to `deadline`: its exit code as WaitChild gives it, or, when it is
+// still running then, -1 after sending it SIGKILL. The child is then not reaped: a process
+// waiting for a stopped file-system server dies only once the server runs, so the caller lets
+// go of whatever holds it and then calls WaitChild.
+int WaitChildFor(int pid, std::chrono::milliseconds deadline);
 
 // StartChild then WaitChild.
 int RunInChild(const std::function<int()>& body);

@@ -1,0 +1,117 @@
+#include "platform/FlushQueue.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <map>
+#include <new>
+#include <stdexcept>
+#include <thread>
+
+#include "tests/support/ChildProcess.h"
+
+namespace ostrel::platform {
+namespace {
+
+// What one piece of work does and the error its completion must carry.
+struct WorkRow {
+    const char* name;
+    int returns;  // the work's result, when it does not throw
+    int throws;   // 0: returns; 1: a standard exception; 2: out of memory
+    bool failed;  // the completion carries an error
+};
+
+constexpr WorkRow kRows[] = {
+    {"succeeds", 0, 0, false},
+    {"fails with EIO", EIO, 0, true},
+    {"fails with ENOSPC", ENOSPC, 0, true},
+    {"throws", 0, 1, true},
+    {"runs out of memory", 0, 2, true},
+};
+
+FlushQueue::Work Make(const WorkRow& row) {
+    return [row]() -> int {
+        if (row.throws == 1) {
+            throw std::runtime_error("work failed");
+        }
+        if (row.throws == 2) {
+            throw std::bad_alloc();
+        }
+        return row.returns;
+    };
+}
+
+// Every piece of work handed over comes back once, under its tag, with its own error: a work
+// that throws is a failure, never a success, and the queue goes on.
+TEST(FlushQueueTest, EachWorkIsCollectedOnceWithItsOwnOutcome) {
+    FlushQueue queue(3);
+    for (int round = 0; round < 4; ++round) {
+        for (std::uint64_t tag = 0; tag < std::size(kRows); ++tag) {
+            queue.Submit(Make(kRows[tag]), 100 * static_cast<std::uint64_t>(round) + tag);
+        }
+    }
+    std::map<std::uint64_t, int> seen;
+    for (int polls = 0; seen.size() < 4 * std::size(kRows) && polls < 1000; ++polls) {
+        for (const auto& done : queue.Collect(std::chrono::milliseconds(50))) {
+            EXPECT_TRUE(seen.emplace(done.tag, done.error).second) << "tag " << done.tag;
+        }
+    }
+    ASSERT_EQ(seen.size(), 4 * std::size(kRows));
+    for (const auto& [tag, error] : seen) {
+        const WorkRow& row = kRows[tag % 100];
+        EXPECT_EQ(error != 0, row.failed) << row.name;
+        if (row.throws == 0) {
+            EXPECT_EQ(error, row.returns) << row.name;
+        }
+    }
+}
+
+// Where no thread can be started, the caller does the work itself, with the same outcomes: a
+// work that throws is a failure there too, and nothing escapes Submit. Run in a child process
+// that may not start threads (a user with a process limit of 0).
+TEST(FlushQueueTest, WithoutThreadsTheCallerDoesTheWorkAndCatchesWhatItThrows) {
+    const int result = test::RunInChild([] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            return 10;
+        }
+        const rlimit none{0, 0};
+        if (setrlimit(RLIMIT_NPROC, &none) != 0) {
+            return 11;
+        }
+        const std::thread::id caller = std::this_thread::get_id();
+        std::atomic<int> elsewhere = 0;
+        FlushQueue queue;
+        for (std::uint64_t tag = 0; tag < std::size(kRows); ++tag) {
+            FlushQueue::Work work = Make(kRows[tag]);
+            queue.Submit(
+                [&, work] {
+                    elsewhere += std::this_thread::get_id() != caller ? 1 : 0;
+                    return work();
+                },
+                tag);
+        }
+        const auto done = queue.Collect(std::chrono::milliseconds(1000));
+        if (elsewhere != 0) {
+            return 12;  // a thread was started after all: the test proves nothing
+        }
+        if (done.size() != std::size(kRows)) {
+            return 13;
+        }
+        for (const auto& completion : done) {
+            if ((completion.error != 0) != kRows[completion.tag].failed) {
+                return 20 + static_cast<int>(completion.tag);
+            }
+        }
+        return 0;
+    });
+    if (result == 10 || result == 11 || result == 12) {
+        GTEST_SKIP() << "could not keep the child from starting threads (" << result << ")";
+    }
+    EXPECT_EQ(result, 0) << "125: an exception escaped Submit; 2x: the row that came back wrong";
+}
+
+}  // namespace
+}  // namespace ostrel::platform
