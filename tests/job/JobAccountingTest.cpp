@@ -34,13 +34,13 @@ void SaveReport(const JobReport& report, const std::string& file) {
     std::ofstream out(file);
     int section = 0;
     for (const auto* lines : {&report.scheduledAtRestart, &report.failed, &report.foldersLeft,
-                              &report.stopped, &report.refused}) {
+                              &report.stopped, &report.refused, &report.trashRefused}) {
         for (const ReportLine& line : *lines) {
             out << section << '\t' << line.path << '\t' << line.reason << '\n';
         }
         ++section;
     }
-    for (const auto* paths : {&report.contentsKept, &report.trashRefused, &report.notFound}) {
+    for (const auto* paths : {&report.contentsKept, &report.notFound}) {
         for (const std::string& path : *paths) {
             out << section << '\t' << path << "\t\n";
         }
@@ -56,14 +56,17 @@ JobReport LoadReport(const std::string& file) {
         const auto tab = line.find('\t'), second = line.find('\t', tab + 1);
         const int section = std::stoi(line.substr(0, tab));
         ReportLine read{line.substr(tab + 1, second - tab - 1), line.substr(second + 1)};
-        std::vector<ReportLine>* lines[] = {&report.scheduledAtRestart, &report.failed,
-                                            &report.foldersLeft, &report.stopped, &report.refused};
-        std::vector<std::string>* paths[] = {&report.contentsKept, &report.trashRefused,
-                                             &report.notFound};
-        if (section < 5) {
+        std::vector<ReportLine>* lines[] = {&report.scheduledAtRestart,
+                                            &report.failed,
+                                            &report.foldersLeft,
+                                            &report.stopped,
+                                            &report.refused,
+                                            &report.trashRefused};
+        std::vector<std::string>* paths[] = {&report.contentsKept, &report.notFound};
+        if (section < 6) {
             lines[section]->push_back(read);
         } else {
-            paths[section - 5]->push_back(read.path);
+            paths[section - 6]->push_back(read.path);
         }
     }
     return report;

@@ -83,12 +83,12 @@ std::vector<std::string> AccountingGaps(const std::string& tree,
         }
     };
     for (const auto* section : {&report.scheduledAtRestart, &report.failed, &report.foldersLeft,
-                                &report.stopped, &report.refused}) {
+                                &report.stopped, &report.refused, &report.trashRefused}) {
         for (const ReportLine& line : *section) {
             take(line.path, line.reason);
         }
     }
-    for (const auto* section : {&report.contentsKept, &report.trashRefused, &report.notFound}) {
+    for (const auto* section : {&report.contentsKept, &report.notFound}) {
         for (const std::string& path : *section) {
             take(path, "");
         }
