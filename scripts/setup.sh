@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libglib2.0-dev
-          e2fsprogs btrfs-progs util-linux mount coreutils
+          e2fsprogs btrfs-progs util-linux mount coreutils fuse3 libfuse3-dev
           qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
           xvfb xauth xdotool)
 missing=()
