@@ -218,6 +218,7 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
     m_run.reset();
     m_file.reset();
     m_inProgressPath.clear();
+    m_inProgressFolder = nullptr;
     m_scheduled = false;
 
     auto [folderPath, name] = platform::SplitFolderAndName(spath);
@@ -373,9 +374,20 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
         return error;
     }
     CurrentHost().DoEvents();
+    // No byte is written before the new name is on the disk, in both folders: after a power cut
+    // the file must be where the next start looks for it, never half overwritten under its own
+    // name (or under both names).
+    const platform::Folder& source = *at.folder;
+    error = target.folder->Sync();
+    if (error == 0 && source.Identity() != target.folder->Identity()) {
+        error = source.Sync();
+    }
+    if (error == 0 && !m_inProgressPath.empty()) {
+        m_inProgressFolder = target.folder;
+    }
     at = target;
     CurrentHost().DoEvents();
-    return 0;
+    return error;
 }
 
 // Spaces over what can be written, then deletion at restart, but only where that deletion can
@@ -403,6 +415,12 @@ void clsShredder::Finish(ShredOutcome outcome, int error) {
     bool settled =
         outcome == ShredOutcome::Destroyed || outcome == ShredOutcome::ScheduledAtRestart;
     if (settled && !m_inProgressPath.empty()) {
+        // The entry goes only once the deletion is on the disk: a power cut in between would
+        // bring the file back under a name that no start knows.
+        if (outcome == ShredOutcome::Destroyed && m_inProgressFolder != nullptr &&
+            m_inProgressFolder->Sync() != 0) {
+            return;
+        }
         platform::RemoveInProgress(m_inProgressPath);
         m_inProgressPath.clear();
     }
