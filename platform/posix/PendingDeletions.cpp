@@ -101,6 +101,7 @@ SweepResult DeletePendingFromEarlierBoots() {
     const std::string bootId = BootId();
     posix::UpdateStateList(kListName, [&](std::vector<StateEntry>& entries) {
         std::vector<StateEntry> remaining;
+        std::vector<StateEntry> deleted;
         for (auto& entry : entries) {
             if (entry.bootId == bootId) {
                 ++result.kept;
@@ -112,8 +113,16 @@ SweepResult DeletePendingFromEarlierBoots() {
                 ++result.dropped;
             } else if (DeletePath(entry.path) || errno == ENOENT) {
                 ++result.deleted;
+                deleted.push_back(std::move(entry));
             } else {
                 ++result.kept;
+                remaining.push_back(std::move(entry));
+            }
+        }
+        // An entry goes only once its deletion is on the disk; where the folder cannot be
+        // flushed it stays, and the next start finds the file gone and drops it then.
+        for (auto& entry : deleted) {
+            if (Folder::Open(SplitFolderAndName(entry.path).first).Sync() != 0) {
                 remaining.push_back(std::move(entry));
             }
         }
