@@ -50,6 +50,9 @@ class Folder {
     // the removal of the old one gives the same guarantee.
     int Rename(std::string_view name, const Folder& to, std::string_view toName) const;
 
+    // A second descriptor of this same folder, for work that outlives this object.
+    Folder Reopen() const;
+
     // Flushes the folder's entries to the disk, so that the names made, removed or renamed in it
     // so far survive a power cut. A file system that keeps nothing to flush (EINVAL) counts as
     // flushed.

@@ -128,6 +128,14 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
     return 0;
 }
 
+Folder Folder::Reopen() const {
+    if (!IsOpen()) {
+        errno = EBADF;
+        return FromDescriptor(posix::OwnedFd(), std::nullopt);
+    }
+    return FromDescriptor(OpenRetrying(Descriptor(), ".", kFolderFlags), Identity());
+}
+
 int Folder::Sync() const {
     if (!IsOpen()) {
         return EBADF;
