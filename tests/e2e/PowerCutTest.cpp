@@ -3,9 +3,10 @@
 // write and every flush the kernel sends, in order. After the job, each disk is rebuilt as it
 // would stand after a power cut just before each flush that the job caused (or a sample of
 // them): everything flushed before, and none or a random part of what was written since. Each
-// rebuilt disk is checked by `e2fsck -fy` and mounted, `ostrel` starts once with the same home
-// folder, and then every given file must be intact at its place or gone with no copy of its
-// marker on the raw disk, the holding folder empty, no file left that was not given, the file
+// rebuilt disk goes back into its disk file, under the same loop device (a disk keeps its device
+// number across a reboot), is checked by `e2fsck -fy` and mounted, `ostrel` starts once with the
+// same home folder, and then every given file must be intact at its place or gone with no copy of
+// its marker on the raw disk, the holding folder empty, no file left that was not given, the file
 // outside untouched, and the settings and state lists readable and empty.
 //
 // Setups: one pass and three, with the home folder on the tree's disk and on a second recorded
@@ -169,12 +170,8 @@ class Teardown {
         std::erase(m_mounts, at);
     }
     void Loop(const std::string& device) { m_loops.push_back(device); }
-    void DetachLoops() {
-        for (const std::string& device : m_loops) {
-            RunQuietly("losetup -d " + device);
-        }
-        m_loops.clear();
-    }
+    // Ends the recording; the disk files then serve the rebuilt states.
+    void StopRecording() const { ::kill(m_recorder, SIGUSR1); }
     void Recorder(int pid, const fs::path& mountPoint) {
         m_recorder = pid;
         m_recorderMount = mountPoint;
@@ -271,11 +268,13 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ASSERT_TRUE(fs::exists(fuseDir / disks.back().first)) << "the recorder did not come up";
+    std::vector<std::string> devices;
     for (std::size_t d = 0; d < disks.size(); ++d) {
         const auto device =
             Output("losetup -f --show --direct-io=on " + Quoted(fuseDir / disks[d].first));
         ASSERT_TRUE(device.has_value()) << "losetup --direct-io=on on the FUSE file failed";
         teardown.Loop(*device);
+        devices.push_back(*device);
         // Without direct I/O the loop device would go through the page cache, whose writeback
         // order is not the order the file system asked for.
         const std::string dio = Bytes("/sys/block/" + device->substr(5) + "/loop/dio");
@@ -350,8 +349,18 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
     for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
         teardown.Unmount(*it);
     }
-    teardown.DetachLoops();
-    ASSERT_TRUE(teardown.StopRecorder());
+    teardown.StopRecording();
+    // The recorder serves the request it is in before it looks at the flag again.
+    const fs::path disk0 = fuseDir / disks[0].first;
+    for (std::size_t before = 0, now = 1; before != now;) {
+        before = fs::file_size(log);
+        std::string ignored(4096, '\0');
+        const int fd = ::open(disk0.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pread(fd, ignored.data(), ignored.size(), 0), 4096);
+        ::close(fd);
+        now = fs::file_size(log);
+    }
 
     const std::string recorded = Bytes(log);
     const std::vector<Request> requests = ParseLog(recorded);
@@ -381,8 +390,6 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         std::sort(cuts.begin(), cuts.end());
     }
 
-    const fs::path replay = temp / "replay";
-    fs::create_directories(replay);
     int states = 0;
     std::vector<std::string> failed;
     for (const std::size_t cut : cuts) {
@@ -420,16 +427,26 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
             std::vector<std::string> problems;
             std::vector<fs::path> rebuilt;
             std::vector<bool> gone(files.size(), false);
+            // Each state goes into the recorder's disk file and comes back on the same loop
+            // device, with the device number the in-progress entries name, as a disk after a
+            // reboot.
             for (std::size_t d = 0; d < disks.size(); ++d) {
-                const fs::path image = replay / disks[d].first;
-                std::ofstream(image, std::ios::binary | std::ios::trunc) << disk[d];
+                const fs::path image = fuseDir / disks[d].first;
+                {
+                    std::ofstream out(image, std::ios::binary | std::ios::in | std::ios::out);
+                    out << disk[d];
+                    if (!out.flush()) {
+                        problems.push_back("cannot write " + disks[d].first);
+                    }
+                }
                 rebuilt.push_back(image);
+                RunQuietly("blockdev --flushbufs " + devices[d]);
                 const int fsck =
-                    std::system(("e2fsck -fy " + Quoted(image) + " >/dev/null 2>&1").c_str());
+                    std::system(("e2fsck -fy " + devices[d] + " >/dev/null 2>&1").c_str());
                 if (!WIFEXITED(fsck) || (WEXITSTATUS(fsck) & ~3) != 0) {
                     problems.push_back("e2fsck could not repair " + disks[d].first);
                 }
-                if (!RunQuietly("mount -o loop " + Quoted(image) + " " + Quoted(mounts[d]))) {
+                if (!RunQuietly("mount " + devices[d] + " " + Quoted(mounts[d]))) {
                     problems.push_back("cannot mount " + disks[d].first);
                 }
                 teardown.Mounted(mounts[d]);

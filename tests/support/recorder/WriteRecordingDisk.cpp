@@ -5,10 +5,13 @@
 // sends, and one thread serves the requests in the order they come.
 //
 // Usage: ostrel_write_recording_disk LOG MOUNT_POINT NAME:MIB [NAME:MIB...]
-// Runs in the foreground until the file system is unmounted.
+// Runs in the foreground until the file system is unmounted. SIGUSR1 ends the recording: the
+// disks then serve as plain disks (a test writes rebuilt states into them, so that the file
+// systems come back on the very loop devices, with the device numbers they had).
 #define FUSE_USE_VERSION 31
 #include <fcntl.h>
 #include <fuse.h>
+#include <signal.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -32,6 +35,7 @@ struct Disk {
 
 std::vector<Disk> g_disks;
 int g_log = -1;
+volatile sig_atomic_t g_recording = 1;
 
 int FindDisk(const char* path) {
     for (std::size_t i = 0; i < g_disks.size(); ++i) {
@@ -46,6 +50,9 @@ int FindDisk(const char* path) {
 // would be wrong.
 void Log(RecordedRequest::Kind kind, int disk, std::uint64_t offset, std::uint32_t length,
          const char* data) {
+    if (!g_recording) {
+        return;
+    }
     RecordedRequest header{kind, static_cast<std::uint8_t>(disk), 0, length, offset};
     iovec parts[2] = {{&header, sizeof header}, {const_cast<char*>(data), data ? length : 0u}};
     std::size_t total = sizeof header + parts[1].iov_len;
@@ -181,6 +188,9 @@ int main(int argc, char** argv) {
         const std::size_t mib = std::strtoul(spec.c_str() + colon + 1, nullptr, 10);
         g_disks.push_back({"/" + spec.substr(0, colon), std::vector<char>(mib << 20, '\0')});
     }
+    struct sigaction stop {};
+    stop.sa_handler = [](int) { g_recording = 0; };
+    ::sigaction(SIGUSR1, &stop, nullptr);
     fuse_operations ops{};
     ops.getattr = GetAttr;
     ops.readdir = ReadDir;
