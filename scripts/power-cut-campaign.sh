@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The power-cut test's long mode: every flush the job sends becomes a cut point (CI checks a
-# sample of 10 per setup), for one pass and three, with the home folder on the tree's disk and on
+# sample of 20 per setup), for one pass and three, with the home folder on the tree's disk and on
 # another disk. Needs root, /dev/fuse, loop devices and libfuse3 (scripts/setup.sh).
 # OSTREL_POWERCUT_SEED=N repeats a run that failed; CUTS limits the cut points per setup.
 # Usage: scripts/power-cut-campaign.sh [CUTS]   (default 0: every cut point)

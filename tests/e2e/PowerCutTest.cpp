@@ -43,7 +43,7 @@ namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr int kDefaultCuts = 10;
+constexpr int kDefaultCuts = 20;
 constexpr int kTreeDiskMiB = 40;
 constexpr int kHomeDiskMiB = 16;
 constexpr char kMarkerPrefix[] = "<OSTREL-POWERCUT-";
