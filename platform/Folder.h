@@ -58,6 +58,14 @@ class Folder {
     // either (nothing was moved).
     int Rename(std::string_view name, const Folder& to, std::string_view toName) const;
 
+    // A second descriptor of this same folder, for work that outlives this object.
+    Folder Reopen() const;
+
+    // Flushes the folder's entries to the disk, so that the names made, removed or renamed in it
+    // so far survive a power cut. A file system that keeps nothing to flush (EINVAL) counts as
+    // flushed.
+    int Sync() const;
+
     // Whether this process may write entry `name` (a regular file): 0, or EROFS, EPERM (immutable
     // or append-only), EACCES, ETXTBSY (a running program).
     int CheckWritable(std::string_view name) const;

@@ -8,7 +8,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libglib2.0-dev
-          e2fsprogs btrfs-progs util-linux mount coreutils bindfs exfat-fuse exfatprogs
+          e2fsprogs btrfs-progs util-linux mount coreutils bindfs exfat-fuse exfatprogs fuse3
+          libfuse3-dev
           qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
           xvfb xauth xdotool)
 for option in "$@"; do

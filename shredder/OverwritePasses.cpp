@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -96,6 +97,28 @@ class PassRun {
     std::int64_t Written() const { return m_written; }
     // The first pass opened the file (and found what limits the overwrite's reach).
     bool Opened() const { return m_opened; }
+    // What may keep the old contents out of reach, when the first pass ran here.
+    const std::optional<platform::OverwriteReach>& Reach() const { return m_reach; }
+
+    // For a small file handed over whole: flushes the holding folder and `source`, the folder
+    // the file left, so that its new name is on the disk before the first byte is written; then
+    // writes every pass and deletes the file. Returns 0 or the error that stopped it.
+    int MakeMoveDurableAndRun(const platform::Folder& source) {
+        int error = m_folder.Sync();
+        if (error == 0 && source.Identity() != m_folder.Identity()) {
+            error = source.Sync();
+        }
+        if (error != 0) {
+            return error;
+        }
+        try {
+            m_reach.emplace();
+            platform::RawFile file = Write(0, nullptr, &*m_reach);
+            return Finish(file, 0);
+        } catch (const PassFailed& failure) {
+            return failure.error;
+        }
+    }
 
     // Opens the file for pass `pass` and writes it; the last pass also scrubs the extended
     // attributes. `host` gets events between large writes (none on a queue thread); `reach`
@@ -195,6 +218,7 @@ class PassRun {
     bool m_inUse = false;
     bool m_opened = false;
     std::atomic<std::int64_t> m_written{0};
+    std::optional<platform::OverwriteReach> m_reach;
 };
 
 platform::Folder OpenHoldingFolder() {
@@ -223,11 +247,16 @@ void clsShredder::FinishLastPass(int error) {
     if (m_result.outcome != ShredOutcome::Finishing) {
         return;
     }
+    if (m_run != nullptr && m_run->Reach()) {
+        m_result.reach = *m_run->Reach();
+    }
+    m_origin.folder = nullptr;  // the caller may have closed the file's own folder since
     if (error == 0) {
         Finish(ShredOutcome::Destroyed);
+    } else if (error == EMLINK && m_run != nullptr && m_run->Written() == 0) {
+        RemoveNameOnly(m_finishing);  // linked before its first pass, which ran on the queue
     } else {
         m_result.inUse = m_run != nullptr && m_run->InUse();
-        m_origin.folder = nullptr;  // the caller may have closed the file's own folder since
         RunFallback(m_finishing, m_entryPath, error);
     }
 }
@@ -239,6 +268,8 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
     m_run.reset();
     m_file.reset();
     m_inProgressPath.clear();
+    m_inProgressFolder = nullptr;
+    m_unsyncedSource.reset();
     m_scheduled = false;
 
     auto [folderPath, name] = platform::SplitFolderAndName(spath);
@@ -301,6 +332,16 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
     const bool holding = at.folder == p_HoldingFolder || at.folder == &m_ownHolding;
     m_run = std::make_shared<PassRun>(*at.folder, holding, at.name, *m_file, passes);
     const bool queued = p_FlushQueue != nullptr && at.folder == p_HoldingFolder;
+    if (queued && m_unsyncedSource != nullptr) {
+        m_finishing = at;
+        m_result.outcome = ShredOutcome::Finishing;
+        p_FlushQueue->Submit(
+            [run = m_run, source = std::move(m_unsyncedSource)] {
+                return run->MakeMoveDurableAndRun(*source);
+            },
+            reinterpret_cast<std::uintptr_t>(this));
+        return;
+    }
     try {
         for (std::size_t pass = 0; pass < passes.size(); ++pass) {
             platform::RawFile file =
@@ -406,9 +447,31 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
         return error;
     }
     CurrentHost().DoEvents();
+    // No byte is written before the new name is on the disk, in both folders: after a power cut
+    // the file must be where the next start looks for it, never half overwritten under its own
+    // name (or under both names). A small file bound for the flush queue has both folders
+    // flushed there, before its first pass, so that the flushes of many files reach the disk
+    // together; any other file has them flushed now.
+    const platform::Folder& source = *at.folder;
+    if (p_FlushQueue != nullptr && target.folder == p_HoldingFolder &&
+        status.size <= kHandOverLimit) {
+        auto reopened = std::make_shared<platform::Folder>(source.Reopen());
+        if (reopened->IsOpen()) {
+            m_unsyncedSource = std::move(reopened);
+        }
+    }
+    if (m_unsyncedSource == nullptr) {
+        error = target.folder->Sync();
+        if (error == 0 && source.Identity() != target.folder->Identity()) {
+            error = source.Sync();
+        }
+    }
+    if (error == 0 && !m_inProgressPath.empty()) {
+        m_inProgressFolder = target.folder;
+    }
     at = target;
     CurrentHost().DoEvents();
-    return 0;
+    return error;
 }
 
 // Spaces over what can be written, then deletion at restart, but only where that deletion can
@@ -481,6 +544,12 @@ void clsShredder::Finish(ShredOutcome outcome, int error) {
                    outcome == ShredOutcome::ScheduledAtRestart ||
                    outcome == ShredOutcome::NameRemovedContentsKept;
     if (settled && !m_inProgressPath.empty()) {
+        // The entry goes only once the deletion is on the disk: a power cut in between would
+        // bring the file back under a name that no start knows.
+        if (outcome == ShredOutcome::Destroyed && m_inProgressFolder != nullptr &&
+            m_inProgressFolder->Sync() != 0) {
+            return;
+        }
         platform::RemoveInProgress(m_inProgressPath);
         m_inProgressPath.clear();
     }

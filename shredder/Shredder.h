@@ -137,8 +137,12 @@ class clsShredder {
     Location m_finishing;            // where the file is while its passes finish elsewhere
     std::shared_ptr<PassRun> m_run;  // its passes, shared with the flush queue
     std::string m_entryPath;
-    std::optional<platform::FileIdentity> m_file;  // the file being shredded
-    std::string m_inProgressPath;                  // its entry on the in-progress list
+    std::optional<platform::FileIdentity> m_file;          // the file being shredded
+    std::string m_inProgressPath;                          // its entry on the in-progress list
+    const platform::Folder* m_inProgressFolder = nullptr;  // the folder that entry names
+    // The folder the file left for the holding folder, when the flush queue flushes both before
+    // the first pass.
+    std::shared_ptr<const platform::Folder> m_unsyncedSource;
     bool m_scheduled = false;
     bool m_busy = false;
 };

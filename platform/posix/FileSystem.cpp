@@ -129,8 +129,27 @@ bool RemoveDirectory(const std::string& path) {
     return ::rmdir(path.c_str()) == 0;
 }
 
+namespace {
+
+// Makes the folder `folder` and flushes the folder above, so that what is later made durable
+// inside it is not lost with its name in a power cut.
+bool MakeFolderDurably(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+        return false;
+    }
+    const std::string above = SplitFolderAndName(folder).first;
+    const int fd = ::open(above.empty() ? "." : above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool MakeFolders(const std::string& folder) {
-    if (::mkdir(folder.c_str(), 0700) == 0) {
+    if (MakeFolderDurably(folder)) {
         return true;
     }
     if (errno == ENOENT) {
@@ -138,7 +157,7 @@ bool MakeFolders(const std::string& folder) {
         if (above.empty() || above == folder || !MakeFolders(above)) {
             return false;
         }
-        if (::mkdir(folder.c_str(), 0700) == 0) {
+        if (MakeFolderDurably(folder)) {
             return true;
         }
     }

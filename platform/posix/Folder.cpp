@@ -150,6 +150,24 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
     return 0;
 }
 
+Folder Folder::Reopen() const {
+    if (!IsOpen()) {
+        errno = EBADF;
+        return FromDescriptor(posix::OwnedFd(), std::nullopt);
+    }
+    return FromDescriptor(OpenRetrying(Descriptor(), ".", kFolderFlags), Identity());
+}
+
+int Folder::Sync() const {
+    if (!IsOpen()) {
+        return EBADF;
+    }
+    if (::fsync(Descriptor()) == 0) {
+        return 0;
+    }
+    return errno == EINVAL ? 0 : errno;
+}
+
 int Folder::CheckWritable(std::string_view name) const {
     return ErrnoOr0(::faccessat(Descriptor(), std::string(name).c_str(), W_OK,
                                 AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0);

@@ -104,6 +104,7 @@ SweepResult DeletePendingFromEarlierBoots(ChangedEntries changed) {
     const std::string bootId = BootId();
     posix::UpdateStateList(kListName, [&](std::vector<StateEntry>& entries) {
         std::vector<StateEntry> remaining;
+        std::vector<StateEntry> deleted;
         for (auto& entry : entries) {
             bool keep = entry.bootId == bootId;
             if (!keep) {
@@ -112,6 +113,7 @@ SweepResult DeletePendingFromEarlierBoots(ChangedEntries changed) {
                     case EntryState::Recorded:
                         if (DeletePath(entry.path) || errno == ENOENT) {
                             ++result.deleted;
+                            deleted.push_back(entry);
                         } else {
                             keep = true;
                         }
@@ -132,6 +134,13 @@ SweepResult DeletePendingFromEarlierBoots(ChangedEntries changed) {
             }
             if (keep) {
                 ++result.kept;
+                remaining.push_back(std::move(entry));
+            }
+        }
+        // An entry goes only once its deletion is on the disk; where the folder cannot be
+        // flushed it stays, and the next start finds the file gone and drops it then.
+        for (auto& entry : deleted) {
+            if (Folder::Open(SplitFolderAndName(entry.path).first).Sync() != 0) {
                 remaining.push_back(std::move(entry));
             }
         }
