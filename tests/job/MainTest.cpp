@@ -57,7 +57,7 @@ TEST_F(MainTest, ChooserIsShownWhenTheStoredNameIsUnusable) {
 TEST_F(MainTest, WithoutPathsTheHoldingFolderIsMadePrivate) {
     fs::remove_all(gDataFolder);
     StoreSettings("English.lng", nullptr, -1);
-    const auto mode = [this] { return fs::status(Holding()).permissions() & fs::perms::all; };
+    const auto mode = [] { return fs::status(Holding()).permissions() & fs::perms::all; };
 
     EXPECT_FALSE(RunMain({}, forms()));
     EXPECT_EQ(mode(), fs::perms::owner_all) << "a new holding folder must be private";

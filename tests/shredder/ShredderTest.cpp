@@ -105,9 +105,10 @@ TEST_P(PassTableTest, EachPassLeavesItsPatternOverTheWholeLength) {
     std::string path = MakeFile("victim.dat", std::string(size, 'M'));
     const std::string entryPath = path;
     std::vector<std::optional<std::string>> seen;
+    const bool renames = renameFlag;  // a lambda may not name a structured binding (clang 14)
     m_host.onDoEvents = [&] {
         auto names = HeldNames();
-        std::string now = renameFlag && names.size() == 1 ? Holding() + names[0] : entryPath;
+        std::string now = renames && names.size() == 1 ? Holding() + names[0] : entryPath;
         seen.push_back(fs::exists(now) ? std::optional(ReadFile(now)) : std::nullopt);
     };
     EXPECT_EQ(Shred(std::string(method), path, renameFlag), ShredOutcome::Destroyed);
