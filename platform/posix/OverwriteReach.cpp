@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -97,7 +98,9 @@ class MountTable {
 
     // The mount with id `mountId`, or else the first on device `device`; false when neither
     // is found.
+    // Safe to call from several threads: a file's first pass may run on a flush-queue thread.
     bool Find(std::uint64_t mountId, std::uint64_t device, Mount& mount) {
+        const std::lock_guard<std::mutex> guard(m_lock);
         Refresh();
         std::string_view text = m_text;
         const std::string wantedDevice =
@@ -166,6 +169,7 @@ class MountTable {
         }
     }
 
+    std::mutex m_lock;  // guards everything below
     posix::OwnedFd m_fd;
     std::string m_text;
     bool m_stale = true;
