@@ -59,62 +59,86 @@ void cFileSearch::MarkUnreadable(std::int32_t node) {
 }
 
 void cFileSearch::Walk(FolderChain& chain, const std::string& literalName, std::int32_t node) {
-    // The folder is read to the end before anything below it is opened, so the walk holds no
-    // descriptor per level: the chain keeps a bounded number open.
-    std::vector<std::pair<std::string, bool>> entries;
-    {
+    // Each folder is read to the end before anything below it is opened, so the walk holds no
+    // descriptor per level: the chain keeps a bounded number open. The levels being walked are
+    // kept here rather than on the call stack, so that no depth of tree can exhaust the stack.
+    using Entries = std::vector<std::pair<std::string, bool>>;
+    const auto read = [&](const std::string& onlyName, std::int32_t folder) {
+        Entries entries;
         platform::DirSearch search = chain.Current().List();
         if (!search.IsOpen()) {
-            MarkUnreadable(node);
-            return;
+            MarkUnreadable(folder);
+            return entries;
         }
         platform::DirEntry entry;
         while (search.Next(entry)) {
-            if ((!literalName.empty() && entry.name != literalName) ||
+            if ((!onlyName.empty() && entry.name != onlyName) ||
                 (entry.isDirectory && (entry.name == "." || entry.name == ".."))) {
                 continue;
             }
             entries.emplace_back(entry.name, entry.isDirectory);
         }
         if (search.Error() != 0) {
-            MarkUnreadable(node);
+            MarkUnreadable(folder);
         }
-    }
-    bool lost = false;  // the folder itself could not be reached again after a subfolder
-    for (const auto& [name, isDirectory] : entries) {
+        return entries;
+    };
+    struct Level {
+        Entries entries;
+        std::size_t next = 0;
+        std::int32_t node = -1;
+        bool lost = false;           // the folder could not be reached again after a subfolder
+        std::size_t pathLength = 0;  // m_path's length before the subfolder being walked
+    };
+    std::vector<Level> levels;
+    levels.push_back(Level{read(literalName, node), 0, node, false, 0});
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.next == level.entries.size()) {
+            levels.pop_back();
+            if (!levels.empty()) {  // the subfolder is done: back to the folder above it
+                Level& above = levels.back();
+                above.lost = chain.Ascend() != 0;
+                m_path.resize(above.pathLength);
+                ++m_dirCount;
+            }
+            continue;
+        }
+        const auto [name, isDirectory] = level.entries[level.next++];
         if (!isDirectory) {
             AddFile(name);
-            m_fileFolders.push_back(node);
+            m_fileFolders.push_back(level.node);
             ++m_fileCount;
             continue;
         }
         AddDir(name);
         const auto index = static_cast<std::int32_t>(m_nodes.size());
-        m_nodes.emplace_back().parent = node;
-        size_t parentLength = m_path.size();
+        m_nodes.emplace_back().parent = level.node;
+        level.pathLength = m_path.size();
         m_path.append(name);
         m_path.push_back(kSeparator);
         // Which mount the entry leads to is seen before it is opened: opening the root of a
         // FUSE file system whose server is stopped would wait for ever.
-        const auto seen = lost ? std::nullopt : chain.Current().StatCached(name);
+        const auto seen = level.lost ? std::nullopt : chain.Current().StatCached(name);
         if (seen && seen->type == platform::FileType::Directory && seen->mountId != 0 &&
             seen->mountId != m_rootMount) {
             m_nodes.back().id = seen->id;
             m_nodes.back().otherFileSystem = true;
-        } else if (lost || chain.Descend(name) != 0) {
+        } else if (level.lost || chain.Descend(name) != 0) {
             m_nodes.back().unreadable = true;
         } else {
             const platform::FileStatus& status = chain.Current().Status();
             m_nodes.back().id = status.id;
-            if (status.mountId != m_rootMount || status.id.device != m_rootId.device) {
-                // Another file system mounted inside the tree: never entered.
-                m_nodes.back().otherFileSystem = true;
-            } else {
-                Walk(chain, std::string(), index);
+            if (status.mountId == m_rootMount && status.id.device == m_rootId.device) {
+                Entries below = read(std::string(), index);
+                levels.push_back(Level{std::move(below), 0, index, false, 0});
+                continue;  // `level` may have moved; the subfolder is finished when popped
             }
-            lost = chain.Ascend() != 0;
+            // Another file system mounted inside the tree: never entered.
+            m_nodes.back().otherFileSystem = true;
+            level.lost = chain.Ascend() != 0;
         }
-        m_path.resize(parentLength);
+        m_path.resize(level.pathLength);
         ++m_dirCount;
     }
 }
