@@ -179,14 +179,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (int i = 3; i < argc; ++i) {
-        const std::string spec = argv[i];
-        const auto colon = spec.rfind(':');
+        const std::string disk = argv[i];
+        const auto colon = disk.rfind(':');
         if (colon == std::string::npos || colon == 0) {
             std::fprintf(stderr, "bad disk %s\n", argv[i]);
             return 2;
         }
-        const std::size_t mib = std::strtoul(spec.c_str() + colon + 1, nullptr, 10);
-        g_disks.push_back({"/" + spec.substr(0, colon), std::vector<char>(mib << 20, '\0')});
+        const std::size_t mib = std::strtoul(disk.c_str() + colon + 1, nullptr, 10);
+        g_disks.push_back({"/" + disk.substr(0, colon), std::vector<char>(mib << 20, '\0')});
     }
     struct sigaction stop {};
     stop.sa_handler = [](int) { g_recording = 0; };
