@@ -14,7 +14,7 @@ namespace ostrel::ui {
 
 std::optional<int> RunWithWindows(const char* programName, const std::vector<std::string>& paths,
                                   const RunOverrides& overrides) {
-    const platform::DisplayProbe display = platform::ProbeDisplay();
+    platform::DisplayProbe display = platform::ProbeDisplay();
     if (display.reachable == platform::DisplayProbe::Kind::None) {
         if (!display.name.empty()) {
             std::cerr << "ostrel: cannot open display " << display.name
@@ -32,6 +32,7 @@ std::optional<int> RunWithWindows(const char* programName, const std::vector<std
     int argc = 1;
     char* argv[] = {const_cast<char*>(programName), nullptr};
     QApplication app(argc, argv);
+    display.connection.reset();  // the toolkit's own connection keeps the server from resetting
     app.setQuitOnLastWindowClosed(false);  // the main window ends the program itself
     controls::ApplyFixedLook(app);
     QtHost host;

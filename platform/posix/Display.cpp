@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <memory>
+#include <utility>
 
 namespace ostrel::platform {
 namespace {
@@ -28,42 +30,51 @@ class Library {
     void* m_handle;
 };
 
-bool X11Answers() {
-    const Library xcb("libxcb.so.1");
+// A connection to a display with what closes it; the library stays loaded as long as it is open.
+std::shared_ptr<void> Hold(std::shared_ptr<Library> library, void* connection,
+                           void (*disconnect)(void*)) {
+    return std::shared_ptr<void>(connection,
+                                 [library, disconnect](void* open) { disconnect(open); });
+}
+
+std::shared_ptr<void> X11Connection() {
+    auto xcb = std::make_shared<Library>("libxcb.so.1");
     using Connect = void*(const char*, int*);
     using HasError = int(void*);
     using Disconnect = void(void*);
-    auto* connect = xcb.Symbol<Connect>("xcb_connect");
-    auto* hasError = xcb.Symbol<HasError>("xcb_connection_has_error");
-    auto* disconnect = xcb.Symbol<Disconnect>("xcb_disconnect");
+    auto* connect = xcb->Symbol<Connect>("xcb_connect");
+    auto* hasError = xcb->Symbol<HasError>("xcb_connection_has_error");
+    auto* disconnect = xcb->Symbol<Disconnect>("xcb_disconnect");
     if (connect == nullptr || hasError == nullptr || disconnect == nullptr) {
-        return false;
+        return nullptr;
     }
     // xcb_connect never returns null: a failed connection is an object in an error state,
     // which must be released all the same.
     void* connection = connect(nullptr, nullptr);
-    const bool ok = connection != nullptr && hasError(connection) == 0;
-    if (connection != nullptr) {
-        disconnect(connection);
+    if (connection == nullptr) {
+        return nullptr;
     }
-    return ok;
+    if (hasError(connection) != 0) {
+        disconnect(connection);
+        return nullptr;
+    }
+    return Hold(std::move(xcb), connection, disconnect);
 }
 
-bool WaylandAnswers() {
-    const Library wayland("libwayland-client.so.0");
+std::shared_ptr<void> WaylandConnection() {
+    auto wayland = std::make_shared<Library>("libwayland-client.so.0");
     using Connect = void*(const char*);
     using Disconnect = void(void*);
-    auto* connect = wayland.Symbol<Connect>("wl_display_connect");
-    auto* disconnect = wayland.Symbol<Disconnect>("wl_display_disconnect");
+    auto* connect = wayland->Symbol<Connect>("wl_display_connect");
+    auto* disconnect = wayland->Symbol<Disconnect>("wl_display_disconnect");
     if (connect == nullptr || disconnect == nullptr) {
-        return false;
+        return nullptr;
     }
     void* display = connect(nullptr);
     if (display == nullptr) {
-        return false;
+        return nullptr;
     }
-    disconnect(display);
-    return true;
+    return Hold(std::move(wayland), display, disconnect);
 }
 
 const char* NonEmptyEnv(const char* name) {
@@ -77,14 +88,14 @@ DisplayProbe ProbeDisplay() {
     DisplayProbe probe;
     if (const char* x11 = NonEmptyEnv("DISPLAY")) {
         probe.name = x11;
-        if (X11Answers()) {
+        if ((probe.connection = X11Connection())) {
             probe.reachable = DisplayProbe::Kind::X11;
             return probe;
         }
     }
     if (const char* wayland = NonEmptyEnv("WAYLAND_DISPLAY")) {
         probe.name = wayland;
-        if (WaylandAnswers()) {
+        if ((probe.connection = WaylandConnection())) {
             probe.reachable = DisplayProbe::Kind::Wayland;
         }
     }

@@ -85,6 +85,27 @@ TEST(WithDisplay, WithAPathTheFileGoesAndTheProgramEnds) {
     }
 }
 
+// A server started by hand resets whenever its last client leaves and refuses connections for
+// that moment. The program's look for a display is such a client: were it to leave before the
+// toolkit connected, the toolkit would find the door shut and abort. Every run here either gets
+// its windows or says there is no display and uses the console; none aborts.
+TEST(WithDisplay, AServerThatResetsWhenIdleNeverAbortsTheProgram) {
+    XvfbServer server(XvfbServer::Idle::Reset);
+    SKIP_WITHOUT_DISPLAY(server);
+    UserSandbox user;
+    user.WriteSettings("English.lng", nullptr, 0);
+    RunOptions options;
+    options.env = {"DISPLAY=" + server.Display()};
+    for (int run = 0; run < 8; ++run) {
+        WriteFile(user.work() / "secret", "s");
+
+        const RunResult result = RunOstrel(user, {"secret"}, options);
+
+        ASSERT_EQ(result.exitCode, 0) << "run " << run << ": " << result.err;
+        EXPECT_FALSE(fs::exists(user.work() / "secret"));
+    }
+}
+
 // A file manager that hands over something that is not a local file (Nemo or Nautilus in the
 // Trash) started the program where nobody reads standard error: it says so in a window, and
 // shreds nothing.

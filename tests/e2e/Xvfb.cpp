@@ -12,7 +12,7 @@
 
 namespace ostrel::test {
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(Idle idle) {
     if (!RunQuietly("command -v Xvfb")) {
         m_why = "Xvfb is not installed";
         return;
@@ -30,8 +30,12 @@ XvfbServer::XvfbServer() {
         ::dup2(null, 0);
         ::dup2(null, 1);
         ::dup2(null, 2);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-                 "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        const char* args[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
+                              "1280x1024x24", "-nolisten",  "tcp",      "-noreset", nullptr};
+        if (idle == Idle::Reset) {
+            args[8] = nullptr;
+        }
+        ::execvp("Xvfb", const_cast<char* const*>(args));
         ::_exit(127);
     }
     ::close(ready[1]);

@@ -8,7 +8,10 @@ namespace ostrel::test {
 // when the object dies.
 class XvfbServer {
   public:
-    XvfbServer();
+    // Idle::Reset starts a server as plain `Xvfb` is started by hand: it resets whenever its
+    // last client leaves, and refuses connections for a moment meanwhile.
+    enum class Idle { Stay, Reset };
+    explicit XvfbServer(Idle idle = Idle::Stay);
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
