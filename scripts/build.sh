@@ -15,5 +15,6 @@ fi
 cmake -S "$root" -B "$build" -G Ninja -DOSTREL_SANITIZE=$san -DOSTREL_WERROR=ON >/dev/null
 # An up-to-date build prints nothing: a run shows only the program's own output.
 cmake --build "$build" "$@" 2>&1 |
-    { grep -v -e '^Re-checking globbed directories' -e '^ninja: no work to do' || true; } >&2
+    { grep -v -E -e '^(\[[0-9]+/[0-9]+\] )?Re-checking globbed directories' \
+        -e '^ninja: no work to do' || true; } >&2
 echo "$build"
