@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
-#include "platform/posix/OwnedFd.h"
+#include "platform/Handle.h"
 
 namespace ostrel::platform {
 
@@ -37,9 +37,6 @@ class DirSearch {
     // descriptor (so a folder swapped for a link after it was listed is not entered).
     static DirSearch OpenChild(const DirSearch& parent, std::string_view name);
 
-    // Takes over `fd` (an open folder, or none with errno set by the failed open).
-    static DirSearch FromDescriptor(posix::OwnedFd fd);
-
     bool IsOpen() const;
     // What the open folder is (device, inode, mount); nullopt when not open.
     std::optional<FileStatus> Status() const;
@@ -50,6 +47,11 @@ class DirSearch {
     bool Next(DirEntry& entry);
 
   private:
+    friend class Folder;
+
+    // Takes over `folder` (an open folder, or none with the error of the failed open pending).
+    static DirSearch FromHandle(Handle folder);
+
     struct State;
 
     std::unique_ptr<State> m_state;

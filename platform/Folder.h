@@ -6,7 +6,7 @@
 
 #include "platform/DirSearch.h"
 #include "platform/FileSystem.h"
-#include "platform/posix/OwnedFd.h"
+#include "platform/Handle.h"
 
 namespace ostrel::platform {
 
@@ -32,7 +32,7 @@ class Folder {
     // Opens the folder above this one (ESTALE when that is not `expected`).
     Folder OpenParent(const std::optional<FileIdentity>& expected = std::nullopt) const;
 
-    bool IsOpen() const { return m_fd.Valid(); }
+    bool IsOpen() const { return m_handle.Valid(); }
     // The system error number of a failed open; 0 for an open folder.
     int Error() const { return m_error; }
     // What the folder itself is (device, inode, mount, owner, mode).
@@ -76,13 +76,13 @@ class Folder {
     // A search over this folder's entries (from the start).
     DirSearch List() const;
 
-    // The open descriptor, for the platform layer's own use.
-    int Descriptor() const { return m_fd.Get(); }
+    // The system's handle of the open folder, for the platform layer's own use.
+    const Handle& Native() const { return m_handle; }
 
   private:
-    static Folder FromDescriptor(posix::OwnedFd fd, const std::optional<FileIdentity>& expected);
+    static Folder FromHandle(Handle handle, const std::optional<FileIdentity>& expected);
 
-    posix::OwnedFd m_fd;
+    Handle m_handle;
     int m_error = 0;
     FileStatus m_status;
 };
