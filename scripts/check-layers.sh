@@ -62,5 +62,29 @@ for layer in $portable; do
     done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | grep -v '^lang/tools/' |
              xargs -r grep -HE "$include<" || true)
 done
-[ $status -eq 0 ] && echo "layers: every include runs downward"
+# The platform's interfaces (platform/*.h) are what every backend implements: they include only
+# the C++ standard library and each other, never a backend's header, and name no type of one
+# system or toolkit (a file descriptor's or a Windows handle's type, a Qt class). Comments are
+# not code and are left out of the look.
+system_types='\b(pid_t|uid_t|gid_t|mode_t|off_t|off64_t|ssize_t|dev_t|ino_t|nlink_t|blksize_t|'
+system_types+='blkcnt_t|sigset_t|fd_set|DIR|dirent|pthread_[a-z_]+|HANDLE|HMODULE|HKEY|DWORD|'
+system_types+='WORD|BOOL|LPCSTR|LPSTR|WCHAR|Q[A-Z][A-Za-z0-9]+|posix::[A-Za-z_]+|'
+system_types+='win32::[A-Za-z_]+)\b|struct[[:space:]]+(stat|statx|statfs|flock|timespec)\b'
+while IFS= read -r file; do
+    while IFS= read -r line; do
+        header=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*[<"]([^">]+)[">].*/\1/' <<<"$line")
+        if [[ $line == *'<'* ]]; then
+            [[ $header =~ ^[a-z_]+$ ]] && continue  # a C++ standard header
+        else
+            [[ $header =~ ^platform/[A-Za-z]+\.h$ ]] && continue  # another interface
+        fi
+        echo "platform interface $file includes $header (only the C++ library and platform/*.h)"
+        status=1
+    done < <(grep -E "$include[<\"]" "$file" || true)
+    while IFS= read -r hit; do
+        echo "platform interface $file names a system type: $hit"
+        status=1
+    done < <(sed -E 's#//.*##' "$file" | grep -nE "$system_types" || true)
+done < <(git ls-files 'platform/*.h' | grep -v '^platform/[^/]*/')
+[ $status -eq 0 ] && echo "layers: every include runs downward; the platform's interfaces are the system's own"
 exit $status
