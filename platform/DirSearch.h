@@ -18,7 +18,7 @@ struct DirEntry {
 };
 
 // Reads the entries of one folder in the order the file system returns them, "." and ".."
-// included. Move-only; the folder is closed when the object dies. Holds one open descriptor,
+// included. Move-only; the folder is closed when the object dies. Holds one open handle,
 // so a walk keeps one per level of nesting.
 class DirSearch {
   public:
@@ -34,7 +34,7 @@ class DirSearch {
     static DirSearch Open(const std::string& path);
 
     // Opens entry `name` of the open folder `parent` as a folder, relative to the parent's open
-    // descriptor (so a folder swapped for a link after it was listed is not entered).
+    // handle (so a folder swapped for a link after it was listed is not entered).
     static DirSearch OpenChild(const DirSearch& parent, std::string_view name);
 
     bool IsOpen() const;

@@ -11,7 +11,7 @@
 namespace ostrel::platform {
 
 // An open folder that a job acts through: every name below it is resolved relative to the open
-// descriptor, one component at a time and never through a symbolic link, so a folder swapped for
+// handle, one component at a time and never through a symbolic link, so a folder swapped for
 // a link (or moved) after it was opened cannot redirect what is done. Move-only; closed when the
 // object dies. Operations that fail return the system error number (0 on success).
 class Folder {
@@ -58,7 +58,7 @@ class Folder {
     // either (nothing was moved).
     int Rename(std::string_view name, const Folder& to, std::string_view toName) const;
 
-    // A second descriptor of this same folder, for work that outlives this object.
+    // A second handle of this same folder, for work that outlives this object.
     Folder Reopen() const;
 
     // Flushes the folder's entries to the disk, so that the names made, removed or renamed in it

@@ -8,7 +8,7 @@
 
 namespace ostrel::platform {
 
-// An advisory lock on a file, held through an open descriptor: shared by any number of
+// An advisory lock on a file, held through an open handle: shared by any number of
 // holders, or exclusive to one. Move-only; the lock goes with the object.
 class LockFile {
   public:
