@@ -4,7 +4,9 @@
 # or when code outside platform/ includes a system or toolkit header it must not know about
 # (the core stays portable and free of Qt). The tests of a layer may use what the layer may use,
 # the test support and the core (the support library is built on it); the end-to-end tests and
-# the executables' tests start programs and may use anything. An include counts wherever it
+# the executables' tests start programs and may use anything. Above the platform only its
+# interfaces (platform/*.h) are seen, never a backend's headers; and the interfaces themselves
+# include no system header and name no system's or toolkit's type. An include counts wherever it
 # stands: indented, inside a conditional, or written "# include".
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -47,6 +49,13 @@ for layer in "${!allowed[@]}"; do
         [ "$top" = "$header" ] && continue  # a header beside the file
         if ! grep -qw -- "$top" <<<"${allowed[$layer]}"; then
             echo "layer violation: $file includes \"$header\" ($layer may use: ${allowed[$layer]})"
+            status=1
+        fi
+        # A backend's own headers (platform/posix/, platform/win32/) are for that backend, its
+        # tests and the end-to-end tests: the layers above see the interfaces only.
+        if [[ $header == platform/*/* ]] &&
+            [[ ! $layer =~ ^(platform|tests/platform|tests/e2e|tests/app)$ ]]; then
+            echo "layer violation: $file includes \"$header\", a backend's header (only platform/*.h)"
             status=1
         fi
     done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | xargs -r grep -HE "$include\"" || true)
