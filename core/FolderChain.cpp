@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/ErrorNumbers.h"
+
 namespace ostrel {
 
 const platform::Folder& FolderChain::Current() const {
@@ -12,7 +14,7 @@ const platform::Folder& FolderChain::Current() const {
 int FolderChain::Descend(std::string_view name,
                          const std::optional<platform::FileIdentity>& expected) {
     if (!m_levels.empty() && m_levels.back().lost) {
-        return ESTALE;
+        return platform::kErrorStale;
     }
     platform::Folder next = Current().OpenChild(name, expected);
     if (!next.IsOpen()) {
@@ -37,9 +39,9 @@ int FolderChain::Ascend() {
     }
     Level& above = m_levels.back();
     if (above.folder.IsOpen() || above.lost) {
-        return above.lost ? ESTALE : 0;
+        return above.lost ? platform::kErrorStale : 0;
     }
-    int error = ESTALE;
+    int error = platform::kErrorStale;
     if (!left.lost) {
         above.folder = left.folder.OpenParent(above.id);
         error = above.folder.IsOpen() ? 0 : above.folder.Error();

@@ -18,6 +18,7 @@
 #include "job/ProtectedFolders.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
+#include "platform/ErrorNumbers.h"
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 #include "platform/OverwriteReach.h"
@@ -73,11 +74,11 @@ std::string Reason(int error) {
             return GetLangString(lang::kWhyPermissionDenied);
         case EBUSY:
             return GetLangString(lang::kWhyMountPoint);
-        case ESTALE:
+        case platform::kErrorStale:
         case EMLINK:
             return GetLangString(lang::kWhyChanged);
         case ENOSPC:
-        case EDQUOT:
+        case platform::kErrorQuota:
             return GetLangString(lang::kWhyDiskFull);
         case ETXTBSY:
             return GetLangString(lang::kWhyInUse);
@@ -277,7 +278,7 @@ class FolderCursor {
             error = m_chain.Descend(Name(chain[i]), m_search.DirNode(chain[i] + 1).id);
             if (error != 0) {
                 // A link or a file where the walk saw this folder: it was replaced.
-                error = error == ENOTDIR || error == ELOOP ? ESTALE : error;
+                error = error == ENOTDIR || error == ELOOP ? platform::kErrorStale : error;
                 blocked = chain[i];
                 return nullptr;
             }
@@ -434,7 +435,8 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
                 folderSettled[index] = true;  // gone already
                 return;
             }
-            error = status->id == node.id ? above->RemoveFolder(cursor.Name(i - 1)) : ESTALE;
+            error = status->id == node.id ? above->RemoveFolder(cursor.Name(i - 1))
+                                          : platform::kErrorStale;
             if (error != 0 && error != ENOENT && !explained[index]) {
                 LeaveFolder(folderPath, error);
                 explain(node.parent);
@@ -457,7 +459,8 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
     if (!status) {
         return;
     }
-    const int error = status->id == root.Identity() ? parent.RemoveFolder(name) : ESTALE;
+    const int error =
+        status->id == root.Identity() ? parent.RemoveFolder(name) : platform::kErrorStale;
     if (error != 0 && error != ENOENT && !rootExplained) {
         LeaveFolder(path, error);
     }

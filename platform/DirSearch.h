@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
-#include "platform/posix/OwnedFd.h"
+#include "platform/Handle.h"
 
 namespace ostrel::platform {
 
@@ -18,7 +18,7 @@ struct DirEntry {
 };
 
 // Reads the entries of one folder in the order the file system returns them, "." and ".."
-// included. Move-only; the folder is closed when the object dies. Holds one open descriptor,
+// included. Move-only; the folder is closed when the object dies. Holds one open handle,
 // so a walk keeps one per level of nesting.
 class DirSearch {
   public:
@@ -34,11 +34,8 @@ class DirSearch {
     static DirSearch Open(const std::string& path);
 
     // Opens entry `name` of the open folder `parent` as a folder, relative to the parent's open
-    // descriptor (so a folder swapped for a link after it was listed is not entered).
+    // handle (so a folder swapped for a link after it was listed is not entered).
     static DirSearch OpenChild(const DirSearch& parent, std::string_view name);
-
-    // Takes over `fd` (an open folder, or none with errno set by the failed open).
-    static DirSearch FromDescriptor(posix::OwnedFd fd);
 
     bool IsOpen() const;
     // What the open folder is (device, inode, mount); nullopt when not open.
@@ -50,6 +47,11 @@ class DirSearch {
     bool Next(DirEntry& entry);
 
   private:
+    friend class Folder;
+
+    // Takes over `folder` (an open folder, or none with the error of the failed open pending).
+    static DirSearch FromHandle(Handle folder);
+
     struct State;
 
     std::unique_ptr<State> m_state;

@@ -5,6 +5,10 @@
 
 namespace ostrel::platform {
 
+// For tests only: these functions exist in the platform the test executables link
+// (ostrel_platform_faults). The programs link one without them, so code of theirs that called
+// one would not link.
+
 // System calls of the platform layer that a test can make fail, the way a failing device would.
 // Read is the read of a small file read whole (settings, state lists, language files); Replace is
 // the rename that puts an atomically replaced file in place (the same files, WinInit.ini).

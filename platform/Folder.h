@@ -6,12 +6,12 @@
 
 #include "platform/DirSearch.h"
 #include "platform/FileSystem.h"
-#include "platform/posix/OwnedFd.h"
+#include "platform/Handle.h"
 
 namespace ostrel::platform {
 
 // An open folder that a job acts through: every name below it is resolved relative to the open
-// descriptor, one component at a time and never through a symbolic link, so a folder swapped for
+// handle, one component at a time and never through a symbolic link, so a folder swapped for
 // a link (or moved) after it was opened cannot redirect what is done. Move-only; closed when the
 // object dies. Operations that fail return the system error number (0 on success).
 class Folder {
@@ -32,7 +32,7 @@ class Folder {
     // Opens the folder above this one (ESTALE when that is not `expected`).
     Folder OpenParent(const std::optional<FileIdentity>& expected = std::nullopt) const;
 
-    bool IsOpen() const { return m_fd.Valid(); }
+    bool IsOpen() const { return m_handle.Valid(); }
     // The system error number of a failed open; 0 for an open folder.
     int Error() const { return m_error; }
     // What the folder itself is (device, inode, mount, owner, mode).
@@ -58,7 +58,7 @@ class Folder {
     // either (nothing was moved).
     int Rename(std::string_view name, const Folder& to, std::string_view toName) const;
 
-    // A second descriptor of this same folder, for work that outlives this object.
+    // A second handle of this same folder, for work that outlives this object.
     Folder Reopen() const;
 
     // Flushes the folder's entries to the disk, so that the names made, removed or renamed in it
@@ -76,13 +76,13 @@ class Folder {
     // A search over this folder's entries (from the start).
     DirSearch List() const;
 
-    // The open descriptor, for the platform layer's own use.
-    int Descriptor() const { return m_fd.Get(); }
+    // The system's handle of the open folder, for the platform layer's own use.
+    const Handle& Native() const { return m_handle; }
 
   private:
-    static Folder FromDescriptor(posix::OwnedFd fd, const std::optional<FileIdentity>& expected);
+    static Folder FromHandle(Handle handle, const std::optional<FileIdentity>& expected);
 
-    posix::OwnedFd m_fd;
+    Handle m_handle;
     int m_error = 0;
     FileStatus m_status;
 };

@@ -4,11 +4,11 @@
 #include <functional>
 #include <string>
 
-#include "platform/posix/OwnedFd.h"
+#include "platform/Handle.h"
 
 namespace ostrel::platform {
 
-// An advisory lock on a file, held through an open descriptor: shared by any number of
+// An advisory lock on a file, held through an open handle: shared by any number of
 // holders, or exclusive to one. Move-only; the lock goes with the object.
 class LockFile {
   public:
@@ -18,7 +18,7 @@ class LockFile {
     // IsOpen() is false when the file cannot be opened.
     static LockFile Open(const std::string& path);
 
-    bool IsOpen() const { return m_fd.Valid(); }
+    bool IsOpen() const { return m_handle.Valid(); }
     const std::string& Path() const { return m_path; }
 
     // Takes (or turns a shared lock into) the exclusive lock if nobody else holds any lock on
@@ -39,7 +39,7 @@ class LockFile {
                           const std::function<void()>& whileWaiting);
 
   private:
-    posix::OwnedFd m_fd;
+    Handle m_handle;
     std::string m_path;
 };
 

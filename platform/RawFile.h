@@ -10,7 +10,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
-#include "platform/posix/OwnedFd.h"
+#include "platform/Handle.h"
 
 namespace ostrel::platform {
 
@@ -56,9 +56,10 @@ class RawFile {
     RawFile(const RawFile&) = delete;
     RawFile& operator=(const RawFile&) = delete;
 
-    bool IsValid() const { return m_fd.Valid(); }
-    // The open descriptor, for the platform layer's own use (-1 for the invalid handle).
-    int Descriptor() const { return m_fd.Get(); }
+    bool IsValid() const { return m_handle.Valid(); }
+    // The system's handle of the open file, for the platform layer's own use (not Valid() for
+    // the invalid handle).
+    const Handle& Native() const { return m_handle; }
     Failure OpenFailure() const { return m_failure; }
     // The system error number of the failed open, or of the first failed write, flush or
     // close; 0 when none failed.
@@ -104,11 +105,10 @@ class RawFile {
     // Marks the handle failed, keeping the first error number.
     void Fail(int error);
 
-    posix::OwnedFd m_fd;
+    Handle m_handle;
     Failure m_failure = Failure::None;
     int m_error = 0;
-    posix::OwnedFd
-        m_folderFd;  // the folder holding the file (its own descriptor), for delete-on-close
+    Handle m_folder;  // the folder holding the file (a handle of its own), for delete-on-close
     std::string m_name;
     bool m_deleteOnClose = false;
     bool m_failed = false;

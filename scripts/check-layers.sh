@@ -4,7 +4,9 @@
 # or when code outside platform/ includes a system or toolkit header it must not know about
 # (the core stays portable and free of Qt). The tests of a layer may use what the layer may use,
 # the test support and the core (the support library is built on it); the end-to-end tests and
-# the executables' tests start programs and may use anything. An include counts wherever it
+# the executables' tests start programs and may use anything. Above the platform only its
+# interfaces (platform/*.h) are seen, never a backend's headers; and the interfaces themselves
+# include no system header and name no system's or toolkit's type. An include counts wherever it
 # stands: indented, inside a conditional, or written "# include".
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -49,6 +51,13 @@ for layer in "${!allowed[@]}"; do
             echo "layer violation: $file includes \"$header\" ($layer may use: ${allowed[$layer]})"
             status=1
         fi
+        # A backend's own headers (platform/posix/, platform/win32/) are for that backend, its
+        # tests and the end-to-end tests: the layers above see the interfaces only.
+        if [[ $header == platform/*/* ]] &&
+            [[ ! $layer =~ ^(platform|tests/platform|tests/e2e|tests/app)$ ]]; then
+            echo "layer violation: $file includes \"$header\", a backend's header (only platform/*.h)"
+            status=1
+        fi
     done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | xargs -r grep -HE "$include\"" || true)
 done
 for layer in $portable; do
@@ -62,5 +71,29 @@ for layer in $portable; do
     done < <(git ls-files "$layer" | grep -E '\.(cpp|h)$' | grep -v '^lang/tools/' |
              xargs -r grep -HE "$include<" || true)
 done
-[ $status -eq 0 ] && echo "layers: every include runs downward"
+# The platform's interfaces (platform/*.h) are what every backend implements: they include only
+# the C++ standard library and each other, never a backend's header, and name no type of one
+# system or toolkit (a file descriptor's or a Windows handle's type, a Qt class). Comments are
+# not code and are left out of the look.
+system_types='\b(pid_t|uid_t|gid_t|mode_t|off_t|off64_t|ssize_t|dev_t|ino_t|nlink_t|blksize_t|'
+system_types+='blkcnt_t|sigset_t|fd_set|DIR|dirent|pthread_[a-z_]+|HANDLE|HMODULE|HKEY|DWORD|'
+system_types+='WORD|BOOL|LPCSTR|LPSTR|WCHAR|Q[A-Z][A-Za-z0-9]+|posix::[A-Za-z_]+|'
+system_types+='win32::[A-Za-z_]+)\b|struct[[:space:]]+(stat|statx|statfs|flock|timespec)\b'
+while IFS= read -r file; do
+    while IFS= read -r line; do
+        header=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*[<"]([^">]+)[">].*/\1/' <<<"$line")
+        if [[ $line == *'<'* ]]; then
+            [[ $header =~ ^[a-z_]+$ ]] && continue  # a C++ standard header
+        else
+            [[ $header =~ ^platform/[A-Za-z]+\.h$ ]] && continue  # another interface
+        fi
+        echo "platform interface $file includes $header (only the C++ library and platform/*.h)"
+        status=1
+    done < <(grep -E "$include[<\"]" "$file" || true)
+    while IFS= read -r hit; do
+        echo "platform interface $file names a system type: $hit"
+        status=1
+    done < <(sed -E 's#//.*##' "$file" | grep -nE "$system_types" || true)
+done < <(git ls-files 'platform/*.h' | grep -v '^platform/[^/]*/')
+[ $status -eq 0 ] && echo "layers: every include runs downward; the platform's interfaces are the system's own"
 exit $status

@@ -3,6 +3,7 @@
 #   --package  also what building and checking the Debian package needs (cpack's `file`,
 #              dpkg-shlibdeps from dpkg-dev, lintian, the desktop-file and AppStream checks)
 #   --clang    also clang with its sanitizer and fuzzer runtimes (CI's second compiler, fuzz.sh)
+#   --mingw    also the MinGW-w64 cross-compiler (CI builds the console-only core for Windows)
 # Runs apt-get as root directly, otherwise through sudo; says so when neither is possible. What
 # apt-get and dpkg print goes to a log that is shown only when the installation fails.
 set -euo pipefail
@@ -16,7 +17,8 @@ for option in "$@"; do
     case $option in
         --package) packages+=(file dpkg-dev fakeroot lintian desktop-file-utils appstream man-db) ;;
         --clang) packages+=(clang libclang-rt-dev) ;;
-        *) echo "setup.sh: unknown option '$option' (--package, --clang)" >&2; exit 2 ;;
+        --mingw) packages+=(g++-mingw-w64-x86-64-posix) ;;
+        *) echo "setup.sh: unknown option '$option' (--package, --clang, --mingw)" >&2; exit 2 ;;
     esac
 done
 missing=()

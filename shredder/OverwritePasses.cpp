@@ -11,6 +11,7 @@
 #include "core/Globals.h"
 #include "core/Host.h"
 #include "core/RuntimeError.h"
+#include "platform/ErrorNumbers.h"
 #include "platform/FileSystem.h"
 #include "platform/InProgressList.h"
 #include "platform/OverwriteReach.h"
@@ -55,7 +56,7 @@ void Require(bool ok, const platform::RawFile& file) {
 // file already has, and a file system with neither a no-replace rename nor hard links cannot
 // move a file without the risk of replacing another.
 bool OverwritesInPlace(int moveError) {
-    return moveError == ENOSPC || moveError == EDQUOT || moveError == EOPNOTSUPP ||
+    return moveError == ENOSPC || moveError == platform::kErrorQuota || moveError == EOPNOTSUPP ||
            moveError == ENAMETOOLONG;
 }
 
@@ -153,7 +154,7 @@ class PassRun {
             m_size = file.Size();
             m_ranges = file.DataRanges();
         } else if (file.Size() != m_size) {
-            throw PassFailed{ESTALE};
+            throw PassFailed{platform::kErrorStale};
         }
         for (const auto& [first, end] : m_ranges) {
             Require(file.SeekTo(first), file);
@@ -526,7 +527,7 @@ void clsShredder::LeaveIntact(const Location& at, int error) {
 void clsShredder::RemoveNameOnly(const Location& at) {
     const auto status = at.folder->Stat(at.name);
     if (!status || !m_file || status->id != *m_file) {
-        Finish(ShredOutcome::Failed, ESTALE);
+        Finish(ShredOutcome::Failed, platform::kErrorStale);
         return;
     }
     const int error = at.folder->Unlink(at.name);

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/OpenAt.h"
 #include "platform/posix/StatAt.h"
 
@@ -34,9 +35,9 @@ DirSearch::~DirSearch() = default;
 DirSearch::DirSearch(DirSearch&&) noexcept = default;
 DirSearch& DirSearch::operator=(DirSearch&&) noexcept = default;
 
-DirSearch DirSearch::FromDescriptor(posix::OwnedFd fd) {
+DirSearch DirSearch::FromHandle(Handle fd) {
     DirSearch search;
-    search.m_state->dir = fd.Valid() ? ::fdopendir(fd.Get()) : nullptr;
+    search.m_state->dir = fd.Valid() ? ::fdopendir(posix::Fd(fd)) : nullptr;
     if (search.m_state->dir == nullptr) {
         search.m_state->error = errno;
         return search;
@@ -55,17 +56,17 @@ DirSearch DirSearch::Open(const std::string& path) {
     do {
         fd = ::open(target, kOpenFlags);
     } while (fd < 0 && errno == EINTR);
-    return FromDescriptor(posix::OwnedFd(fd));
+    return FromHandle(Handle(fd));
 }
 
 DirSearch DirSearch::OpenChild(const DirSearch& parent, std::string_view name) {
     if (!parent.IsOpen()) {
         errno = EBADF;
-        return FromDescriptor(posix::OwnedFd());
+        return FromHandle(Handle());
     }
     std::string child(name);
-    return FromDescriptor(posix::OwnedFd(
-        posix::OpenAtRetrying(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags)));
+    return FromHandle(
+        Handle(posix::OpenAtRetrying(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags)));
 }
 
 bool DirSearch::IsOpen() const {

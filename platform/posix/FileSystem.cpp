@@ -10,8 +10,8 @@
 #include <cerrno>
 
 #include "platform/Folder.h"
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/FaultPoints.h"
-#include "platform/posix/OwnedFd.h"
 #include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
@@ -96,8 +96,8 @@ bool DirectoryIsEmpty(const std::string& path) {
     if (!PathIsDirectory(path)) {
         return false;
     }
-    posix::OwnedFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    DIR* dir = fd.Valid() ? ::fdopendir(fd.Get()) : nullptr;
+    Handle fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    DIR* dir = fd.Valid() ? ::fdopendir(posix::Fd(fd)) : nullptr;
     if (dir == nullptr) {
         return false;
     }
@@ -170,8 +170,8 @@ bool MakeFolders(const std::string& folder) {
 }
 
 bool SetFolderMode(const std::string& path, std::uint32_t mode) {
-    const posix::OwnedFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    return fd.Valid() && ::fchmod(fd.Get(), static_cast<mode_t>(mode)) == 0;
+    const Handle fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    return fd.Valid() && ::fchmod(posix::Fd(fd), static_cast<mode_t>(mode)) == 0;
 }
 
 RenameResult RenameNoReplace(const std::string& from, const std::string& to) {

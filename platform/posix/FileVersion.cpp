@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/OpenAt.h"
-#include "platform/posix/OwnedFd.h"
 
 namespace ostrel::platform {
 namespace {
@@ -44,11 +44,11 @@ FileVersion VersionOf(const struct statx& st) {
 // holds. nullopt where the file system has no generation or the file cannot be opened.
 std::optional<std::uint32_t> GenerationOf(int pathFd) {
     const std::string self = "/proc/self/fd/" + std::to_string(pathFd);
-    const posix::OwnedFd fd(posix::OpenAtRetrying(AT_FDCWD, self.c_str(),
-                                                  O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const Handle fd(posix::OpenAtRetrying(AT_FDCWD, self.c_str(),
+                                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     // The kernel writes an int at the start of the buffer, whatever size the request names.
     long buffer = 0;
-    if (!fd.Valid() || ::ioctl(fd.Get(), FS_IOC_GETVERSION, &buffer) != 0) {
+    if (!fd.Valid() || ::ioctl(posix::Fd(fd), FS_IOC_GETVERSION, &buffer) != 0) {
         return std::nullopt;
     }
     int generation = 0;
@@ -57,9 +57,9 @@ std::optional<std::uint32_t> GenerationOf(int pathFd) {
 }
 
 std::optional<FileVersion> ReadAt(int dirfd, const char* name) {
-    const posix::OwnedFd fd(posix::OpenAtRetrying(dirfd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    const Handle fd(posix::OpenAtRetrying(dirfd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct statx st {};
-    if (!fd.Valid() || !StatxAt(fd.Get(), "", AT_EMPTY_PATH, st)) {
+    if (!fd.Valid() || !StatxAt(posix::Fd(fd), "", AT_EMPTY_PATH, st)) {
         return std::nullopt;
     }
     if (!S_ISREG(st.stx_mode)) {
@@ -67,7 +67,7 @@ std::optional<FileVersion> ReadAt(int dirfd, const char* name) {
         return std::nullopt;
     }
     FileVersion version = VersionOf(st);
-    version.generation = GenerationOf(fd.Get());
+    version.generation = GenerationOf(posix::Fd(fd));
     return version;
 }
 
@@ -83,7 +83,7 @@ std::optional<FileVersion> ReadFileVersion(const Folder& folder, std::string_vie
         errno = folder.IsOpen() ? EINVAL : EBADF;
         return std::nullopt;
     }
-    return ReadAt(folder.Descriptor(), std::string(name).c_str());
+    return ReadAt(posix::Fd(folder.Native()), std::string(name).c_str());
 }
 
 std::optional<FileVersion> ReadFileVersion(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/FaultPoints.h"
 #include "platform/posix/OpenAt.h"
 #include "platform/posix/StatAt.h"
@@ -16,8 +17,8 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-posix::OwnedFd OpenRetrying(int dirfd, const char* name, int flags) {
-    return posix::OwnedFd(posix::OpenAtRetrying(dirfd, name, flags));
+Handle OpenRetrying(int dirfd, const char* name, int flags) {
+    return Handle(posix::OpenAtRetrying(dirfd, name, flags));
 }
 
 int ErrnoOr0(bool ok) {
@@ -26,18 +27,18 @@ int ErrnoOr0(bool ok) {
 
 }  // namespace
 
-Folder Folder::FromDescriptor(posix::OwnedFd fd, const std::optional<FileIdentity>& expected) {
+Folder Folder::FromHandle(Handle fd, const std::optional<FileIdentity>& expected) {
     Folder folder;
     if (!fd.Valid()) {
         folder.m_error = errno;
         return folder;
     }
-    auto status = posix::StatAt(fd.Get(), "");
+    auto status = posix::StatAt(posix::Fd(fd), "");
     if (!status || (expected && status->id != *expected)) {
         folder.m_error = status ? ESTALE : errno;
         return folder;
     }
-    folder.m_fd = std::move(fd);
+    folder.m_handle = std::move(fd);
     folder.m_status = *status;
     return folder;
 }
@@ -47,12 +48,12 @@ Folder Folder::Open(const std::string& path) {
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }
-    return FromDescriptor(
-        OpenRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags), std::nullopt);
+    return FromHandle(OpenRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags),
+                      std::nullopt);
 }
 
 Folder Folder::OpenFollowingLinks(const std::string& path) {
-    return FromDescriptor(
+    return FromHandle(
         OpenRetrying(AT_FDCWD, path.empty() ? "." : path.c_str(), kFolderFlags & ~O_NOFOLLOW),
         std::nullopt);
 }
@@ -62,17 +63,17 @@ Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity
     if (!IsOpen() || child.empty() || child == "." || child == ".." ||
         child.find('/') != std::string::npos) {
         errno = IsOpen() ? EINVAL : EBADF;
-        return FromDescriptor(posix::OwnedFd(), std::nullopt);
+        return FromHandle(Handle(), std::nullopt);
     }
-    return FromDescriptor(OpenRetrying(Descriptor(), child.c_str(), kFolderFlags), expected);
+    return FromHandle(OpenRetrying(posix::Fd(m_handle), child.c_str(), kFolderFlags), expected);
 }
 
 Folder Folder::OpenParent(const std::optional<FileIdentity>& expected) const {
     if (!IsOpen()) {
         errno = EBADF;
-        return FromDescriptor(posix::OwnedFd(), std::nullopt);
+        return FromHandle(Handle(), std::nullopt);
     }
-    return FromDescriptor(OpenRetrying(Descriptor(), "..", kFolderFlags), expected);
+    return FromHandle(OpenRetrying(posix::Fd(m_handle), "..", kFolderFlags), expected);
 }
 
 std::optional<FileStatus> Folder::Stat(std::string_view name) const {
@@ -85,7 +86,7 @@ std::optional<FileStatus> Folder::Stat(std::string_view name) const {
         errno = ENOENT;
         return std::nullopt;
     }
-    return posix::StatAt(Descriptor(), entry.c_str());
+    return posix::StatAt(posix::Fd(m_handle), entry.c_str());
 }
 
 std::optional<FileStatus> Folder::StatCached(std::string_view name) const {
@@ -94,21 +95,21 @@ std::optional<FileStatus> Folder::StatCached(std::string_view name) const {
         return std::nullopt;
     }
     const std::string entry(name);
-    return posix::StatAt(Descriptor(), entry.c_str(), true);
+    return posix::StatAt(posix::Fd(m_handle), entry.c_str(), true);
 }
 
 int Folder::Unlink(std::string_view name) const {
     if (posix::FaultFires(SysCall::Unlink)) {
         return errno;
     }
-    return ErrnoOr0(::unlinkat(Descriptor(), std::string(name).c_str(), 0) == 0);
+    return ErrnoOr0(::unlinkat(posix::Fd(m_handle), std::string(name).c_str(), 0) == 0);
 }
 
 int Folder::RemoveFolder(std::string_view name) const {
     if (posix::FaultFires(SysCall::RemoveFolder)) {
         return errno;
     }
-    return ErrnoOr0(::unlinkat(Descriptor(), std::string(name).c_str(), AT_REMOVEDIR) == 0);
+    return ErrnoOr0(::unlinkat(posix::Fd(m_handle), std::string(name).c_str(), AT_REMOVEDIR) == 0);
 }
 
 int Folder::Rename(std::string_view name, const Folder& to, std::string_view toName) const {
@@ -116,7 +117,7 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
     const std::string target(toName);
     const int renamed = posix::FaultFires(SysCall::Rename)
                             ? -1
-                            : ::renameat2(Descriptor(), from.c_str(), to.Descriptor(),
+                            : ::renameat2(posix::Fd(m_handle), from.c_str(), posix::Fd(to.Native()),
                                           target.c_str(), RENAME_NOREPLACE);
     if (renamed == 0) {
         return 0;
@@ -132,7 +133,8 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
         return errno;
     }
     if (posix::FaultFires(SysCall::Link) ||
-        ::linkat(Descriptor(), from.c_str(), to.Descriptor(), target.c_str(), 0) != 0) {
+        ::linkat(posix::Fd(m_handle), from.c_str(), posix::Fd(to.Native()), target.c_str(), 0) !=
+            0) {
         // A file system without hard links (FAT, exFAT, many FUSE file systems) says EPERM, and
         // some say ENOSYS: the file cannot be moved without the risk of replacing a name. That
         // says nothing about the file itself (EPERM would read as an immutable file).
@@ -142,9 +144,9 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
     if (!after || after->id != before->id) {
         return ESTALE;
     }
-    if (::unlinkat(Descriptor(), from.c_str(), 0) != 0) {
+    if (::unlinkat(posix::Fd(m_handle), from.c_str(), 0) != 0) {
         const int error = errno;
-        ::unlinkat(to.Descriptor(), target.c_str(), 0);
+        ::unlinkat(posix::Fd(to.Native()), target.c_str(), 0);
         return error;
     }
     return 0;
@@ -153,50 +155,50 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
 Folder Folder::Reopen() const {
     if (!IsOpen()) {
         errno = EBADF;
-        return FromDescriptor(posix::OwnedFd(), std::nullopt);
+        return FromHandle(Handle(), std::nullopt);
     }
-    return FromDescriptor(OpenRetrying(Descriptor(), ".", kFolderFlags), Identity());
+    return FromHandle(OpenRetrying(posix::Fd(m_handle), ".", kFolderFlags), Identity());
 }
 
 int Folder::Sync() const {
     if (!IsOpen()) {
         return EBADF;
     }
-    if (::fsync(Descriptor()) == 0) {
+    if (::fsync(posix::Fd(m_handle)) == 0) {
         return 0;
     }
     return errno == EINVAL ? 0 : errno;
 }
 
 int Folder::CheckWritable(std::string_view name) const {
-    return ErrnoOr0(::faccessat(Descriptor(), std::string(name).c_str(), W_OK,
+    return ErrnoOr0(::faccessat(posix::Fd(m_handle), std::string(name).c_str(), W_OK,
                                 AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0);
 }
 
 int Folder::MakeOwnerWritable(std::string_view name, const FileIdentity& expected) const {
     // Changed through a descriptor of the file itself, so a link put in its place is never
     // followed to another file.
-    const posix::OwnedFd probe =
-        OpenRetrying(Descriptor(), std::string(name).c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    const Handle probe = OpenRetrying(posix::Fd(m_handle), std::string(name).c_str(),
+                                      O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (!probe.Valid()) {
         return errno;
     }
-    auto status = posix::StatAt(probe.Get(), "");
+    auto status = posix::StatAt(posix::Fd(probe), "");
     if (!status || status->type != FileType::Regular || status->id != expected ||
         status->owner != ::geteuid()) {
         return status ? EPERM : errno;
     }
-    const std::string self = "/proc/self/fd/" + std::to_string(probe.Get());
+    const std::string self = "/proc/self/fd/" + std::to_string(posix::Fd(probe));
     return ErrnoOr0(::chmod(self.c_str(), (status->permissions | S_IWUSR) & 07777) == 0);
 }
 
 DirSearch Folder::List() const {
     if (!IsOpen()) {
         errno = EBADF;
-        return DirSearch::FromDescriptor(posix::OwnedFd());
+        return DirSearch::FromHandle(Handle());
     }
     // A search of its own at the start: the folder's own descriptor keeps no read position.
-    return DirSearch::FromDescriptor(OpenRetrying(Descriptor(), ".", kFolderFlags));
+    return DirSearch::FromHandle(OpenRetrying(posix::Fd(m_handle), ".", kFolderFlags));
 }
 
 std::pair<std::string, std::string> SplitFolderAndName(const std::string& path) {

@@ -7,16 +7,18 @@
 #include <cerrno>
 #include <thread>
 
+#include "platform/posix/Descriptor.h"
+
 namespace ostrel::platform {
 namespace {
 
-bool FlockRetrying(const posix::OwnedFd& fd, int operation) {
+bool FlockRetrying(const Handle& fd, int operation) {
     if (!fd.Valid()) {
         return false;
     }
     int result;
     do {
-        result = ::flock(fd.Get(), operation);
+        result = ::flock(posix::Fd(fd), operation);
     } while (result != 0 && errno == EINTR);
     return result == 0;
 }
@@ -25,28 +27,27 @@ bool FlockRetrying(const posix::OwnedFd& fd, int operation) {
 
 LockFile LockFile::Open(const std::string& path) {
     LockFile lock;
-    lock.m_fd =
-        posix::OwnedFd(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (lock.m_fd.Valid()) {
+    lock.m_handle = Handle(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (lock.m_handle.Valid()) {
         lock.m_path = path;
     }
     return lock;
 }
 
 bool LockFile::TryExclusive() {
-    return FlockRetrying(m_fd, LOCK_EX | LOCK_NB);
+    return FlockRetrying(m_handle, LOCK_EX | LOCK_NB);
 }
 
 bool LockFile::HoldExclusive() {
-    return FlockRetrying(m_fd, LOCK_EX);
+    return FlockRetrying(m_handle, LOCK_EX);
 }
 
 bool LockFile::HoldShared() {
-    return FlockRetrying(m_fd, LOCK_SH);
+    return FlockRetrying(m_handle, LOCK_SH);
 }
 
 bool LockFile::TryShared() {
-    return FlockRetrying(m_fd, LOCK_SH | LOCK_NB);
+    return FlockRetrying(m_handle, LOCK_SH | LOCK_NB);
 }
 
 bool LockFile::HoldSharedWithin(std::chrono::milliseconds limit,

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/RawFile.h"
-#include "platform/posix/OwnedFd.h"
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
@@ -147,7 +147,7 @@ class MountTable {
 
     void Refresh() {
         if (!m_fd.Valid()) {
-            m_fd = posix::OwnedFd(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
+            m_fd = Handle(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
             m_stale = true;
         }
         if (!m_fd.Valid()) {
@@ -155,14 +155,15 @@ class MountTable {
             return;
         }
         struct pollfd changed {
-            m_fd.Get(), POLLPRI, 0
+            posix::Fd(m_fd), POLLPRI, 0
         };
         if (::poll(&changed, 1, 0) > 0 && (changed.revents & (POLLPRI | POLLERR)) != 0) {
             m_stale = true;
         }
         if (m_stale) {
             m_text.clear();
-            if (::lseek(m_fd.Get(), 0, SEEK_SET) != 0 || !posix::ReadToEnd(m_fd.Get(), m_text)) {
+            if (::lseek(posix::Fd(m_fd), 0, SEEK_SET) != 0 ||
+                !posix::ReadToEnd(posix::Fd(m_fd), m_text)) {
                 m_text.clear();
             }
             m_stale = false;
@@ -170,7 +171,7 @@ class MountTable {
     }
 
     std::mutex m_lock;  // guards everything below
-    posix::OwnedFd m_fd;
+    Handle m_fd;
     std::string m_text;
     bool m_stale = true;
 };
@@ -195,7 +196,7 @@ bool HasOption(std::string_view options, std::string_view wanted) {
 
 OverwriteReach FindOverwriteReach(const RawFile& file) {
     OverwriteReach reach;
-    const int fd = file.Descriptor();
+    const int fd = posix::Fd(file.Native());
     struct statfs fs {};
     if (fd < 0 || ::fstatfs(fd, &fs) != 0) {
         return reach;

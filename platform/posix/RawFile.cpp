@@ -13,6 +13,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/FaultPoints.h"
 #include "platform/posix/StatAt.h"
 
@@ -102,17 +103,16 @@ RawFile::Failure TakeExclusive(int fd) {
 // Opens the file that the O_PATH descriptor `probe` refers to for writing, through
 // /proc/self/fd, so the name cannot be swapped for another file in between; by name (checked by
 // identity afterwards) where /proc is not mounted.
-posix::OwnedFd ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
+Handle ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
     if (posix::FaultFires(SysCall::Open)) {
-        return posix::OwnedFd();
+        return Handle();
     }
     std::string self = "/proc/self/fd/" + std::to_string(probe);
-    posix::OwnedFd fd(::open(self.c_str(), accessMode | O_NONBLOCK | O_CLOEXEC));
+    Handle fd(::open(self.c_str(), accessMode | O_NONBLOCK | O_CLOEXEC));
     if (fd.Valid() || errno != ENOENT) {
         return fd;
     }
-    return posix::OwnedFd(
-        ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return Handle(::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
 }
 
 FileIdentity IdentityOf(const struct stat& st) {
@@ -143,7 +143,7 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
     file.m_name = name;
     file.m_deleteOnClose = options.deleteOnClose;
     file.m_tally = options.tally;
-    const int dirfd = folder.Descriptor();
+    const int dirfd = posix::Fd(folder.Native());
     const int accessMode = options.writeOnly ? O_WRONLY : O_RDWR;
     auto fail = [&file](Failure why, int error) {
         file.m_failure = why;
@@ -154,7 +154,7 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         return fail(Failure::NotFound, ENOENT);
     }
 
-    posix::OwnedFd fd;
+    Handle fd;
     std::optional<FileIdentity> probed;
     if (options.privateFolder && options.expected) {
         const auto status = posix::StatAt(dirfd, name.c_str());
@@ -168,7 +168,7 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
             return fail(Failure::NotSameFile, ESTALE);
         }
         probed = status->id;
-        fd = posix::OwnedFd(
+        fd = Handle(
             posix::FaultFires(SysCall::Open)
                 ? -1
                 : ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -176,12 +176,12 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
             return fail(FailureFromErrno(errno), errno);
         }
     } else {
-        const posix::OwnedFd probe(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        const Handle probe(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         if (!probe.Valid()) {
             if (errno != ENOENT || !options.create || options.expected) {
                 return fail(FailureFromErrno(errno), errno);
             }
-            fd = posix::OwnedFd(
+            fd = Handle(
                 posix::FaultFires(SysCall::Open)
                     ? -1
                     : ::openat(dirfd, name.c_str(),
@@ -192,13 +192,13 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
             }
         } else {
             struct stat st {};
-            bool regular = ::fstat(probe.Get(), &st) == 0 && S_ISREG(st.st_mode);
+            bool regular = ::fstat(posix::Fd(probe), &st) == 0 && S_ISREG(st.st_mode);
             if (!regular || (options.expected && IdentityOf(st) != *options.expected)) {
                 return regular ? fail(Failure::NotSameFile, ESTALE)
                                : fail(Failure::NotRegular, EINVAL);
             }
             probed = IdentityOf(st);
-            fd = ReopenForWriting(probe.Get(), accessMode, dirfd, name);
+            fd = ReopenForWriting(posix::Fd(probe), accessMode, dirfd, name);
             if (!fd.Valid()) {
                 return fail(FailureFromErrno(errno), errno);
             }
@@ -209,23 +209,23 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
     // count a name that was removed a moment ago (a move done by a new link and the old name's
     // removal), and a second name must be seen however it came.
     struct statx st {};
-    if (::statx(fd.Get(), "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC,
+    if (::statx(posix::Fd(fd), "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC,
                 STATX_TYPE | STATX_INO | STATX_NLINK, &st) != 0 ||
         !S_ISREG(st.stx_mode) || (probed && IdentityOf(st) != *probed)) {
         return fail(Failure::NotSameFile, ESTALE);
     }
     if (options.exclusive) {
-        if (Failure why = TakeExclusive(fd.Get()); why != Failure::None) {
+        if (Failure why = TakeExclusive(posix::Fd(fd)); why != Failure::None) {
             return fail(why, errno);
         }
     }
     if (options.deleteOnClose) {
-        file.m_folderFd = posix::OwnedFd(::fcntl(dirfd, F_DUPFD_CLOEXEC, 0));
-        if (!file.m_folderFd.Valid()) {
+        file.m_folder = Handle(::fcntl(dirfd, F_DUPFD_CLOEXEC, 0));
+        if (!file.m_folder.Valid()) {
             return fail(Failure::Other, errno);
         }
     }
-    file.m_fd = std::move(fd);
+    file.m_handle = std::move(fd);
     file.m_id = IdentityOf(st);
     file.m_linkCount = st.stx_nlink;
     return file;
@@ -242,10 +242,10 @@ RawFile::RawFile(RawFile&& other) noexcept {
 RawFile& RawFile::operator=(RawFile&& other) noexcept {
     if (this != &other) {
         Release();
-        m_fd = std::move(other.m_fd);
+        m_handle = std::move(other.m_handle);
         m_failure = other.m_failure;
         m_error = other.m_error;
-        m_folderFd = std::move(other.m_folderFd);
+        m_folder = std::move(other.m_folder);
         m_name = std::move(other.m_name);
         m_deleteOnClose = other.m_deleteOnClose;
         m_failed = other.m_failed;
@@ -262,20 +262,20 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
 }
 
 void RawFile::Release() {
-    if (m_fd.Valid()) {
+    if (m_handle.Valid()) {
         Drain();
-        m_fd.Reset();
+        m_handle.Reset();
     }
-    m_folderFd.Reset();
+    m_folder.Reset();
 }
 
 std::int64_t RawFile::Size() const {
     struct stat st {};
-    return m_fd.Valid() && ::fstat(m_fd.Get(), &st) == 0 ? st.st_size : -1;
+    return m_handle.Valid() && ::fstat(posix::Fd(m_handle), &st) == 0 ? st.st_size : -1;
 }
 
 bool RawFile::Write(std::string_view bytes) {
-    if (!m_fd.Valid()) {
+    if (!m_handle.Valid()) {
         return false;
     }
     if (m_used == 0 && bytes.size() >= kWriteBehindSize) {
@@ -311,7 +311,7 @@ bool RawFile::WriteOut(const char* data, std::size_t size) {
     while (done < size) {
         // A short write is not the end: the rest is asked for again until it fails.
         ssize_t n =
-            posix::FaultyPwrite(m_fd.Get(), data + done, size - done,
+            posix::FaultyPwrite(posix::Fd(m_handle), data + done, size - done,
                                 static_cast<off_t>(m_offset + static_cast<std::int64_t>(done)));
         if (n < 0 && errno == EINTR) {
             continue;
@@ -331,38 +331,38 @@ bool RawFile::WriteOut(const char* data, std::size_t size) {
 }
 
 bool RawFile::Flush() {
-    if (!m_fd.Valid()) {
+    if (!m_handle.Valid()) {
         return false;
     }
     Drain();
     // The buffer is not needed until the next write: many files may wait in a flush queue.
     m_buffer.reset();
     m_capacity = 0;
-    if (posix::FaultFires(SysCall::Fsync) || ::fsync(m_fd.Get()) != 0) {
+    if (posix::FaultFires(SysCall::Fsync) || ::fsync(posix::Fd(m_handle)) != 0) {
         Fail(errno);
     }
     return !m_failed;
 }
 
 bool RawFile::Close() {
-    if (!m_fd.Valid()) {
+    if (!m_handle.Valid()) {
         return false;
     }
     bool ok = Drain();
     if (m_deleteOnClose && ok) {
         // Only while the name still leads to this file: another file put in its place stays.
-        auto status = posix::StatAt(m_folderFd.Get(), m_name.c_str());
+        auto status = posix::StatAt(posix::Fd(m_folder), m_name.c_str());
         ok = status && status->id == m_id && !posix::FaultFires(SysCall::Unlink) &&
-             ::unlinkat(m_folderFd.Get(), m_name.c_str(), 0) == 0;
+             ::unlinkat(posix::Fd(m_folder), m_name.c_str(), 0) == 0;
         if (!ok) {
             Fail(status && status->id != m_id ? ESTALE : errno);
         }
     }
-    if (!m_fd.Reset() && ok) {
+    if (!m_handle.Reset() && ok) {
         Fail(errno);
         ok = false;
     }
-    m_folderFd.Reset();
+    m_folder.Reset();
     return ok;
 }
 
@@ -383,14 +383,14 @@ std::vector<std::pair<std::int64_t, std::int64_t>> RawFile::DataRanges() const {
     while (at < size) {
         const off_t data = posix::FaultFires(SysCall::SeekData)
                                ? -1
-                               : ::lseek(m_fd.Get(), static_cast<off_t>(at), SEEK_DATA);
+                               : ::lseek(posix::Fd(m_handle), static_cast<off_t>(at), SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO) {
                 break;  // only a hole from here to the end
             }
             return {{0, size}};  // the file system cannot tell: treat it all as data
         }
-        off_t hole = ::lseek(m_fd.Get(), data, SEEK_HOLE);
+        off_t hole = ::lseek(posix::Fd(m_handle), data, SEEK_HOLE);
         if (hole < 0) {
             return {{0, size}};
         }
@@ -402,7 +402,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> RawFile::DataRanges() const {
 }
 
 bool RawFile::SeekTo(std::int64_t offset) {
-    if (!m_fd.Valid()) {
+    if (!m_handle.Valid()) {
         return false;
     }
     Drain();
@@ -411,10 +411,10 @@ bool RawFile::SeekTo(std::int64_t offset) {
 }
 
 bool RawFile::ScrubExtendedAttributes() {
-    if (!m_fd.Valid()) {
+    if (!m_handle.Valid()) {
         return false;
     }
-    ssize_t length = ::flistxattr(m_fd.Get(), nullptr, 0);
+    ssize_t length = ::flistxattr(posix::Fd(m_handle), nullptr, 0);
     if (length <= 0) {
         if (length == 0 || errno == ENOTSUP) {
             return true;
@@ -423,7 +423,7 @@ bool RawFile::ScrubExtendedAttributes() {
         return false;
     }
     std::string names(static_cast<std::size_t>(length), '\0');
-    length = ::flistxattr(m_fd.Get(), names.data(), names.size());
+    length = ::flistxattr(posix::Fd(m_handle), names.data(), names.size());
     if (length < 0) {
         Fail(errno);
         return false;
@@ -443,22 +443,22 @@ bool RawFile::ScrubExtendedAttributes() {
         }
     };
     for (const std::string& name : list) {
-        const ssize_t size = ::fgetxattr(m_fd.Get(), name.c_str(), nullptr, 0);
+        const ssize_t size = ::fgetxattr(posix::Fd(m_handle), name.c_str(), nullptr, 0);
         if (size > 0) {
             const std::string zeros(static_cast<std::size_t>(size), '\0');
-            check(name, ::fsetxattr(m_fd.Get(), name.c_str(), zeros.data(), zeros.size(),
+            check(name, ::fsetxattr(posix::Fd(m_handle), name.c_str(), zeros.data(), zeros.size(),
                                     XATTR_REPLACE) == 0);
         }
     }
     // The zeros must reach the disk before the removal: a file system that frees the block the
     // values were kept in (an ext4 attribute block) discards its unwritten changes, and the old
     // values would stay in the freed block.
-    if (posix::FaultFires(SysCall::AttributeFlush) || ::fsync(m_fd.Get()) != 0) {
+    if (posix::FaultFires(SysCall::AttributeFlush) || ::fsync(posix::Fd(m_handle)) != 0) {
         Fail(errno);
         ok = false;
     }
     for (const std::string& name : list) {
-        check(name, ::fremovexattr(m_fd.Get(), name.c_str()) == 0);
+        check(name, ::fremovexattr(posix::Fd(m_handle), name.c_str()) == 0);
     }
     return ok;
 }

@@ -14,8 +14,8 @@
 #include <utility>
 
 #include "platform/SpecialFolders.h"
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/FaultPoints.h"
-#include "platform/posix/OwnedFd.h"
 
 namespace ostrel::platform {
 namespace {
@@ -63,7 +63,7 @@ Folder OpenOwnFolder(const Folder& parent, const std::string& name, const std::s
                      TrashResult& problem) {
     auto status = parent.Stat(name);
     if (!status && errno == ENOENT) {
-        if (::mkdirat(parent.Descriptor(), name.c_str(), 0700) != 0 && errno != EEXIST) {
+        if (::mkdirat(posix::Fd(parent.Native()), name.c_str(), 0700) != 0 && errno != EEXIST) {
             problem = Failure(errno, shown);
             return {};
         }
@@ -104,7 +104,7 @@ bool OpenHalves(TrashFolders& folders, TrashResult& problem) {
 // The path the kernel knows for the open `folder`, when it leads back to that very folder;
 // nullopt when it cannot be read (a folder removed meanwhile, or out of this process's reach).
 std::optional<std::string> PathOf(const Folder& folder) {
-    const std::string link = "/proc/self/fd/" + std::to_string(folder.Descriptor());
+    const std::string link = "/proc/self/fd/" + std::to_string(posix::Fd(folder.Native()));
     std::string path(PATH_MAX, '\0');
     const ssize_t length = ::readlink(link.c_str(), path.data(), path.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= path.size() || path[0] != '/') {
@@ -261,25 +261,25 @@ int WriteInfo(const Folder& info, const std::string& infoName, const std::string
     }
     int fd = -1;
     do {
-        fd = ::openat(info.Descriptor(), infoName.c_str(),
+        fd = ::openat(posix::Fd(info.Native()), infoName.c_str(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
-    posix::OwnedFd file(fd);
+    Handle file(fd);
     if (!file.Valid()) {
         return errno;
     }
-    int error = WriteAll(file.Get(), contents);
+    int error = WriteAll(posix::Fd(file), contents);
     if (error == 0) {
-        error = Flush(file.Get());
+        error = Flush(posix::Fd(file));
     }
     if (!file.Reset() && error == 0) {
         error = errno;
     }
     if (error == 0) {
-        error = Flush(info.Descriptor());
+        error = Flush(posix::Fd(info.Native()));
     }
     if (error != 0) {
-        ::unlinkat(info.Descriptor(), infoName.c_str(), 0);
+        ::unlinkat(posix::Fd(info.Native()), infoName.c_str(), 0);
     }
     return error;
 }
@@ -354,8 +354,8 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
             return Failure(error, trash->path);
         }
         auto undoInfo = [&] {
-            ::unlinkat(trash->info.Descriptor(), infoName.c_str(), 0);
-            ::fsync(trash->info.Descriptor());
+            ::unlinkat(posix::Fd(trash->info.Native()), infoName.c_str(), 0);
+            ::fsync(posix::Fd(trash->info.Native()));
         };
         // The entry must still be the file the caller saw when it moves.
         const auto now = folder.Stat(entry);
@@ -383,8 +383,8 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
         }
         // The move is done. Should these flushes fail and the system stop before the disk has
         // it, the file is whole in one of its two places, and its info file is on the disk.
-        Flush(trash->files.Descriptor());
-        Flush(folder.Descriptor());
+        Flush(posix::Fd(trash->files.Native()));
+        Flush(posix::Fd(folder.Native()));
         TrashResult done;
         done.trashFolder = trash->path;
         done.trashedAs = trashName;

@@ -10,13 +10,11 @@
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 #include "platform/LockFile.h"
+#include "platform/posix/Descriptor.h"
 #include "platform/posix/FaultPoints.h"
-#include "platform/posix/OwnedFd.h"
 
 namespace ostrel::platform {
 namespace {
-
-using posix::OwnedFd;
 
 constexpr int kMaxAsideNames = 1000;
 
@@ -43,10 +41,10 @@ bool ReadAll(int fd, std::string& out) {
 
 // Writes `bytes` into the new temporary file `temp` (open as `fd`), flushes it and renames it
 // over `path`; the temporary file goes when anything fails.
-bool WriteAndRename(OwnedFd fd, const std::string& temp, const std::string& path,
+bool WriteAndRename(Handle fd, const std::string& temp, const std::string& path,
                     std::string_view bytes, std::uint32_t mode) {
-    bool ok = ::fchmod(fd.Get(), static_cast<mode_t>(mode)) == 0 && WriteAll(fd.Get(), bytes) &&
-              ::fsync(fd.Get()) == 0;
+    bool ok = ::fchmod(posix::Fd(fd), static_cast<mode_t>(mode)) == 0 &&
+              WriteAll(posix::Fd(fd), bytes) && ::fsync(posix::Fd(fd)) == 0;
     ok = fd.Reset() && ok;
     ok = ok && !posix::FaultFires(SysCall::Replace) && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
@@ -56,10 +54,10 @@ bool WriteAndRename(OwnedFd fd, const std::string& temp, const std::string& path
         return false;
     }
     // The rename is durable only once the folder that holds both names is flushed.
-    const OwnedFd folder(
+    const Handle folder(
         ::open(SplitFolderAndName(path).first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Valid()) {
-        ::fsync(folder.Get());
+        ::fsync(posix::Fd(folder));
     }
     return true;
 }
@@ -68,7 +66,7 @@ bool WriteAndRename(OwnedFd fd, const std::string& temp, const std::string& path
 bool ReplaceUnderLock(const std::string& path, std::string_view bytes, std::uint32_t mode) {
     const std::string temp = path + ".tmp";
     ::unlink(temp.c_str());
-    OwnedFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    Handle fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     return fd.Valid() && WriteAndRename(std::move(fd), temp, path, bytes, mode);
 }
 
@@ -77,9 +75,9 @@ bool ReplaceUnderLock(const std::string& path, std::string_view bytes, std::uint
 FileContents ReadWholeFile(const std::string& path, Links links) {
     FileContents contents;
     const int follow = links == Links::Follow ? 0 : O_NOFOLLOW;
-    const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | follow));
+    const Handle fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | follow));
     struct stat st {};
-    if (!fd.Valid() || ::fstat(fd.Get(), &st) != 0) {
+    if (!fd.Valid() || ::fstat(posix::Fd(fd), &st) != 0) {
         contents.error = errno;
         contents.outcome = errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Unreadable;
         return contents;
@@ -88,7 +86,7 @@ FileContents ReadWholeFile(const std::string& path, Links links) {
         contents.outcome = ReadOutcome::NotRegular;
         return contents;
     }
-    if (!ReadAll(fd.Get(), contents.bytes)) {
+    if (!ReadAll(posix::Fd(fd), contents.bytes)) {
         contents.error = errno;
         contents.bytes.clear();
         contents.outcome = ReadOutcome::Unreadable;
@@ -101,7 +99,7 @@ FileContents ReadWholeFile(const std::string& path, Links links) {
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::uint32_t mode) {
     const auto [folder, name] = SplitFolderAndName(path);
     std::string temp = (folder.empty() ? "" : folder + "/") + "." + name + ".XXXXXX";
-    OwnedFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    Handle fd(::mkostemp(temp.data(), O_CLOEXEC));
     return fd.Valid() && WriteAndRename(std::move(fd), temp, path, bytes, mode);
 }
 

@@ -36,6 +36,18 @@ for file in share/kio/servicemenus/ostrel-shred.desktop share/ostrel/nautilus-sc
     mode=$(stat -c %a "$prefix/$file")
     [ "$mode" = 755 ] || fail "$file installed with mode $mode, not 755"
 done
+# The fault injection the tests use is linked into their executables only: an installed program
+# whose writes or renames could be made to fail on purpose must not exist. A stripped program
+# has no symbols to look at, and says so.
+for program in bin/ostrel libexec/ostrel-pending; do
+    symbols=$(nm -C "$prefix/$program" 2>/dev/null || true)
+    if [ -z "$symbols" ]; then
+        echo "$program is stripped: its symbols were not searched for fault injection"
+    elif seam=$(grep -E 'InjectFault|InjectShortWrites|ClearFaults|FaultFires|FaultyPwrite' \
+                <<<"$symbols"); then
+        fail "$program holds the fault injection: $(head -3 <<<"$seam")"
+    fi
+done
 
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share
 export XDG_STATE_HOME=$tmp/home/.local/state

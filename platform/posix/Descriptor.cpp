@@ -1,34 +1,19 @@
-#include "platform/posix/OwnedFd.h"
+#include "platform/posix/Descriptor.h"
 
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
-namespace ostrel::platform::posix {
+namespace ostrel::platform {
 
-OwnedFd& OwnedFd::operator=(OwnedFd&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        m_fd = other.Release();
-    }
-    return *this;
-}
-
-int OwnedFd::Release() {
-    int fd = m_fd;
-    m_fd = -1;
-    return fd;
-}
-
-bool OwnedFd::Reset() {
-    if (m_fd < 0) {
-        return true;
-    }
+bool Handle::Close() {
     // Linux closes the descriptor even when close reports EINTR: never retry.
-    int result = ::close(m_fd);
-    m_fd = -1;
+    const int result = ::close(static_cast<int>(std::exchange(m_value, kNone)));
     return result == 0;
 }
+
+namespace posix {
 
 bool ReadToEnd(int fd, std::string& out) {
     char buffer[65536];
@@ -44,4 +29,5 @@ bool ReadToEnd(int fd, std::string& out) {
     }
 }
 
-}  // namespace ostrel::platform::posix
+}  // namespace posix
+}  // namespace ostrel::platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Handle.h"
+
+namespace ostrel::platform::posix {
+
+// The file descriptor a Handle holds on this system (-1 for none).
+inline int Fd(const Handle& handle) {
+    return static_cast<int>(handle.Get());
+}
+
+// Reads `fd` from its current position to the end into `out`, going on after EINTR. False on a
+// read error (errno set).
+bool ReadToEnd(int fd, std::string& out);
+
+}  // namespace ostrel::platform::posix
