@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWidget>
+#include <string>
+
+#include "job/ShredJob.h"
+#include "lang/LanguageFile.h"
+#include "ui/QtHost.h"
+
+namespace ostrel::test {
+namespace {
+
+// A job's report of 41 files not destroyed, one of them with a 250-character name, and two
+// folders left.
+JobReport LongReport() {
+    JobReport report;
+    for (int i = 0; i < 40; ++i) {
+        report.failed.push_back(
+            {"/home/u/photos/IMG_" + std::to_string(1000 + (i * 7) % 40) + ".jpg", "in use"});
+    }
+    report.failed.push_back({"/home/u/" + std::string(250, 'n'), "in use"});
+    report.foldersLeft.push_back({"/home/u/photos", "not empty"});
+    report.foldersLeft.push_back({"/home/u/music", "not empty"});
+    return report;
+}
+
+struct Seen {
+    QRect frame;
+    QRect screen;
+    QString title;
+    int childrenOutside = -1;
+    QString texts;  // every text the window shows or lets the user scroll to, one a line
+};
+
+void CollectTexts(const QTreeWidgetItem* item, QString& texts) {
+    texts += item->text(0) + '\n';
+    for (int i = 0; i < item->childCount(); ++i) {
+        CollectTexts(item->child(i), texts);
+    }
+}
+
+// Shows the report as the job does and looks at the window it opens.
+Seen ShowReport(const JobReport& report) {
+    OpenLanguageFile("English.lng");
+    ui::QtHost host;
+    Host* previous = SetCurrentHost(&host);
+    Seen seen;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        seen.frame = box->frameGeometry();
+        seen.screen = box->screen()->availableGeometry();
+        seen.title = box->windowTitle();
+        seen.childrenOutside = 0;
+        for (const QWidget* child : box->findChildren<QWidget*>()) {
+            if (!child->isVisible()) {
+                continue;
+            }
+            if (!box->rect().contains(QRect(child->mapTo(box, QPoint(0, 0)), child->size()))) {
+                ++seen.childrenOutside;
+            }
+            if (const auto* label = qobject_cast<const QLabel*>(child)) {
+                seen.texts += label->text() + '\n';
+            } else if (const auto* edit = qobject_cast<const QTextEdit*>(child)) {
+                seen.texts += edit->toPlainText() + '\n';
+            } else if (const auto* tree = qobject_cast<const QTreeWidget*>(child)) {
+                for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+                    CollectTexts(tree->topLevelItem(i), seen.texts);
+                }
+            }
+        }
+        box->close();
+    });
+    ShowJobReport(report);
+    SetCurrentHost(previous);
+    CloseLanguageFile();
+    return seen;
+}
+
+// However long the report, its window stays inside a small screen (800x600, 400x300 at scale
+// 2), and every line of it is in the window, to be read by scrolling, not hidden behind a
+// button.
+void ExpectFitsAndShowsEverything() {
+    const JobReport report = LongReport();
+    const Seen seen = ShowReport(report);
+    EXPECT_EQ(seen.title, "Ostrel");
+    EXPECT_FALSE(seen.frame.isEmpty());
+    EXPECT_TRUE(seen.screen.contains(seen.frame))
+        << "window " << seen.frame.x() << "," << seen.frame.y() << " " << seen.frame.width()
+        << "x" << seen.frame.height() << " on " << seen.screen.width() << "x"
+        << seen.screen.height();
+    EXPECT_EQ(seen.childrenOutside, 0);
+    const QString shown = QString(seen.texts).remove(QChar(0x200B));
+    for (const auto& [path, reason] : report.failed) {
+        EXPECT_TRUE(shown.contains(QString::fromStdString(path + " (" + reason + ")")))
+            << path;
+    }
+}
+
+TEST(ReportWindowTest, ALongReportFitsTheScreenAndShowsEveryLine) {
+    ExpectFitsAndShowsEverything();
+}
+
+// Runs as its own test with QT_SCALE_FACTOR=2 (UiAtScale2 in CTest).
+TEST(AtScale2, ALongReportFitsTheScreenAndShowsEveryLine) {
+    if (qgetenv("QT_SCALE_FACTOR") != "2") {
+        GTEST_SKIP() << "runs with QT_SCALE_FACTOR=2 (the UiAtScale2 test)";
+    }
+    ExpectFitsAndShowsEverything();
+}
+
+}  // namespace
+}  // namespace ostrel::test
