@@ -92,14 +92,12 @@ void ExpectFitsAndShowsEverything() {
     EXPECT_EQ(seen.title, "Ostrel");
     EXPECT_FALSE(seen.frame.isEmpty());
     EXPECT_TRUE(seen.screen.contains(seen.frame))
-        << "window " << seen.frame.x() << "," << seen.frame.y() << " " << seen.frame.width()
-        << "x" << seen.frame.height() << " on " << seen.screen.width() << "x"
-        << seen.screen.height();
+        << "window " << seen.frame.x() << "," << seen.frame.y() << " " << seen.frame.width() << "x"
+        << seen.frame.height() << " on " << seen.screen.width() << "x" << seen.screen.height();
     EXPECT_EQ(seen.childrenOutside, 0);
     const QString shown = QString(seen.texts).remove(QChar(0x200B));
     for (const auto& [path, reason] : report.failed) {
-        EXPECT_TRUE(shown.contains(QString::fromStdString(path + " (" + reason + ")")))
-            << path;
+        EXPECT_TRUE(shown.contains(QString::fromStdString(path + " (" + reason + ")"))) << path;
     }
 }
 
