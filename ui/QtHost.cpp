@@ -7,6 +7,7 @@
 #include "lang/LangStrings.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
+#include "ui/ReportWindow.h"
 #include "ui/Texts.h"
 
 namespace ostrel::ui {
@@ -121,6 +122,11 @@ int QtHost::MsgBox(const std::string& text, int style, const std::string& title)
         }
     }
     return choices.back().answer;
+}
+
+void QtHost::ShowReport(const Report& report) {
+    ReportWindow window(report, QApplication::activeWindow());
+    window.exec();
 }
 
 std::string QtHost::ProgramFolder() {

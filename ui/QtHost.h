@@ -26,6 +26,8 @@ class QtHost final : public Host {
     // first lines and the whole text under Details. A long run of characters without a blank
     // (a path) is wrapped rather than cut off at the box's edge.
     int MsgBox(const std::string& text, int style, const std::string& title) override;
+    // The report in a window of its own that fits the screen (ReportWindow).
+    void ShowReport(const Report& report) override;
     std::string ProgramFolder() override;
     [[noreturn]] void EndProcess(int exitCode) override;
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFile>
 #include <QLabel>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
@@ -12,6 +15,7 @@
 #include "job/ShredJob.h"
 #include "lang/LanguageFile.h"
 #include "ui/QtHost.h"
+#include "ui/ReportWindow.h"
 
 namespace ostrel::test {
 namespace {
@@ -103,6 +107,45 @@ void ExpectFitsAndShowsEverything() {
 
 TEST(ReportWindowTest, ALongReportFitsTheScreenAndShowsEveryLine) {
     ExpectFitsAndShowsEverything();
+}
+
+// Sections keep their order as headings; the names under each are sorted as a person sorts them
+// (numbers by value), the notes stay after them. Copy and Save give the text the console prints.
+TEST(ReportWindowTest, NamesAreSortedUnderTheirHeadingsAndTheTextCanBeCopiedAndSaved) {
+    Report report;
+    report.title = "Ostrel";
+    report.opening = "Not everything:";
+    report.sections = {{"Not found:", {"/t/IMG_10", "/t/b", "/t/IMG_9", "/t/a"}, {}},
+                       {"Waiting:", {"/d/z", "/d/y"}, {"To stop waiting:", "/state"}}};
+    ui::ReportWindow window(report, nullptr);
+    const QTreeWidget& list = *window.List();
+
+    const struct {
+        int section;
+        QString heading;
+        QStringList rows;
+    } expected[] = {{0, "Not found:", {"/t/a", "/t/b", "/t/IMG_9", "/t/IMG_10"}},
+                    {1, "Waiting:", {"/d/y", "/d/z", "To stop waiting:", "/state"}}};
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    for (const auto& row : expected) {
+        const QTreeWidgetItem* heading = list.topLevelItem(row.section);
+        EXPECT_EQ(heading->text(0), row.heading);
+        QStringList rows;
+        for (int i = 0; i < heading->childCount(); ++i) {
+            rows << heading->child(i)->text(0);
+        }
+        EXPECT_EQ(rows, row.rows);
+    }
+
+    const QString text = QString::fromStdString(report.Text());
+    window.Copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+    QTemporaryDir folder;
+    ASSERT_TRUE(window.SaveTo(folder.filePath("report.txt")));
+    QFile saved(folder.filePath("report.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), text + "\n");
+    EXPECT_FALSE(window.SaveTo(folder.filePath("missing/report.txt")));
 }
 
 // Runs as its own test with QT_SCALE_FACTOR=2 (UiAtScale2 in CTest).

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+#include "core/Report.h"
+
+class QTreeWidget;
+
+namespace ostrel::ui {
+
+// The report at the end of a job, in a window that never grows past the screen it is on: the
+// opening line, then each section as a heading with its lines sorted below it, one line per
+// name (a name too long for the window is cut short in the middle, the whole of it shown as a
+// tool tip), scrollable and resizable. Copy puts the report's text (the text the console prints)
+// on the clipboard; Save writes it to a file.
+class ReportWindow : public QDialog {
+    Q_OBJECT
+  public:
+    ReportWindow(const Report& report, QWidget* parent);
+
+    // The report as one text, as the console prints it.
+    QString Text() const { return m_text; }
+    QTreeWidget* List() const { return m_list; }
+
+    // Puts Text() on the clipboard.
+    void Copy() const;
+    // Writes Text() to `path` (UTF-8, replacing the file); false, and nothing shown, when that
+    // fails.
+    bool SaveTo(const QString& path) const;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void AskAndSave();
+    // Keeps the window, frame included, inside the available part of its screen.
+    void KeepOnScreen();
+
+    QString m_text;
+    QTreeWidget* m_list = nullptr;
+};
+
+}  // namespace ostrel::ui
