@@ -4,7 +4,11 @@
 #include <QEventLoop>
 #include <QScreen>
 
+#include "controls/Accessible.h"
+#include "controls/TitelBar.h"
+#include "lang/LangStrings.h"
 #include "ui/FormDesign.h"
+#include "ui/Texts.h"
 
 namespace ostrel::ui {
 namespace {
@@ -31,6 +35,7 @@ void Form::Load() {
     }
     m_loaded = true;
     Loaded().append(this);
+    NameCaptionButtons();
     Form_Load();
 }
 
@@ -59,6 +64,17 @@ void Form::ShowModal() {
     raise();
     activateWindow();
     loop.exec();
+}
+
+// Screen readers name the title bar's buttons in the language of the windows (the built-in
+// English names stand in for a text the language file lacks).
+void Form::NameCaptionButtons() {
+    for (controls::TitelBar* bar : findChildren<controls::TitelBar*>()) {
+        bar->TBARX()->setAccessibleName(controls::WithoutAccessMark(LangText(lang::kCloseCaption)));
+        bar->TBAR_()->setAccessibleName(LangText(lang::kMinimiseName));
+        bar->TBARMax()->setAccessibleName(LangText(lang::kMaximiseName));
+        bar->TBARMax()->setProperty(controls::kRestoreNameProperty, LangText(lang::kRestoreName));
+    }
 }
 
 QList<Form*> Form::LoadedForms() {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <iostream>
 
+#include "controls/Accessible.h"
 #include "controls/FixedLook.h"
 #include "core/Host.h"
 #include "job/modMain.h"
@@ -34,6 +35,7 @@ std::optional<int> RunWithWindows(const char* programName, const std::vector<std
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);  // the main window ends the program itself
     controls::ApplyFixedLook(app);
+    controls::InstallAccessibleInterfaces();
     QtHost host;
     Host* previous = SetCurrentHost(&host);
     int status = 0;

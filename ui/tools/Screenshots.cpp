@@ -8,6 +8,7 @@
 #include <QThread>
 #include <cstdio>
 
+#include "controls/Accessible.h"
 #include "controls/FixedLook.h"
 #include "controls/VistaProg.h"
 #include "lang/LanguageFile.h"
@@ -42,6 +43,7 @@ bool Shoot(QWidget& window, const QDir& folder, const QString& name) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ostrel::controls::ApplyFixedLook(app);
+    ostrel::controls::InstallAccessibleInterfaces();
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: ostrel-screenshots FOLDER [LANGUAGE.lng]\n");
         return 2;
