@@ -1,10 +1,13 @@
 #include "ui/Form.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QPainter>
 #include <QScreen>
 
 #include "controls/Accessible.h"
+#include "controls/AutoResize.h"
 #include "controls/TitelBar.h"
 #include "lang/LangStrings.h"
 #include "ui/FormDesign.h"
@@ -12,6 +15,51 @@
 
 namespace ostrel::ui {
 namespace {
+
+// The colour of a frameless window's outline: the title bar's dark blue, so that a window
+// stands apart from a window of the same light colours behind it.
+constexpr QRgb kOutlineColor = qRgb(38, 48, 79);
+
+// A one-pixel outline drawn over the edges of a frameless window. It takes no input, the
+// resizer leaves it out, and it stays above the window's controls.
+class Outline final : public QWidget {
+  public:
+    explicit Outline(QWidget* form) : QWidget(form) {
+        setObjectName("ostrelOutline");
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        setProperty(controls::kTagProperty, "NO");
+        setProperty(controls::kAccessibleRoleProperty, QAccessible::Border);
+        form->installEventFilter(this);
+        Follow();
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == parent() &&
+            (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+             event->type() == QEvent::ChildAdded)) {
+            Follow();
+        }
+        return false;
+    }
+    void paintEvent(QPaintEvent*) override {
+        // One pixel of the window's size on each edge, whatever the display's scale.
+        QPainter painter(this);
+        const QColor color(kOutlineColor);
+        painter.fillRect(0, 0, width(), 1, color);
+        painter.fillRect(0, height() - 1, width(), 1, color);
+        painter.fillRect(0, 0, 1, height(), color);
+        painter.fillRect(width() - 1, 0, 1, height(), color);
+    }
+
+  private:
+    void Follow() {
+        setGeometry(parentWidget()->rect());
+        raise();
+    }
+};
 
 QList<Form*>& Loaded() {
     static QList<Form*> forms;
@@ -23,6 +71,9 @@ QList<Form*>& Loaded() {
 Form::Form(const QString& designName) : QWidget(nullptr) {
     setObjectName(designName);
     m_controls = BuildForm(*this, designName);
+    if (windowFlags() & Qt::FramelessWindowHint) {
+        new Outline(this);
+    }
 }
 
 Form::~Form() {

@@ -60,6 +60,35 @@ TEST(LookTest, EveryTextFitsItsControlInEveryLanguage) {
     }
 }
 
+// A frameless window has a one-pixel outline in the title bar's dark blue on all four edges,
+// so that the options dialog stands apart from the main window behind it; the window with a
+// frame of the window system's has none of its own.
+TEST(LookTest, FramelessWindowsHaveAnOutline) {
+    ui::DefaultForms forms;
+    const struct {
+        ui::Form* form;
+        bool outlined;
+    } rows[] = {{&forms.About(), true},
+                {&forms.Options(), true},
+                {&forms.Language(), true},
+                {&forms.Progress(), false}};
+    const QColor outline(38, 48, 79);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form->Name().toStdString());
+        row.form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(row.form));
+        const QImage shot = row.form->grab().toImage();
+        const int w = shot.width(), h = shot.height();
+        for (const QPoint edge : {QPoint(0, h / 2), QPoint(w - 1, h / 2), QPoint(w / 2, h - 1),
+                                  QPoint(w / 4, 0), QPoint(0, h - 1), QPoint(w - 1, 0)}) {
+            EXPECT_EQ(shot.pixelColor(edge) == outline, row.outlined)
+                << edge.x() << "," << edge.y() << " is "
+                << qPrintable(shot.pixelColor(edge).name());
+        }
+        row.form->hide();
+    }
+}
+
 // Runs as its own test with QT_SCALE_FACTOR=2 (UiAtScale2 in CTest).
 TEST(AtScale2, OwnerDrawnPartsAreDrawnAtTheLargerSize) {
     ui::DefaultForms forms;
