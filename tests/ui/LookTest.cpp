@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QTest>
 
@@ -12,6 +14,7 @@
 #include "lang/LanguageFile.h"
 #include "ui/DefaultForms.h"
 #include "ui/PictureBox.h"
+#include "ui/RunWithWindows.h"
 #include "ui/frmAbout.h"
 #include "ui/frmLanguage.h"
 #include "ui/frmOptions.h"
@@ -86,6 +89,23 @@ TEST(LookTest, FramelessWindowsHaveAnOutline) {
                 << qPrintable(shot.pixelColor(edge).name());
         }
         row.form->hide();
+    }
+}
+
+// Task bars and docks find the program's desktop entry by its name and show its icon: every
+// window carries the icon, drawn for each size a task bar asks for.
+TEST(LookTest, WindowsCarryTheProgramsIconAndTheDesktopEntrysName) {
+    ui::SetApplicationIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "ostrel");
+    ui::DefaultForms forms;
+    for (ui::Form* form : std::initializer_list<ui::Form*>{&forms.About(), &forms.Options(),
+                                                           &forms.Progress(), &forms.Language()}) {
+        SCOPED_TRACE(form->Name().toStdString());
+        const QIcon icon = form->windowIcon();
+        for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+            EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+        }
+        EXPECT_FALSE(icon.pixmap(48).isNull());
     }
 }
 
