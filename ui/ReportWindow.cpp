@@ -100,7 +100,9 @@ ReportWindow::ReportWindow(const Report& report, QWidget* parent)
     m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setTextElideMode(Qt::ElideMiddle);
-    m_list->setWordWrap(true);  // headings wrap at blanks; a name has none and is cut short
+    // One line per row, cut short in the middle where too long: a long name keeps its start,
+    // its end and the reason after it.
+    m_list->setWordWrap(false);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setMinimumHeight(m_list->fontMetrics().height() * 4);
     if (!report.opening.empty()) {
