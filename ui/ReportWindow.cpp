@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -71,6 +72,25 @@ bool NameBefore(const QString& a, const QString& b) {
     return a < b;  // equal but for case or leading zeros: a fixed order all the same
 }
 
+// Draws the names under the headings cut short by ElidedKeepingName.
+class NameDelegate final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!index.parent().isValid()) {
+            return;  // a heading: cut in the middle by the view if it must be
+        }
+        const QStyle* style = option->widget != nullptr ? option->widget->style() : nullptr;
+        const int margin =
+            style != nullptr ? style->pixelMetric(QStyle::PM_FocusFrameHMargin, option) + 1 : 4;
+        option->text =
+            ElidedKeepingName(option->text, option->fontMetrics, option->rect.width() - 2 * margin);
+    }
+};
+
 QTreeWidgetItem* AddRow(QTreeWidgetItem* parent, const QString& text) {
     auto* item = new QTreeWidgetItem(parent, {text});
     item->setToolTip(0, text);
@@ -79,6 +99,37 @@ QTreeWidgetItem* AddRow(QTreeWidgetItem* parent, const QString& text) {
 }
 
 }  // namespace
+
+QString ElidedKeepingName(const QString& line, const QFontMetrics& metrics, int width) {
+    if (metrics.horizontalAdvance(line) <= width) {
+        return line;
+    }
+    // The reason is the last parenthesis; the name starts after the last "/" before it.
+    qsizetype reason = line.size();
+    if (line.endsWith(u')')) {
+        if (const qsizetype open = line.lastIndexOf(u" ("); open > 0) {
+            reason = open;
+        }
+    }
+    const qsizetype slash = line.lastIndexOf(u'/', reason - 1);
+    if (slash < 0) {
+        return metrics.elidedText(line, Qt::ElideMiddle, width);
+    }
+    // First the folders give way, down to their first character and an ellipsis.
+    const QString tail = line.mid(slash + 1);
+    const int tailWidth = metrics.horizontalAdvance(tail);
+    if (tailWidth + metrics.horizontalAdvance(QStringLiteral(u"/\u2026/")) <= width) {
+        return metrics.elidedText(line.left(slash + 1), Qt::ElideMiddle, width - tailWidth) + tail;
+    }
+    // Then the reason, cut at its end.
+    const QString folders = QStringLiteral(u"\u2026/");
+    const QString name = line.mid(slash + 1, reason - slash - 1);
+    const int left = width - metrics.horizontalAdvance(folders) - metrics.horizontalAdvance(name);
+    if (reason < line.size() && left >= metrics.horizontalAdvance(QStringLiteral(u" (\u2026"))) {
+        return folders + name + metrics.elidedText(line.mid(reason), Qt::ElideRight, left);
+    }
+    return metrics.elidedText(line, Qt::ElideMiddle, width);
+}
 
 ReportWindow::ReportWindow(const Report& report, QWidget* parent)
     : QDialog(parent), m_text(Utf8(report.Text())) {
@@ -100,6 +151,7 @@ ReportWindow::ReportWindow(const Report& report, QWidget* parent)
     m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setTextElideMode(Qt::ElideMiddle);
+    m_list->setItemDelegate(new NameDelegate(m_list));
     // One line per row, cut short in the middle where too long: a long name keeps its start,
     // its end and the reason after it.
     m_list->setWordWrap(false);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -146,6 +147,36 @@ TEST(ReportWindowTest, NamesAreSortedUnderTheirHeadingsAndTheTextCanBeCopiedAndS
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(saved.readAll()), text + "\n");
     EXPECT_FALSE(window.SaveTo(folder.filePath("missing/report.txt")));
+}
+
+// A row too long for the window keeps the file's own name and its reason: the folders give way,
+// so that 40 names in one folder stay told apart, then the reason. A name too long for the row
+// is itself cut in the middle.
+TEST(ReportWindowTest, ARowTooLongKeepsItsNameAndReason) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString folder = "/home/user/Pictures/2019/holiday/", name = "IMG_2031.jpg (in use)";
+    const QString longName = QString(200, 'n') + ".pdf (permission denied)";
+    const struct {
+        QString line;
+        int width;
+        QString start, end;  // what the shown text starts and ends with
+    } rows[] = {
+        {folder + name, 10000, folder + name, name},
+        {folder + name, metrics.horizontalAdvance(name) * 3 / 2, "/", "/" + name},
+        {folder + name + ")", metrics.horizontalAdvance(name) * 3 / 2, "/", name + ")"},
+        {"/a/b (x)/" + name, metrics.horizontalAdvance(name) * 3 / 2, "/", name},
+        {folder + name, metrics.horizontalAdvance("\u2026/IMG_2031.jpg (in \u2026"),
+         "\u2026/IMG_2031.jpg (", "\u2026"},
+        {folder + longName, 300, "/home", "denied)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line.toStdString() + " in " + std::to_string(row.width));
+        const QString shown = ui::ElidedKeepingName(row.line, metrics, row.width);
+        EXPECT_TRUE(shown.startsWith(row.start)) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(row.end)) << shown.toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(shown), row.width);
+        EXPECT_EQ(shown.contains(QChar(0x2026)), shown != row.line) << "cut short where it is cut";
+    }
 }
 
 // Runs as its own test with QT_SCALE_FACTOR=2 (UiAtScale2 in CTest).
