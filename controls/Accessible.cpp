@@ -177,6 +177,36 @@ class PanelHeaderInterface final : public QAccessibleWidget {
     }
 };
 
+// A plain widget in the role it carries (kAccessibleRoleProperty), its drawing aids left out.
+class RoleInterface final : public QAccessibleWidget {
+  public:
+    RoleInterface(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+
+    int childCount() const override { return static_cast<int>(Children().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QWidget*> children = Children();
+        return index >= 0 && index < children.size()
+                   ? QAccessible::queryAccessibleInterface(children[index])
+                   : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child != nullptr ? static_cast<int>(Children().indexOf(child->object())) : -1;
+    }
+
+  private:
+    QList<QWidget*> Children() const {
+        QList<QWidget*> children;
+        for (QObject* object : widget()->children()) {
+            auto* child = qobject_cast<QWidget*>(object);
+            if (child != nullptr && !child->isWindow() &&
+                !child->property(kAccessibleHiddenProperty).toBool()) {
+                children.append(child);
+            }
+        }
+        return children;
+    }
+};
+
 template <typename T>
 bool Is(const QObject* object) {
     return object->metaObject() == &T::staticMetaObject;
@@ -213,7 +243,7 @@ QAccessibleInterface* Interface(const QString& className, QObject* object) {
         return new QAccessibleWidget(widget, QAccessible::Separator);
     }
     if (const QVariant role = widget->property(kAccessibleRoleProperty); role.isValid()) {
-        return new QAccessibleWidget(widget, static_cast<QAccessible::Role>(role.toInt()));
+        return new RoleInterface(widget, static_cast<QAccessible::Role>(role.toInt()));
     }
     return nullptr;
 }

@@ -7,6 +7,9 @@ namespace ostrel::controls {
 // A plain widget that carries this property (a QAccessible::Role, as an int) shows screen
 // readers that role instead of the nameless "client" every unknown widget gets.
 inline constexpr char kAccessibleRoleProperty[] = "ostrelAccessibleRole";
+// A child widget that carries this property (true) is left out of what screen readers see of
+// its parent, when the parent carries kAccessibleRoleProperty: a drawing aid, not a control.
+inline constexpr char kAccessibleHiddenProperty[] = "ostrelAccessibleHidden";
 // The name the maximise button of a title bar has while its window is maximised (set beside
 // its accessibleName, which is the name otherwise).
 inline constexpr char kRestoreNameProperty[] = "ostrelRestoreName";

@@ -30,7 +30,7 @@ class Outline final : public QWidget {
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
         setProperty(controls::kTagProperty, "NO");
-        setProperty(controls::kAccessibleRoleProperty, QAccessible::Border);
+        setProperty(controls::kAccessibleHiddenProperty, true);
         form->installEventFilter(this);
         Follow();
     }
@@ -70,6 +70,7 @@ QList<Form*>& Loaded() {
 
 Form::Form(const QString& designName) : QWidget(nullptr) {
     setObjectName(designName);
+    setProperty(controls::kAccessibleRoleProperty, QAccessible::Window);
     m_controls = BuildForm(*this, designName);
     if (windowFlags() & Qt::FramelessWindowHint) {
         new Outline(this);
