@@ -573,7 +573,9 @@ void AppendSection(Report& report, std::int16_t heading, const std::vector<Repor
     ReportSection section{Utf8Text(heading), {}, {}};
     for (const auto& [path, reason] : lines) {
         const std::string shown = EscapedForDisplay(path);
-        section.lines.push_back(reason.empty() ? shown : shown + " (" + DisplayText(reason) + ")");
+        // A reason may name a path too (where the file is now, the trash folder).
+        section.lines.push_back(
+            reason.empty() ? shown : shown + " (" + EscapedForDisplay(DisplayText(reason)) + ")");
     }
     report.sections.push_back(std::move(section));
 }
