@@ -218,19 +218,22 @@ void ReportWindow::Copy() const {
     QGuiApplication::clipboard()->setText(m_text);
 }
 
-bool ReportWindow::SaveTo(const QString& path) const {
+bool ReportWindow::SaveTo(const QString& path, QString* why) const {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
     const QByteArray bytes = m_text.toUtf8() + '\n';
-    return file.write(bytes) == bytes.size() && file.commit();
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+        return true;
+    }
+    if (why != nullptr) {
+        *why = file.errorString();
+    }
+    return false;
 }
 
 void ReportWindow::AskAndSave() {
     const QString path = QFileDialog::getSaveFileName(this, windowTitle(), "ostrel-report.txt");
-    if (!path.isEmpty() && !SaveTo(path)) {
-        QMessageBox::warning(this, windowTitle(), path);
+    if (QString why; !path.isEmpty() && !SaveTo(path, &why)) {
+        QMessageBox::warning(this, windowTitle(), path + "\n" + why);
     }
 }
 

@@ -31,9 +31,9 @@ class ReportWindow : public QDialog {
 
     // Puts Text() on the clipboard.
     void Copy() const;
-    // Writes Text() to `path` (UTF-8, replacing the file); false, and nothing shown, when that
-    // fails.
-    bool SaveTo(const QString& path) const;
+    // Writes Text() to `path` (UTF-8, replacing the file); false, with the system's reason in
+    // `why` and nothing shown, when that fails.
+    bool SaveTo(const QString& path, QString* why = nullptr) const;
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -146,7 +146,9 @@ TEST(ReportWindowTest, NamesAreSortedUnderTheirHeadingsAndTheTextCanBeCopiedAndS
     QFile saved(folder.filePath("report.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(saved.readAll()), text + "\n");
-    EXPECT_FALSE(window.SaveTo(folder.filePath("missing/report.txt")));
+    QString why;
+    EXPECT_FALSE(window.SaveTo(folder.filePath("missing/report.txt"), &why));
+    EXPECT_FALSE(why.isEmpty()) << "the user is told why";
 }
 
 // A row too long for the window keeps the file's own name and its reason: the folders give way,
