@@ -217,6 +217,11 @@ void TitelBar::ButtonPressed(CaptionButton* button, Qt::MouseButton) {
         return;
     }
     QWidget* form = window();
+    // A window minimised or resized under the pointer never tells the button that the pointer
+    // left it: the button shows its normal look now, and lights up again at the next move.
+    if (button != m_TBARX) {
+        button->ShowGlyph(GlyphIndex(m_iconStyle, kGlyphNormal));
+    }
     if (button == m_TBARX) {
         form->close();
     } else if (button == m_TBAR_) {

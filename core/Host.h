@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/Report.h"
+
 namespace ostrel {
 
 // Message box styles and answers, with the values the callers use.
@@ -24,6 +26,12 @@ class Host {
 
     // Shows `text` with `style` (a MsgBoxStyle) and `title`; returns the answer (MsgBoxAnswer).
     virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;
+
+    // Shows the report of a job. Unless a host lays it out itself, a message box with OK shows
+    // report.Text() under report.title.
+    virtual void ShowReport(const Report& report) {
+        MsgBox(report.Text(), kMsgOkOnly, report.title);
+    }
 
     // The folder that holds the language files and the other data files, as exact bytes,
     // without a trailing separator.

@@ -13,9 +13,11 @@
 #include "core/Host.h"
 #include "core/PathHelpers.h"
 #include "core/PathList.h"
+#include "core/Report.h"
 #include "core/RuntimeError.h"
 #include "core/StringHelpers.h"
 #include "job/ProtectedFolders.h"
+#include "lang/Encoding.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/ErrorNumbers.h"
@@ -549,22 +551,36 @@ void ShredJob::ShredGivenPath(const std::string& path) {
 
 namespace {
 
-void AppendSection(std::string& text, std::int16_t heading, const std::vector<std::string>& paths) {
+// A language text as UTF-8 (the files hold single-byte text), to stand beside escaped names.
+std::string Utf8Text(std::int16_t number) {
+    return DisplayText(GetLangString(number));
+}
+
+// Each name is escaped (EscapedForDisplay), so that one holding a newline cannot forge a line of
+// the report, and the whole report is valid UTF-8.
+void AppendSection(Report& report, std::int16_t heading, const std::vector<std::string>& paths) {
     if (paths.empty()) {
         return;
     }
-    text += "\n\n" + GetLangString(heading);
+    ReportSection section{Utf8Text(heading), {}, {}};
     for (const auto& path : paths) {
-        text += "\n" + path;
+        section.lines.push_back(EscapedForDisplay(path));
     }
+    report.sections.push_back(std::move(section));
 }
 
-void AppendSection(std::string& text, std::int16_t heading, const std::vector<ReportLine>& lines) {
-    std::vector<std::string> shown;
-    for (const auto& [path, reason] : lines) {
-        shown.push_back(reason.empty() ? path : path + " (" + reason + ")");
+void AppendSection(Report& report, std::int16_t heading, const std::vector<ReportLine>& lines) {
+    if (lines.empty()) {
+        return;
     }
-    AppendSection(text, heading, shown);
+    ReportSection section{Utf8Text(heading), {}, {}};
+    for (const auto& [path, reason] : lines) {
+        const std::string shown = EscapedForDisplay(path);
+        // A reason may name a path too (where the file is now, the trash folder).
+        section.lines.push_back(
+            reason.empty() ? shown : shown + " (" + EscapedForDisplay(DisplayText(reason)) + ")");
+    }
+    report.sections.push_back(std::move(section));
 }
 
 }  // namespace
@@ -662,37 +678,34 @@ JobReport ShredJob::TakeReport() {
 }
 
 void ShowJobReport(const JobReport& report) {
-    std::string text;
+    Report shown;
+    shown.title = GetLangString(lang::kProductName);
     if (!report.Empty()) {
-        text = GetLangString(lang::kReportHeading);
+        shown.opening = Utf8Text(lang::kReportHeading);
         if (report.unknownMethod) {
-            AppendSection(text, lang::kReportUnknownMethod,
+            AppendSection(shown, lang::kReportUnknownMethod,
                           std::vector<std::string>{"\"" + *report.unknownMethod + "\""});
         }
-        AppendSection(text, lang::kReportRefused, report.refused);
-        AppendSection(text, lang::kReportNotFound, report.notFound);
-        AppendSection(text, lang::kReportScheduled, report.scheduledAtRestart);
-        AppendSection(text, lang::kReportContentsKept, report.contentsKept);
-        AppendSection(text, lang::kReportTrashRefused, report.trashRefused);
-        AppendSection(text, lang::kReportNotDestroyed, report.failed);
-        AppendSection(text, lang::kReportFoldersLeft, report.foldersLeft);
-        AppendSection(text, lang::kReportStopped, report.stopped);
+        AppendSection(shown, lang::kReportRefused, report.refused);
+        AppendSection(shown, lang::kReportNotFound, report.notFound);
+        AppendSection(shown, lang::kReportScheduled, report.scheduledAtRestart);
+        AppendSection(shown, lang::kReportContentsKept, report.contentsKept);
+        AppendSection(shown, lang::kReportTrashRefused, report.trashRefused);
+        AppendSection(shown, lang::kReportNotDestroyed, report.failed);
+        AppendSection(shown, lang::kReportFoldersLeft, report.foldersLeft);
+        AppendSection(shown, lang::kReportStopped, report.stopped);
     }
-    AppendSection(text, lang::kReportOverwriteReach, report.reachLimited);
-    AppendSection(text, lang::kReportFinishedLeftovers, report.finishedLeftovers);
-    AppendSection(text, lang::kReportKeptChanged, report.keptChanged);
-    AppendSection(text, lang::kReportWaitingForDisk, report.waitingForDisk);
+    AppendSection(shown, lang::kReportOverwriteReach, report.reachLimited);
+    AppendSection(shown, lang::kReportFinishedLeftovers, report.finishedLeftovers);
+    AppendSection(shown, lang::kReportKeptChanged, report.keptChanged);
+    AppendSection(shown, lang::kReportWaitingForDisk, report.waitingForDisk);
     if (!report.waitingForDisk.empty()) {
-        text +=
-            "\n" + GetLangString(lang::kReportHowToStopWaiting) + "\n" + platform::StateFolder();
+        shown.sections.back().notes = {Utf8Text(lang::kReportHowToStopWaiting),
+                                       EscapedForDisplay(platform::StateFolder())};
     }
-    if (text.empty()) {
-        return;
+    if (!shown.Empty()) {
+        CurrentHost().ShowReport(shown);
     }
-    if (report.Empty()) {
-        text.erase(0, text.find_first_not_of('\n'));  // the notes alone need no heading
-    }
-    CurrentHost().MsgBox(text, kMsgOkOnly, GetLangString(lang::kProductName));
 }
 
 }  // namespace ostrel

@@ -95,6 +95,8 @@ constexpr std::pair<std::int16_t, std::string_view> kTexts[] = {
     {kReportKeptChanged,
      "Kept, not deleted after the restart: the file changed since it was scheduled, or another "
      "file took its name:"},
+    {kCopyButton, "&Copy"},
+    {kSaveButton, "&Save..."},
 };
 
 }  // namespace

@@ -120,4 +120,12 @@ inline constexpr std::int16_t kReportWaitingForDisk = 932;
 inline constexpr std::int16_t kReportHowToStopWaiting = 933;
 inline constexpr std::int16_t kReportKeptChanged = 934;
 
+// The report window's buttons that copy the report and save it to a file.
+inline constexpr std::int16_t kCopyButton = 950;
+inline constexpr std::int16_t kSaveButton = 951;
+// The title bar's minimise, maximise and restore buttons as screen readers name them.
+inline constexpr std::int16_t kMinimiseName = 952;
+inline constexpr std::int16_t kMaximiseName = 953;
+inline constexpr std::int16_t kRestoreName = 954;
+
 }  // namespace ostrel::lang

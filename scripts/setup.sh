@@ -18,7 +18,9 @@ for option in "$@"; do
         --package) packages+=(file dpkg-dev fakeroot lintian desktop-file-utils appstream man-db) ;;
         --clang) packages+=(clang libclang-rt-dev) ;;
         --mingw) packages+=(g++-mingw-w64-x86-64-posix) ;;
-        *) echo "setup.sh: unknown option '$option' (--package, --clang, --mingw)" >&2; exit 2 ;;
+        # The screenshots under a window manager, and the check of what screen readers see.
+        --desktop) packages+=(openbox at-spi2-core python3-pyatspi dbus-x11) ;;
+        *) echo "setup.sh: unknown option '$option' (--package, --clang, --mingw, --desktop)" >&2; exit 2 ;;
     esac
 done
 missing=()

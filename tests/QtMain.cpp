@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "controls/Accessible.h"
 #include "controls/FixedLook.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     ostrel::controls::ApplyFixedLook(app);
+    ostrel::controls::InstallAccessibleInterfaces();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

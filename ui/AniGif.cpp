@@ -1,12 +1,18 @@
 #include "ui/AniGif.h"
 
+#include <QAccessible>
+
+#include "controls/Accessible.h"
+
 #include <QFileInfo>
 #include <QMovie>
 #include <QPainter>
 
 namespace ostrel::ui {
 
-AniGif::AniGif(QWidget* parent) : QWidget(parent) {}
+AniGif::AniGif(QWidget* parent) : QWidget(parent) {
+    setProperty(controls::kAccessibleRoleProperty, QAccessible::Animation);
+}
 
 AniGif::~AniGif() = default;
 

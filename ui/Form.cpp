@@ -1,13 +1,65 @@
 #include "ui/Form.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QPainter>
 #include <QScreen>
 
+#include "controls/Accessible.h"
+#include "controls/AutoResize.h"
+#include "controls/TitelBar.h"
+#include "lang/LangStrings.h"
 #include "ui/FormDesign.h"
+#include "ui/Texts.h"
 
 namespace ostrel::ui {
 namespace {
+
+// The colour of a frameless window's outline: the title bar's dark blue, so that a window
+// stands apart from a window of the same light colours behind it.
+constexpr QRgb kOutlineColor = qRgb(38, 48, 79);
+
+// A one-pixel outline drawn over the edges of a frameless window. It takes no input, the
+// resizer leaves it out, and it stays above the window's controls.
+class Outline final : public QWidget {
+  public:
+    explicit Outline(QWidget* form) : QWidget(form) {
+        setObjectName("ostrelOutline");
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        setProperty(controls::kTagProperty, "NO");
+        setProperty(controls::kAccessibleHiddenProperty, true);
+        form->installEventFilter(this);
+        Follow();
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == parent() &&
+            (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+             event->type() == QEvent::ChildAdded)) {
+            Follow();
+        }
+        return false;
+    }
+    void paintEvent(QPaintEvent*) override {
+        // One pixel of the window's size on each edge, whatever the display's scale.
+        QPainter painter(this);
+        const QColor color(kOutlineColor);
+        painter.fillRect(0, 0, width(), 1, color);
+        painter.fillRect(0, height() - 1, width(), 1, color);
+        painter.fillRect(0, 0, 1, height(), color);
+        painter.fillRect(width() - 1, 0, 1, height(), color);
+    }
+
+  private:
+    void Follow() {
+        setGeometry(parentWidget()->rect());
+        raise();
+    }
+};
 
 QList<Form*>& Loaded() {
     static QList<Form*> forms;
@@ -18,7 +70,11 @@ QList<Form*>& Loaded() {
 
 Form::Form(const QString& designName) : QWidget(nullptr) {
     setObjectName(designName);
+    setProperty(controls::kAccessibleRoleProperty, QAccessible::Window);
     m_controls = BuildForm(*this, designName);
+    if (windowFlags() & Qt::FramelessWindowHint) {
+        new Outline(this);
+    }
 }
 
 Form::~Form() {
@@ -31,6 +87,7 @@ void Form::Load() {
     }
     m_loaded = true;
     Loaded().append(this);
+    NameCaptionButtons();
     Form_Load();
 }
 
@@ -59,6 +116,17 @@ void Form::ShowModal() {
     raise();
     activateWindow();
     loop.exec();
+}
+
+// Screen readers name the title bar's buttons in the language of the windows (the built-in
+// English names stand in for a text the language file lacks).
+void Form::NameCaptionButtons() {
+    for (controls::TitelBar* bar : findChildren<controls::TitelBar*>()) {
+        bar->TBARX()->setAccessibleName(controls::WithoutAccessMark(LangText(lang::kCloseCaption)));
+        bar->TBAR_()->setAccessibleName(LangText(lang::kMinimiseName));
+        bar->TBARMax()->setAccessibleName(LangText(lang::kMaximiseName));
+        bar->TBARMax()->setProperty(controls::kRestoreNameProperty, LangText(lang::kRestoreName));
+    }
 }
 
 QList<Form*> Form::LoadedForms() {

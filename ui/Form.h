@@ -58,6 +58,8 @@ class Form : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void NameCaptionButtons();
+
     QList<QWidget*> m_controls;
     bool m_loaded = false;
     bool m_unloaded = false;

@@ -218,6 +218,15 @@ QList<QWidget*> BuildForm(QWidget& form, const QString& name) {
         byName.insert(controlName, widget);
         made.append(widget);
     }
+    // A label names the field it stands for ("Buddy"): screen readers read it as the field's
+    // name, and its access key moves to the field.
+    for (const QJsonValue& entry : design.value("Controls").toArray()) {
+        const QJsonObject control = entry.toObject();
+        auto* label = qobject_cast<QLabel*>(byName.value(control.value("Name").toString()));
+        if (label != nullptr && control.contains("Buddy")) {
+            label->setBuddy(byName.value(control.value("Buddy").toString()));
+        }
+    }
     return made;
 }
 

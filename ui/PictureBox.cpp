@@ -1,5 +1,9 @@
 #include "ui/PictureBox.h"
 
+#include <QAccessible>
+
+#include "controls/Accessible.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -51,7 +55,9 @@ void DrawGlobe(QPainter& painter) {
 
 }  // namespace
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    setProperty(controls::kAccessibleRoleProperty, QAccessible::Graphic);
+}
 
 void PictureBox::SetArtwork(const QString& name) {
     m_artwork = name;

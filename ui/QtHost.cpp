@@ -7,6 +7,8 @@
 #include "lang/LangStrings.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
+#include "ui/Form.h"
+#include "ui/ReportWindow.h"
 #include "ui/Texts.h"
 
 namespace ostrel::ui {
@@ -39,7 +41,12 @@ QString Wrappable(const QString& text) {
 
 enum MsgBoxAnswers : int { kAnswerCancel = 2 };
 
+// The icon the style asks for; a question that names none shows the question icon.
 QMessageBox::Icon IconOf(int style) {
+    const int buttons = style & 0xF;
+    if ((style & 0x70) == 0 && (buttons == kMsgYesNo || buttons == 3)) {
+        return QMessageBox::Question;
+    }
     switch (style & 0x70) {
         case 16:
             return QMessageBox::Critical;
@@ -52,6 +59,21 @@ QMessageBox::Icon IconOf(int style) {
         default:
             return QMessageBox::NoIcon;
     }
+}
+
+// The window a box stands over: the active one, or, when another program is active (a drop
+// from a file manager), the program's own window in front (the last loaded that is visible).
+QWidget* BoxParent() {
+    if (QWidget* active = QApplication::activeWindow()) {
+        return active;
+    }
+    const QList<Form*> forms = Form::LoadedForms();
+    for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
+        if ((*it)->isVisible() && !(*it)->isMinimized()) {
+            return *it;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -68,7 +90,7 @@ void QtHost::DoEvents() {
 }
 
 int QtHost::MsgBox(const std::string& text, int style, const std::string& title) {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(BoxParent());
     box.setWindowTitle(Displayed(title));
     box.setIcon(IconOf(style));
     box.setTextFormat(Qt::PlainText);
@@ -121,6 +143,11 @@ int QtHost::MsgBox(const std::string& text, int style, const std::string& title)
         }
     }
     return choices.back().answer;
+}
+
+void QtHost::ShowReport(const Report& report) {
+    ReportWindow window(report, BoxParent());
+    window.exec();
 }
 
 std::string QtHost::ProgramFolder() {

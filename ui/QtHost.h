@@ -19,13 +19,16 @@ class QtHost final : public Host {
                     int doEventsIntervalMs = kDoEventsIntervalMs);
 
     void DoEvents() override;
-    // A message box over the active window. The style's low four bits choose the buttons
-    // (0 OK, 1 OK and Cancel, 3 Yes, No and Cancel, 4 Yes and No), the next four the icon
-    // (16 critical, 32 question, 48 warning, 64 information). A Yes/No question defaults to
-    // No, and Yes and No are captioned from the language file. A text of many lines shows its
-    // first lines and the whole text under Details. A long run of characters without a blank
-    // (a path) is wrapped rather than cut off at the box's edge.
+    // A message box over the active window, or over the program's window when another
+    // program is active. The style's low four bits choose the buttons (0 OK, 1 OK and Cancel,
+    // 3 Yes, No and Cancel, 4 Yes and No), the next four the icon (16 critical, 32 question,
+    // 48 warning, 64 information; a question without one shows the question icon). A Yes/No
+    // question defaults to No, and Yes and No are captioned from the language file. A text of many
+    // lines shows its first lines and the whole text under Details. A long run of characters
+    // without a blank (a path) is wrapped rather than cut off at the box's edge.
     int MsgBox(const std::string& text, int style, const std::string& title) override;
+    // The report in a window of its own that fits the screen (ReportWindow).
+    void ShowReport(const Report& report) override;
     std::string ProgramFolder() override;
     [[noreturn]] void EndProcess(int exitCode) override;
 

@@ -1,8 +1,10 @@
 #include "ui/RunWithWindows.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <iostream>
 
+#include "controls/Accessible.h"
 #include "controls/FixedLook.h"
 #include "core/Host.h"
 #include "job/modMain.h"
@@ -10,7 +12,22 @@
 #include "ui/DefaultForms.h"
 #include "ui/QtHost.h"
 
+// The icon is compiled into this static library; its resources are registered by hand.
+static void InitIconResources() {
+    Q_INIT_RESOURCE(icon);
+}
+
 namespace ostrel::ui {
+
+void SetApplicationIdentity() {
+    InitIconResources();
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QString(":/icons/ostrel-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName("ostrel");
+}
 
 std::optional<int> RunWithWindows(const char* programName, const std::vector<std::string>& paths,
                                   const RunOverrides& overrides) {
@@ -35,6 +52,8 @@ std::optional<int> RunWithWindows(const char* programName, const std::vector<std
     display.connection.reset();  // the toolkit's own connection keeps the server from resetting
     app.setQuitOnLastWindowClosed(false);  // the main window ends the program itself
     controls::ApplyFixedLook(app);
+    controls::InstallAccessibleInterfaces();
+    SetApplicationIdentity();
     QtHost host;
     Host* previous = SetCurrentHost(&host);
     int status = 0;

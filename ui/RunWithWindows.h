@@ -14,6 +14,10 @@ namespace ostrel::ui {
 // display; a display that is named but does not answer is then reported in one line on
 // standard error. `programName` is the executable's name as started (argv[0]); `overrides` are
 // the command line's choices for this run.
+// Names the program to the desktop: task bars and docks find its entry (ostrel.desktop) and its
+// icon by the desktop file name, and every window carries the program's icon.
+void SetApplicationIdentity();
+
 std::optional<int> RunWithWindows(const char* programName, const std::vector<std::string>& paths,
                                   const RunOverrides& overrides = {});
 

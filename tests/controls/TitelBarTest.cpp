@@ -264,6 +264,30 @@ TEST(TitelBarTest, HoverTrackingEndsWhenTheTimerFindsThePointerGoneAndButtonsLig
     EXPECT_EQ(bar.TBARX()->Glyph(), kGlyphNormal);
 }
 
+// A caption button pressed under the pointer shows its normal look again when its window comes
+// back: a minimised or maximised window never sees the pointer leave the button.
+TEST(TitelBarTest, CaptionButtonLooksNormalAgainAfterItsWindowIsRestored) {
+    const struct {
+        const char* name;
+        CaptionButton* (TitelBar::*button)() const;
+    } rows[] = {{"minimise", &TitelBar::TBAR_}, {"maximise", &TitelBar::TBARMax}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Form form;
+        form.bar->SetShowMaximized(true);
+        CaptionButton* button = (form.bar->*row.button)();
+        const QPoint at = Form::Centre(button);
+        QCursor::setPos(form.bar->mapToGlobal(at));
+        QTest::mouseMove(form.Handle(), at);
+        ASSERT_EQ(button->Glyph(), kGlyphHover);
+        QTest::mousePress(form.Handle(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(form.Handle(), Qt::LeftButton, {}, at);
+        EXPECT_NE(form.window.windowState(), Qt::WindowNoState);
+        form.window.showNormal();
+        EXPECT_EQ(button->Glyph(), kGlyphNormal);
+    }
+}
+
 constexpr OleColor kRed = RGB(255, 0, 0);
 constexpr OleColor kBlue = RGB(0, 0, 255);
 constexpr OleColor kWhite = RGB(255, 255, 255);

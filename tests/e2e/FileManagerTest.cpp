@@ -82,7 +82,8 @@ std::string GlibString(gchar* text) {
     return copy;
 }
 
-// The command each file manager runs for the selection `names` (in the work folder).
+// The command each file manager (or a launcher the files are dropped on) runs for the
+// selection `names` (in the work folder).
 std::vector<std::string> Command(const std::string& manager, const UserSandbox& user,
                                  const std::vector<std::string>& names) {
     std::vector<std::string> paths;
@@ -96,6 +97,13 @@ std::vector<std::string> Command(const std::string& manager, const UserSandbox& 
         }
         const auto exec =
             KeyValue(kPackaging / "ostrel-shred.desktop", "Desktop Action shred", "Exec");
+        return ExpandList(SplitCommandLine(exec), "%F", paths);
+    }
+    if (manager == "Launcher") {
+        // A drop onto the program's icon in a dock or on the desktop: the launcher expands the
+        // main entry's field code, one argument per file.
+        const auto exec =
+            KeyValue(kPackaging.parent_path() / "ostrel.desktop", "Desktop Entry", "Exec");
         return ExpandList(SplitCommandLine(exec), "%F", paths);
     }
     if (manager == "Nemo") {
@@ -169,7 +177,7 @@ TEST_P(FileManagerTest, ShredsExactlyTheSelectionAfterAsking) {
 
 // Nautilus is run for real below (NautilusScriptShredsTheSelectionNotTheRewrittenArguments).
 INSTANTIATE_TEST_SUITE_P(EachFileManager, FileManagerTest,
-                         testing::Values("Dolphin", "Nemo", "Thunar"),
+                         testing::Values("Dolphin", "Nemo", "Thunar", "Launcher"),
                          [](const auto& info) { return std::string(info.param); });
 
 // What a Nautilus 43 run of the installed script did.

@@ -1,11 +1,13 @@
 #include "job/ShredJob.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
 #include "core/Globals.h"
 #include "core/PathHelpers.h"
 #include "core/ShredMethods.h"
+#include "lang/Encoding.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/FaultInjection.h"
@@ -85,6 +87,30 @@ TEST_F(ShredJobTest, HardLinkIsReportedOnlyWhileItsContentsSurvive) {
     ShowJobReport(report);
     ASSERT_EQ(m_host.msgBoxes.size(), 1u);
     EXPECT_NE(m_host.msgBoxes[0].text.find(file), std::string::npos);
+}
+
+// A name in the report that holds a newline, a backslash or bytes that are not UTF-8 shows
+// every byte on its own line (a name in a reason too), as in the question before the job, so no
+// name can forge a line of the report; the language's texts (single-byte in the files) arrive as
+// UTF-8 beside names that are UTF-8 already.
+TEST_F(ShredJobTest, ReportShowsEveryNameEscapedOnItsOwnLine) {
+    OpenLanguageFile("German.lng");
+    JobReport report;
+    report.failed.push_back({"/t/a\n/etc/passwd", GetLangString(lang::kWhyImmutable)});
+    report.notFound = {"/t/caf\xE9", "/t/caf\xC3\xA9", "/t/back\\slash"};
+    report.trashRefused.push_back({"/t/b", "trash refused: /m/x\n/etc/shadow"});
+    ShowJobReport(report);
+    CloseLanguageFile();
+
+    ASSERT_EQ(m_host.msgBoxes.size(), 1u);
+    const std::string& text = m_host.msgBoxes[0].text;
+    EXPECT_EQ(DisplayText(text), text) << "valid UTF-8, shown as it is";
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11) << text;
+    for (const char* shown :
+         {"\n/t/a\\n/etc/passwd (unver\xC3\xA4nderlich", "\n/t/caf\\xE9\n", "\n/t/caf\xC3\xA9\n",
+          "\n/t/back\\\\slash", "\n/t/b (trash refused: /m/x\\n/etc/shadow)"}) {
+        EXPECT_NE(text.find(shown), std::string::npos) << shown << " in\n" << text;
+    }
 }
 
 // A drop or a click handled during the running job's DoEvents must not start a second job

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -14,7 +15,9 @@
 
 #include "core/Host.h"
 #include "lang/LanguageFile.h"
+#include "ui/DefaultForms.h"
 #include "ui/QtHost.h"
+#include "ui/frmAbout.h"
 
 namespace ostrel::test {
 namespace {
@@ -55,8 +58,9 @@ TEST(QtHostTest, DoEventsRunsEventsAtMostOncePerInterval) {
     QCoreApplication::sendPostedEvents(&counter);
 }
 
-// Each style shows its buttons and icon under the title given; the button pressed is the
-// answer, and Escape (closing the box) gives the safe one.
+// Each style shows its buttons and icon under the title given (a question without an icon of
+// its own shows the question icon); the button pressed is the answer, and Escape (closing the
+// box) gives the safe one.
 TEST(QtHostTest, MessageBoxStylesAndAnswers) {
     const struct {
         int style;
@@ -67,9 +71,11 @@ TEST(QtHostTest, MessageBoxStylesAndAnswers) {
     } rows[] = {
         {kMsgOkOnly, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok, kAnswerOk},
         {kMsgCritical, QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok, kAnswerOk},
-        {kMsgYesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon, QMessageBox::Yes,
+        {kMsgYesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes,
          kAnswerYes},
-        {kMsgYesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon, QMessageBox::No,
+        {kMsgYesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::No,
+         kAnswerNo},
+        {kMsgYesNo | 48, QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning, QMessageBox::No,
          kAnswerNo},
         {kMsgYesNo | 32, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
          QMessageBox::NoButton, kAnswerNo},
@@ -161,6 +167,31 @@ TEST(QtHostTest, LongPathsWrapInsteadOfBeingCutOff) {
     }
     EXPECT_LE(longest, 41);
     EXPECT_LT(boxWidth, screenWidth);
+}
+
+// A question or a report shown while no window of the program is active (after a drop from a
+// file manager) stands over the program's window, not in the middle of the screen.
+TEST(QtHostTest, BoxStandsOverTheProgramsWindowWhenNoneIsActive) {
+    ui::DefaultForms forms;
+    ui::frmAbout& about = forms.About();
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    about.move(20, 30);
+    QApplication::setActiveWindow(nullptr);
+    ui::QtHost host;
+    QWidget* parent = nullptr;
+    QPoint centre;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        parent = box->parentWidget();
+        centre = box->frameGeometry().center();
+        box->close();
+    });
+    host.MsgBox("Shred?", kMsgYesNo, "Ostrel");
+    EXPECT_EQ(parent, &about);
+    EXPECT_TRUE(about.frameGeometry().contains(centre))
+        << centre.x() << "," << centre.y() << " outside the main window";
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QTest>
 
@@ -12,6 +14,7 @@
 #include "lang/LanguageFile.h"
 #include "ui/DefaultForms.h"
 #include "ui/PictureBox.h"
+#include "ui/RunWithWindows.h"
 #include "ui/frmAbout.h"
 #include "ui/frmLanguage.h"
 #include "ui/frmOptions.h"
@@ -57,6 +60,52 @@ TEST(LookTest, EveryTextFitsItsControlInEveryLanguage) {
                 << form->objectName().toStdString();
         }
         CloseLanguageFile();
+    }
+}
+
+// A frameless window has a one-pixel outline in the title bar's dark blue on all four edges,
+// so that the options dialog stands apart from the main window behind it; the window with a
+// frame of the window system's has none of its own.
+TEST(LookTest, FramelessWindowsHaveAnOutline) {
+    ui::DefaultForms forms;
+    const struct {
+        ui::Form* form;
+        bool outlined;
+    } rows[] = {{&forms.About(), true},
+                {&forms.Options(), true},
+                {&forms.Language(), true},
+                {&forms.Progress(), false}};
+    const QColor outline(38, 48, 79);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.form->Name().toStdString());
+        row.form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(row.form));
+        const QImage shot = row.form->grab().toImage();
+        const int w = shot.width(), h = shot.height();
+        for (const QPoint edge : {QPoint(0, h / 2), QPoint(w - 1, h / 2), QPoint(w / 2, h - 1),
+                                  QPoint(w / 4, 0), QPoint(0, h - 1), QPoint(w - 1, 0)}) {
+            EXPECT_EQ(shot.pixelColor(edge) == outline, row.outlined)
+                << edge.x() << "," << edge.y() << " is "
+                << qPrintable(shot.pixelColor(edge).name());
+        }
+        row.form->hide();
+    }
+}
+
+// Task bars and docks find the program's desktop entry by its name and show its icon: every
+// window carries the icon, drawn for each size a task bar asks for.
+TEST(LookTest, WindowsCarryTheProgramsIconAndTheDesktopEntrysName) {
+    ui::SetApplicationIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "ostrel");
+    ui::DefaultForms forms;
+    for (ui::Form* form : std::initializer_list<ui::Form*>{&forms.About(), &forms.Options(),
+                                                           &forms.Progress(), &forms.Language()}) {
+        SCOPED_TRACE(form->Name().toStdString());
+        const QIcon icon = form->windowIcon();
+        for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+            EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+        }
+        EXPECT_FALSE(icon.pixmap(48).isNull());
     }
 }
 

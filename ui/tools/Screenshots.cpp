@@ -2,17 +2,30 @@
 // (English.lng by default), to PNG files in the folder given (at the display's scale: run it with
 // QT_SCALE_FACTOR=2 for the large look). Also the main window enlarged by half, as the resizer lays
 // it out, and the progress window during a job. Used by scripts/screenshots.sh.
+//
+// With --report or --options-over-main first, it saves the whole screen instead, to show windows
+// in their place: the report of a job that left 41 files and two folders behind (report.png,
+// meant for a small screen), or the options dialog over the main window (options-over-main.png,
+// meant for a display with a window manager).
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
+#include <cstring>
 
+#include "controls/Accessible.h"
 #include "controls/FixedLook.h"
 #include "controls/VistaProg.h"
+#include "core/Host.h"
+#include "job/ShredJob.h"
+#include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "ui/AniGif.h"
 #include "ui/DefaultForms.h"
+#include "ui/QtHost.h"
 #include "ui/frmAbout.h"
 #include "ui/frmLanguage.h"
 #include "ui/frmOptions.h"
@@ -37,13 +50,66 @@ bool Shoot(QWidget& window, const QDir& folder, const QString& name) {
     return true;
 }
 
+// Saves the whole screen as `name`.png once `window` has had time to be placed and painted.
+bool ShootScreen(const QDir& folder, const QString& name) {
+    for (int i = 0; i < 30; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    const QString path = folder.filePath(name + ".png");
+    if (!QGuiApplication::primaryScreen()->grabWindow(0).save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// The report of a job that could not destroy 41 files (one with a 250-character name) and left
+// two folders, as the program shows it at a job's end.
+bool ShootReport(const QDir& folder) {
+    using namespace ostrel;
+    JobReport report;
+    for (int i = 0; i < 40; ++i) {
+        report.failed.push_back(
+            {"/home/user/Pictures/2019/holiday/IMG_" + std::to_string(2000 + (i * 7) % 40) + ".jpg",
+             GetLangString(i % 3 == 0 ? lang::kWhyInUse : lang::kWhyImmutable)});
+    }
+    report.failed.push_back({"/home/user/Documents/" + std::string(230, 'n') + ".pdf",
+                             GetLangString(lang::kWhyPermissionDenied)});
+    report.foldersLeft.push_back(
+        {"/home/user/Pictures/2019/holiday", GetLangString(lang::kWhyNotEmpty)});
+    report.foldersLeft.push_back({"/home/user/Pictures/2019", GetLangString(lang::kWhyNotEmpty)});
+    ui::QtHost host;
+    Host* previous = SetCurrentHost(&host);
+    bool ok = false;
+    QTimer::singleShot(0, [&] {
+        ok = ShootScreen(folder, "report");
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        }
+    });
+    ShowJobReport(report);
+    SetCurrentHost(previous);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ostrel::controls::ApplyFixedLook(app);
+    ostrel::controls::InstallAccessibleInterfaces();
+    const bool report = argc > 1 && std::strcmp(argv[1], "--report") == 0;
+    const bool overMain = argc > 1 && std::strcmp(argv[1], "--options-over-main") == 0;
+    if (report || overMain) {
+        --argc;
+        ++argv;
+    }
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: ostrel-screenshots FOLDER [LANGUAGE.lng]\n");
+        std::fprintf(
+            stderr,
+            "usage: ostrel-screenshots [--report | --options-over-main] FOLDER [LANGUAGE.lng]\n");
         return 2;
     }
     QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -52,6 +118,21 @@ int main(int argc, char** argv) {
     ostrel::OpenLanguageFile(language);
     ostrel::ui::DefaultForms forms;
     bool ok = true;
+
+    if (report) {
+        return ShootReport(folder) ? 0 : 1;
+    }
+    if (overMain) {
+        ostrel::ui::frmAbout& about = forms.About();
+        about.show();
+        ostrel::ui::frmOptions& options = forms.Options();
+        options.SetLanguageText(language);
+        options.show();
+        options.move(about.pos() + QPoint(about.width() / 5, about.height() / 4));
+        options.raise();
+        options.activateWindow();
+        return ShootScreen(folder, "options-over-main") ? 0 : 1;
+    }
 
     ok &= Shoot(forms.Language(), folder, "frmLanguage");
     forms.Language().hide();
