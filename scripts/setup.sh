@@ -4,6 +4,7 @@
 #              dpkg-shlibdeps from dpkg-dev, lintian, the desktop-file and AppStream checks)
 #   --clang    also clang with its sanitizer and fuzzer runtimes (CI's second compiler, fuzz.sh)
 #   --mingw    also the MinGW-w64 cross-compiler (CI builds the console-only core for Windows)
+#   --desktop  also a window manager and the screen-reader stack (screenshots.sh, accessibility-tree.sh)
 # Runs apt-get as root directly, otherwise through sudo; says so when neither is possible. What
 # apt-get and dpkg print goes to a log that is shown only when the installation fails.
 set -euo pipefail
