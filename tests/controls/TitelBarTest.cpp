@@ -203,6 +203,27 @@ TEST(TitelBarTest, CloseButtonClosesUnlessDisabledAndMaximiseButtonToggles) {
     }
 }
 
+// A double click on the bar maximises and restores the window where its maximise button is
+// shown and enabled, and does nothing elsewhere; DblClick reaches the form either way.
+TEST(TitelBarTest, DoubleClickTogglesMaximisedWhereTheWindowMayBeMaximised) {
+    const struct {
+        bool shown, enabled, toggles;
+    } rows[] = {{true, true, true}, {false, true, false}, {true, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.shown << row.enabled);
+        Form form;
+        form.bar->SetShowMaximized(row.shown);
+        form.bar->SetShowMaximizedEnabled(row.enabled);
+        QSignalSpy doubles(form.bar, &TitelBar::DblClick);
+        for (const bool maximised : {true, false}) {
+            QTest::mouseDClick(form.bar, Qt::LeftButton, {}, {50, 10});
+            EXPECT_EQ(bool(form.window.windowState() & Qt::WindowMaximized),
+                      row.toggles && maximised);
+        }
+        EXPECT_EQ(doubles.size(), 2);
+    }
+}
+
 // A press and release is a click. A press and a move drags the window: by the window system
 // when it takes the move (asked on the first move, not on the press), by hand where it refuses
 // (offscreen); the release that ends a drag is no click.
