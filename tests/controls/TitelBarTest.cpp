@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -216,7 +218,13 @@ TEST(TitelBarTest, DoubleClickTogglesMaximisedWhereTheWindowMayBeMaximised) {
         form.bar->SetShowMaximizedEnabled(row.enabled);
         QSignalSpy doubles(form.bar, &TitelBar::DblClick);
         for (const bool maximised : {true, false}) {
-            QTest::mouseDClick(form.bar, Qt::LeftButton, {}, {50, 10});
+            const QPointF at(50, 10);
+            const QPointF global = form.bar->mapToGlobal(at);
+            QMouseEvent twice(QEvent::MouseButtonDblClick, at, global, Qt::LeftButton,
+                              Qt::LeftButton, {});
+            QApplication::sendEvent(form.bar, &twice);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, {}, {});
+            QApplication::sendEvent(form.bar, &release);
             EXPECT_EQ(bool(form.window.windowState() & Qt::WindowMaximized),
                       row.toggles && maximised);
         }
