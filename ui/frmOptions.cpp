@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QShortcut>
 
 #include "controls/VistaButton.h"
 #include "controls/xFrame.h"
@@ -10,14 +11,19 @@
 #include "core/RegistryManager.h"
 #include "core/StoredSettings.h"
 #include "lang/LangStrings.h"
+#include "ui/DefaultForms.h"
 #include "ui/Texts.h"
 
 namespace ostrel::ui {
 
-frmOptions::frmOptions(DefaultForms&) : Form("frmOptions") {
+frmOptions::frmOptions(DefaultForms& forms) : Form("frmOptions"), m_forms(forms) {
     m_method = Bytes(cboDelete()->currentText());
     connect(cbApply(), &controls::VistaButton::Click, this, &frmOptions::cbApply_Click);
     connect(cbCancel(), &controls::VistaButton::Click, this, &frmOptions::cbCancel_Click);
+    // Escape leaves the dialog as Cancel does, from whichever control has the focus (an open
+    // list takes Escape itself first). Return reaches the focused button, which presses itself.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
+            &frmOptions::cbCancel_Click);
 }
 
 QComboBox* frmOptions::cboDelete() const {
@@ -51,6 +57,9 @@ void frmOptions::LoadCaptions() {
 
 void frmOptions::Form_Load() {
     LoadCaptions();
+    if (const std::string& language = m_forms.LanguageText(); !language.empty()) {
+        SetLanguageText(language);
+    }
     SetDeleteMethod(StoredMethod());
     SetConfirm(StoredConfirm());
 }
@@ -83,10 +92,15 @@ void frmOptions::SetConfirm(int value) {
 }
 
 void frmOptions::cbApply_Click() {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, DeleteMethod());
+    const std::string method = DeleteMethod();
+    const int confirm = Confirm();
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, method);
     CurrentHost().DoEvents();
-    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, Confirm());
+    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, confirm);
     CurrentHost().DoEvents();
+    OptionsForm& settings = m_forms.forms().options;
+    settings.SetDeleteMethod(method);
+    settings.SetConfirm(confirm);
     Unload();
 }
 
