@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QShortcut>
 
 #include "controls/VistaButton.h"
 #include "core/Globals.h"
@@ -28,9 +27,8 @@ frmLanguage::frmLanguage(DefaultForms&)
         combo->setCurrentIndex(shown.empty() ? 0 : combo->findText(Displayed(shown)));
     }
     connect(cbLanguageOK(), &controls::VistaButton::Click, this, &frmLanguage::cbLanguageOK_Click);
-    // Escape closes the chooser as its close button does, from whichever control has the focus
-    // (an open list takes Escape itself first).
-    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
+    // Escape closes the chooser as its close button does.
+    OnEscape([this] { close(); });
     // Enter in the name field chooses, as the dialog's only button would.
     if (QLineEdit* edit = cboLanguage()->lineEdit()) {
         connect(edit, &QLineEdit::returnPressed, this, &frmLanguage::cbLanguageOK_Click);

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QShortcut>
 
 #include "controls/VistaButton.h"
 #include "controls/xFrame.h"
@@ -20,10 +19,9 @@ frmOptions::frmOptions(DefaultForms& forms) : Form("frmOptions"), m_forms(forms)
     m_method = Bytes(cboDelete()->currentText());
     connect(cbApply(), &controls::VistaButton::Click, this, &frmOptions::cbApply_Click);
     connect(cbCancel(), &controls::VistaButton::Click, this, &frmOptions::cbCancel_Click);
-    // Escape leaves the dialog as Cancel does, from whichever control has the focus (an open
-    // list takes Escape itself first). Return reaches the focused button, which presses itself.
-    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
-            &frmOptions::cbCancel_Click);
+    // Escape leaves the dialog as Cancel does. Return reaches the focused button, which presses
+    // itself.
+    OnEscape([this] { cbCancel_Click(); });
 }
 
 QComboBox* frmOptions::cboDelete() const {
