@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include "controls/TitelBar.h"
 #include "controls/VistaButton.h"
 #include "controls/xFrame.h"
 #include "core/Host.h"
@@ -45,6 +46,9 @@ controls::VistaButton* frmOptions::cbCancel() const {
 }
 
 void frmOptions::LoadCaptions() {
+    // The title speaks the language as the rest does (its design text is English).
+    setWindowTitle(LangText(lang::kOptionsCaption));
+    Control<controls::TitelBar>("TitelBar1")->SetCaption(LangText(lang::kOptionsCaption));
     Control<controls::xFrame>("xFrameOptions")->SetCaption(LangText(lang::kOptionsCaption));
     Control<QLabel>("lblLanguage")->setText(LangText(lang::kLanguageLabel));
     Control<QLabel>("lblDeleteMethod")->setText(LangText(lang::kMethodLabel));

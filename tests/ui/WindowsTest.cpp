@@ -227,7 +227,8 @@ TEST_F(WindowsTest, LeavingTheDialogOtherwiseStoresNothing) {
 }
 
 // Return presses the focused button and the main window's Options button has an access key of
-// its own, in every language: the dialog can be opened and applied without the mouse.
+// its own, in every language: the dialog can be opened and applied without the mouse. The
+// dialog's title is in the language too.
 TEST_F(WindowsTest, TheKeyboardOpensAndAppliesTheOptions) {
     for (const char* language : {"English.lng", "German.lng"}) {
         SCOPED_TRACE(language);
@@ -243,6 +244,10 @@ TEST_F(WindowsTest, TheKeyboardOpensAndAppliesTheOptions) {
         QTest::keySequence(about, optionsKey);
         auto* options = qobject_cast<ui::frmOptions*>(VisibleWindow("frmOptions"));
         ASSERT_NE(options, nullptr) << "the access key opens the dialog";
+        const QString title = options->Control<controls::xFrame>("xFrameOptions")->Caption();
+        EXPECT_EQ(options->Control<controls::TitelBar>("TitelBar1")->Caption(), title)
+            << "the title bar speaks the language";
+        EXPECT_EQ(options->windowTitle(), title);
         options->Unload();
 
         about->cbOptions()->setFocus();
