@@ -144,17 +144,17 @@ void ConsoleForms::Language::ShowModal() {
                            : available.front();
     std::string choices;
     for (const std::string& language : available) {
-        choices += (choices.empty() ? " (" : ", ") + DisplayText(language);
+        choices += (choices.empty() ? " (" : ", ") + OneLine(language);
     }
     if (!choices.empty()) {
         choices += ")";
     }
     m_err << kChooserTitle << '\n';
     for (;;) {
-        m_err << kChooserPrompt << choices << " [" << DisplayText(name) << "]: ";
+        m_err << kChooserPrompt << choices << " [" << OneLine(name) << "]: ";
         std::string answer;
         if (!m_terminal) {
-            m_err << DisplayText(name) << " (no terminal)\n";
+            m_err << OneLine(name) << " (no terminal)\n";
             break;
         }
         m_err << std::flush;

@@ -149,6 +149,25 @@ TEST(ConsoleFormsTest, FirstRunQuestionTakesOnlyALanguageThatExists) {
     }
 }
 
+// A language file's name is shown as one line of text: control codes in it (a terminal's escape
+// sequences) show as '?' and never reach the terminal; the language is still offered and taken.
+TEST(ConsoleFormsTest, LanguageNamesReachTheTerminalWithoutControlCodes) {
+    test::TempDir folder;
+    const std::string odd = "Odd\x1b]0;title\x07\nName";
+    test::WriteFile(folder / (odd + ".lng"), std::string(124, 'x'));
+    test::ScopedEnv programFolder(kProgramFolderVariable, folder.str());
+    test::XdgSandbox xdg;
+    test::RecordingHost host;
+    std::istringstream in(odd + "\n");
+    std::ostringstream out, err;
+    ConsoleForms console(in, out, err, true, false);
+
+    console.forms().language.ShowModal();
+
+    EXPECT_EQ(err.str().find_first_of("\x1b\x07"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("(Odd?]0;title??Name)"), std::string::npos) << err.str();
+}
+
 // Only a stored 0 turns the question off; any other number asks, as the options dialog's check
 // box, which takes only 0 and 1, does in the windows.
 TEST(ConsoleFormsTest, OnlyAStoredZeroTurnsTheQuestionOff) {
