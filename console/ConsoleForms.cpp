@@ -1,6 +1,7 @@
 #include "console/ConsoleForms.h"
 
 #include <iostream>
+#include <vector>
 
 #include "core/Globals.h"
 #include "core/Host.h"
@@ -9,6 +10,7 @@
 #include "core/StringHelpers.h"
 #include "lang/Encoding.h"
 #include "lang/LanguageFile.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Terminal.h"
 
 namespace ostrel {
@@ -59,7 +61,7 @@ void ConsoleForms::Options::EnsureLoaded() {
     }
     m_loaded = true;
     m_method = StoredMethod();
-    m_confirm = StoredConfirm();
+    SetConfirm(StoredConfirm());
 }
 
 void ConsoleForms::Options::SetLanguageText(const std::string& fileName) {
@@ -72,9 +74,13 @@ void ConsoleForms::Options::SetDeleteMethod(const std::string& method) {
     m_method = method;
 }
 
+// Like the dialog's check box, the setting takes only 0 and 1: any other value leaves it as it
+// was (asking, unless a 0 was set), so no stray number turns the question off.
 void ConsoleForms::Options::SetConfirm(int value) {
     EnsureLoaded();
-    m_confirm = value;
+    if (value == 0 || value == 1) {
+        m_confirm = value;
+    }
 }
 
 void ConsoleForms::Progress::Load() {
@@ -128,17 +134,46 @@ void ConsoleForms::Progress::Unload() {
     m_visible = false;
 }
 
+// Asks until the answer names a language whose file lies beside the program (in any case);
+// an empty answer, the end of the input or no terminal takes the default. Without any language
+// file to offer, the name is taken as typed.
 void ConsoleForms::Language::ShowModal() {
-    std::string name = kDefaultLanguage;
-    m_err << kChooserTitle << '\n' << kChooserPrompt << " [" << kDefaultLanguage << "]: ";
-    if (m_terminal) {
-        m_err << std::flush;
+    const std::vector<std::string> available = AvailableLanguages(platform::ProgramFolder());
+    std::string name = available.empty() || !MatchLanguage(available, kDefaultLanguage).empty()
+                           ? kDefaultLanguage
+                           : available.front();
+    std::string choices;
+    for (const std::string& language : available) {
+        choices += (choices.empty() ? " (" : ", ") + OneLine(language);
+    }
+    if (!choices.empty()) {
+        choices += ")";
+    }
+    m_err << kChooserTitle << '\n';
+    for (;;) {
+        m_err << kChooserPrompt << choices << " [" << OneLine(name) << "]: ";
         std::string answer;
-        if (std::getline(m_in, answer) && !TrimSpaces(answer).empty()) {
-            name = TrimSpaces(answer);
+        if (!m_terminal) {
+            m_err << OneLine(name) << " (no terminal)\n";
+            break;
         }
-    } else {
-        m_err << kDefaultLanguage << " (no terminal)\n";
+        m_err << std::flush;
+        if (!std::getline(m_in, answer)) {
+            m_err << '\n';
+            break;
+        }
+        if (answer.find_first_not_of(" \t\r") == std::string::npos) {
+            break;
+        }
+        if (available.empty()) {
+            name = TrimSpaces(answer);
+            break;
+        }
+        if (const std::string match = MatchLanguage(available, answer); !match.empty()) {
+            name = match;
+            break;
+        }
+        m_err << OneLine(answer) << ": no such language\n";
     }
     m_err << std::flush;
     gChosenLanguage = name + ".lng";

@@ -198,6 +198,8 @@ class TitelBar : public DrawingSurface {
     void ButtonMoved(CaptionButton* button);
     void ButtonLeft(CaptionButton* button);
     void ButtonPressed(CaptionButton* button, Qt::MouseButton mouseButton);
+    // Restores a maximised (or minimised) window, else maximises it.
+    void ToggleMaximized();
     void EmitMouse(void (TitelBar::*signal)(qint16, qint16, float, float), qint16 button,
                    const QMouseEvent& event);
 

@@ -109,14 +109,23 @@ void TitelBar::mousePressEvent(QMouseEvent* event) {
     EmitMouse(&TitelBar::MouseDown, MouseButtonCode(event->button()), *event);
 }
 
+// A double click with the left button maximises or restores the window, as the maximise button
+// does, where that button is shown and enabled; the window is then not dragged by the held press.
 void TitelBar::mouseDoubleClickEvent(QMouseEvent* event) {
     EndTracking();
     m_pressed = true;
     m_clickPending = false;
-    if (event->button() == Qt::LeftButton) {
+    const bool toggles = event->button() == Qt::LeftButton && m_showMaximized &&
+                         m_showMaximizedEnabled && !OverButton(event->position());
+    if (toggles) {
+        m_mover.Release();
+    } else if (event->button() == Qt::LeftButton) {
         m_mover.Arm(window(), event->globalPosition());
     }
     emit DblClick();
+    if (toggles) {
+        ToggleMaximized();
+    }
 }
 
 void TitelBar::mouseMoveEvent(QMouseEvent* event) {
@@ -226,14 +235,20 @@ void TitelBar::ButtonPressed(CaptionButton* button, Qt::MouseButton) {
         form->close();
     } else if (button == m_TBAR_) {
         form->showMinimized();
-    } else if (form->windowState() &
-               (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+    } else {
+        ToggleMaximized();
+    }
+    // Let the form repaint or finish closing before the press returns.
+    QCoreApplication::processEvents();
+}
+
+void TitelBar::ToggleMaximized() {
+    QWidget* form = window();
+    if (form->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
         form->showNormal();
     } else {
         form->showMaximized();
     }
-    // Let the form repaint or finish closing before the press returns.
-    QCoreApplication::processEvents();
 }
 
 }  // namespace ostrel::controls

@@ -514,6 +514,13 @@ void VistaButton::keyPressEvent(QKeyEvent* event) {
     if (!event->text().isEmpty()) {
         emit KeyPress(event->text().at(0).unicode());
     }
+    // Return and Enter press the focused button at once, as a desktop push button does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        event->accept();
+        emit Click();
+        return;
+    }
     if (event->key() != Qt::Key_Space) {
         event->ignore();  // the form may still act on other keys
     }

@@ -8,7 +8,9 @@ namespace ostrel {
 // The windows that start-up and the shredding job drive, as they see them. The Qt windows
 // implement these in the GUI; the console host implements them without a display.
 
-// frmOptions: besides being the options dialog, it holds the current settings for the run.
+// frmOptions: besides being the options dialog, it holds the current settings for the run: the
+// stored ones, the command line's, or what the dialog's Apply stored. What the dialog shows but
+// was not applied is not a setting.
 class OptionsForm {
   public:
     virtual ~OptionsForm() = default;
@@ -17,10 +19,10 @@ class OptionsForm {
     virtual std::string CheckIfFirstRun() = 0;
     // cboLanguage's text; setting it loads the form (captions and stored settings).
     virtual void SetLanguageText(const std::string& fileName) = 0;
-    // cboDelete's text: the method the job hands to the shredder.
+    // The method the job hands to the shredder.
     virtual std::string DeleteMethod() = 0;
     virtual void SetDeleteMethod(const std::string& method) = 0;
-    // chlConfirm: 1 = ask before shredding, 0 = do not.
+    // 1 = ask before shredding, 0 = do not; other values are refused and change nothing.
     virtual int Confirm() = 0;
     virtual void SetConfirm(int value) = 0;
 };

@@ -102,6 +102,8 @@ inline constexpr std::int16_t kNotLocalFiles = 913;
 // The buttons of a Yes/No question in a window.
 inline constexpr std::int16_t kYesButton = 914;
 inline constexpr std::int16_t kNoButton = 915;
+// The main window's Options button, with its access key (the options panel's caption has none).
+inline constexpr std::int16_t kOptionsButton = 945;
 // Why a file was not moved to the trash: the trash folder named after the reason cannot be
 // trusted with it.
 inline constexpr std::int16_t kWhyTrashIsLink = 920;

@@ -1,9 +1,11 @@
 #include "lang/LanguageFile.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "lang/BuiltInTexts.h"
 #include "lang/LangRecord.h"
+#include "platform/DirSearch.h"
 #include "platform/ProgramFolder.h"
 #include "platform/WholeFile.h"
 
@@ -32,6 +34,23 @@ bool IsPlainText(std::string_view text) {
     });
 }
 
+constexpr std::string_view kLanguageExtension = ".lng";
+
+// The bytes of the language file at `path`, or nothing when it is not one that can be used: not
+// a regular file, unreadable, or not a whole number of records (cut short or shifted, none of its
+// records can be trusted to be at its place).
+std::optional<std::string> ReadLanguageFile(const std::string& path) {
+    platform::FileContents file = platform::ReadWholeFile(path, platform::Links::Follow);
+    if (!file.Ok() || file.bytes.empty() || file.bytes.size() % kLangRecordSize != 0) {
+        return std::nullopt;
+    }
+    return std::move(file.bytes);
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // The text to show for string `number` when the file gives none or garbage.
 std::string Fallback(std::int16_t number) {
     return std::string(BuiltInText(number));
@@ -52,15 +71,45 @@ void OpenLanguageFile(const std::string& fileName, const std::string& folder) {
     if (gAppPath.back() != '/') {
         gAppPath += '/';
     }
-    platform::FileContents file =
-        platform::ReadWholeFile(gAppPath + fileName, platform::Links::Follow);
-    // A file that is not a whole number of records was cut short or shifted: none of its
-    // records can be trusted to be at its place.
-    if (!file.Ok() || file.bytes.empty() || file.bytes.size() % kLangRecordSize != 0) {
+    std::optional<std::string> bytes = ReadLanguageFile(gAppPath + fileName);
+    if (!bytes) {
         return;
     }
-    gLangBytes = std::move(file.bytes);
+    gLangBytes = std::move(*bytes);
     gLangFileNum = 1;
+}
+
+std::vector<std::string> AvailableLanguages(const std::string& folder) {
+    std::vector<std::string> languages;
+    platform::DirSearch search = platform::DirSearch::Open(folder);
+    platform::DirEntry entry;
+    while (search.IsOpen() && search.Next(entry)) {
+        const std::string_view name = entry.name;
+        if (entry.isDirectory || name.size() <= kLanguageExtension.size() ||
+            !name.ends_with(kLanguageExtension)) {
+            continue;
+        }
+        if (ReadLanguageFile(folder + "/" + std::string(name))) {
+            languages.emplace_back(name.substr(0, name.size() - kLanguageExtension.size()));
+        }
+    }
+    std::ranges::sort(languages);
+    return languages;
+}
+
+std::string MatchLanguage(const std::vector<std::string>& available, std::string_view answer) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const std::size_t first = answer.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    answer = answer.substr(first, answer.find_last_not_of(kBlanks) - first + 1);
+    for (const std::string& language : available) {
+        if (std::ranges::equal(language, answer, {}, AsciiLower, AsciiLower)) {
+            return language;
+        }
+    }
+    return {};
 }
 
 void CloseLanguageFile() {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ostrel {
 
@@ -20,6 +22,15 @@ void OpenLanguageFile(const std::string& fileName);
 // device would block or never end; a file of any other size was cut short or shifted); the file
 // is not created when it is missing.
 void OpenLanguageFile(const std::string& fileName, const std::string& folder);
+
+// The languages whose files lie in `folder`, by name without the extension and in byte order:
+// every entry NAME.lng that OpenLanguageFile would open (a regular file or a link to one, a
+// whole number of records long). Empty when the folder cannot be read.
+std::vector<std::string> AvailableLanguages(const std::string& folder);
+
+// The language of `available` that `answer` names: the same letters in any case, with blanks,
+// tabs and line ends around them ignored. Empty when it names none.
+std::string MatchLanguage(const std::vector<std::string>& available, std::string_view answer);
 
 // Closes the open language file, if any; lookups then give the empty string.
 void CloseLanguageFile();

@@ -69,24 +69,41 @@ std::string DefaultForms::OptionsFace::CheckIfFirstRun() {
     return ostrel::CheckIfFirstRun();
 }
 
+// Setting the language text loads the dialog (hidden), as any reference to it does.
 void DefaultForms::OptionsFace::SetLanguageText(const std::string& fileName) {
+    m_language = fileName;
     m_owner.Options().SetLanguageText(fileName);
 }
 
+void DefaultForms::OptionsFace::EnsureRead() {
+    if (m_read) {
+        return;
+    }
+    m_read = true;
+    m_method = StoredMethod();
+    SetConfirm(StoredConfirm());
+}
+
 std::string DefaultForms::OptionsFace::DeleteMethod() {
-    return m_owner.Options().DeleteMethod();
+    EnsureRead();
+    return m_method;
 }
 
 void DefaultForms::OptionsFace::SetDeleteMethod(const std::string& method) {
-    m_owner.Options().SetDeleteMethod(method);
+    EnsureRead();
+    m_method = method;
 }
 
 int DefaultForms::OptionsFace::Confirm() {
-    return m_owner.Options().Confirm();
+    EnsureRead();
+    return m_confirm;
 }
 
 void DefaultForms::OptionsFace::SetConfirm(int value) {
-    m_owner.Options().SetConfirm(value);
+    EnsureRead();
+    if (value == 0 || value == 1) {
+        m_confirm = value;
+    }
 }
 
 // The progress window.

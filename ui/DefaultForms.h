@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <string>
 
 #include "job/Forms.h"
 
@@ -33,7 +34,14 @@ class DefaultForms {
     frmOptions* LoadedOptions() const;
     frmProgress* LoadedProgress() const;
 
+    // The language file name start-up gave the options dialog to show; empty before.
+    const std::string& LanguageText() const { return m_optionsFace.LanguageText(); }
+
   private:
+    // The run's settings: read from the store when first needed, set by start-up (the stored
+    // values, or the command line's) and by the dialog's Apply. They live here rather than in the
+    // dialog's controls, so that a change shown in the dialog but not applied never reaches a
+    // job, and a dialog made anew after it was unloaded leaves them as they are.
     class OptionsFace final : public OptionsForm {
       public:
         explicit OptionsFace(DefaultForms& owner) : m_owner(owner) {}
@@ -41,11 +49,19 @@ class DefaultForms {
         void SetLanguageText(const std::string& fileName) override;
         std::string DeleteMethod() override;
         void SetDeleteMethod(const std::string& method) override;
+        // 1 = ask, 0 = do not; values other than 0 and 1 are refused and change nothing.
         int Confirm() override;
         void SetConfirm(int value) override;
+        const std::string& LanguageText() const { return m_language; }
 
       private:
+        void EnsureRead();
+
         DefaultForms& m_owner;
+        bool m_read = false;
+        std::string m_language;
+        std::string m_method;
+        int m_confirm = 1;
     };
 
     class ProgressFace final : public ProgressForm {

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 
@@ -127,6 +128,30 @@ void Form::NameCaptionButtons() {
         bar->TBARMax()->setAccessibleName(LangText(lang::kMaximiseName));
         bar->TBARMax()->setProperty(controls::kRestoreNameProperty, LangText(lang::kRestoreName));
     }
+}
+
+void Form::OnEscape(std::function<void()> action) {
+    m_escape = std::move(action);
+    // The key goes to the control with the focus, which may not pass it on (an editable combo
+    // box's field takes it): each control of the form is watched. An open drop-down is a window
+    // of its own and is not watched, so Escape there closes only the list.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && m_escape) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+            widget != nullptr && widget->window() == this) {
+            m_escape();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QList<Form*> Form::LoadedForms() {

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QWidget>
+#include <functional>
 
 class QCloseEvent;
 
@@ -49,6 +50,11 @@ class Form : public QWidget {
     // Builds the form and its controls from the design `designName`.
     explicit Form(const QString& designName);
 
+    // Runs `action` when Escape is pressed on any control of the form (the controls it has now);
+    // an open drop-down list takes Escape itself and closes.
+    void OnEscape(std::function<void()> action);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
     // The user or the window system asks to close the form. Unloads it unless overridden.
@@ -64,6 +70,7 @@ class Form : public QWidget {
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_placed = false;
+    std::function<void()> m_escape;
 };
 
 }  // namespace ostrel::ui

@@ -66,7 +66,9 @@ void frmAbout::LoadCaptions() {
     const std::size_t stop = copyright.find('.');
     copyright = stop == std::string::npos ? std::string() : copyright.substr(0, stop + 1);
     label("lblCopyright")->setText(Displayed(copyright));
-    cbOptions()->SetCaption(LangText(lang::kOptionsCaption));
+    // A language file without the button's own text shows the panel's caption, without a key.
+    const QString options = LangText(lang::kOptionsButton);
+    cbOptions()->SetCaption(options.isEmpty() ? LangText(lang::kOptionsCaption) : options);
     cbClose()->SetCaption(LangText(lang::kCloseCaption));
     label("lblLine2")->setText(LangText(lang::kAboutLine2));
     label("lblLine4")->setText(LangText(lang::kAboutLine4));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "ui/Form.h"
 
 class QComboBox;
@@ -12,9 +15,11 @@ namespace ostrel::ui {
 
 class DefaultForms;
 
-// The first-run language chooser. Its texts are fixed: no language file is open yet. Apply
-// stores the typed name followed by ".lng" as "DefaultLang" and makes it the language of this
-// run. Closing it without a choice ends the program: nothing has been touched then.
+// The first-run language chooser. Its texts are fixed: no language file is open yet. Its list
+// holds the languages whose files lie beside the program. Apply takes the language picked or
+// typed (in any case), stores its name followed by ".lng" as "DefaultLang" and makes it the
+// language of this run; a name without a file is not taken and the chooser stays. Closing it
+// without a choice (Escape too) ends the program: nothing has been touched then.
 class frmLanguage : public Form {
     Q_OBJECT
   public:
@@ -28,6 +33,9 @@ class frmLanguage : public Form {
 
   private:
     void cbLanguageOK_Click();
+
+    // The languages found beside the program, as file names without ".lng".
+    std::vector<std::string> m_languages;
 };
 
 }  // namespace ostrel::ui

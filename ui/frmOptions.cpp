@@ -4,20 +4,25 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include "controls/TitelBar.h"
 #include "controls/VistaButton.h"
 #include "controls/xFrame.h"
 #include "core/Host.h"
 #include "core/RegistryManager.h"
 #include "core/StoredSettings.h"
 #include "lang/LangStrings.h"
+#include "ui/DefaultForms.h"
 #include "ui/Texts.h"
 
 namespace ostrel::ui {
 
-frmOptions::frmOptions(DefaultForms&) : Form("frmOptions") {
+frmOptions::frmOptions(DefaultForms& forms) : Form("frmOptions"), m_forms(forms) {
     m_method = Bytes(cboDelete()->currentText());
     connect(cbApply(), &controls::VistaButton::Click, this, &frmOptions::cbApply_Click);
     connect(cbCancel(), &controls::VistaButton::Click, this, &frmOptions::cbCancel_Click);
+    // Escape leaves the dialog as Cancel does. Return reaches the focused button, which presses
+    // itself.
+    OnEscape([this] { cbCancel_Click(); });
 }
 
 QComboBox* frmOptions::cboDelete() const {
@@ -41,6 +46,9 @@ controls::VistaButton* frmOptions::cbCancel() const {
 }
 
 void frmOptions::LoadCaptions() {
+    // The title speaks the language as the rest does (its design text is English).
+    setWindowTitle(LangText(lang::kOptionsCaption));
+    Control<controls::TitelBar>("TitelBar1")->SetCaption(LangText(lang::kOptionsCaption));
     Control<controls::xFrame>("xFrameOptions")->SetCaption(LangText(lang::kOptionsCaption));
     Control<QLabel>("lblLanguage")->setText(LangText(lang::kLanguageLabel));
     Control<QLabel>("lblDeleteMethod")->setText(LangText(lang::kMethodLabel));
@@ -51,6 +59,9 @@ void frmOptions::LoadCaptions() {
 
 void frmOptions::Form_Load() {
     LoadCaptions();
+    if (const std::string& language = m_forms.LanguageText(); !language.empty()) {
+        SetLanguageText(language);
+    }
     SetDeleteMethod(StoredMethod());
     SetConfirm(StoredConfirm());
 }
@@ -83,10 +94,15 @@ void frmOptions::SetConfirm(int value) {
 }
 
 void frmOptions::cbApply_Click() {
-    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, DeleteMethod());
+    const std::string method = DeleteMethod();
+    const int confirm = Confirm();
+    RegSetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod, method);
     CurrentHost().DoEvents();
-    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, Confirm());
+    RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, confirm);
     CurrentHost().DoEvents();
+    OptionsForm& settings = m_forms.forms().options;
+    settings.SetDeleteMethod(method);
+    settings.SetConfirm(confirm);
     Unload();
 }
 

@@ -15,9 +15,10 @@ namespace ostrel::ui {
 
 class DefaultForms;
 
-// The options dialog, and for the whole run the holder of the current settings: the job reads
-// the method from cboDelete for every file. Load reads the stored method and confirmation;
-// Apply stores them and unloads the dialog, Cancel (or closing it) unloads it without storing.
+// The options dialog. Load shows the stored method and confirmation and the language in use;
+// Apply stores what the dialog shows, makes it the run's settings and unloads the dialog; Cancel,
+// Escape or closing it unloads it without storing. What the dialog shows but was not applied is
+// no setting: jobs go by the run's settings, which DefaultForms keeps.
 class frmOptions : public Form {
     Q_OBJECT
   public:
@@ -45,6 +46,8 @@ class frmOptions : public Form {
     void LoadCaptions();
     void cbApply_Click();
     void cbCancel_Click();
+
+    DefaultForms& m_forms;
 
     // The method last set, byte for byte (a stored name need not be UTF-8).
     std::string m_method;

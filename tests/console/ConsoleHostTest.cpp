@@ -7,8 +7,14 @@
 #include <sstream>
 #include <string>
 
+#include "core/Globals.h"
+#include "core/ProductNames.h"
+#include "core/RegistryManager.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/XdgSandbox.h"
 
 namespace ostrel {
 namespace {
@@ -98,6 +104,87 @@ TEST(ConsoleHostTest, ProgressRedrawsAtATerminalAFewTimesAndLogsEveryFileElsewhe
             EXPECT_EQ(lines, 10000u);
             EXPECT_TRUE(text.ends_with("[10000/10000] /tree/f10000\n"));
         }
+    }
+}
+
+// The first-run question lists the languages whose files lie beside the program, takes an
+// answer in any case and asks again until it names one of them; nothing given (an empty line, the
+// end of the input, no terminal) takes English. Only a language that exists is ever stored.
+TEST(ConsoleFormsTest, FirstRunQuestionTakesOnlyALanguageThatExists) {
+    const struct {
+        const char* input;
+        bool terminal;
+        const char* stored;
+        int asked;
+    } rows[] = {
+        {"german\n", true, "German.lng", 1},      {"?\nKlingon\nGERMAN\n", true, "German.lng", 3},
+        {"\n", true, "English.lng", 1},           {"klingon\n", true, "English.lng", 2},
+        {"German.lng\n", true, "English.lng", 2}, {"german\n", false, "English.lng", 1},
+    };
+    test::TempDir folder;
+    for (const char* name : {"English.lng", "German.lng"}) {
+        test::WriteFile(folder / name, std::string(124, 'x'));
+    }
+    test::WriteFile(folder / "Klingon.txt", std::string(124, 'x'));
+    test::ScopedEnv programFolder(kProgramFolderVariable, folder.str());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.input);
+        test::XdgSandbox xdg;
+        test::RecordingHost host;
+        std::istringstream in(row.input);
+        std::ostringstream out, err;
+        ConsoleForms console(in, out, err, row.terminal, false);
+
+        console.forms().language.ShowModal();
+
+        EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang).ToString(),
+                  row.stored);
+        EXPECT_EQ(gLanguageFile, row.stored);
+        const std::string said = err.str();
+        std::size_t asked = 0;
+        for (std::size_t at = 0; (at = said.find("(English, German)", at)) != said.npos; ++at) {
+            ++asked;
+        }
+        EXPECT_EQ(asked, static_cast<std::size_t>(row.asked)) << said;
+    }
+}
+
+// A language file's name is shown as one line of text: control codes in it (a terminal's escape
+// sequences) show as '?' and never reach the terminal; the language is still offered and taken.
+TEST(ConsoleFormsTest, LanguageNamesReachTheTerminalWithoutControlCodes) {
+    test::TempDir folder;
+    const std::string odd = "Odd\x1b]0;title\x07\nName";
+    test::WriteFile(folder / (odd + ".lng"), std::string(124, 'x'));
+    test::ScopedEnv programFolder(kProgramFolderVariable, folder.str());
+    test::XdgSandbox xdg;
+    test::RecordingHost host;
+    std::istringstream in(odd + "\n");
+    std::ostringstream out, err;
+    ConsoleForms console(in, out, err, true, false);
+
+    console.forms().language.ShowModal();
+
+    EXPECT_EQ(err.str().find_first_of("\x1b\x07"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("(Odd?]0;title??Name)"), std::string::npos) << err.str();
+}
+
+// Only a stored 0 turns the question off; any other number asks, as the options dialog's check
+// box, which takes only 0 and 1, does in the windows.
+TEST(ConsoleFormsTest, OnlyAStoredZeroTurnsTheQuestionOff) {
+    for (const auto& [stored, confirm] :
+         std::initializer_list<std::pair<std::int32_t, int>>{{0, 0}, {1, 1}, {2, 1}, {-1, 1}}) {
+        SCOPED_TRACE(stored);
+        test::XdgSandbox xdg;
+        test::RecordingHost host;
+        RegSetDword(kHkeyCurrentUser, kSettingsKey, kSettingConfirm, stored);
+        std::istringstream in;
+        std::ostringstream out, err;
+        ConsoleForms console(in, out, err, false, false);
+        OptionsForm& options = console.forms().options;
+        options.SetLanguageText("English.lng");
+        EXPECT_EQ(options.Confirm(), confirm);
+        options.SetConfirm(3);
+        EXPECT_EQ(options.Confirm(), confirm) << "a value other than 0 or 1 changes nothing";
     }
 }
 

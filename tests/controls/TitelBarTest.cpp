@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -200,6 +202,33 @@ TEST(TitelBarTest, CloseButtonClosesUnlessDisabledAndMaximiseButtonToggles) {
         QTest::mousePress(form.Handle(), Qt::LeftButton, {}, max);
         QTest::mouseRelease(form.Handle(), Qt::LeftButton, {}, max);
         EXPECT_EQ(bool(form.window.windowState() & Qt::WindowMaximized), maximised);
+    }
+}
+
+// A double click on the bar maximises and restores the window where its maximise button is
+// shown and enabled, and does nothing elsewhere; DblClick reaches the form either way.
+TEST(TitelBarTest, DoubleClickTogglesMaximisedWhereTheWindowMayBeMaximised) {
+    const struct {
+        bool shown, enabled, toggles;
+    } rows[] = {{true, true, true}, {false, true, false}, {true, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.shown << row.enabled);
+        Form form;
+        form.bar->SetShowMaximized(row.shown);
+        form.bar->SetShowMaximizedEnabled(row.enabled);
+        QSignalSpy doubles(form.bar, &TitelBar::DblClick);
+        for (const bool maximised : {true, false}) {
+            const QPointF at(50, 10);
+            const QPointF global = form.bar->mapToGlobal(at);
+            QMouseEvent twice(QEvent::MouseButtonDblClick, at, global, Qt::LeftButton,
+                              Qt::LeftButton, {});
+            QApplication::sendEvent(form.bar, &twice);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, {}, {});
+            QApplication::sendEvent(form.bar, &release);
+            EXPECT_EQ(bool(form.window.windowState() & Qt::WindowMaximized),
+                      row.toggles && maximised);
+        }
+        EXPECT_EQ(doubles.size(), 2);
     }
 }
 

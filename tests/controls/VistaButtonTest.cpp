@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -172,6 +174,32 @@ TEST_F(VistaButtonTest, SpaceClicksOnReleaseAndTheMarkedLetterFromElsewhere) {
     button.SetCaption("Go");
     QTest::keyClick(&other, Qt::Key_G, Qt::AltModifier);
     EXPECT_EQ(clicks.count(), 2);
+}
+
+// Return and the keypad's Enter click the focused button once, when it is enabled, as a push
+// button of the desktop does; other keys go on to the form.
+TEST_F(VistaButtonTest, ReturnClicksTheFocusedButton) {
+    const struct {
+        Qt::Key key;
+        bool enabled;
+        int clicks;
+    } rows[] = {
+        {Qt::Key_Return, true, 1},
+        {Qt::Key_Enter, true, 1},
+        {Qt::Key_Return, false, 0},
+        {Qt::Key_A, true, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.key);
+        button.SetEnabled(row.enabled);
+        button.setFocus();
+        QSignalSpy clicks(&button, &VistaButton::Click);
+        QKeyEvent press(QEvent::KeyPress, row.key, Qt::NoModifier);
+        QApplication::sendEvent(&button, &press);
+        QTest::keyRelease(&button, row.key);
+        EXPECT_EQ(clicks.count(), row.clicks);
+        EXPECT_EQ(press.isAccepted(), row.clicks > 0) << "a key that does not click goes on";
+    }
 }
 
 TEST_F(VistaButtonTest, DisabledRaisesOnlyMouseOutAndLeavesTheTabOrderUntilEnabled) {

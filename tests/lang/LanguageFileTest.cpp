@@ -164,6 +164,43 @@ std::map<int, std::string> SourceTexts(const std::string& language) {
     return texts;
 }
 
+// The languages offered are the files that would open as language files: a regular file (or a
+// link to one) named NAME.lng, a whole number of records long; a folder, a FIFO, a cut file, an
+// empty one or another extension is no language. An answer names one of them in any case.
+TEST_F(LanguageFileTest, LanguagesAreTheFilesThatOpenAndAnswersMatchThemInAnyCase) {
+    const std::string record(kLangRecordSize, 'x');
+    for (const auto& [name, bytes] :
+         std::initializer_list<std::pair<const char*, std::string>>{{"German.lng", record + record},
+                                                                    {"English.lng", record},
+                                                                    {"Cut.lng", record + "x"},
+                                                                    {"Empty.lng", ""},
+                                                                    {".lng", record},
+                                                                    {"Upper.LNG", record},
+                                                                    {"English.lng.bak", record},
+                                                                    {"notes.txt", record}}) {
+        test::WriteFile(m_dir / name, bytes);
+    }
+    std::filesystem::create_directory(m_dir / "Folder.lng");
+    ASSERT_EQ(::mkfifo((m_dir / "Pipe.lng").c_str(), 0600), 0);
+    std::filesystem::create_symlink(m_dir / "German.lng", m_dir / "Linked.lng");
+    std::filesystem::create_symlink(m_dir / "gone", m_dir / "Dangling.lng");
+
+    const std::vector<std::string> available = AvailableLanguages(m_dir.str());
+
+    EXPECT_EQ(available, (std::vector<std::string>{"English", "German", "Linked"}));
+    EXPECT_TRUE(AvailableLanguages((m_dir / "missing").string()).empty());
+    for (const auto& [answer, match] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"German", "German"},
+                                                                    {"german", "German"},
+                                                                    {"  ENGLISH\t", "English"},
+                                                                    {"German.lng", ""},
+                                                                    {"Ger", ""},
+                                                                    {"?", ""},
+                                                                    {"", ""}}) {
+        EXPECT_EQ(MatchLanguage(available, answer), match) << answer;
+    }
+}
+
 // A cut, shifted, blanked or garbled file must never give an empty question, an empty product
 // name, empty or garbled report headings or an empty refusal at start-up: those come in English
 // then, the same English as the shipped file's.

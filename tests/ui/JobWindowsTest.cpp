@@ -1,5 +1,7 @@
 // Jobs seen through the windows: the progress window, drops on the main window, and a job
 // stopped by closing its progress window.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,9 +11,11 @@
 #include <filesystem>
 #include <memory>
 
+#include "controls/VistaButton.h"
 #include "controls/VistaProg.h"
 #include "core/PathHelpers.h"
 #include "core/ProductNames.h"
+#include "core/ShredMethods.h"
 #include "job/ShredJob.h"
 #include "lang/LangStrings.h"
 #include "tests/support/HolderProcess.h"
@@ -20,6 +24,7 @@
 #include "ui/AniGif.h"
 #include "ui/Texts.h"
 #include "ui/frmAbout.h"
+#include "ui/frmOptions.h"
 #include "ui/frmProgress.h"
 
 namespace ostrel::test {
@@ -185,6 +190,69 @@ TEST_F(JobWindowsTest, DropShredsWhatWasDroppedAndNothingElse) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_host.msgBoxes.size() == 2; }, 10000));
     QTest::qWait(50);
     EXPECT_EQ(ReadFile(kept), "c");
+}
+
+// What the options dialog shows but was not applied is no setting: a drop while the dialog is
+// open goes by what is stored, the question and the method alike; Apply makes the dialog's
+// settings those of the next drop.
+TEST_F(JobWindowsTest, ADropGoesByTheStoredSettingsNotTheUnappliedDialog) {
+    const struct {
+        int storedConfirm;
+        bool untickConfirm;   // in the dialog, unapplied
+        int pickMethod;       // the list entry picked in the dialog, unapplied; -1 none
+        bool askedFirst;      // the drop was confirmed before anything happened
+        const char* trashed;  // where the file went: to the trash ("files/x") or nowhere ("")
+    } rows[] = {
+        {1, true, -1, true, ""},
+        {0, false, 0, false, "files/dropped"},
+    };
+    const fs::path trash = fs::path(m_xdg.DataHome()) / "Trash";
+    ui::frmAbout* about = nullptr;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.storedConfirm);
+        StoreSettings("English.lng", kMethodRecycle, row.storedConfirm);
+        const std::string before = SettingsFile();
+        ASSERT_FALSE(RunMain({}));
+        about = qobject_cast<ui::frmAbout*>(VisibleWindow("frmAbout"));
+        ASSERT_NE(about, nullptr);
+        const std::string dropped = MakeFile("dropped", "d");
+        fs::remove_all(trash);
+        m_host.msgBoxes.clear();
+        m_host.answers = {kAnswerNo};
+        Click(about->cbOptions());
+        auto* options = qobject_cast<ui::frmOptions*>(VisibleWindow("frmOptions"));
+        ASSERT_NE(options, nullptr);
+        if (row.untickConfirm) {
+            options->chlConfirm()->setChecked(false);
+        }
+        if (row.pickMethod >= 0) {
+            options->cboDelete()->setCurrentIndex(row.pickMethod);
+        }
+        EXPECT_EQ(m_forms.forms().options.Confirm(), row.storedConfirm);
+        EXPECT_EQ(m_forms.forms().options.DeleteMethod(), kMethodRecycle);
+
+        about->ShredDropped({dropped});
+
+        EXPECT_EQ(!m_host.msgBoxes.empty() && m_host.msgBoxes[0].style == kMsgYesNo,
+                  row.askedFirst);
+        if (*row.trashed != '\0') {
+            EXPECT_FALSE(fs::exists(dropped));
+            EXPECT_EQ(ReadFile(trash / row.trashed), "d") << "the stored method was used";
+        } else {
+            EXPECT_EQ(ReadFile(dropped), "d");
+        }
+        EXPECT_EQ(SettingsFile(), before);
+        Click(options->cbCancel());
+    }
+    // Applied, the dialog's settings are those of the run from then on.
+    Click(about->cbOptions());
+    auto* options = qobject_cast<ui::frmOptions*>(VisibleWindow("frmOptions"));
+    ASSERT_NE(options, nullptr);
+    options->cboDelete()->setCurrentIndex(2);
+    options->chlConfirm()->setChecked(true);
+    Click(options->cbApply());
+    EXPECT_EQ(m_forms.forms().options.DeleteMethod(), kDod7);
+    EXPECT_EQ(m_forms.forms().options.Confirm(), 1);
 }
 
 // Closing the progress window while a file is half overwritten lets that file finish and

@@ -1,4 +1,5 @@
 // Start-up with the windows, driven as a user drives them.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -53,7 +54,7 @@ TEST_F(WindowsTest, FirstRunStoresTheChoiceAndTheWindowsSpeakIt) {
     const QString copyright = english.at(1);
     EXPECT_EQ(about->Control<QLabel>("lblCopyright")->text(),
               copyright.left(copyright.indexOf('.') + 1));
-    EXPECT_EQ(about->cbOptions()->Caption(), english.at(69));
+    EXPECT_EQ(about->cbOptions()->Caption(), english.at(945));
     EXPECT_EQ(about->cbClose()->Caption(), english.at(821));
     EXPECT_EQ(m_forms.Options().cboLanguage()->currentText(), "English.lng");
 }
@@ -63,6 +64,65 @@ TEST_F(WindowsTest, ClosingTheChooserEndsTheProgram) {
     WhenShown("frmLanguage", [](QWidget& chooser) { chooser.close(); });
     EXPECT_TRUE(RunMain({}));
     EXPECT_EQ(SettingsFile(), "");
+}
+
+// Escape in the chooser's name field closes the chooser as its close button does; with the list
+// open, Escape closes only the list.
+TEST_F(WindowsTest, EscapeClosesTheChooser) {
+    ui::frmLanguage& chooser = m_forms.Language();
+    chooser.show();
+    chooser.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chooser));
+    chooser.cboLanguage()->setFocus();
+    chooser.cboLanguage()->showPopup();
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    bool ended = false;
+    auto escape = [&] {
+        try {
+            // To the open list when there is one, as the window system sends it.
+            QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Escape);
+        } catch (const EndProcessCalled&) {
+            ended = true;
+        }
+    };
+    escape();
+    EXPECT_FALSE(ended) << "Escape closed the chooser under its open list";
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+    escape();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{0});
+    EXPECT_EQ(SettingsFile(), "");
+}
+
+// The chooser's list holds the languages whose files lie beside the program. A name typed in
+// any case picks that language; a name without a file is not taken, and the chooser stays.
+TEST_F(WindowsTest, ChooserListsTheLanguagesAndTakesOnlyOneOfThem) {
+    const struct {
+        const char* typed;
+        const char* stored;  // nullptr: refused, the chooser stays open
+    } rows[] = {
+        {"German", "German.lng"}, {"german", "German.lng"}, {" ENGLISH ", "English.lng"},
+        {"?", nullptr},           {"Klingon", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        fs::remove_all(m_xdg.ConfigHome() + "/Tolvane");
+        ui::frmLanguage& chooser = m_forms.Language();
+        chooser.show();
+        QStringList listed;
+        for (int i = 0; i < chooser.cboLanguage()->count(); ++i) {
+            listed << chooser.cboLanguage()->itemText(i);
+        }
+        EXPECT_EQ(listed, (QStringList{"English", "German"}));
+        chooser.cboLanguage()->setEditText(row.typed);
+
+        Click(chooser.cbLanguageOK());
+
+        EXPECT_EQ(chooser.IsLoaded(), row.stored == nullptr) << "a refused name keeps it open";
+        EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingDefaultLang).ToString(),
+                  row.stored == nullptr ? "" : row.stored);
+        chooser.Unload();
+    }
 }
 
 // A check box takes a click on its box, at its left.
@@ -119,10 +179,11 @@ TEST_F(WindowsTest, ApplyStoresTheSettingsAndReopeningShowsThem) {
     }
 }
 
-// Cancel, the title bar's close button and the main window's Close all drop the dialog's
-// changes; Close also ends the program.
+// Cancel, Escape, the title bar's close button and the main window's Close all drop the
+// dialog's changes; Close also ends the program. Opened again, the dialog shows what is stored,
+// the language in use included.
 TEST_F(WindowsTest, LeavingTheDialogOtherwiseStoresNothing) {
-    StoreSettings("English.lng", kSimple, 1);
+    StoreSettings("German.lng", kSimple, 1);
     const std::string before = SettingsFile();
     ASSERT_FALSE(RunMain({}));
     auto* about = qobject_cast<ui::frmAbout*>(VisibleWindow("frmAbout"));
@@ -130,27 +191,76 @@ TEST_F(WindowsTest, LeavingTheDialogOtherwiseStoresNothing) {
     const std::function<bool(ui::frmOptions&)> ways[] = {
         [](ui::frmOptions& options) { return Click(options.cbCancel()); },
         [](ui::frmOptions& options) {
+            options.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&options));
+            options.cboLanguage()->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            return false;
+        },
+        [](ui::frmOptions& options) {
             QWidget* close = options.Control<controls::TitelBar>("TitelBar1")->TBARX();
             QTest::mouseClick(close, Qt::LeftButton, {}, close->rect().center());
             return false;
         },
         [about](ui::frmOptions&) { return Click(about->cbClose()); },
     };
+    const std::size_t close = std::size(ways) - 1;
     for (std::size_t way = 0; way < std::size(ways); ++way) {
         SCOPED_TRACE(way);
         ui::frmOptions* options = OpenOptions(*about);
         ASSERT_NE(options, nullptr);
+        EXPECT_EQ(options->cboLanguage()->currentText(), "German.lng");
+        EXPECT_EQ(options->cboDelete()->currentText(), kSimple);
+        EXPECT_TRUE(options->chlConfirm()->isChecked());
         options->cboDelete()->setCurrentIndex(2);
         ClickBox(options->chlConfirm());
 
         const bool ended = ways[way](*options);
 
-        EXPECT_EQ(ended, way == 2);
+        EXPECT_EQ(ended, way == close);
         EXPECT_EQ(SettingsFile(), before);
         EXPECT_EQ(m_forms.LoadedOptions(), nullptr) << "the dialog is unloaded";
-        EXPECT_EQ(m_forms.forms().options.DeleteMethod(), kSimple) << "a new one reads the store";
+        EXPECT_EQ(m_forms.forms().options.DeleteMethod(), kSimple);
+        EXPECT_EQ(m_forms.forms().options.Confirm(), 1);
     }
     EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{0});
+}
+
+// Return presses the focused button and the main window's Options button has an access key of
+// its own, in every language: the dialog can be opened and applied without the mouse. The
+// dialog's title is in the language too.
+TEST_F(WindowsTest, TheKeyboardOpensAndAppliesTheOptions) {
+    for (const char* language : {"English.lng", "German.lng"}) {
+        SCOPED_TRACE(language);
+        StoreSettings(language, kSimple, 1);
+        ASSERT_FALSE(RunMain({}));
+        auto* about = qobject_cast<ui::frmAbout*>(VisibleWindow("frmAbout"));
+        ASSERT_NE(about, nullptr);
+        about->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+        const QKeySequence optionsKey = QKeySequence::mnemonic(about->cbOptions()->Caption());
+        ASSERT_FALSE(optionsKey.isEmpty()) << about->cbOptions()->Caption().toStdString();
+        EXPECT_NE(optionsKey, QKeySequence::mnemonic(about->cbClose()->Caption()));
+        QTest::keySequence(about, optionsKey);
+        auto* options = qobject_cast<ui::frmOptions*>(VisibleWindow("frmOptions"));
+        ASSERT_NE(options, nullptr) << "the access key opens the dialog";
+        const QString title = options->Control<controls::xFrame>("xFrameOptions")->Caption();
+        EXPECT_EQ(options->Control<controls::TitelBar>("TitelBar1")->Caption(), title)
+            << "the title bar speaks the language";
+        EXPECT_EQ(options->windowTitle(), title);
+        options->Unload();
+
+        about->cbOptions()->setFocus();
+        QTest::keyClick(about->cbOptions(), Qt::Key_Return);
+        options = qobject_cast<ui::frmOptions*>(VisibleWindow("frmOptions"));
+        ASSERT_NE(options, nullptr) << "Return on the focused button opens the dialog";
+        options->cboDelete()->setCurrentIndex(1);
+        options->cbApply()->setFocus();
+        QTest::keyClick(options->cbApply(), Qt::Key_Enter);
+        EXPECT_EQ(VisibleWindow("frmOptions"), nullptr);
+        EXPECT_EQ(RegGetString(kHkeyCurrentUser, kSettingsKey, kSettingMethod).ToString(), kDod3);
+        about->hide();
+    }
 }
 
 }  // namespace
