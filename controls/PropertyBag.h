@@ -19,6 +19,17 @@ class PropertyBag {
     // Stores `value` under `name`; a value equal to `defaultValue` removes the entry instead.
     void WriteProperty(const QString& name, const QVariant& value,
                        const QVariant& defaultValue = {});
+    // Reads `name` into `field`: the stored value, or `fallback` when the bag has none. A value
+    // that does not convert to the field's type (a font object for a Boolean, say) leaves the
+    // field as it was, so one unreadable entry does not spoil the others.
+    template <typename T>
+    void ReadInto(const QString& name, const QVariant& fallback, T& field) const {
+        QVariant value = Contains(name) ? ReadProperty(name) : fallback;
+        if (!value.isValid() || !value.convert(QMetaType::fromType<T>())) {
+            return;
+        }
+        field = value.value<T>();
+    }
 
     bool Contains(const QString& name) const;
     QJsonObject ToJson() const { return m_values; }

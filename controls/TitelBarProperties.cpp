@@ -1,10 +1,10 @@
 // The title bar's properties: the new values, the stored design and the setters.
 #include <QApplication>
-#include <QBuffer>
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
+#include "controls/BagValues.h"
 #include "controls/TitelBar.h"
 
 namespace ostrel::controls {
@@ -27,44 +27,9 @@ qint16 CheckedInt16(int value, const char* property) {
     return static_cast<qint16>(value);
 }
 
-// Pictures are kept in the design as PNG data in base64.
-QString ImageToText(const QImage& image) {
-    if (image.isNull()) {
-        return {};
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return QString::fromLatin1(png.toBase64());
-}
-
-QImage ImageFromText(const QString& text) {
-    if (text.isEmpty()) {
-        return {};
-    }
-    return QImage::fromData(QByteArray::fromBase64(text.toLatin1()), "PNG");
-}
-
-OleColor ReadColor(const PropertyBag& bag, const char* name, OleColor defaultValue) {
-    return bag.ReadProperty(name, QVariant::fromValue<uint>(defaultValue)).toUInt();
-}
-
-void WriteColor(PropertyBag& bag, const char* name, OleColor value, OleColor defaultValue) {
-    bag.WriteProperty(name, QVariant::fromValue<uint>(value),
-                      QVariant::fromValue<uint>(defaultValue));
-}
-
-bool ReadBool(const PropertyBag& bag, const char* name, bool defaultValue) {
-    return bag.ReadProperty(name, defaultValue).toBool();
-}
-
-int ReadInt(const PropertyBag& bag, const char* name, int defaultValue) {
-    return bag.ReadProperty(name, defaultValue).toInt();
-}
-
+// A byte-sized property: a stored value outside 0 to 255 is cut to the nearest end.
 quint8 ReadByte(const PropertyBag& bag, const char* name, int defaultValue) {
-    return static_cast<quint8>(std::clamp(ReadInt(bag, name, defaultValue), 0, 255));
+    return static_cast<quint8>(std::clamp(bag.ReadProperty(name, defaultValue).toInt(), 0, 255));
 }
 
 }  // namespace
@@ -127,76 +92,76 @@ void TitelBar::InitProperties() {
 
 void TitelBar::ReadProperties(const PropertyBag& bag) {
     m_loading = true;
-    SetBackColor(ReadColor(bag, "BackColor", kLightGrey));
-    SetAutoRedraw(ReadBool(bag, "AutoRedraw", false));
-    SetDashBack(ReadBool(bag, "DashBack", false));
-    if (const int style = ReadInt(bag, "Style", 8); std::in_range<qint16>(style)) {
+    SetBackColor(bag.ReadProperty("BackColor", kLightGrey).toUInt());
+    SetAutoRedraw(bag.ReadProperty("AutoRedraw", false).toBool());
+    SetDashBack(bag.ReadProperty("DashBack", false).toBool());
+    if (const int style = bag.ReadProperty("Style", 8).toInt(); std::in_range<qint16>(style)) {
         SetStyle(style);
     }
     Assign(m_backColorCover, bag.ReadProperty("BackColorCover", 0.0f).toFloat(), "BackColorCover");
-    SetBackColorV2Begin(ReadColor(bag, "BackColorV2Begin", kSteel));
-    SetBackColorV2End(ReadColor(bag, "BackColorV2End", kNavy));
-    SetBackColorV1Begin(ReadColor(bag, "BackColorV1Begin", kLightGrey));
-    SetBackColorV1End(ReadColor(bag, "BackColorV1End", kSteel));
-    SetForeColor(ReadColor(bag, "ForeColor", SystemColor(kColorButtonText)));
-    SetCaptionColorBack(ReadColor(bag, "CaptionColorBack", kCaptionGrey));
-    SetCaptionColor(ReadColor(bag, "CaptionColor", kWhite));
-    SetShowClose(ReadBool(bag, "ShowClose", true));
-    SetShowMinimized(ReadBool(bag, "ShowMinimized", true));
-    SetShowMaximized(ReadBool(bag, "ShowMaximized", false));
-    SetShowCloseEnabled(ReadBool(bag, "ShowCloseEnabled", true));
-    SetShowMinimizedEnabled(ReadBool(bag, "ShowMinimizedEnabled", true));
-    SetShowMaximizedEnabled(ReadBool(bag, "ShowMaximizedEnabled", false));
+    SetBackColorV2Begin(bag.ReadProperty("BackColorV2Begin", kSteel).toUInt());
+    SetBackColorV2End(bag.ReadProperty("BackColorV2End", kNavy).toUInt());
+    SetBackColorV1Begin(bag.ReadProperty("BackColorV1Begin", kLightGrey).toUInt());
+    SetBackColorV1End(bag.ReadProperty("BackColorV1End", kSteel).toUInt());
+    SetForeColor(bag.ReadProperty("ForeColor", SystemColor(kColorButtonText)).toUInt());
+    SetCaptionColorBack(bag.ReadProperty("CaptionColorBack", kCaptionGrey).toUInt());
+    SetCaptionColor(bag.ReadProperty("CaptionColor", kWhite).toUInt());
+    SetShowClose(bag.ReadProperty("ShowClose", true).toBool());
+    SetShowMinimized(bag.ReadProperty("ShowMinimized", true).toBool());
+    SetShowMaximized(bag.ReadProperty("ShowMaximized", false).toBool());
+    SetShowCloseEnabled(bag.ReadProperty("ShowCloseEnabled", true).toBool());
+    SetShowMinimizedEnabled(bag.ReadProperty("ShowMinimizedEnabled", true).toBool());
+    SetShowMaximizedEnabled(bag.ReadProperty("ShowMaximizedEnabled", false).toBool());
     QFont stored;
     const QString fontText = bag.ReadProperty("Font", QString()).toString();
     if (fontText.isEmpty() || !stored.fromString(fontText)) {
         stored = parentWidget() ? parentWidget()->font() : QApplication::font();
     }
     SetFont(stored);
-    SetPicture(ImageFromText(bag.ReadProperty("Picture", QString()).toString()));
+    SetPicture(PictureFromBag(bag.ReadProperty("Picture", QString())));
     // The second "AutoRedraw": the same key, read back into the surface's own mode.
-    m_persistentImage = ReadBool(bag, "AutoRedraw", false);
+    m_persistentImage = bag.ReadProperty("AutoRedraw", false).toBool();
     SetToolTipText(bag.ReadProperty("ToolTipText", QString()).toString());
     SetCaption(bag.ReadProperty("Caption", QString::fromLatin1(kClassName)).toString());
-    SetPicturePosMode(ReadInt(bag, "PicturePosMode", 0));
-    if (const int x = ReadInt(bag, "PicturePosX", 6); std::in_range<qint16>(x)) {
+    SetPicturePosMode(bag.ReadProperty("PicturePosMode", 0).toInt());
+    if (const int x = bag.ReadProperty("PicturePosX", 6).toInt(); std::in_range<qint16>(x)) {
         SetPicturePosX(x);
     }
-    if (const int y = ReadInt(bag, "PicturePosY", 4); std::in_range<qint16>(y)) {
+    if (const int y = bag.ReadProperty("PicturePosY", 4).toInt(); std::in_range<qint16>(y)) {
         SetPicturePosY(y);
     }
-    SetCaptionPosX(ReadInt(bag, "CaptionPosX", 0));
-    SetCaptionPosY(ReadInt(bag, "CaptionPosY", 2));
+    SetCaptionPosX(bag.ReadProperty("CaptionPosX", 0).toInt());
+    SetCaptionPosY(bag.ReadProperty("CaptionPosY", 2).toInt());
     SetBorderNormal(ReadByte(bag, "BorderNormal", 0));
     SetIconStyle(ReadByte(bag, "IconStyle", 0));
-    SetBorderColorHighLight(ReadColor(bag, "BorderColorHighLight", kWhite));
-    SetBorderColorDarkLight(ReadColor(bag, "BorderColorDarkLight", kBlack));
+    SetBorderColorHighLight(bag.ReadProperty("BorderColorHighLight", kWhite).toUInt());
+    SetBorderColorDarkLight(bag.ReadProperty("BorderColorDarkLight", kBlack).toUInt());
     SetCaption3DWidth(ReadByte(bag, "Caption3DWidth", 2));
-    SetCaption3DTop(ReadBool(bag, "Caption3DTop", false));
-    SetCaption3DLeft(ReadBool(bag, "Caption3DLeft", false));
-    SetCaption3DRight(ReadBool(bag, "Caption3DRight", true));
-    SetCaption3DBottom(ReadBool(bag, "Caption3DBottom", true));
-    SetCaptionBorder(ReadBool(bag, "CaptionBorder", false));
-    SetCaptionBorderColor(ReadColor(bag, "CaptionBorderColor", 0));
-    SetCaptionShadowColor(ReadColor(bag, "CaptionShadowColor", kCaptionGrey));
-    SetPictureButton(ImageFromText(bag.ReadProperty("PictureButton", QString()).toString()));
+    SetCaption3DTop(bag.ReadProperty("Caption3DTop", false).toBool());
+    SetCaption3DLeft(bag.ReadProperty("Caption3DLeft", false).toBool());
+    SetCaption3DRight(bag.ReadProperty("Caption3DRight", true).toBool());
+    SetCaption3DBottom(bag.ReadProperty("Caption3DBottom", true).toBool());
+    SetCaptionBorder(bag.ReadProperty("CaptionBorder", false).toBool());
+    SetCaptionBorderColor(bag.ReadProperty("CaptionBorderColor", OleColor{0}).toUInt());
+    SetCaptionShadowColor(bag.ReadProperty("CaptionShadowColor", kCaptionGrey).toUInt());
+    SetPictureButton(PictureFromBag(bag.ReadProperty("PictureButton", QString())));
     m_loading = false;
     Refresh();
 }
 
 void TitelBar::WriteProperties(PropertyBag& bag) const {
-    WriteColor(bag, "BackColor", m_backColor, kLightGrey);
+    bag.WriteProperty("BackColor", m_backColor, kLightGrey);
     bag.WriteProperty("AutoRedraw", m_autoRedraw, false);
     bag.WriteProperty("DashBack", m_dashBack, false);
     bag.WriteProperty("Style", static_cast<int>(m_style), 8);
     bag.WriteProperty("BackColorCover", m_backColorCover, 0.0f);
-    WriteColor(bag, "BackColorV2Begin", m_backColorV2Begin, kSteel);
-    WriteColor(bag, "BackColorV2End", m_backColorV2End, kNavy);
-    WriteColor(bag, "BackColorV1Begin", m_backColorV1Begin, kLightGrey);
-    WriteColor(bag, "BackColorV1End", m_backColorV1End, kSteel);
-    WriteColor(bag, "ForeColor", m_foreColor, SystemColor(kColorButtonText));
-    WriteColor(bag, "CaptionColorBack", m_captionColorBack, kCaptionGrey);
-    WriteColor(bag, "CaptionColor", m_captionColor, kWhite);
+    bag.WriteProperty("BackColorV2Begin", m_backColorV2Begin, kSteel);
+    bag.WriteProperty("BackColorV2End", m_backColorV2End, kNavy);
+    bag.WriteProperty("BackColorV1Begin", m_backColorV1Begin, kLightGrey);
+    bag.WriteProperty("BackColorV1End", m_backColorV1End, kSteel);
+    bag.WriteProperty("ForeColor", m_foreColor, SystemColor(kColorButtonText));
+    bag.WriteProperty("CaptionColorBack", m_captionColorBack, kCaptionGrey);
+    bag.WriteProperty("CaptionColor", m_captionColor, kWhite);
     bag.WriteProperty("ShowClose", m_showClose, true);
     bag.WriteProperty("ShowMinimized", m_showMinimized, true);
     bag.WriteProperty("ShowMaximized", m_showMaximized, false);
@@ -205,7 +170,7 @@ void TitelBar::WriteProperties(PropertyBag& bag) const {
     bag.WriteProperty("ShowMaximizedEnabled", m_showMaximizedEnabled, false);
     const QFont ambient = parentWidget() ? parentWidget()->font() : QApplication::font();
     bag.WriteProperty("Font", font().toString(), ambient.toString());
-    bag.WriteProperty("Picture", ImageToText(m_picture), QString());
+    bag.WriteProperty("Picture", PictureToBag(m_picture), QString());
     // The surface's persistent-image mode under the same key: it is off after every redraw, so
     // this second entry normally removes the first.
     bag.WriteProperty("AutoRedraw", m_persistentImage, false);
@@ -216,19 +181,19 @@ void TitelBar::WriteProperties(PropertyBag& bag) const {
     bag.WriteProperty("PicturePosY", static_cast<int>(m_picturePosY), 4);
     bag.WriteProperty("CaptionPosX", m_captionPosX, 0);
     bag.WriteProperty("CaptionPosY", m_captionPosY, 2);
-    bag.WriteProperty("PictureButton", ImageToText(m_pictureButton), QString());
+    bag.WriteProperty("PictureButton", PictureToBag(m_pictureButton), QString());
     bag.WriteProperty("BorderNormal", static_cast<int>(m_borderNormal), 0);
     bag.WriteProperty("IconStyle", static_cast<int>(m_iconStyle), 0);
-    WriteColor(bag, "BorderColorHighLight", m_borderColorHighLight, kWhite);
-    WriteColor(bag, "BorderColorDarkLight", m_borderColorDarkLight, kBlack);
+    bag.WriteProperty("BorderColorHighLight", m_borderColorHighLight, kWhite);
+    bag.WriteProperty("BorderColorDarkLight", m_borderColorDarkLight, kBlack);
     bag.WriteProperty("Caption3DWidth", static_cast<int>(m_caption3DWidth), 2);
     bag.WriteProperty("Caption3DTop", m_caption3DTop, false);
     bag.WriteProperty("Caption3DLeft", m_caption3DLeft, false);
     bag.WriteProperty("Caption3DRight", m_caption3DRight, true);
     bag.WriteProperty("Caption3DBottom", m_caption3DBottom, true);
     bag.WriteProperty("CaptionBorder", m_captionBorder, false);
-    WriteColor(bag, "CaptionBorderColor", m_captionBorderColor, 0);
-    WriteColor(bag, "CaptionShadowColor", m_captionShadowColor, kCaptionGrey);
+    bag.WriteProperty("CaptionBorderColor", m_captionBorderColor, OleColor{0});
+    bag.WriteProperty("CaptionShadowColor", m_captionShadowColor, kCaptionGrey);
 }
 
 // Setters.

@@ -1,7 +1,6 @@
 #include "controls/xFrame.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCursor>
 #include <QLabel>
 #include <QMouseEvent>
@@ -9,6 +8,7 @@
 #include <QTimer>
 #include <iterator>
 
+#include "controls/BagValues.h"
 #include "controls/PanelHeader.h"
 
 namespace ostrel::controls {
@@ -43,35 +43,6 @@ constexpr int kNewColorScheme = 1;
 // Bag defaults that differ from the new-instance values or from the scheme 1 palette.
 constexpr OleColor kBagBackColor = SystemColor(kColorButtonFace);
 constexpr OleColor kBagHeaderGradientBottom = RGB(69, 115, 194);
-
-// Reads `name` into `field`: the stored value, or `fallback` when the bag has none. A value
-// that does not convert to the field's type (a font object for a Boolean, say) leaves the
-// field as it was.
-template <typename T>
-void ReadInto(const PropertyBag& bag, const QString& name, const QVariant& fallback, T& field) {
-    QVariant value = bag.Contains(name) ? bag.ReadProperty(name) : fallback;
-    if (!value.isValid() || !value.convert(QMetaType::fromType<T>())) {
-        return;
-    }
-    field = value.value<T>();
-}
-
-QString EncodePicture(const QPixmap& picture) {
-    if (picture.isNull()) {
-        return {};
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
-    return QString::fromLatin1(png.toBase64());
-}
-
-QPixmap DecodePicture(const QString& text) {
-    QPixmap picture;
-    picture.loadFromData(QByteArray::fromBase64(text.toLatin1()), "PNG");
-    return picture;
-}
 
 short ButtonCode(Qt::MouseButtons buttons) {
     return static_cast<short>((buttons & Qt::LeftButton ? 1 : 0) |
@@ -156,49 +127,49 @@ void xFrame::InitProperties() {
 // colours read before it.
 void xFrame::ReadProperties(const PropertyBag& bag) {
     CreateParts();
-    ReadInto(bag, "ColorScheme", kNewColorScheme, m_ColorScheme);
+    bag.ReadInto("ColorScheme", kNewColorScheme, m_ColorScheme);
     ApplyColorScheme();
-    ReadInto(bag, "BackColor", kBagBackColor, m_BackColor);
-    ReadInto(bag, "BorderColor", kSchemes[1].border, m_BorderColor);
-    ReadInto(bag, "Button", false, m_Button);
-    ReadInto(bag, "ButtonColor", kSchemes[1].button, m_ButtonColor);
-    ReadInto(bag, "ButtonHighlightColor", kSchemes[1].buttonHighlight, m_ButtonHighlightColor);
-    ReadInto(bag, "ButtonPin", false, m_ButtonPin);
-    ReadInto(bag, "ColorScheme", kNewColorScheme, m_ColorScheme);
-    ReadInto(bag, "Caption", objectName(), m_Caption);
-    ReadInto(bag, "DisplayPicture", false, m_DisplayPicture);
+    bag.ReadInto("BackColor", kBagBackColor, m_BackColor);
+    bag.ReadInto("BorderColor", kSchemes[1].border, m_BorderColor);
+    bag.ReadInto("Button", false, m_Button);
+    bag.ReadInto("ButtonColor", kSchemes[1].button, m_ButtonColor);
+    bag.ReadInto("ButtonHighlightColor", kSchemes[1].buttonHighlight, m_ButtonHighlightColor);
+    bag.ReadInto("ButtonPin", false, m_ButtonPin);
+    bag.ReadInto("ColorScheme", kNewColorScheme, m_ColorScheme);
+    bag.ReadInto("Caption", objectName(), m_Caption);
+    bag.ReadInto("DisplayPicture", false, m_DisplayPicture);
     bool enabled = Enabled();
-    ReadInto(bag, "Enabled", false, enabled);
+    bag.ReadInto("Enabled", false, enabled);
     setEnabled(enabled);
     if (!Enabled()) {
         ApplyColorScheme();
     }
 
-    ReadInto(bag, "EnableGradient", false, m_EnableGradient);
-    ReadInto(bag, "Expanded", true, m_Expanded);
+    bag.ReadInto("EnableGradient", false, m_EnableGradient);
+    bag.ReadInto("Expanded", true, m_Expanded);
     const QFont ambient = parentWidget() ? parentWidget()->font() : QApplication::font();
     QFont font = m_picHeader->font();
     QString family = font.family();
-    ReadInto(bag, "Font", ambient.family(), family);
+    bag.ReadInto("Font", ambient.family(), family);
     font.setFamily(family);
     m_picHeader->setFont(font);
     // The attributes fall back to the ambient font object, which is no Boolean or number.
     const QVariant ambientObject = QVariant::fromValue(ambient);
-    ReadInto(bag, "FontBold", ambientObject, m_FontBold);
-    ReadInto(bag, "FontItalic", ambientObject, m_FontItalic);
-    ReadInto(bag, "FontSize", ambientObject, m_FontSize);
-    ReadInto(bag, "FontStrikeThru", ambientObject, m_FontStrikethru);
-    ReadInto(bag, "FontUnderline", ambientObject, m_FontUnderline);
-    ReadInto(bag, "ForeColor", kSchemes[1].fore, m_ForeColor);
+    bag.ReadInto("FontBold", ambientObject, m_FontBold);
+    bag.ReadInto("FontItalic", ambientObject, m_FontItalic);
+    bag.ReadInto("FontSize", ambientObject, m_FontSize);
+    bag.ReadInto("FontStrikeThru", ambientObject, m_FontStrikethru);
+    bag.ReadInto("FontUnderline", ambientObject, m_FontUnderline);
+    bag.ReadInto("ForeColor", kSchemes[1].fore, m_ForeColor);
     m_picHeader->SetTextColor(m_ForeColor);
-    ReadInto(bag, "FramePinned", false, m_FramePinned);
-    ReadInto(bag, "GradientBottom", kSchemes[1].gradientBottom, m_GradientBottom);
-    ReadInto(bag, "GradientTop", kSchemes[1].gradientTop, m_GradientTop);
-    ReadInto(bag, "HeaderGradientBottom", kBagHeaderGradientBottom, m_HeaderGradientBottom);
-    ReadInto(bag, "HeaderGradientTop", kSchemes[1].headerGradientTop, m_HeaderGradientTop);
+    bag.ReadInto("FramePinned", false, m_FramePinned);
+    bag.ReadInto("GradientBottom", kSchemes[1].gradientBottom, m_GradientBottom);
+    bag.ReadInto("GradientTop", kSchemes[1].gradientTop, m_GradientTop);
+    bag.ReadInto("HeaderGradientBottom", kBagHeaderGradientBottom, m_HeaderGradientBottom);
+    bag.ReadInto("HeaderGradientTop", kSchemes[1].headerGradientTop, m_HeaderGradientTop);
     QString picture;
-    ReadInto(bag, "Picture", QString(), picture);
-    const QPixmap pixmap = DecodePicture(picture);
+    bag.ReadInto("Picture", QString(), picture);
+    const QPixmap pixmap = QPixmap::fromImage(PictureFromBag(picture));
     m_imgFramePic->setPixmap(pixmap);
     m_imgFramePic->resize(pixmap.size());
 
@@ -233,7 +204,7 @@ void xFrame::WriteProperties(PropertyBag& bag) const {
     bag.WriteProperty("GradientTop", m_GradientTop, kSchemes[1].gradientTop);
     bag.WriteProperty("HeaderGradientBottom", m_HeaderGradientBottom, kBagHeaderGradientBottom);
     bag.WriteProperty("HeaderGradientTop", m_HeaderGradientTop, kSchemes[1].headerGradientTop);
-    bag.WriteProperty("Picture", EncodePicture(Picture()), QString());
+    bag.WriteProperty("Picture", PictureToBag(Picture().toImage()), QString());
 }
 
 void xFrame::ApplyColorScheme() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -147,6 +148,39 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     EXPECT_TRUE(resizerCopy->KeepAspectRatio());
     EXPECT_DOUBLE_EQ(resizerCopy->AspectRatioValue(), resizer.AspectRatioValue());
     EXPECT_EQ(resizerCopy->HMin(), 1500);
+}
+
+// A picture is stored one way by every control that holds one (PNG data as base-64 text) and
+// reads back pixel for pixel. The controls that keep an image store the same text; the panel
+// keeps a screen pixmap, which drops the alpha channel of an opaque picture.
+TEST(ControlDesignTest, EveryControlStoresAPictureThatReadsBackTheSame) {
+    QImage picture(7, 5, QImage::Format_ARGB32);
+    picture.fill(QColor(10, 200, 30));
+    picture.setPixelColor(3, 2, QColor(250, 0, 0));
+    xFrame panel("xFrame1");
+    panel.SetPicture(QPixmap::fromImage(picture));
+    TitelBar titel;
+    titel.SetPicture(picture);
+    VistaButton button;
+    button.SetPicture(picture);
+    PropertyBag panelDesign, titelDesign, buttonDesign;
+    panel.WriteProperties(panelDesign);
+    titel.WriteProperties(titelDesign);
+    button.WriteProperties(buttonDesign);
+    const std::string text = titelDesign.ReadProperty("Picture").toString().toStdString();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(buttonDesign.ReadProperty("Picture").toString().toStdString(), text);
+    EXPECT_FALSE(panelDesign.ReadProperty("Picture").toString().isEmpty());
+
+    const xFrame panelCopy("xFrame1", Bag(QJsonDocument(panelDesign.ToJson()).toJson()));
+    TitelBar titelCopy;
+    titelCopy.ReadProperties(titelDesign);
+    VistaButton buttonCopy;
+    buttonCopy.ReadProperties(buttonDesign);
+    const QImage expected = picture.convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(panelCopy.Picture().toImage().convertToFormat(QImage::Format_RGB32), expected);
+    EXPECT_EQ(titelCopy.Picture().convertToFormat(QImage::Format_RGB32), expected);
+    EXPECT_EQ(buttonCopy.Picture().convertToFormat(QImage::Format_RGB32), expected);
 }
 
 // Stored designs that leave values out: a missing value keeps the new control's own or reads as
