@@ -157,7 +157,7 @@ void PanelHeader::mouseReleaseEvent(QMouseEvent* event) {
 // The whole strip is drawn again each time: gradient, picture, caption, the pin and
 // expand/collapse glyphs, then the separator line in the panel's background colour.
 void xFrame::picHeader_Paint() {
-    if (m_HeaderPainted || !m_picHeader) {
+    if (m_headerPainted || !m_picHeader) {
         return;
     }
     PanelHeader& header = *m_picHeader;
@@ -169,23 +169,23 @@ void xFrame::picHeader_Paint() {
     QPainter painter(&canvas);
     // The screen's twips per pixel are the fixed 15, so the picture is the header's size.
     painter.drawImage(0, 0,
-                      MakeGradientPicture(header.width(), header.height(), m_HeaderGradientTop,
-                                          m_HeaderGradientBottom));
+                      MakeGradientPicture(header.width(), header.height(), m_headerGradientTop,
+                                          m_headerGradientBottom));
 
     QFont font = header.font();
-    font.setBold(m_FontBold);
-    font.setItalic(m_FontItalic);
-    if (m_FontSize == 0) {
-        m_FontSize = 8;  // a design stored without a size: the header keeps its size this time
+    font.setBold(m_fontBold);
+    font.setItalic(m_fontItalic);
+    if (m_fontSize == 0) {
+        m_fontSize = 8;  // a design stored without a size: the header keeps its size this time
     } else {
-        font.setPointSizeF(m_FontSize);
+        font.setPointSizeF(m_fontSize);
     }
-    font.setStrikeOut(m_FontStrikethru);
-    font.setUnderline(m_FontUnderline);
+    font.setStrikeOut(m_fontStrikethru);
+    font.setUnderline(m_fontUnderline);
     header.setFont(font);
 
     int textX = kHeaderTextLeft;
-    if (m_DisplayPicture) {
+    if (m_displayPicture) {
         textX = PixelsToTwips(m_imgFramePic->width()) + kHeaderTextLeft;
         const QPixmap picture = m_imgFramePic->pixmap();
         if (!picture.isNull()) {
@@ -196,33 +196,33 @@ void xFrame::picHeader_Paint() {
     }
     const QFontMetrics metrics(font);
     const int textY = (h - PixelsToTwips(metrics.height())) / 2;
-    header.SetTextColor(m_ForeColor);
-    if (!m_Caption.isEmpty()) {
+    header.SetTextColor(m_foreColor);
+    if (!m_caption.isEmpty()) {
         painter.setFont(font);
-        painter.setPen(ToQColor(TranslateColor(m_ForeColor)));
+        painter.setPen(ToQColor(TranslateColor(m_foreColor)));
         painter.drawText(QPoint(PixelOfTwips(textX), PixelOfTwips(textY) + metrics.ascent()),
-                         m_Caption);
+                         m_caption);
     }
 
-    if (m_ButtonPin) {
-        m_GlyphColor = m_OverPin ? m_HoverColor : m_ButtonColor;
-        DrawGlyph(painter, m_FramePinned ? std::span(kPinPinned) : std::span(kPinUnpinned), w,
-                  m_Button ? 0 : kPinShiftWithoutButton, ToQColor(TranslateColor(m_GlyphColor)));
+    if (m_buttonPin) {
+        m_glyphColor = m_overPin ? m_hoverColor : m_buttonColor;
+        DrawGlyph(painter, m_framePinned ? std::span(kPinPinned) : std::span(kPinUnpinned), w,
+                  m_button ? 0 : kPinShiftWithoutButton, ToQColor(TranslateColor(m_glyphColor)));
     }
-    if (m_Button) {
-        m_GlyphColor = m_OverButton ? m_HoverColor : m_ButtonColor;
-        const bool full = HeightTwips() == m_FullHeight;
+    if (m_button) {
+        m_glyphColor = m_overButton ? m_hoverColor : m_buttonColor;
+        const bool full = HeightTwips() == m_fullHeight;
         DrawChevrons(painter, full ? std::span(kChevronUp) : std::span(kChevronDown), w,
-                     ToQColor(TranslateColor(m_GlyphColor)));
+                     ToQColor(TranslateColor(m_glyphColor)));
     }
 
     DrawTwipsLine(painter, 0, h - kSeparatorAboveBottom, w, h - kSeparatorAboveBottom,
-                  ToQColor(TranslateColor(m_BackColor)));
+                  ToQColor(TranslateColor(m_backColor)));
     painter.end();
 
     header.raise();
-    header.SetTextColor(m_ForeColor);
-    m_HeaderPainted = true;
+    header.SetTextColor(m_foreColor);
+    m_headerPainted = true;
     header.update();
 }
 

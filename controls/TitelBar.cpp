@@ -46,15 +46,15 @@ double PointSize(const QFont& font) {
 
 TitelBar::TitelBar(QWidget* parent)
     : DrawingSurface(parent),
-      m_TBARX(new CaptionButton(GlyphKind::Close, this)),
-      m_TBAR_(new CaptionButton(GlyphKind::Minimize, this)),
-      m_TBARMax(new CaptionButton(GlyphKind::Maximize, this)) {
+      m_tbarX(new CaptionButton(GlyphKind::Close, this)),
+      m_tbarMin(new CaptionButton(GlyphKind::Minimize, this)),
+      m_tbarMax(new CaptionButton(GlyphKind::Maximize, this)) {
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_Timer1.setInterval(25);
-    connect(&m_Timer1, &QTimer::timeout, this, &TitelBar::Timer1Tick);
-    for (CaptionButton* button : {m_TBARX, m_TBAR_, m_TBARMax}) {
+    m_timer1.setInterval(25);
+    connect(&m_timer1, &QTimer::timeout, this, &TitelBar::Timer1Tick);
+    for (CaptionButton* button : {m_tbarX, m_tbarMin, m_tbarMax}) {
         connect(button, &CaptionButton::Moved, this, [this, button] { ButtonMoved(button); });
         connect(button, &CaptionButton::Left, this, [this, button] { ButtonLeft(button); });
         connect(button, &CaptionButton::Pressed, this, [this, button](Qt::MouseButton mouseButton) {
@@ -104,7 +104,7 @@ void TitelBar::SetVerlauf(OleColor V1Begin, OleColor V1End, OleColor V2Begin, Ol
     layout.highLight = GetRealColor(m_borderColorHighLight);
     layout.darkLight = GetRealColor(m_borderColorDarkLight);
     layout.buttonAreaLeft = width();
-    for (const CaptionButton* button : {m_TBARX, m_TBARMax, m_TBAR_}) {
+    for (const CaptionButton* button : {m_tbarX, m_tbarMax, m_tbarMin}) {
         if (Shown(button)) {
             layout.buttonAreaLeft = std::min(layout.buttonAreaLeft, button->x() - 6);
         }

@@ -37,92 +37,92 @@ class TitelBar : public DrawingSurface {
 
     // Properties.
     bool AutoRedraw() const { return m_autoRedraw; }
-    void SetAutoRedraw(bool New_AutoRedraw);
+    void SetAutoRedraw(bool autoRedraw);
     bool DashBack() const { return m_dashBack; }
-    void SetDashBack(bool New_DashBack);
+    void SetDashBack(bool dashBack);
     int Style() const { return m_style; }
     // Throws std::overflow_error, leaving the style, for a value outside 16 bits.
-    void SetStyle(int New_Style);
+    void SetStyle(int style);
     OleColor BackColor() const { return m_backColor; }
-    void SetBackColor(OleColor New_BackColor);
+    void SetBackColor(OleColor backColor);
     float BackColorCover() const { return m_backColorCover; }
     // Values of 10 and more become 10, values of 0 and less become 1.
-    void SetBackColorCover(float New_BackColorCover);
+    void SetBackColorCover(float backColorCover);
     OleColor BackColorV1Begin() const { return m_backColorV1Begin; }
-    void SetBackColorV1Begin(OleColor New_BackColorV1Begin);
+    void SetBackColorV1Begin(OleColor backColorV1Begin);
     OleColor BackColorV1End() const { return m_backColorV1End; }
-    void SetBackColorV1End(OleColor New_BackColorV1End);
+    void SetBackColorV1End(OleColor backColorV1End);
     OleColor BackColorV2Begin() const { return m_backColorV2Begin; }
-    void SetBackColorV2Begin(OleColor New_BackColorV2Begin);
+    void SetBackColorV2Begin(OleColor backColorV2Begin);
     OleColor BackColorV2End() const { return m_backColorV2End; }
-    void SetBackColorV2End(OleColor New_BackColorV2End);
+    void SetBackColorV2End(OleColor backColorV2End);
     OleColor BorderColorHighLight() const { return m_borderColorHighLight; }
-    void SetBorderColorHighLight(OleColor New_BorderColorHighLight);
+    void SetBorderColorHighLight(OleColor borderColorHighLight);
     OleColor BorderColorDarkLight() const { return m_borderColorDarkLight; }
-    void SetBorderColorDarkLight(OleColor New_BorderColorDarkLight);
+    void SetBorderColorDarkLight(OleColor borderColorDarkLight);
     // The surface's text colour. Every redraw sets it to CaptionColor, so it reads back as that.
     OleColor ForeColor() const { return m_foreColor; }
-    void SetForeColor(OleColor New_ForeColor);
+    void SetForeColor(OleColor foreColor);
     OleColor CaptionColorBack() const { return m_captionColorBack; }
-    void SetCaptionColorBack(OleColor New_CaptionColorBack);
+    void SetCaptionColorBack(OleColor captionColorBack);
     OleColor CaptionColor() const { return m_captionColor; }
-    void SetCaptionColor(OleColor New_CaptionColor);
+    void SetCaptionColor(OleColor captionColor);
     OleColor CaptionBorderColor() const { return m_captionBorderColor; }
-    void SetCaptionBorderColor(OleColor New_CaptionBorderColor);
+    void SetCaptionBorderColor(OleColor captionBorderColor);
     OleColor CaptionShadowColor() const { return m_captionShadowColor; }
-    void SetCaptionShadowColor(OleColor New_CaptionShadowColor);
+    void SetCaptionShadowColor(OleColor captionShadowColor);
     bool CaptionBorder() const { return m_captionBorder; }
-    void SetCaptionBorder(bool New_CaptionBorder);
+    void SetCaptionBorder(bool captionBorder);
     quint8 Caption3DWidth() const { return m_caption3DWidth; }
-    void SetCaption3DWidth(quint8 New_Caption3DWidth);
+    void SetCaption3DWidth(quint8 caption3DWidth);
     bool Caption3DTop() const { return m_caption3DTop; }
-    void SetCaption3DTop(bool New_Caption3DTop);
+    void SetCaption3DTop(bool caption3DTop);
     bool Caption3DBottom() const { return m_caption3DBottom; }
-    void SetCaption3DBottom(bool New_Caption3DBottom);
+    void SetCaption3DBottom(bool caption3DBottom);
     bool Caption3DLeft() const { return m_caption3DLeft; }
-    void SetCaption3DLeft(bool New_Caption3DLeft);
+    void SetCaption3DLeft(bool caption3DLeft);
     bool Caption3DRight() const { return m_caption3DRight; }
-    void SetCaption3DRight(bool New_Caption3DRight);
+    void SetCaption3DRight(bool caption3DRight);
     bool ShowClose() const { return m_showClose; }
-    void SetShowClose(bool New_ShowClose);
+    void SetShowClose(bool showClose);
     bool ShowMinimized() const { return m_showMinimized; }
-    void SetShowMinimized(bool New_ShowMinimized);
+    void SetShowMinimized(bool showMinimized);
     bool ShowMaximized() const { return m_showMaximized; }
-    void SetShowMaximized(bool New_ShowMaximized);
+    void SetShowMaximized(bool showMaximized);
     bool ShowCloseEnabled() const { return m_showCloseEnabled; }
-    void SetShowCloseEnabled(bool New_ShowCloseEnabled);
+    void SetShowCloseEnabled(bool showCloseEnabled);
     bool ShowMinimizedEnabled() const { return m_showMinimizedEnabled; }
-    void SetShowMinimizedEnabled(bool New_ShowMinimizedEnabled);
+    void SetShowMinimizedEnabled(bool showMinimizedEnabled);
     bool ShowMaximizedEnabled() const { return m_showMaximizedEnabled; }
-    void SetShowMaximizedEnabled(bool New_ShowMaximizedEnabled);
+    void SetShowMaximizedEnabled(bool showMaximizedEnabled);
     // The surface's font; a new bar takes its container's.
     QFont Font() const { return font(); }
-    void SetFont(const QFont& New_Font);
+    void SetFont(const QFont& font);
     QString ToolTipText() const { return m_toolTipText; }
-    void SetToolTipText(const QString& New_ToolTipText);
+    void SetToolTipText(const QString& toolTipText);
     QString Caption() const { return m_caption; }
-    void SetCaption(const QString& New_Caption);
+    void SetCaption(const QString& caption);
     int CaptionPosX() const { return m_captionPosX; }
-    void SetCaptionPosX(int New_CaptionPosX);
+    void SetCaptionPosX(int captionPosX);
     int CaptionPosY() const { return m_captionPosY; }
-    void SetCaptionPosY(int New_CaptionPosY);
+    void SetCaptionPosY(int captionPosY);
     quint8 BorderNormal() const { return m_borderNormal; }
-    void SetBorderNormal(quint8 New_BorderNormal);
+    void SetBorderNormal(quint8 borderNormal);
     quint8 IconStyle() const { return m_iconStyle; }
-    void SetIconStyle(quint8 New_IconStyle);
+    void SetIconStyle(quint8 iconStyle);
     // The surface's own picture, shown at its top-left corner under everything else.
     QImage Picture() const { return m_picture; }
-    void SetPicture(const QImage& New_Picture);
+    void SetPicture(const QImage& picture);
     // The title icon.
     QImage PictureButton() const { return m_pictureButton; }
-    void SetPictureButton(const QImage& New_PictureButton);
+    void SetPictureButton(const QImage& pictureButton);
     int PicturePosMode() const { return m_picturePosMode; }
-    void SetPicturePosMode(int New_PicturePosMode);
+    void SetPicturePosMode(int picturePosMode);
     // Modes 1 to 3 overwrite these with centred positions on every redraw.
     int PicturePosX() const { return m_picturePosX; }
-    void SetPicturePosX(int New_PicturePosX);
+    void SetPicturePosX(int picturePosX);
     int PicturePosY() const { return m_picturePosY; }
-    void SetPicturePosY(int New_PicturePosY);
+    void SetPicturePosY(int picturePosY);
 
     // Methods.
     // The RGB value of a colour; system colours through the application's palette, 0 when the
@@ -141,9 +141,9 @@ class TitelBar : public DrawingSurface {
     // Clears the surface to BackColor and its Picture.
     void Cls();
 
-    CaptionButton* TBARX() const { return m_TBARX; }
-    CaptionButton* TBAR_() const { return m_TBAR_; }
-    CaptionButton* TBARMax() const { return m_TBARMax; }
+    CaptionButton* TBARX() const { return m_tbarX; }
+    CaptionButton* TBAR_() const { return m_tbarMin; }
+    CaptionButton* TBARMax() const { return m_tbarMax; }
     // True while hover tracking runs (the pointer was seen over the bar and Timer1 watches it).
     bool IsTracking() const { return m_tracking == kTracking; }
     WindowMover& Mover() { return m_mover; }
@@ -252,11 +252,11 @@ class TitelBar : public DrawingSurface {
     // (no drag in between).
     bool m_pressed = false;
     bool m_clickPending = false;
-    QTimer m_Timer1;
+    QTimer m_timer1;
     WindowMover m_mover;
-    CaptionButton* m_TBARX;
-    CaptionButton* m_TBAR_;
-    CaptionButton* m_TBARMax;
+    CaptionButton* m_tbarX;
+    CaptionButton* m_tbarMin;
+    CaptionButton* m_tbarMax;
 };
 
 }  // namespace ostrel::controls

@@ -14,17 +14,17 @@ void TitelBar::SetTBX_() {
     int gap = 3;
     int dy = 0;
     if (m_style == 13) {
-        gap = m_TBARX->width();
+        gap = m_tbarX->width();
         dy = 2;
     } else if (m_style == 14) {
         gap = 6;
         dy = 2;
     }
-    m_TBARX->setVisible(m_showClose);
-    m_TBAR_->setVisible(m_showMinimized);
-    m_TBARMax->setVisible(m_showMaximized);
+    m_tbarX->setVisible(m_showClose);
+    m_tbarMin->setVisible(m_showMinimized);
+    m_tbarMax->setVisible(m_showMaximized);
     // ShowGlyph leaves a button alone when it already shows that glyph.
-    for (CaptionButton* button : {m_TBARX, m_TBAR_, m_TBARMax}) {
+    for (CaptionButton* button : {m_tbarX, m_tbarMin, m_tbarMax}) {
         button->ShowGlyph(GlyphIndex(m_iconStyle, Enabled(button) ? kGlyphNormal : kGlyphDisabled));
     }
 
@@ -34,37 +34,37 @@ void TitelBar::SetTBX_() {
     };
     int x = width();
     if (m_showClose) {
-        place(m_TBARX, x - m_TBARX->width() - 3 - gap);
-        x = m_TBARX->x();
+        place(m_tbarX, x - m_tbarX->width() - 3 - gap);
+        x = m_tbarX->x();
         gap = 3;
     }
     if (m_showMaximized) {
-        place(m_TBARMax, x - m_TBARMax->width() - 3 - gap);
-        x = m_TBARMax->x();
+        place(m_tbarMax, x - m_tbarMax->width() - 3 - gap);
+        x = m_tbarMax->x();
     }
     if (m_showMinimized) {
-        place(m_TBAR_, x - m_TBAR_->width() - 6);
+        place(m_tbarMin, x - m_tbarMin->width() - 6);
     }
 }
 
 bool TitelBar::Enabled(const CaptionButton* button) const {
-    if (button == m_TBARX) {
+    if (button == m_tbarX) {
         return m_showCloseEnabled;
     }
-    return button == m_TBAR_ ? m_showMinimizedEnabled : m_showMaximizedEnabled;
+    return button == m_tbarMin ? m_showMinimizedEnabled : m_showMaximizedEnabled;
 }
 
 bool TitelBar::Shown(const CaptionButton* button) const {
-    if (button == m_TBARX) {
+    if (button == m_tbarX) {
         return m_showClose;
     }
-    return button == m_TBAR_ ? m_showMinimized : m_showMaximized;
+    return button == m_tbarMin ? m_showMinimized : m_showMaximized;
 }
 
 // Hidden buttons do not count: their last rectangle would otherwise block drags where nothing
 // is shown.
 bool TitelBar::OverButton(QPointF pos) const {
-    for (const CaptionButton* button : {m_TBARX, m_TBAR_, m_TBARMax}) {
+    for (const CaptionButton* button : {m_tbarX, m_tbarMin, m_tbarMax}) {
         const QRect r = button->geometry();
         if (Shown(button) && r.x() < pos.x() && pos.x() < r.x() + r.width() && r.y() < pos.y() &&
             pos.y() < r.y() + r.height()) {
@@ -84,7 +84,7 @@ bool TitelBar::CursorInside() const {
 // notice that the pointer has gone.
 void TitelBar::EndTracking() {
     m_tracking = kNotTracking;
-    m_Timer1.stop();
+    m_timer1.stop();
 }
 
 void TitelBar::Timer1Tick() {
@@ -140,14 +140,14 @@ void TitelBar::mouseMoveEvent(QMouseEvent* event) {
     if (OverButton(event->position())) {
         return;
     }
-    for (CaptionButton* button : {m_TBARX, m_TBAR_, m_TBARMax}) {
+    for (CaptionButton* button : {m_tbarX, m_tbarMin, m_tbarMax}) {
         if (Enabled(button)) {
             button->ShowGlyph(GlyphIndex(m_iconStyle, kGlyphNormal));
         }
     }
     if (m_tracking == kNotTracking && CursorInside()) {
         m_tracking = kTracking;
-        m_Timer1.start();
+        m_timer1.start();
     }
     if (event->buttons() == Qt::LeftButton && m_mover.State() == WindowMover::Mode::Armed) {
         EndTracking();
@@ -228,12 +228,12 @@ void TitelBar::ButtonPressed(CaptionButton* button, Qt::MouseButton) {
     QWidget* form = window();
     // A window minimised or resized under the pointer never tells the button that the pointer
     // left it: the button shows its normal look now, and lights up again at the next move.
-    if (button != m_TBARX) {
+    if (button != m_tbarX) {
         button->ShowGlyph(GlyphIndex(m_iconStyle, kGlyphNormal));
     }
-    if (button == m_TBARX) {
+    if (button == m_tbarX) {
         form->close();
-    } else if (button == m_TBAR_) {
+    } else if (button == m_tbarMin) {
         form->showMinimized();
     } else {
         ToggleMaximized();

@@ -198,26 +198,26 @@ void TitelBar::WriteProperties(PropertyBag& bag) const {
 
 // Setters.
 
-void TitelBar::SetAutoRedraw(bool New_AutoRedraw) {
-    Assign(m_autoRedraw, New_AutoRedraw, "AutoRedraw");
+void TitelBar::SetAutoRedraw(bool autoRedraw) {
+    Assign(m_autoRedraw, autoRedraw, "AutoRedraw");
 }
-void TitelBar::SetDashBack(bool New_DashBack) {
-    if (Assign(m_dashBack, New_DashBack, "DashBack")) {
+void TitelBar::SetDashBack(bool dashBack) {
+    if (Assign(m_dashBack, dashBack, "DashBack")) {
         Refresh();
     }
 }
-void TitelBar::SetStyle(int New_Style) {
-    if (Assign(m_style, CheckedInt16(New_Style, "Style"), "Style")) {
+void TitelBar::SetStyle(int style) {
+    if (Assign(m_style, CheckedInt16(style, "Style"), "Style")) {
         Refresh();
     }
 }
-void TitelBar::SetBackColor(OleColor New_BackColor) {
-    if (Assign(m_backColor, New_BackColor, "BackColor")) {
+void TitelBar::SetBackColor(OleColor backColor) {
+    if (Assign(m_backColor, backColor, "BackColor")) {
         Refresh();
     }
 }
-void TitelBar::SetBackColorCover(float New_BackColorCover) {
-    float cover = New_BackColorCover;
+void TitelBar::SetBackColorCover(float backColorCover) {
+    float cover = backColorCover;
     if (cover >= 10.0f) {
         cover = 10.0f;
     } else if (cover <= 0.0f) {
@@ -227,181 +227,181 @@ void TitelBar::SetBackColorCover(float New_BackColorCover) {
         Refresh();
     }
 }
-void TitelBar::SetBackColorV1Begin(OleColor New_BackColorV1Begin) {
-    if (Assign(m_backColorV1Begin, New_BackColorV1Begin, "BackColorV1Begin")) {
+void TitelBar::SetBackColorV1Begin(OleColor backColorV1Begin) {
+    if (Assign(m_backColorV1Begin, backColorV1Begin, "BackColorV1Begin")) {
         Refresh();
     }
 }
-void TitelBar::SetBackColorV1End(OleColor New_BackColorV1End) {
-    if (Assign(m_backColorV1End, New_BackColorV1End, "BackColorV1End")) {
+void TitelBar::SetBackColorV1End(OleColor backColorV1End) {
+    if (Assign(m_backColorV1End, backColorV1End, "BackColorV1End")) {
         Refresh();
     }
 }
-void TitelBar::SetBackColorV2Begin(OleColor New_BackColorV2Begin) {
-    if (Assign(m_backColorV2Begin, New_BackColorV2Begin, "BackColorV2Begin")) {
+void TitelBar::SetBackColorV2Begin(OleColor backColorV2Begin) {
+    if (Assign(m_backColorV2Begin, backColorV2Begin, "BackColorV2Begin")) {
         Refresh();
     }
 }
-void TitelBar::SetBackColorV2End(OleColor New_BackColorV2End) {
-    if (Assign(m_backColorV2End, New_BackColorV2End, "BackColorV2End")) {
+void TitelBar::SetBackColorV2End(OleColor backColorV2End) {
+    if (Assign(m_backColorV2End, backColorV2End, "BackColorV2End")) {
         Refresh();
     }
 }
-void TitelBar::SetBorderColorHighLight(OleColor New_BorderColorHighLight) {
-    if (Assign(m_borderColorHighLight, New_BorderColorHighLight, "BorderColorHighLight")) {
+void TitelBar::SetBorderColorHighLight(OleColor borderColorHighLight) {
+    if (Assign(m_borderColorHighLight, borderColorHighLight, "BorderColorHighLight")) {
         Refresh();
     }
 }
-void TitelBar::SetBorderColorDarkLight(OleColor New_BorderColorDarkLight) {
-    if (Assign(m_borderColorDarkLight, New_BorderColorDarkLight, "BorderColorDarkLight")) {
+void TitelBar::SetBorderColorDarkLight(OleColor borderColorDarkLight) {
+    if (Assign(m_borderColorDarkLight, borderColorDarkLight, "BorderColorDarkLight")) {
         Refresh();
     }
 }
-void TitelBar::SetForeColor(OleColor New_ForeColor) {
-    if (Assign(m_foreColor, New_ForeColor, "ForeColor")) {
+void TitelBar::SetForeColor(OleColor foreColor) {
+    if (Assign(m_foreColor, foreColor, "ForeColor")) {
         Refresh();
     }
 }
-void TitelBar::SetCaptionColorBack(OleColor New_CaptionColorBack) {
-    if (Assign(m_captionColorBack, New_CaptionColorBack, "CaptionColorBack")) {
+void TitelBar::SetCaptionColorBack(OleColor captionColorBack) {
+    if (Assign(m_captionColorBack, captionColorBack, "CaptionColorBack")) {
         Refresh();
     }
 }
-void TitelBar::SetCaptionColor(OleColor New_CaptionColor) {
-    if (Assign(m_captionColor, New_CaptionColor, "CaptionColor")) {
+void TitelBar::SetCaptionColor(OleColor captionColor) {
+    if (Assign(m_captionColor, captionColor, "CaptionColor")) {
         m_foreColor = m_captionColor;
         Refresh();
     }
 }
-void TitelBar::SetCaptionBorderColor(OleColor New_CaptionBorderColor) {
-    if (Assign(m_captionBorderColor, New_CaptionBorderColor, "CaptionBorderColor")) {
+void TitelBar::SetCaptionBorderColor(OleColor captionBorderColor) {
+    if (Assign(m_captionBorderColor, captionBorderColor, "CaptionBorderColor")) {
         Refresh();
     }
 }
-void TitelBar::SetCaptionShadowColor(OleColor New_CaptionShadowColor) {
-    if (Assign(m_captionShadowColor, New_CaptionShadowColor, "CaptionShadowColor")) {
+void TitelBar::SetCaptionShadowColor(OleColor captionShadowColor) {
+    if (Assign(m_captionShadowColor, captionShadowColor, "CaptionShadowColor")) {
         Refresh();
     }
 }
-void TitelBar::SetCaptionBorder(bool New_CaptionBorder) {
-    if (Assign(m_captionBorder, New_CaptionBorder, "CaptionBorder")) {
+void TitelBar::SetCaptionBorder(bool captionBorder) {
+    if (Assign(m_captionBorder, captionBorder, "CaptionBorder")) {
         Refresh();
     }
 }
-void TitelBar::SetCaption3DWidth(quint8 New_Caption3DWidth) {
-    if (Assign(m_caption3DWidth, New_Caption3DWidth, "Caption3DWidth")) {
+void TitelBar::SetCaption3DWidth(quint8 caption3DWidth) {
+    if (Assign(m_caption3DWidth, caption3DWidth, "Caption3DWidth")) {
         Refresh();
     }
 }
 // The four sides notify under their older names with "app" in them.
-void TitelBar::SetCaption3DTop(bool New_Caption3DTop) {
-    if (Assign(m_caption3DTop, New_Caption3DTop, "Caption3DappTop")) {
+void TitelBar::SetCaption3DTop(bool caption3DTop) {
+    if (Assign(m_caption3DTop, caption3DTop, "Caption3DappTop")) {
         Refresh();
     }
 }
-void TitelBar::SetCaption3DBottom(bool New_Caption3DBottom) {
-    if (Assign(m_caption3DBottom, New_Caption3DBottom, "Caption3DappBottom")) {
+void TitelBar::SetCaption3DBottom(bool caption3DBottom) {
+    if (Assign(m_caption3DBottom, caption3DBottom, "Caption3DappBottom")) {
         Refresh();
     }
 }
-void TitelBar::SetCaption3DLeft(bool New_Caption3DLeft) {
-    if (Assign(m_caption3DLeft, New_Caption3DLeft, "Caption3DappLeft")) {
+void TitelBar::SetCaption3DLeft(bool caption3DLeft) {
+    if (Assign(m_caption3DLeft, caption3DLeft, "Caption3DappLeft")) {
         Refresh();
     }
 }
-void TitelBar::SetCaption3DRight(bool New_Caption3DRight) {
-    if (Assign(m_caption3DRight, New_Caption3DRight, "Caption3DappRight")) {
+void TitelBar::SetCaption3DRight(bool caption3DRight) {
+    if (Assign(m_caption3DRight, caption3DRight, "Caption3DappRight")) {
         Refresh();
     }
 }
-void TitelBar::SetShowClose(bool New_ShowClose) {
-    if (Assign(m_showClose, New_ShowClose, "ShowClose")) {
+void TitelBar::SetShowClose(bool showClose) {
+    if (Assign(m_showClose, showClose, "ShowClose")) {
         SetTBX_();
     }
 }
-void TitelBar::SetShowMinimized(bool New_ShowMinimized) {
-    if (Assign(m_showMinimized, New_ShowMinimized, "ShowMinimized")) {
+void TitelBar::SetShowMinimized(bool showMinimized) {
+    if (Assign(m_showMinimized, showMinimized, "ShowMinimized")) {
         SetTBX_();
     }
 }
-void TitelBar::SetShowMaximized(bool New_ShowMaximized) {
-    if (Assign(m_showMaximized, New_ShowMaximized, "ShowMaximized")) {
+void TitelBar::SetShowMaximized(bool showMaximized) {
+    if (Assign(m_showMaximized, showMaximized, "ShowMaximized")) {
         SetTBX_();
     }
 }
-void TitelBar::SetShowCloseEnabled(bool New_ShowCloseEnabled) {
-    if (Assign(m_showCloseEnabled, New_ShowCloseEnabled, "ShowCloseEnabled")) {
+void TitelBar::SetShowCloseEnabled(bool showCloseEnabled) {
+    if (Assign(m_showCloseEnabled, showCloseEnabled, "ShowCloseEnabled")) {
         SetTBX_();
     }
 }
-void TitelBar::SetShowMinimizedEnabled(bool New_ShowMinimizedEnabled) {
-    if (Assign(m_showMinimizedEnabled, New_ShowMinimizedEnabled, "ShowMinimizedEnabled")) {
+void TitelBar::SetShowMinimizedEnabled(bool showMinimizedEnabled) {
+    if (Assign(m_showMinimizedEnabled, showMinimizedEnabled, "ShowMinimizedEnabled")) {
         SetTBX_();
     }
 }
-void TitelBar::SetShowMaximizedEnabled(bool New_ShowMaximizedEnabled) {
-    if (Assign(m_showMaximizedEnabled, New_ShowMaximizedEnabled, "ShowMaximizedEnabled")) {
+void TitelBar::SetShowMaximizedEnabled(bool showMaximizedEnabled) {
+    if (Assign(m_showMaximizedEnabled, showMaximizedEnabled, "ShowMaximizedEnabled")) {
         SetTBX_();
     }
 }
-void TitelBar::SetFont(const QFont& New_Font) {
-    if (font() == New_Font) {
+void TitelBar::SetFont(const QFont& font) {
+    if (QWidget::font() == font) {
         return;
     }
-    setFont(New_Font);  // the FontChange that follows redraws
+    setFont(font);  // the FontChange that follows redraws
     emit PropertyChanged(QStringLiteral("Font"));
 }
-void TitelBar::SetToolTipText(const QString& New_ToolTipText) {
-    Assign(m_toolTipText, New_ToolTipText, "ToolTipText");
+void TitelBar::SetToolTipText(const QString& toolTipText) {
+    Assign(m_toolTipText, toolTipText, "ToolTipText");
     setToolTip(m_toolTipText);
 }
-void TitelBar::SetCaption(const QString& New_Caption) {
-    if (Assign(m_caption, New_Caption, "Caption")) {
+void TitelBar::SetCaption(const QString& caption) {
+    if (Assign(m_caption, caption, "Caption")) {
         Refresh();
     }
 }
-void TitelBar::SetCaptionPosX(int New_CaptionPosX) {
-    if (Assign(m_captionPosX, New_CaptionPosX, "CaptionPosX")) {
+void TitelBar::SetCaptionPosX(int captionPosX) {
+    if (Assign(m_captionPosX, captionPosX, "CaptionPosX")) {
         Refresh();
     }
 }
-void TitelBar::SetCaptionPosY(int New_CaptionPosY) {
-    if (Assign(m_captionPosY, New_CaptionPosY, "CaptionPosY")) {
+void TitelBar::SetCaptionPosY(int captionPosY) {
+    if (Assign(m_captionPosY, captionPosY, "CaptionPosY")) {
         Refresh();
     }
 }
-void TitelBar::SetBorderNormal(quint8 New_BorderNormal) {
-    if (Assign(m_borderNormal, New_BorderNormal, "BorderNormal")) {
+void TitelBar::SetBorderNormal(quint8 borderNormal) {
+    if (Assign(m_borderNormal, borderNormal, "BorderNormal")) {
         Refresh();
     }
 }
-void TitelBar::SetIconStyle(quint8 New_IconStyle) {
-    if (Assign(m_iconStyle, New_IconStyle, "IconStyle")) {
+void TitelBar::SetIconStyle(quint8 iconStyle) {
+    if (Assign(m_iconStyle, iconStyle, "IconStyle")) {
         Refresh();
     }
 }
-void TitelBar::SetPicture(const QImage& New_Picture) {
-    if (Assign(m_picture, New_Picture, "Picture")) {
+void TitelBar::SetPicture(const QImage& picture) {
+    if (Assign(m_picture, picture, "Picture")) {
         SetImageI();
     }
 }
-void TitelBar::SetPictureButton(const QImage& New_PictureButton) {
-    if (Assign(m_pictureButton, New_PictureButton, "PictureButton")) {
+void TitelBar::SetPictureButton(const QImage& pictureButton) {
+    if (Assign(m_pictureButton, pictureButton, "PictureButton")) {
         Refresh();
     }
 }
-void TitelBar::SetPicturePosMode(int New_PicturePosMode) {
-    if (Assign(m_picturePosMode, New_PicturePosMode, "PicturePosMode")) {
+void TitelBar::SetPicturePosMode(int picturePosMode) {
+    if (Assign(m_picturePosMode, picturePosMode, "PicturePosMode")) {
         Refresh();
     }
 }
-void TitelBar::SetPicturePosX(int New_PicturePosX) {
-    if (Assign(m_picturePosX, CheckedInt16(New_PicturePosX, "PicturePosX"), "PicturePosX")) {
+void TitelBar::SetPicturePosX(int picturePosX) {
+    if (Assign(m_picturePosX, CheckedInt16(picturePosX, "PicturePosX"), "PicturePosX")) {
         Refresh();
     }
 }
-void TitelBar::SetPicturePosY(int New_PicturePosY) {
-    if (Assign(m_picturePosY, CheckedInt16(New_PicturePosY, "PicturePosY"), "PicturePosY")) {
+void TitelBar::SetPicturePosY(int picturePosY) {
+    if (Assign(m_picturePosY, CheckedInt16(picturePosY, "PicturePosY"), "PicturePosY")) {
         Refresh();
     }
 }

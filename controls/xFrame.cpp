@@ -76,10 +76,10 @@ xFrame::xFrame(const QString& name, const PropertyBag& bag, QWidget* parent)
 }
 
 void xFrame::CreateParts() {
-    if (m_PartsCreated) {
+    if (m_partsCreated) {
         return;
     }
-    m_PartsCreated = true;
+    m_partsCreated = true;
     m_picHeader = new PanelHeader(this);
     m_picHeader->setObjectName("picHeader");
     m_picHeader->show();
@@ -100,23 +100,23 @@ void xFrame::CreateParts() {
 
 void xFrame::InitProperties() {
     const Palette& colors = kSchemes[kNewColorScheme];
-    m_FontBold = m_FontItalic = m_FontStrikethru = m_FontUnderline = false;
-    m_FontSize = 8;
-    m_Expanded = true;
-    m_ColorScheme = kNewColorScheme;
-    m_BackColor = SystemColor(kColorButtonFace);
-    m_ButtonColor = colors.button;
-    m_ButtonHighlightColor = colors.buttonHighlight;
-    m_BorderColor = colors.border;
-    m_ForeColor = colors.fore;
-    m_GradientBottom = colors.gradientBottom;
-    m_GradientTop = colors.gradientTop;
-    m_HeaderGradientBottom = colors.headerGradientBottom;
-    m_HeaderGradientTop = colors.headerGradientTop;
-    m_HoverColor = colors.button;
+    m_fontBold = m_fontItalic = m_fontStrikethru = m_fontUnderline = false;
+    m_fontSize = 8;
+    m_expanded = true;
+    m_colorScheme = kNewColorScheme;
+    m_backColor = SystemColor(kColorButtonFace);
+    m_buttonColor = colors.button;
+    m_buttonHighlightColor = colors.buttonHighlight;
+    m_borderColor = colors.border;
+    m_foreColor = colors.fore;
+    m_gradientBottom = colors.gradientBottom;
+    m_gradientTop = colors.gradientTop;
+    m_headerGradientBottom = colors.headerGradientBottom;
+    m_headerGradientTop = colors.headerGradientTop;
+    m_hoverColor = colors.button;
     CreateParts();
-    m_Caption = objectName();
-    m_picHeader->SetTextColor(m_ForeColor);
+    m_caption = objectName();
+    m_picHeader->SetTextColor(m_foreColor);
     QFont font = m_picHeader->font();
     font.setPointSizeF(8);
     m_picHeader->setFont(font);
@@ -127,17 +127,17 @@ void xFrame::InitProperties() {
 // colours read before it.
 void xFrame::ReadProperties(const PropertyBag& bag) {
     CreateParts();
-    bag.ReadInto("ColorScheme", kNewColorScheme, m_ColorScheme);
+    bag.ReadInto("ColorScheme", kNewColorScheme, m_colorScheme);
     ApplyColorScheme();
-    bag.ReadInto("BackColor", kBagBackColor, m_BackColor);
-    bag.ReadInto("BorderColor", kSchemes[1].border, m_BorderColor);
-    bag.ReadInto("Button", false, m_Button);
-    bag.ReadInto("ButtonColor", kSchemes[1].button, m_ButtonColor);
-    bag.ReadInto("ButtonHighlightColor", kSchemes[1].buttonHighlight, m_ButtonHighlightColor);
-    bag.ReadInto("ButtonPin", false, m_ButtonPin);
-    bag.ReadInto("ColorScheme", kNewColorScheme, m_ColorScheme);
-    bag.ReadInto("Caption", objectName(), m_Caption);
-    bag.ReadInto("DisplayPicture", false, m_DisplayPicture);
+    bag.ReadInto("BackColor", kBagBackColor, m_backColor);
+    bag.ReadInto("BorderColor", kSchemes[1].border, m_borderColor);
+    bag.ReadInto("Button", false, m_button);
+    bag.ReadInto("ButtonColor", kSchemes[1].button, m_buttonColor);
+    bag.ReadInto("ButtonHighlightColor", kSchemes[1].buttonHighlight, m_buttonHighlightColor);
+    bag.ReadInto("ButtonPin", false, m_buttonPin);
+    bag.ReadInto("ColorScheme", kNewColorScheme, m_colorScheme);
+    bag.ReadInto("Caption", objectName(), m_caption);
+    bag.ReadInto("DisplayPicture", false, m_displayPicture);
     bool enabled = Enabled();
     bag.ReadInto("Enabled", false, enabled);
     setEnabled(enabled);
@@ -145,8 +145,8 @@ void xFrame::ReadProperties(const PropertyBag& bag) {
         ApplyColorScheme();
     }
 
-    bag.ReadInto("EnableGradient", false, m_EnableGradient);
-    bag.ReadInto("Expanded", true, m_Expanded);
+    bag.ReadInto("EnableGradient", false, m_enableGradient);
+    bag.ReadInto("Expanded", true, m_expanded);
     const QFont ambient = parentWidget() ? parentWidget()->font() : QApplication::font();
     QFont font = m_picHeader->font();
     QString family = font.family();
@@ -155,18 +155,18 @@ void xFrame::ReadProperties(const PropertyBag& bag) {
     m_picHeader->setFont(font);
     // The attributes fall back to the ambient font object, which is no Boolean or number.
     const QVariant ambientObject = QVariant::fromValue(ambient);
-    bag.ReadInto("FontBold", ambientObject, m_FontBold);
-    bag.ReadInto("FontItalic", ambientObject, m_FontItalic);
-    bag.ReadInto("FontSize", ambientObject, m_FontSize);
-    bag.ReadInto("FontStrikeThru", ambientObject, m_FontStrikethru);
-    bag.ReadInto("FontUnderline", ambientObject, m_FontUnderline);
-    bag.ReadInto("ForeColor", kSchemes[1].fore, m_ForeColor);
-    m_picHeader->SetTextColor(m_ForeColor);
-    bag.ReadInto("FramePinned", false, m_FramePinned);
-    bag.ReadInto("GradientBottom", kSchemes[1].gradientBottom, m_GradientBottom);
-    bag.ReadInto("GradientTop", kSchemes[1].gradientTop, m_GradientTop);
-    bag.ReadInto("HeaderGradientBottom", kBagHeaderGradientBottom, m_HeaderGradientBottom);
-    bag.ReadInto("HeaderGradientTop", kSchemes[1].headerGradientTop, m_HeaderGradientTop);
+    bag.ReadInto("FontBold", ambientObject, m_fontBold);
+    bag.ReadInto("FontItalic", ambientObject, m_fontItalic);
+    bag.ReadInto("FontSize", ambientObject, m_fontSize);
+    bag.ReadInto("FontStrikeThru", ambientObject, m_fontStrikethru);
+    bag.ReadInto("FontUnderline", ambientObject, m_fontUnderline);
+    bag.ReadInto("ForeColor", kSchemes[1].fore, m_foreColor);
+    m_picHeader->SetTextColor(m_foreColor);
+    bag.ReadInto("FramePinned", false, m_framePinned);
+    bag.ReadInto("GradientBottom", kSchemes[1].gradientBottom, m_gradientBottom);
+    bag.ReadInto("GradientTop", kSchemes[1].gradientTop, m_gradientTop);
+    bag.ReadInto("HeaderGradientBottom", kBagHeaderGradientBottom, m_headerGradientBottom);
+    bag.ReadInto("HeaderGradientTop", kSchemes[1].headerGradientTop, m_headerGradientTop);
     QString picture;
     bag.ReadInto("Picture", QString(), picture);
     const QPixmap pixmap = QPixmap::fromImage(PictureFromBag(picture));
@@ -179,18 +179,18 @@ void xFrame::ReadProperties(const PropertyBag& bag) {
 void xFrame::WriteProperties(PropertyBag& bag) const {
     const QFont ambient = parentWidget() ? parentWidget()->font() : QApplication::font();
     const QFont font = Font();
-    bag.WriteProperty("BackColor", m_BackColor, kBagBackColor);
-    bag.WriteProperty("BorderColor", m_BorderColor, kSchemes[1].border);
-    bag.WriteProperty("Button", m_Button, false);
-    bag.WriteProperty("ButtonColor", m_ButtonColor, kSchemes[1].button);
-    bag.WriteProperty("ButtonHighlightColor", m_ButtonHighlightColor, kSchemes[1].buttonHighlight);
-    bag.WriteProperty("ButtonPin", m_ButtonPin, false);
-    bag.WriteProperty("ColorScheme", m_ColorScheme, kNewColorScheme);
-    bag.WriteProperty("Caption", m_Caption, objectName());
-    bag.WriteProperty("DisplayPicture", m_DisplayPicture, false);
+    bag.WriteProperty("BackColor", m_backColor, kBagBackColor);
+    bag.WriteProperty("BorderColor", m_borderColor, kSchemes[1].border);
+    bag.WriteProperty("Button", m_button, false);
+    bag.WriteProperty("ButtonColor", m_buttonColor, kSchemes[1].button);
+    bag.WriteProperty("ButtonHighlightColor", m_buttonHighlightColor, kSchemes[1].buttonHighlight);
+    bag.WriteProperty("ButtonPin", m_buttonPin, false);
+    bag.WriteProperty("ColorScheme", m_colorScheme, kNewColorScheme);
+    bag.WriteProperty("Caption", m_caption, objectName());
+    bag.WriteProperty("DisplayPicture", m_displayPicture, false);
     bag.WriteProperty("Enabled", Enabled(), false);
-    bag.WriteProperty("EnableGradient", m_EnableGradient, false);
-    bag.WriteProperty("Expanded", m_Expanded, true);
+    bag.WriteProperty("EnableGradient", m_enableGradient, false);
+    bag.WriteProperty("Expanded", m_expanded, true);
     bag.WriteProperty("Font", font.family(), ambient.family());
     // The attributes' default is a font object, never equal to them: they are always stored.
     bag.WriteProperty("FontBold", font.bold());
@@ -199,11 +199,11 @@ void xFrame::WriteProperties(PropertyBag& bag) const {
     bag.WriteProperty("FontSize", font.pointSizeF());
     bag.WriteProperty("FontStrikethru", font.strikeOut());
     bag.WriteProperty("FontUnderline", font.underline());
-    bag.WriteProperty("FramePinned", m_FramePinned, false);
-    bag.WriteProperty("GradientBottom", m_GradientBottom, kSchemes[1].gradientBottom);
-    bag.WriteProperty("GradientTop", m_GradientTop, kSchemes[1].gradientTop);
-    bag.WriteProperty("HeaderGradientBottom", m_HeaderGradientBottom, kBagHeaderGradientBottom);
-    bag.WriteProperty("HeaderGradientTop", m_HeaderGradientTop, kSchemes[1].headerGradientTop);
+    bag.WriteProperty("FramePinned", m_framePinned, false);
+    bag.WriteProperty("GradientBottom", m_gradientBottom, kSchemes[1].gradientBottom);
+    bag.WriteProperty("GradientTop", m_gradientTop, kSchemes[1].gradientTop);
+    bag.WriteProperty("HeaderGradientBottom", m_headerGradientBottom, kBagHeaderGradientBottom);
+    bag.WriteProperty("HeaderGradientTop", m_headerGradientTop, kSchemes[1].headerGradientTop);
     bag.WriteProperty("Picture", PictureToBag(Picture().toImage()), QString());
 }
 
@@ -211,20 +211,20 @@ void xFrame::ApplyColorScheme() {
     const Palette* colors = nullptr;
     if (!Enabled()) {
         colors = &kDisabledPalette;
-    } else if (m_ColorScheme >= 0 && m_ColorScheme < static_cast<int>(std::size(kSchemes))) {
-        colors = &kSchemes[m_ColorScheme];
+    } else if (m_colorScheme >= 0 && m_colorScheme < static_cast<int>(std::size(kSchemes))) {
+        colors = &kSchemes[m_colorScheme];
     }
     if (colors) {
-        m_ButtonColor = colors->button;
-        m_ButtonHighlightColor = colors->buttonHighlight;
-        m_BorderColor = colors->border;
-        m_ForeColor = colors->fore;  // the header takes it at its next paint
-        m_GradientBottom = colors->gradientBottom;
-        m_GradientTop = colors->gradientTop;
-        m_HeaderGradientBottom = colors->headerGradientBottom;
-        m_HeaderGradientTop = colors->headerGradientTop;
+        m_buttonColor = colors->button;
+        m_buttonHighlightColor = colors->buttonHighlight;
+        m_borderColor = colors->border;
+        m_foreColor = colors->fore;  // the header takes it at its next paint
+        m_gradientBottom = colors->gradientBottom;
+        m_gradientTop = colors->gradientTop;
+        m_headerGradientBottom = colors->headerGradientBottom;
+        m_headerGradientTop = colors->headerGradientTop;
     }
-    m_HoverColor = m_ButtonColor;
+    m_hoverColor = m_buttonColor;
 }
 
 void xFrame::ResizeHandler() {
@@ -232,11 +232,11 @@ void xFrame::ResizeHandler() {
     m_picHeader->setGeometry(1, 1, width() - 2, TwipsToPixels(kHeaderHeight));
     m_picHeader->raise();
     RepaintHeader();
-    if (m_EnableGradient) {
-        m_GradientReady = false;
+    if (m_enableGradient) {
+        m_gradientReady = false;
     }
     if (HeightTwips() != kCollapsedHeight) {
-        m_FullHeight = HeightTwips();
+        m_fullHeight = HeightTwips();
     }
 }
 
@@ -247,20 +247,20 @@ void xFrame::resizeEvent(QResizeEvent* event) {
 
 void xFrame::Redraw() {
     QImage& surface = Surface();
-    surface.fill(ToQColor(TranslateColor(m_BackColor)));
+    surface.fill(ToQColor(TranslateColor(m_backColor)));
     QPainter painter(&surface);
-    if (m_EnableGradient && !m_GradientReady) {
-        m_GradientReady = true;
+    if (m_enableGradient && !m_gradientReady) {
+        m_gradientReady = true;
         // The screen's twips per pixel are the fixed 15, so the picture is the widget's size.
         m_backgroundPicture =
-            MakeGradientPicture(width(), height(), m_GradientTop, m_GradientBottom);
+            MakeGradientPicture(width(), height(), m_gradientTop, m_gradientBottom);
     }
     if (!m_backgroundPicture.isNull()) {
         painter.drawImage(0, 0, m_backgroundPicture);
     }
     const int w = PixelsToTwips(width());
     const int h = HeightTwips();
-    const QColor border = ToQColor(TranslateColor(m_BorderColor));
+    const QColor border = ToQColor(TranslateColor(m_borderColor));
     DrawTwipsLine(painter, 0, 0, w, 0, border);
     DrawTwipsLine(painter, 0, h - kTwipsPerPixel, w, h - kTwipsPerPixel, border);
     DrawTwipsLine(painter, 0, 0, 0, h, border);
@@ -270,12 +270,12 @@ void xFrame::Redraw() {
 }
 
 void xFrame::RepaintHeader() {
-    m_HeaderPainted = false;
+    m_headerPainted = false;
     picHeader_Paint();
 }
 
 void xFrame::DropGradient() {
-    m_GradientReady = false;
+    m_gradientReady = false;
     m_backgroundPicture = QImage();
 }
 
@@ -300,15 +300,15 @@ void xFrame::Changed(const char* name) {
 void xFrame::picHeader_MouseMove(int x) {
     const int w = PixelsToTwips(m_picHeader->width());
     const bool inPinZone = x >= w - kPinZoneLeft && x <= w - kPinZoneRight;
-    if (m_OverButton && !inPinZone) {
+    if (m_overButton && !inPinZone) {
         return;  // still in the expand/collapse zone
     }
-    if (!m_Button) {
-        m_OverButton = false;
-        m_OverPin = true;  // the whole header is the pin zone
+    if (!m_button) {
+        m_overButton = false;
+        m_overPin = true;  // the whole header is the pin zone
     } else {
-        m_OverButton = !inPinZone;
-        m_OverPin = inPinZone;
+        m_overButton = !inPinZone;
+        m_overPin = inPinZone;
     }
     if (!m_tmrMouseMove->isActive()) {
         m_tmrMouseMove->start();
@@ -320,28 +320,28 @@ void xFrame::picHeader_MouseMove(int x) {
 // repainted only when that colour changes.
 void xFrame::tmrMouseMove_Timer() {
     const bool overHeader = QApplication::widgetAt(QCursor::pos()) == m_picHeader;
-    const OleColor wanted = overHeader ? m_ButtonHighlightColor : m_ButtonColor;
-    if (m_HoverColor != wanted) {
-        m_HoverColor = wanted;
+    const OleColor wanted = overHeader ? m_buttonHighlightColor : m_buttonColor;
+    if (m_hoverColor != wanted) {
+        m_hoverColor = wanted;
         RepaintHeader();
     }
 }
 
 // The zone comes from the last mouse move, not from where the click landed.
 void xFrame::picHeader_Click() {
-    if (m_OverButton && m_Button) {
-        if (!m_FramePinned) {
-            if (HeightTwips() == m_FullHeight) {
+    if (m_overButton && m_button) {
+        if (!m_framePinned) {
+            if (HeightTwips() == m_fullHeight) {
                 SetHeightTwips(kCollapsedHeight);
-                m_Expanded = false;
+                m_expanded = false;
             } else {
-                SetHeightTwips(m_FullHeight);
-                m_Expanded = true;
+                SetHeightTwips(m_fullHeight);
+                m_expanded = true;
             }
         }
         RepaintHeader();
-    } else if (m_OverPin && m_ButtonPin) {
-        m_FramePinned = !m_FramePinned;  // the glyph follows at the next header repaint
+    } else if (m_overPin && m_buttonPin) {
+        m_framePinned = !m_framePinned;  // the glyph follows at the next header repaint
     }
     Changed("Expanded");
     emit Click();
@@ -396,84 +396,84 @@ QPixmap xFrame::Picture() const {
     return m_imgFramePic->pixmap();
 }
 
-void xFrame::SetBackColor(OleColor New_BackColor) {
-    m_BackColor = New_BackColor;
+void xFrame::SetBackColor(OleColor backColor) {
+    m_backColor = backColor;
     Refresh();
     Changed("BackColor");
 }
 
-void xFrame::SetBorderColor(OleColor New_BorderColor) {
-    m_BorderColor = New_BorderColor;
+void xFrame::SetBorderColor(OleColor borderColor) {
+    m_borderColor = borderColor;
     Refresh();
     Changed("BorderColor");
 }
 
-void xFrame::SetButton(bool New_Button) {
-    m_Button = New_Button;
+void xFrame::SetButton(bool button) {
+    m_button = button;
     Refresh();
     Changed("Button");
 }
 
-void xFrame::SetButtonColor(OleColor New_ButtonColor) {
-    m_ButtonColor = New_ButtonColor;
+void xFrame::SetButtonColor(OleColor buttonColor) {
+    m_buttonColor = buttonColor;
     Refresh();
     Changed("ButtonColor");
 }
 
-void xFrame::SetButtonHighlightColor(OleColor New_ButtonHighlightColor) {
-    m_ButtonHighlightColor = New_ButtonHighlightColor;
+void xFrame::SetButtonHighlightColor(OleColor buttonHighlightColor) {
+    m_buttonHighlightColor = buttonHighlightColor;
     Refresh();
     Changed("ButtonHighlightColor");
 }
 
-void xFrame::SetButtonPin(bool New_ButtonPin) {
-    m_ButtonPin = New_ButtonPin;
+void xFrame::SetButtonPin(bool buttonPin) {
+    m_buttonPin = buttonPin;
     Refresh();
     Changed("ButtonPin");
 }
 
-void xFrame::SetCaption(const QString& New_Caption) {
-    m_Caption = New_Caption;
+void xFrame::SetCaption(const QString& caption) {
+    m_caption = caption;
     Refresh();
     Changed("Caption");
 }
 
 // The only setter without a property-changed notification.
-void xFrame::SetColorScheme(int New_ColorScheme) {
-    m_ColorScheme = New_ColorScheme;
+void xFrame::SetColorScheme(int colorScheme) {
+    m_colorScheme = colorScheme;
     ApplyColorScheme();
-    if (m_EnableGradient) {
+    if (m_enableGradient) {
         DropGradient();
     }
     Refresh();
 }
 
-void xFrame::SetDisplayPicture(bool New_DisplayPicture) {
-    m_DisplayPicture = New_DisplayPicture;
+void xFrame::SetDisplayPicture(bool displayPicture) {
+    m_displayPicture = displayPicture;
     ResizeHandler();
     Changed("DisplayPicture");
 }
 
-void xFrame::SetEnabled(bool New_Enabled) {
-    setEnabled(New_Enabled);
-    m_picHeader->setEnabled(New_Enabled);
-    if (New_Enabled) {
+void xFrame::SetEnabled(bool enabled) {
+    setEnabled(enabled);
+    m_picHeader->setEnabled(enabled);
+    if (enabled) {
         m_tmrMouseMove->start();
     } else {
         m_tmrMouseMove->stop();
     }
-    m_imgFramePic->setEnabled(New_Enabled);
+    m_imgFramePic->setEnabled(enabled);
     ApplyColorScheme();
-    if (m_EnableGradient) {
+    if (m_enableGradient) {
         DropGradient();
     }
     Refresh();
     Changed("Enabled");
 }
 
-void xFrame::SetEnableGradient(bool New_EnableGradient) {
-    m_EnableGradient = New_EnableGradient;
-    if (!New_EnableGradient) {
+void xFrame::SetEnableGradient(bool enableGradient) {
+    m_enableGradient = enableGradient;
+    if (!enableGradient) {
         DropGradient();
     }
     ApplyColorScheme();
@@ -481,72 +481,72 @@ void xFrame::SetEnableGradient(bool New_EnableGradient) {
     Changed("EnableGradient");
 }
 
-void xFrame::SetExpanded(bool New_Expanded) {
-    m_Expanded = New_Expanded;
-    if (!m_FramePinned) {
-        SetHeightTwips(New_Expanded ? m_FullHeight : kCollapsedHeight);
+void xFrame::SetExpanded(bool expanded) {
+    m_expanded = expanded;
+    if (!m_framePinned) {
+        SetHeightTwips(expanded ? m_fullHeight : kCollapsedHeight);
     }
     RepaintHeader();
     Changed("Expanded");
 }
 
-void xFrame::SetFont(const QFont& New_Font) {
-    m_picHeader->setFont(New_Font);
-    m_FontBold = New_Font.bold();
-    m_FontItalic = New_Font.italic();
-    m_FontSize = New_Font.pointSizeF();
-    m_FontStrikethru = New_Font.strikeOut();
-    m_FontUnderline = New_Font.underline();
+void xFrame::SetFont(const QFont& font) {
+    m_picHeader->setFont(font);
+    m_fontBold = font.bold();
+    m_fontItalic = font.italic();
+    m_fontSize = font.pointSizeF();
+    m_fontStrikethru = font.strikeOut();
+    m_fontUnderline = font.underline();
     ResizeHandler();
     Changed("Font");
 }
 
-void xFrame::SetForeColor(OleColor New_ForeColor) {
-    m_picHeader->SetTextColor(New_ForeColor);
-    m_ForeColor = New_ForeColor;
+void xFrame::SetForeColor(OleColor foreColor) {
+    m_picHeader->SetTextColor(foreColor);
+    m_foreColor = foreColor;
     Changed("ForeColor");
 }
 
-void xFrame::SetFramePinned(bool New_FramePinned) {
-    m_FramePinned = New_FramePinned;
+void xFrame::SetFramePinned(bool framePinned) {
+    m_framePinned = framePinned;
     Refresh();
     Changed("FramePinned");
 }
 
-void xFrame::SetGradientBottom(OleColor New_GradientBottom) {
-    m_GradientBottom = New_GradientBottom;
-    if (m_EnableGradient) {
+void xFrame::SetGradientBottom(OleColor gradientBottom) {
+    m_gradientBottom = gradientBottom;
+    if (m_enableGradient) {
         DropGradient();
     }
     Refresh();
     Changed("GradientBottom");
 }
 
-void xFrame::SetGradientTop(OleColor New_GradientTop) {
-    m_GradientTop = New_GradientTop;
-    if (m_EnableGradient) {
+void xFrame::SetGradientTop(OleColor gradientTop) {
+    m_gradientTop = gradientTop;
+    if (m_enableGradient) {
         DropGradient();
     }
     Refresh();
     Changed("GradientTop");
 }
 
-void xFrame::SetHeaderGradientBottom(OleColor New_HeaderGradientBottom) {
-    m_HeaderGradientBottom = New_HeaderGradientBottom;
+void xFrame::SetHeaderGradientBottom(OleColor headerGradientBottom) {
+    m_headerGradientBottom = headerGradientBottom;
     RepaintHeader();
     Changed("HeaderGradientBottom");
 }
 
-void xFrame::SetHeaderGradientTop(OleColor New_HeaderGradientTop) {
-    m_HeaderGradientTop = New_HeaderGradientTop;
+void xFrame::SetHeaderGradientTop(OleColor headerGradientTop) {
+    m_headerGradientTop = headerGradientTop;
     RepaintHeader();
     Changed("HeaderGradientTop");
 }
 
-void xFrame::SetPicture(const QPixmap& New_Picture) {
-    m_imgFramePic->setPixmap(New_Picture);
-    m_imgFramePic->resize(New_Picture.size());
-    m_DisplayPicture = true;
+void xFrame::SetPicture(const QPixmap& picture) {
+    m_imgFramePic->setPixmap(picture);
+    m_imgFramePic->resize(picture.size());
+    m_displayPicture = true;
     ResizeHandler();
     RepaintHeader();
     Changed("Picture");

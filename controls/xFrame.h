@@ -35,46 +35,46 @@ class xFrame : public DrawingSurface {
     // Stores the design settings; values equal to their defaults are left out.
     void WriteProperties(PropertyBag& bag) const;
 
-    OleColor BackColor() const { return m_BackColor; }
-    void SetBackColor(OleColor New_BackColor);
-    OleColor BorderColor() const { return m_BorderColor; }
-    void SetBorderColor(OleColor New_BorderColor);
-    bool Button() const { return m_Button; }
-    void SetButton(bool New_Button);
-    OleColor ButtonColor() const { return m_ButtonColor; }
-    void SetButtonColor(OleColor New_ButtonColor);
-    OleColor ButtonHighlightColor() const { return m_ButtonHighlightColor; }
-    void SetButtonHighlightColor(OleColor New_ButtonHighlightColor);
-    bool ButtonPin() const { return m_ButtonPin; }
-    void SetButtonPin(bool New_ButtonPin);
-    QString Caption() const { return m_Caption; }
-    void SetCaption(const QString& New_Caption);
-    int ColorScheme() const { return m_ColorScheme; }
-    void SetColorScheme(int New_ColorScheme);
-    bool DisplayPicture() const { return m_DisplayPicture; }
-    void SetDisplayPicture(bool New_DisplayPicture);
+    OleColor BackColor() const { return m_backColor; }
+    void SetBackColor(OleColor backColor);
+    OleColor BorderColor() const { return m_borderColor; }
+    void SetBorderColor(OleColor borderColor);
+    bool Button() const { return m_button; }
+    void SetButton(bool button);
+    OleColor ButtonColor() const { return m_buttonColor; }
+    void SetButtonColor(OleColor buttonColor);
+    OleColor ButtonHighlightColor() const { return m_buttonHighlightColor; }
+    void SetButtonHighlightColor(OleColor buttonHighlightColor);
+    bool ButtonPin() const { return m_buttonPin; }
+    void SetButtonPin(bool buttonPin);
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString& caption);
+    int ColorScheme() const { return m_colorScheme; }
+    void SetColorScheme(int colorScheme);
+    bool DisplayPicture() const { return m_displayPicture; }
+    void SetDisplayPicture(bool displayPicture);
     bool Enabled() const;
-    void SetEnabled(bool New_Enabled);
-    bool EnableGradient() const { return m_EnableGradient; }
-    void SetEnableGradient(bool New_EnableGradient);
-    bool Expanded() const { return m_Expanded; }
-    void SetExpanded(bool New_Expanded);
+    void SetEnabled(bool enabled);
+    bool EnableGradient() const { return m_enableGradient; }
+    void SetEnableGradient(bool enableGradient);
+    bool Expanded() const { return m_expanded; }
+    void SetExpanded(bool expanded);
     QFont Font() const;
-    void SetFont(const QFont& New_Font);
+    void SetFont(const QFont& font);
     OleColor ForeColor() const;
-    void SetForeColor(OleColor New_ForeColor);
-    bool FramePinned() const { return m_FramePinned; }
-    void SetFramePinned(bool New_FramePinned);
-    OleColor GradientBottom() const { return m_GradientBottom; }
-    void SetGradientBottom(OleColor New_GradientBottom);
-    OleColor GradientTop() const { return m_GradientTop; }
-    void SetGradientTop(OleColor New_GradientTop);
-    OleColor HeaderGradientBottom() const { return m_HeaderGradientBottom; }
-    void SetHeaderGradientBottom(OleColor New_HeaderGradientBottom);
-    OleColor HeaderGradientTop() const { return m_HeaderGradientTop; }
-    void SetHeaderGradientTop(OleColor New_HeaderGradientTop);
+    void SetForeColor(OleColor foreColor);
+    bool FramePinned() const { return m_framePinned; }
+    void SetFramePinned(bool framePinned);
+    OleColor GradientBottom() const { return m_gradientBottom; }
+    void SetGradientBottom(OleColor gradientBottom);
+    OleColor GradientTop() const { return m_gradientTop; }
+    void SetGradientTop(OleColor gradientTop);
+    OleColor HeaderGradientBottom() const { return m_headerGradientBottom; }
+    void SetHeaderGradientBottom(OleColor headerGradientBottom);
+    OleColor HeaderGradientTop() const { return m_headerGradientTop; }
+    void SetHeaderGradientTop(OleColor headerGradientTop);
     QPixmap Picture() const;
-    void SetPicture(const QPixmap& New_Picture);
+    void SetPicture(const QPixmap& picture);
 
     // The header strip (a constituent part, for the form and for tests).
     PanelHeader* picHeader() const { return m_picHeader; }
@@ -107,7 +107,7 @@ class xFrame : public DrawingSurface {
     void ApplyColorScheme();
     // What a resize runs: places the header, repaints it, remembers the full height.
     void ResizeHandler();
-    // Redraws the header strip unless m_HeaderPainted says it is up to date. Defined with the
+    // Redraws the header strip unless m_headerPainted says it is up to date. Defined with the
     // glyph geometry in PanelHeader.cpp.
     void picHeader_Paint();
     void picHeader_Click();
@@ -125,40 +125,40 @@ class xFrame : public DrawingSurface {
     void SendPendingResize();
     void Changed(const char* name);
 
-    OleColor m_BackColor = 0;
-    OleColor m_BorderColor = 0;
-    bool m_Button = false;
-    OleColor m_ButtonColor = 0;
-    OleColor m_ButtonHighlightColor = 0;
-    bool m_ButtonPin = false;
-    QString m_Caption;
-    int m_ColorScheme = 0;
-    bool m_DisplayPicture = false;
-    bool m_EnableGradient = false;
-    bool m_Expanded = false;
-    OleColor m_ForeColor = 0;
-    bool m_FramePinned = false;
-    OleColor m_GradientBottom = 0;
-    OleColor m_GradientTop = 0;
-    OleColor m_HeaderGradientBottom = 0;
-    OleColor m_HeaderGradientTop = 0;
+    OleColor m_backColor = 0;
+    OleColor m_borderColor = 0;
+    bool m_button = false;
+    OleColor m_buttonColor = 0;
+    OleColor m_buttonHighlightColor = 0;
+    bool m_buttonPin = false;
+    QString m_caption;
+    int m_colorScheme = 0;
+    bool m_displayPicture = false;
+    bool m_enableGradient = false;
+    bool m_expanded = false;
+    OleColor m_foreColor = 0;
+    bool m_framePinned = false;
+    OleColor m_gradientBottom = 0;
+    OleColor m_gradientTop = 0;
+    OleColor m_headerGradientBottom = 0;
+    OleColor m_headerGradientTop = 0;
 
     // Font attributes applied to the header at every paint; a loaded design without them keeps
     // these zero values (a size of 0 becomes 8 at the next paint).
-    bool m_FontBold = false;
-    bool m_FontItalic = false;
-    bool m_FontStrikethru = false;
-    bool m_FontUnderline = false;
-    double m_FontSize = 0;
+    bool m_fontBold = false;
+    bool m_fontItalic = false;
+    bool m_fontStrikethru = false;
+    bool m_fontUnderline = false;
+    double m_fontSize = 0;
 
-    bool m_PartsCreated = false;
-    bool m_HeaderPainted = false;
-    bool m_GradientReady = false;
-    bool m_OverButton = false;
-    bool m_OverPin = false;
-    int m_FullHeight = 0;
-    OleColor m_HoverColor = 0;
-    OleColor m_GlyphColor = 0;
+    bool m_partsCreated = false;
+    bool m_headerPainted = false;
+    bool m_gradientReady = false;
+    bool m_overButton = false;
+    bool m_overPin = false;
+    int m_fullHeight = 0;
+    OleColor m_hoverColor = 0;
+    OleColor m_glyphColor = 0;
 
     QImage m_backgroundPicture;
     bool m_bodyPressed = false;
