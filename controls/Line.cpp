@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/AssignChanged.h"
+
 namespace ostrel::controls {
 namespace {
 
@@ -65,8 +67,9 @@ void Line::SetEndPoints(double x1, double y1, double x2, double y2) {
 }
 
 void Line::SetBorderColor(OleColor color) {
-    m_borderColor = color;
-    Refresh();
+    if (AssignChanged(m_borderColor, color)) {
+        Refresh();
+    }
 }
 
 void Line::SetBorderWidth(int pixels) {

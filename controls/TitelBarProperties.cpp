@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "controls/AssignChanged.h"
 #include "controls/BagValues.h"
 #include "controls/TitelBar.h"
 
@@ -36,10 +37,9 @@ quint8 ReadByte(const PropertyBag& bag, const char* name, int defaultValue) {
 
 template <typename T>
 bool TitelBar::Assign(T& field, const T& value, const char* name) {
-    if (field == value) {
+    if (!AssignChanged(field, value)) {
         return false;
     }
-    field = value;
     emit PropertyChanged(QString::fromLatin1(name));
     return !m_loading;
 }

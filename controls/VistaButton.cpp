@@ -1,5 +1,6 @@
 #include "controls/VistaButton.h"
 
+#include "controls/AssignChanged.h"
 #include "controls/InputCodes.h"
 
 #include <QApplication>
@@ -156,14 +157,17 @@ void VistaButton::WriteProperties(PropertyBag& bag) const {
 }
 
 void VistaButton::SetCaption(const QString& caption) {
-    m_caption = caption;
+    if (!AssignChanged(m_caption, caption)) {
+        return;
+    }
     UpdateAccessKey();
     Refresh();
 }
 
 void VistaButton::SetForeColor(OleColor color) {
-    m_foreColor = color;
-    Refresh();
+    if (AssignChanged(m_foreColor, color)) {
+        Refresh();
+    }
 }
 
 void VistaButton::SetFont(const QFont& font) {
@@ -171,24 +175,29 @@ void VistaButton::SetFont(const QFont& font) {
 }
 
 void VistaButton::SetPicture(const QImage& picture) {
-    m_picture = picture;
+    if (!AssignChanged(m_picture, picture)) {
+        return;
+    }
     PreparePicture();
     Refresh();
 }
 
 void VistaButton::SetPictures(int count) {
-    m_pictures = count;
-    Refresh();
+    if (AssignChanged(m_pictures, count)) {
+        Refresh();
+    }
 }
 
 void VistaButton::SetUseMaskColor(bool use) {
-    m_useMaskColor = use;
-    Refresh();
+    if (AssignChanged(m_useMaskColor, use)) {
+        Refresh();
+    }
 }
 
 void VistaButton::SetMaskColor(OleColor color) {
-    m_maskColor = color;
-    Refresh();
+    if (AssignChanged(m_maskColor, color)) {
+        Refresh();
+    }
 }
 
 void VistaButton::SetEnabled(bool enabled) {
@@ -200,13 +209,15 @@ void VistaButton::SetEnabled(bool enabled) {
 }
 
 void VistaButton::SetNoBackground(bool noBackground) {
-    m_noBackground = noBackground;
-    Refresh();
+    if (AssignChanged(m_noBackground, noBackground)) {
+        Refresh();
+    }
 }
 
 void VistaButton::SetBackColor(OleColor color) {
-    m_backColor = color;
-    Refresh();
+    if (AssignChanged(m_backColor, color)) {
+        Refresh();
+    }
 }
 
 void VistaButton::SetPictureOffset(int offset) {

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <iterator>
 
+#include "controls/AssignChanged.h"
 #include "controls/BagValues.h"
 #include "controls/PanelHeader.h"
 
@@ -396,62 +397,65 @@ QPixmap xFrame::Picture() const {
     return m_imgFramePic->pixmap();
 }
 
-void xFrame::SetBackColor(OleColor backColor) {
-    m_backColor = backColor;
-    Refresh();
-    Changed("BackColor");
+template <typename T, typename Then>
+void xFrame::Update(T& field, const T& value, const char* name, Then then) {
+    if (!AssignChanged(field, value)) {
+        return;
+    }
+    then();
+    Changed(name);
 }
 
-void xFrame::SetBorderColor(OleColor borderColor) {
-    m_borderColor = borderColor;
-    Refresh();
-    Changed("BorderColor");
-}
-
-void xFrame::SetButton(bool button) {
-    m_button = button;
-    Refresh();
-    Changed("Button");
-}
-
-void xFrame::SetButtonColor(OleColor buttonColor) {
-    m_buttonColor = buttonColor;
-    Refresh();
-    Changed("ButtonColor");
-}
-
-void xFrame::SetButtonHighlightColor(OleColor buttonHighlightColor) {
-    m_buttonHighlightColor = buttonHighlightColor;
-    Refresh();
-    Changed("ButtonHighlightColor");
-}
-
-void xFrame::SetButtonPin(bool buttonPin) {
-    m_buttonPin = buttonPin;
-    Refresh();
-    Changed("ButtonPin");
-}
-
-void xFrame::SetCaption(const QString& caption) {
-    m_caption = caption;
-    Refresh();
-    Changed("Caption");
-}
-
-// The only setter without a property-changed notification.
-void xFrame::SetColorScheme(int colorScheme) {
-    m_colorScheme = colorScheme;
-    ApplyColorScheme();
+void xFrame::RefreshGradient() {
     if (m_enableGradient) {
         DropGradient();
     }
     Refresh();
 }
 
+// Setters that act even when given the current value, because they do more than store it:
+// ColorScheme, Enabled and EnableGradient apply the palette again (replacing colours set one by
+// one), Expanded restores the height the panel remembers, Font copies the attributes the header
+// paints with, ForeColor gives the header its text colour, Picture shows the picture.
+
+void xFrame::SetBackColor(OleColor backColor) {
+    Update(m_backColor, backColor, "BackColor", [this] { Refresh(); });
+}
+
+void xFrame::SetBorderColor(OleColor borderColor) {
+    Update(m_borderColor, borderColor, "BorderColor", [this] { Refresh(); });
+}
+
+void xFrame::SetButton(bool button) {
+    Update(m_button, button, "Button", [this] { Refresh(); });
+}
+
+void xFrame::SetButtonColor(OleColor buttonColor) {
+    Update(m_buttonColor, buttonColor, "ButtonColor", [this] { Refresh(); });
+}
+
+void xFrame::SetButtonHighlightColor(OleColor buttonHighlightColor) {
+    Update(m_buttonHighlightColor, buttonHighlightColor, "ButtonHighlightColor",
+           [this] { Refresh(); });
+}
+
+void xFrame::SetButtonPin(bool buttonPin) {
+    Update(m_buttonPin, buttonPin, "ButtonPin", [this] { Refresh(); });
+}
+
+void xFrame::SetCaption(const QString& caption) {
+    Update(m_caption, caption, "Caption", [this] { Refresh(); });
+}
+
+// The only setter without a property-changed notification.
+void xFrame::SetColorScheme(int colorScheme) {
+    m_colorScheme = colorScheme;
+    ApplyColorScheme();
+    RefreshGradient();
+}
+
 void xFrame::SetDisplayPicture(bool displayPicture) {
-    m_displayPicture = displayPicture;
-    ResizeHandler();
-    Changed("DisplayPicture");
+    Update(m_displayPicture, displayPicture, "DisplayPicture", [this] { ResizeHandler(); });
 }
 
 void xFrame::SetEnabled(bool enabled) {
@@ -464,10 +468,7 @@ void xFrame::SetEnabled(bool enabled) {
     }
     m_imgFramePic->setEnabled(enabled);
     ApplyColorScheme();
-    if (m_enableGradient) {
-        DropGradient();
-    }
-    Refresh();
+    RefreshGradient();
     Changed("Enabled");
 }
 
@@ -508,39 +509,25 @@ void xFrame::SetForeColor(OleColor foreColor) {
 }
 
 void xFrame::SetFramePinned(bool framePinned) {
-    m_framePinned = framePinned;
-    Refresh();
-    Changed("FramePinned");
+    Update(m_framePinned, framePinned, "FramePinned", [this] { Refresh(); });
 }
 
 void xFrame::SetGradientBottom(OleColor gradientBottom) {
-    m_gradientBottom = gradientBottom;
-    if (m_enableGradient) {
-        DropGradient();
-    }
-    Refresh();
-    Changed("GradientBottom");
+    Update(m_gradientBottom, gradientBottom, "GradientBottom", [this] { RefreshGradient(); });
 }
 
 void xFrame::SetGradientTop(OleColor gradientTop) {
-    m_gradientTop = gradientTop;
-    if (m_enableGradient) {
-        DropGradient();
-    }
-    Refresh();
-    Changed("GradientTop");
+    Update(m_gradientTop, gradientTop, "GradientTop", [this] { RefreshGradient(); });
 }
 
 void xFrame::SetHeaderGradientBottom(OleColor headerGradientBottom) {
-    m_headerGradientBottom = headerGradientBottom;
-    RepaintHeader();
-    Changed("HeaderGradientBottom");
+    Update(m_headerGradientBottom, headerGradientBottom, "HeaderGradientBottom",
+           [this] { RepaintHeader(); });
 }
 
 void xFrame::SetHeaderGradientTop(OleColor headerGradientTop) {
-    m_headerGradientTop = headerGradientTop;
-    RepaintHeader();
-    Changed("HeaderGradientTop");
+    Update(m_headerGradientTop, headerGradientTop, "HeaderGradientTop",
+           [this] { RepaintHeader(); });
 }
 
 void xFrame::SetPicture(const QPixmap& picture) {

@@ -124,6 +124,13 @@ class xFrame : public DrawingSurface {
     // follows every change at once.
     void SendPendingResize();
     void Changed(const char* name);
+    // What most setters do: stores `value` in `field`, runs `then` (the repaint the property
+    // needs) and notifies under `name`. A value equal to the field's does nothing at all.
+    template <typename T, typename Then>
+    void Update(T& field, const T& value, const char* name, Then then);
+    // Forgets the body gradient if one is shown (it is built again from the current colours)
+    // and repaints the body.
+    void RefreshGradient();
 
     OleColor m_backColor = 0;
     OleColor m_borderColor = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QImage>
 #include <QJsonDocument>
 #include <QWidget>
@@ -29,5 +31,38 @@ inline QImage Shot(QWidget& widget) {
 inline PropertyBag Bag(const QByteArray& json) {
     return PropertyBag(QJsonDocument::fromJson(json).object());
 }
+
+// Counts the paint events a shown widget and its children receive, so a test sees whether a call
+// repainted anything.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget& widget) {
+        widget.installEventFilter(this);
+        for (QWidget* child : widget.findChildren<QWidget*>()) {
+            child->installEventFilter(this);
+        }
+    }
+    // Delivers what is pending, then counts from zero.
+    void Reset() {
+        QCoreApplication::processEvents();
+        m_count = 0;
+    }
+    // The paint events since Reset(), once what is pending has been delivered.
+    int Count() {
+        QCoreApplication::processEvents();
+        return m_count;
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++m_count;
+        }
+        return false;
+    }
+
+  private:
+    int m_count = 0;
+};
 
 }  // namespace ostrel::controls::testing

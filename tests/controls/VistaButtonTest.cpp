@@ -128,6 +128,37 @@ INSTANTIATE_TEST_SUITE_P(
                       LookRow{4, Rgb(173, 178, 181), Rgb(252, 252, 252), Rgb(252, 252, 252),
                               Rgb(192, 195, 198), Rgb(244, 244, 244), Rgb(252, 252, 252)}));
 
+// A setter given the value the button already has does not repaint it; the last row changes a
+// value, to show that the counting sees a change.
+TEST_F(VistaButtonTest, ASetterGivenTheCurrentValueDoesNotRepaint) {
+    struct Row {
+        const char* name;
+        void (*set)(VistaButton&);
+        bool repaints;
+    };
+    const Row rows[] = {
+        {"Caption", [](VistaButton& b) { b.SetCaption(b.Caption()); }, false},
+        {"ForeColor", [](VistaButton& b) { b.SetForeColor(b.ForeColor()); }, false},
+        {"Picture", [](VistaButton& b) { b.SetPicture(b.Picture()); }, false},
+        {"Pictures", [](VistaButton& b) { b.SetPictures(b.Pictures()); }, false},
+        {"UseMaskColor", [](VistaButton& b) { b.SetUseMaskColor(b.UseMaskColor()); }, false},
+        {"MaskColor", [](VistaButton& b) { b.SetMaskColor(b.MaskColor()); }, false},
+        {"NoBackground", [](VistaButton& b) { b.SetNoBackground(b.NoBackground()); }, false},
+        {"BackColor", [](VistaButton& b) { b.SetBackColor(b.BackColor()); }, false},
+        {"changed ForeColor", [](VistaButton& b) { b.SetForeColor(b.ForeColor() ^ 0xff); }, true},
+    };
+    QImage strip(20, 8, QImage::Format_RGB32);
+    strip.fill(qRgb(200, 30, 30));
+    button.SetPicture(strip);
+    button.SetCaption("&Go");
+    testing::PaintCounter paints(button);
+    for (const Row& row : rows) {
+        paints.Reset();
+        row.set(button);
+        EXPECT_EQ(paints.Count() > 0, row.repaints) << row.name;
+    }
+}
+
 TEST_F(VistaButtonTest, LeavingWhileHeldShowsHoverAndReleasingOutsideRaisesNoClick) {
     QSignalSpy clicks(&button, &VistaButton::Click);
     QSignalSpy ups(&button, &VistaButton::MouseUp);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/controls/PanelHost.h"
+#include "tests/controls/Support.h"
 
 namespace ostrel::controls {
 namespace {
@@ -70,6 +71,46 @@ INSTANTIATE_TEST_SUITE_P(
         ClickCase{"NoGlyphsNothingHappens", false, false, false, 100, kFullHeight, kFullHeight,
                   false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A setter given the value the panel already has neither notifies nor repaints: a form that
+// sets its panel's caption at every load would otherwise mark its design changed and flicker.
+// The last row changes a value, to show that the counting sees a change.
+TEST(xFrameTest, ASetterGivenTheCurrentValueNeitherNotifiesNorRepaints) {
+    struct Row {
+        const char* name;
+        void (*set)(xFrame&);
+        int notices;
+    };
+    const Row rows[] = {
+        {"BackColor", [](xFrame& p) { p.SetBackColor(p.BackColor()); }, 0},
+        {"BorderColor", [](xFrame& p) { p.SetBorderColor(p.BorderColor()); }, 0},
+        {"Button", [](xFrame& p) { p.SetButton(p.Button()); }, 0},
+        {"ButtonColor", [](xFrame& p) { p.SetButtonColor(p.ButtonColor()); }, 0},
+        {"ButtonHighlightColor",
+         [](xFrame& p) { p.SetButtonHighlightColor(p.ButtonHighlightColor()); }, 0},
+        {"ButtonPin", [](xFrame& p) { p.SetButtonPin(p.ButtonPin()); }, 0},
+        {"Caption", [](xFrame& p) { p.SetCaption(p.Caption()); }, 0},
+        {"DisplayPicture", [](xFrame& p) { p.SetDisplayPicture(p.DisplayPicture()); }, 0},
+        {"FramePinned", [](xFrame& p) { p.SetFramePinned(p.FramePinned()); }, 0},
+        {"GradientBottom", [](xFrame& p) { p.SetGradientBottom(p.GradientBottom()); }, 0},
+        {"GradientTop", [](xFrame& p) { p.SetGradientTop(p.GradientTop()); }, 0},
+        {"HeaderGradientBottom",
+         [](xFrame& p) { p.SetHeaderGradientBottom(p.HeaderGradientBottom()); }, 0},
+        {"HeaderGradientTop", [](xFrame& p) { p.SetHeaderGradientTop(p.HeaderGradientTop()); }, 0},
+        {"changed BorderColor", [](xFrame& p) { p.SetBorderColor(p.BorderColor() ^ 0xff); }, 1},
+    };
+    PanelHost host;
+    ASSERT_TRUE(host.exposed);
+    host.panel->SetEnableGradient(true);
+    testing::PaintCounter paints(host.form);
+    for (const Row& row : rows) {
+        QSignalSpy changes(host.panel, &xFrame::PropertyChanged);
+        paints.Reset();
+        row.set(*host.panel);
+        EXPECT_EQ(changes.count(), row.notices) << row.name;
+        EXPECT_EQ(paints.Count() > 0, row.notices > 0) << row.name;
+    }
+}
 
 TEST(xFrameTest, ACollapsedResizeKeepsTheRememberedHeightAnyOtherReplacesIt) {
     PanelHost host(200, kFullHeight);
