@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 
+#include "controls/AssignChanged.h"
 #include "controls/CaptionButton.h"
 #include "controls/Colors.h"
 #include "controls/DrawingSurface.h"
@@ -185,7 +186,13 @@ class TitelBar : public DrawingSurface {
     // Stores `value` and notifies under `name`; false when nothing changed or while loading, when
     // the setter's action waits for the redraw at the end.
     template <typename T>
-    bool Assign(T& field, const T& value, const char* name);
+    bool Assign(T& field, const T& value, const char* name) {
+        if (!AssignChanged(field, value)) {
+            return false;
+        }
+        emit PropertyChanged(QString::fromLatin1(name));
+        return !m_loading;
+    }
 
     bool Enabled(const CaptionButton* button) const;
     bool Shown(const CaptionButton* button) const;
