@@ -193,6 +193,14 @@ class TitelBar : public DrawingSurface {
         emit PropertyChanged(QString::fromLatin1(name));
         return !m_loading;
     }
+    // What most setters do: Assign, then `then` (the redraw or layout the property needs)
+    // unless nothing changed or the design is loading.
+    template <typename T, typename Then>
+    void Update(T& field, const T& value, const char* name, Then then) {
+        if (Assign(field, value, name)) {
+            then();
+        }
+    }
 
     bool Enabled(const CaptionButton* button) const;
     bool Shown(const CaptionButton* button) const;

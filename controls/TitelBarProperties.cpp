@@ -21,19 +21,13 @@ void TitelBar::SetAutoRedraw(bool autoRedraw) {
     Assign(m_autoRedraw, autoRedraw, "AutoRedraw");
 }
 void TitelBar::SetDashBack(bool dashBack) {
-    if (Assign(m_dashBack, dashBack, "DashBack")) {
-        Refresh();
-    }
+    Update(m_dashBack, dashBack, "DashBack", [this] { Refresh(); });
 }
 void TitelBar::SetStyle(int style) {
-    if (Assign(m_style, CheckedInt16(style, "Style"), "Style")) {
-        Refresh();
-    }
+    Update(m_style, CheckedInt16(style, "Style"), "Style", [this] { Refresh(); });
 }
 void TitelBar::SetBackColor(OleColor backColor) {
-    if (Assign(m_backColor, backColor, "BackColor")) {
-        Refresh();
-    }
+    Update(m_backColor, backColor, "BackColor", [this] { Refresh(); });
 }
 void TitelBar::SetBackColorCover(float backColorCover) {
     float cover = backColorCover;
@@ -42,126 +36,84 @@ void TitelBar::SetBackColorCover(float backColorCover) {
     } else if (cover <= 0.0f) {
         cover = 1.0f;
     }
-    if (Assign(m_backColorCover, cover, "BackColorCover")) {
-        Refresh();
-    }
+    Update(m_backColorCover, cover, "BackColorCover", [this] { Refresh(); });
 }
 void TitelBar::SetBackColorV1Begin(OleColor backColorV1Begin) {
-    if (Assign(m_backColorV1Begin, backColorV1Begin, "BackColorV1Begin")) {
-        Refresh();
-    }
+    Update(m_backColorV1Begin, backColorV1Begin, "BackColorV1Begin", [this] { Refresh(); });
 }
 void TitelBar::SetBackColorV1End(OleColor backColorV1End) {
-    if (Assign(m_backColorV1End, backColorV1End, "BackColorV1End")) {
-        Refresh();
-    }
+    Update(m_backColorV1End, backColorV1End, "BackColorV1End", [this] { Refresh(); });
 }
 void TitelBar::SetBackColorV2Begin(OleColor backColorV2Begin) {
-    if (Assign(m_backColorV2Begin, backColorV2Begin, "BackColorV2Begin")) {
-        Refresh();
-    }
+    Update(m_backColorV2Begin, backColorV2Begin, "BackColorV2Begin", [this] { Refresh(); });
 }
 void TitelBar::SetBackColorV2End(OleColor backColorV2End) {
-    if (Assign(m_backColorV2End, backColorV2End, "BackColorV2End")) {
-        Refresh();
-    }
+    Update(m_backColorV2End, backColorV2End, "BackColorV2End", [this] { Refresh(); });
 }
 void TitelBar::SetBorderColorHighLight(OleColor borderColorHighLight) {
-    if (Assign(m_borderColorHighLight, borderColorHighLight, "BorderColorHighLight")) {
-        Refresh();
-    }
+    Update(m_borderColorHighLight, borderColorHighLight, "BorderColorHighLight",
+           [this] { Refresh(); });
 }
 void TitelBar::SetBorderColorDarkLight(OleColor borderColorDarkLight) {
-    if (Assign(m_borderColorDarkLight, borderColorDarkLight, "BorderColorDarkLight")) {
-        Refresh();
-    }
+    Update(m_borderColorDarkLight, borderColorDarkLight, "BorderColorDarkLight",
+           [this] { Refresh(); });
 }
 void TitelBar::SetForeColor(OleColor foreColor) {
-    if (Assign(m_foreColor, foreColor, "ForeColor")) {
-        Refresh();
-    }
+    Update(m_foreColor, foreColor, "ForeColor", [this] { Refresh(); });
 }
 void TitelBar::SetCaptionColorBack(OleColor captionColorBack) {
-    if (Assign(m_captionColorBack, captionColorBack, "CaptionColorBack")) {
-        Refresh();
-    }
+    Update(m_captionColorBack, captionColorBack, "CaptionColorBack", [this] { Refresh(); });
 }
 void TitelBar::SetCaptionColor(OleColor captionColor) {
-    if (Assign(m_captionColor, captionColor, "CaptionColor")) {
+    Update(m_captionColor, captionColor, "CaptionColor", [this] {
         m_foreColor = m_captionColor;
         Refresh();
-    }
+    });
 }
 void TitelBar::SetCaptionBorderColor(OleColor captionBorderColor) {
-    if (Assign(m_captionBorderColor, captionBorderColor, "CaptionBorderColor")) {
-        Refresh();
-    }
+    Update(m_captionBorderColor, captionBorderColor, "CaptionBorderColor", [this] { Refresh(); });
 }
 void TitelBar::SetCaptionShadowColor(OleColor captionShadowColor) {
-    if (Assign(m_captionShadowColor, captionShadowColor, "CaptionShadowColor")) {
-        Refresh();
-    }
+    Update(m_captionShadowColor, captionShadowColor, "CaptionShadowColor", [this] { Refresh(); });
 }
 void TitelBar::SetCaptionBorder(bool captionBorder) {
-    if (Assign(m_captionBorder, captionBorder, "CaptionBorder")) {
-        Refresh();
-    }
+    Update(m_captionBorder, captionBorder, "CaptionBorder", [this] { Refresh(); });
 }
 void TitelBar::SetCaption3DWidth(quint8 caption3DWidth) {
-    if (Assign(m_caption3DWidth, caption3DWidth, "Caption3DWidth")) {
-        Refresh();
-    }
+    Update(m_caption3DWidth, caption3DWidth, "Caption3DWidth", [this] { Refresh(); });
 }
 // The four sides notify under their older names with "app" in them.
 void TitelBar::SetCaption3DTop(bool caption3DTop) {
-    if (Assign(m_caption3DTop, caption3DTop, "Caption3DappTop")) {
-        Refresh();
-    }
+    Update(m_caption3DTop, caption3DTop, "Caption3DappTop", [this] { Refresh(); });
 }
 void TitelBar::SetCaption3DBottom(bool caption3DBottom) {
-    if (Assign(m_caption3DBottom, caption3DBottom, "Caption3DappBottom")) {
-        Refresh();
-    }
+    Update(m_caption3DBottom, caption3DBottom, "Caption3DappBottom", [this] { Refresh(); });
 }
 void TitelBar::SetCaption3DLeft(bool caption3DLeft) {
-    if (Assign(m_caption3DLeft, caption3DLeft, "Caption3DappLeft")) {
-        Refresh();
-    }
+    Update(m_caption3DLeft, caption3DLeft, "Caption3DappLeft", [this] { Refresh(); });
 }
 void TitelBar::SetCaption3DRight(bool caption3DRight) {
-    if (Assign(m_caption3DRight, caption3DRight, "Caption3DappRight")) {
-        Refresh();
-    }
+    Update(m_caption3DRight, caption3DRight, "Caption3DappRight", [this] { Refresh(); });
 }
 void TitelBar::SetShowClose(bool showClose) {
-    if (Assign(m_showClose, showClose, "ShowClose")) {
-        SetTBX_();
-    }
+    Update(m_showClose, showClose, "ShowClose", [this] { SetTBX_(); });
 }
 void TitelBar::SetShowMinimized(bool showMinimized) {
-    if (Assign(m_showMinimized, showMinimized, "ShowMinimized")) {
-        SetTBX_();
-    }
+    Update(m_showMinimized, showMinimized, "ShowMinimized", [this] { SetTBX_(); });
 }
 void TitelBar::SetShowMaximized(bool showMaximized) {
-    if (Assign(m_showMaximized, showMaximized, "ShowMaximized")) {
-        SetTBX_();
-    }
+    Update(m_showMaximized, showMaximized, "ShowMaximized", [this] { SetTBX_(); });
 }
 void TitelBar::SetShowCloseEnabled(bool showCloseEnabled) {
-    if (Assign(m_showCloseEnabled, showCloseEnabled, "ShowCloseEnabled")) {
-        SetTBX_();
-    }
+    Update(m_showCloseEnabled, showCloseEnabled, "ShowCloseEnabled", [this] { SetTBX_(); });
 }
 void TitelBar::SetShowMinimizedEnabled(bool showMinimizedEnabled) {
-    if (Assign(m_showMinimizedEnabled, showMinimizedEnabled, "ShowMinimizedEnabled")) {
-        SetTBX_();
-    }
+    Update(m_showMinimizedEnabled, showMinimizedEnabled, "ShowMinimizedEnabled",
+           [this] { SetTBX_(); });
 }
 void TitelBar::SetShowMaximizedEnabled(bool showMaximizedEnabled) {
-    if (Assign(m_showMaximizedEnabled, showMaximizedEnabled, "ShowMaximizedEnabled")) {
-        SetTBX_();
-    }
+    Update(m_showMaximizedEnabled, showMaximizedEnabled, "ShowMaximizedEnabled",
+           [this] { SetTBX_(); });
 }
 void TitelBar::SetFont(const QFont& font) {
     if (QWidget::font() == font) {
@@ -175,54 +127,36 @@ void TitelBar::SetToolTipText(const QString& toolTipText) {
     setToolTip(m_toolTipText);
 }
 void TitelBar::SetCaption(const QString& caption) {
-    if (Assign(m_caption, caption, "Caption")) {
-        Refresh();
-    }
+    Update(m_caption, caption, "Caption", [this] { Refresh(); });
 }
 void TitelBar::SetCaptionPosX(int captionPosX) {
-    if (Assign(m_captionPosX, captionPosX, "CaptionPosX")) {
-        Refresh();
-    }
+    Update(m_captionPosX, captionPosX, "CaptionPosX", [this] { Refresh(); });
 }
 void TitelBar::SetCaptionPosY(int captionPosY) {
-    if (Assign(m_captionPosY, captionPosY, "CaptionPosY")) {
-        Refresh();
-    }
+    Update(m_captionPosY, captionPosY, "CaptionPosY", [this] { Refresh(); });
 }
 void TitelBar::SetBorderNormal(quint8 borderNormal) {
-    if (Assign(m_borderNormal, borderNormal, "BorderNormal")) {
-        Refresh();
-    }
+    Update(m_borderNormal, borderNormal, "BorderNormal", [this] { Refresh(); });
 }
 void TitelBar::SetIconStyle(quint8 iconStyle) {
-    if (Assign(m_iconStyle, iconStyle, "IconStyle")) {
-        Refresh();
-    }
+    Update(m_iconStyle, iconStyle, "IconStyle", [this] { Refresh(); });
 }
 void TitelBar::SetPicture(const QImage& picture) {
-    if (Assign(m_picture, picture, "Picture")) {
-        SetImageI();
-    }
+    Update(m_picture, picture, "Picture", [this] { SetImageI(); });
 }
 void TitelBar::SetPictureButton(const QImage& pictureButton) {
-    if (Assign(m_pictureButton, pictureButton, "PictureButton")) {
-        Refresh();
-    }
+    Update(m_pictureButton, pictureButton, "PictureButton", [this] { Refresh(); });
 }
 void TitelBar::SetPicturePosMode(int picturePosMode) {
-    if (Assign(m_picturePosMode, picturePosMode, "PicturePosMode")) {
-        Refresh();
-    }
+    Update(m_picturePosMode, picturePosMode, "PicturePosMode", [this] { Refresh(); });
 }
 void TitelBar::SetPicturePosX(int picturePosX) {
-    if (Assign(m_picturePosX, CheckedInt16(picturePosX, "PicturePosX"), "PicturePosX")) {
-        Refresh();
-    }
+    Update(m_picturePosX, CheckedInt16(picturePosX, "PicturePosX"), "PicturePosX",
+           [this] { Refresh(); });
 }
 void TitelBar::SetPicturePosY(int picturePosY) {
-    if (Assign(m_picturePosY, CheckedInt16(picturePosY, "PicturePosY"), "PicturePosY")) {
-        Refresh();
-    }
+    Update(m_picturePosY, CheckedInt16(picturePosY, "PicturePosY"), "PicturePosY",
+           [this] { Refresh(); });
 }
 
 }  // namespace ostrel::controls
