@@ -65,8 +65,8 @@ TitelBar::TitelBar(QWidget* parent)
     InitProperties();
 }
 
-OleColor TitelBar::GetRealColor(OleColor Color) const {
-    return TranslateColor(Color);
+OleColor TitelBar::GetRealColor(OleColor color) const {
+    return TranslateColor(color);
 }
 
 void TitelBar::Redraw() {
@@ -90,17 +90,17 @@ void TitelBar::Cls() {
     update();
 }
 
-void TitelBar::SetVerlauf(OleColor V1Begin, OleColor V1End, OleColor V2Begin, OleColor V2End) {
+void TitelBar::SetVerlauf(OleColor v1Begin, OleColor v1End, OleColor v2Begin, OleColor v2End) {
     GradientLayout layout;
     layout.style = m_style;
     layout.scaleWidth = width();
     layout.scaleHeight = height();
     layout.backColorCover = m_backColorCover;
     layout.borderNormal = m_borderNormal;
-    layout.v1Begin = GetRealColor(V1Begin);
-    layout.v1End = GetRealColor(V1End);
-    layout.v2Begin = GetRealColor(V2Begin);
-    layout.v2End = GetRealColor(V2End);
+    layout.v1Begin = GetRealColor(v1Begin);
+    layout.v1End = GetRealColor(v1End);
+    layout.v2Begin = GetRealColor(v2Begin);
+    layout.v2End = GetRealColor(v2End);
     layout.highLight = GetRealColor(m_borderColorHighLight);
     layout.darkLight = GetRealColor(m_borderColorDarkLight);
     layout.buttonAreaLeft = width();
@@ -253,8 +253,8 @@ void TitelBar::Shadow() {
     update();
 }
 
-void TitelBar::BSetBorder(quint8 Width) {
-    if (Width == 0) {
+void TitelBar::BSetBorder(quint8 borderWidth) {
+    if (borderWidth == 0) {
         return;
     }
     const int w = width();

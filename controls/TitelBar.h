@@ -128,17 +128,17 @@ class TitelBar : public DrawingSurface {
     // Methods.
     // The RGB value of a colour; system colours through the application's palette, 0 when the
     // colour has no translation.
-    OleColor GetRealColor(OleColor Color) const;
+    OleColor GetRealColor(OleColor color) const;
     // Shows, hides, places and re-pictures the three caption buttons.
     void SetTBX_();
     // Paints the background gradient (and the band behind the caption when DashBack is set).
-    void SetVerlauf(OleColor V1Begin, OleColor V1End, OleColor V2Begin, OleColor V2End);
+    void SetVerlauf(OleColor v1Begin, OleColor v1End, OleColor v2Begin, OleColor v2End);
     // Draws the title icon.
     void SetImageI();
     // Draws the caption with its extrusion, outline and face.
     void Shadow();
     // Draws the raised 1-pixel border unless Width is 0.
-    void BSetBorder(quint8 Width);
+    void BSetBorder(quint8 borderWidth);
     // Clears the surface to BackColor and its Picture.
     void Cls();
 
