@@ -1,9 +1,7 @@
-// The push button's look: the gradient body, the edges and corners of each visual state, the
-// caption and the picture frame.
+#include "controls/VistaButton.h"
+
 #include <QPainter>
 #include <array>
-
-#include "controls/VistaButton.h"
 
 namespace ostrel::controls {
 namespace {
@@ -94,6 +92,11 @@ Rgb Halfway(Rgb a, Rgb b) {
 }
 
 }  // namespace
+
+VistaButton::VistaButton(QWidget* parent) : DrawingSurface(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);  // hover needs moves without a held button
+}
 
 void VistaButton::Redraw() {
     DrawButton(m_state);

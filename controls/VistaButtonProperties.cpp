@@ -1,16 +1,12 @@
-#include "controls/VistaButton.h"
-
+// The push button's properties: the new values, the stored design, the setters and what follows
+// from the caption and the enabled state (the access key, the tab stop).
 #include <QKeySequence>
 
 #include "controls/AssignChanged.h"
 #include "controls/BagValues.h"
+#include "controls/VistaButton.h"
 
 namespace ostrel::controls {
-
-VistaButton::VistaButton(QWidget* parent) : DrawingSurface(parent) {
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);  // hover needs moves without a held button
-}
 
 void VistaButton::InitProperties() {
     SetCaption(objectName());
