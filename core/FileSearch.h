@@ -72,6 +72,11 @@ class cFileSearch {
     cDirs DirItem(std::int32_t vIndexKey) const;
 
     std::int32_t FileCount() const { return m_fileCount; }
+    // With sizes measured (before the search), the bytes of the regular files found: what a
+    // job will overwrite. Links, devices and files that vanished count 0.
+    void MeasureSizes(bool measure) { m_measureSizes = measure; }
+    std::int64_t FileSize(std::int32_t vIndexKey) const;
+    std::int64_t TotalFileSize() const { return m_totalFileSize; }
     std::int32_t DirCount() const { return m_dirCount; }
 
     // The tree of the last search: for file or folder i (1-based), the 0-based index of the
@@ -101,6 +106,9 @@ class cFileSearch {
     std::uint64_t m_rootMount = 0;
     platform::FileIdentity m_rootId;
     bool m_rootUnreadable = false;
+    bool m_measureSizes = false;
+    std::vector<std::int64_t> m_fileSizes;
+    std::int64_t m_totalFileSize = 0;
 };
 
 }  // namespace ostrel
