@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Renders every window on a virtual display (Xvfb) at scale 1 and 2, in English and German, to
 # PNG files in DIR (default build/screenshots): DIR/scale1/frmAbout.png, DIR/scale2-German/...
+# The progress window is shot three times: its design look (frmProgress), mid-way through a
+# selection of 300 files (frmProgress-selection) and at the end of that job (frmProgress-done).
 # With --readme, the README's two pictures (packaging/screenshots/) are made anew from them.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
