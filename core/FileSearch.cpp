@@ -107,6 +107,10 @@ void cFileSearch::Walk(FolderChain& chain, const std::string& literalName, std::
             continue;
         }
         const auto [name, isDirectory] = level.entries[level.next++];
+        if (m_onEntries && ++m_sinceCall == kEntriesBetweenCalls) {
+            m_sinceCall = 0;
+            m_onEntries();
+        }
         if (!isDirectory) {
             AddFile(name);
             m_fileFolders.push_back(level.node);

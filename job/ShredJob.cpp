@@ -360,6 +360,7 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
         walked = std::make_unique<cFileSearch>();
         const bool counted = Counted(path);
         walked->MeasureSizes(!counted);
+        walked->OnEntries([] { CurrentHost().DoEvents(); });
         walked->FileSearch(root, AddBackslash(path));
         if (!counted) {
             m_progress.AddPlanned(walked->FileCount(),
@@ -735,6 +736,8 @@ void ShredJob::CountWork(const std::vector<std::string>& paths) {
         }
         auto search = std::make_unique<cFileSearch>();
         search->MeasureSizes(true);
+        // A walk of a large tree takes a while: the windows stay live meanwhile.
+        search->OnEntries([this] { CurrentHost().DoEvents(); });
         search->FileSearch(root, AddBackslash(path));
         m_progress.AddPlanned(
             search->FileCount(),
