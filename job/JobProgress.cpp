@@ -89,8 +89,9 @@ std::string JobProgress::Status(Clock::time_point now) const {
         case Phase::Done:
             break;
     }
-    std::string status = FillIn(GetLangString(lang::kProgressFiles), std::to_string(m_filesDone),
-                                std::to_string(m_filesPlanned));
+    std::string status =
+        FillIn(GetLangString(lang::kProgressFiles), std::to_string(m_filesDone),
+               CountOf(m_filesPlanned, lang::kConfirmOneFile, lang::kConfirmFiles));
     if (m_phase == Phase::Done) {
         return status;
     }
@@ -120,6 +121,10 @@ std::string FormatDuration(std::chrono::duration<double> time) {
     }
     const long long minutes = (whole + 30) / 60;
     return std::to_string(minutes / 60) + " h " + TwoDigits(minutes % 60) + " min";
+}
+
+std::string CountOf(std::int32_t count, std::int16_t one, std::int16_t many) {
+    return std::to_string(count) + " " + GetLangString(count == 1 ? one : many);
 }
 
 std::string FillIn(std::string text, const std::string& first, const std::string& second,

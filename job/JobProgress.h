@@ -68,6 +68,9 @@ class JobProgress {
 // A time as the progress window says it: "0.4 s", "42 s", "3 min 05 s", "1 h 20 min".
 std::string FormatDuration(std::chrono::duration<double> time);
 
+// "1 file", "3 files": `count` and language string `one` or `many`.
+std::string CountOf(std::int32_t count, std::int16_t one, std::int16_t many);
+
 // `text` with "%1" replaced by `first` and "%2" by `second`.
 std::string FillIn(std::string text, const std::string& first, const std::string& second = {},
                    const std::string& third = {});

@@ -773,8 +773,10 @@ void ShredJob::ShredPaths(const std::vector<std::string>& paths) {
     SetPhase(JobProgress::Phase::Done);
     const auto now = JobProgress::Clock::now();
     m_report.summary =
-        FillIn(GetLangString(lang::kJobSummary), std::to_string(m_filesDestroyed),
-               std::to_string(m_foldersRemoved), FormatDuration(m_progress.Elapsed(now)));
+        FillIn(GetLangString(lang::kJobSummary),
+               CountOf(m_filesDestroyed, lang::kConfirmOneFile, lang::kConfirmFiles),
+               CountOf(m_foldersRemoved, lang::kConfirmOneFolder, lang::kConfirmFolders),
+               FormatDuration(m_progress.Elapsed(now)));
     ShowProgress(true);
     if (m_report.Empty() && m_kept.empty()) {
         m_forms.progress.ShowSummary(m_report.summary);  // else the report says it

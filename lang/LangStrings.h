@@ -120,9 +120,9 @@ inline constexpr std::int16_t kReportWaitingForDisk = 932;
 inline constexpr std::int16_t kReportHowToStopWaiting = 933;
 inline constexpr std::int16_t kReportKeptChanged = 934;
 
-// The progress status line below the bar, parts joined by ", " ("%1"/"%2" stand for numbers or a
-// time), the phases before the first and after the last file, and the summary of a job: the
-// files and folders destroyed and the time taken.
+// The progress status line below the bar, parts joined by ", " ("%1" to "%3" stand for numbers,
+// counts with the words of 906 to 909, or a time), the phases before the first and after the last
+// file, and the summary of a job: the files and folders destroyed and the time taken.
 inline constexpr std::int16_t kProgressFiles = 970;
 inline constexpr std::int16_t kProgressPass = 971;
 inline constexpr std::int16_t kProgressTimeLeft = 972;

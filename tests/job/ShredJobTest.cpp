@@ -59,8 +59,8 @@ TEST_F(ShredJobTest, PathsGivenTogetherAreCountedFirstAndSummedUp) {
          "Done: 3 files and 0 folders destroyed in "},
         {kMethodSimple,
          {"empty/", "f"},
-         "0 of 1 files  ",
-         "Done: 1 files and 1 folders destroyed in "},
+         "0 of 1 file  ",
+         "Done: 1 file and 1 folder destroyed in "},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.summary);

@@ -98,8 +98,11 @@ int main(int argc, char** argv) {
 
     // The end of that job, as it stays in view for a moment.
     progress.SetCaption("/home/user/Pictures/holiday 2019/IMG_20190814_183305.jpg");
-    progress.ShowSummary(ostrel::FillIn(ostrel::GetLangString(ostrel::lang::kJobSummary), "300",
-                                        "2", ostrel::FormatDuration(std::chrono::seconds(214))));
+    progress.ShowSummary(ostrel::FillIn(
+        ostrel::GetLangString(ostrel::lang::kJobSummary),
+        ostrel::CountOf(300, ostrel::lang::kConfirmOneFile, ostrel::lang::kConfirmFiles),
+        ostrel::CountOf(2, ostrel::lang::kConfirmOneFolder, ostrel::lang::kConfirmFolders),
+        ostrel::FormatDuration(std::chrono::seconds(214))));
     ok &= Shoot(progress, folder, "frmProgress-done");
     return ok ? 0 : 1;
 }
