@@ -357,7 +357,7 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
             [run = m_run, source = std::move(m_unsyncedSource)] {
                 return run->MakeMoveDurableAndRun(*source);
             },
-            reinterpret_cast<std::uintptr_t>(this));
+            reinterpret_cast<std::uintptr_t>(this), DoEventsIgnoringErrors);
         return;
     }
     try {
@@ -371,7 +371,7 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
                 auto shared = std::make_shared<platform::RawFile>(std::move(file));
                 p_FlushQueue->Submit(
                     [run = m_run, shared, pass] { return run->Finish(*shared, pass); },
-                    reinterpret_cast<std::uintptr_t>(this));
+                    reinterpret_cast<std::uintptr_t>(this), DoEventsIgnoringErrors);
                 return;
             }
             Require(file.Flush(), file);
