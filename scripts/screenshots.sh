@@ -32,5 +32,5 @@ done
 if [ $readme = 1 ]; then
     mkdir -p "$root/packaging/screenshots"
     cp "$out/scale1/frmAbout.png" "$root/packaging/screenshots/main-window.png"
-    cp "$out/scale1/frmProgress.png" "$root/packaging/screenshots/progress-window.png"
+    cp "$out/scale1/frmProgress-selection.png" "$root/packaging/screenshots/progress-window.png"
 fi
