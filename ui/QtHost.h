@@ -13,7 +13,7 @@ namespace ostrel::ui {
 // their handlers set going runs too, so a click is answered within one call.
 class QtHost final : public Host {
   public:
-    static constexpr int kDoEventsIntervalMs = 20;
+    static constexpr int kDoEventsIntervalMs = 50;
 
     // `endProcess` ends the process (tests pass one that throws); it must not return.
     explicit QtHost(std::function<void(int)> endProcess = {},
