@@ -1,5 +1,6 @@
 #include "console/ConsoleForms.h"
 
+#include <algorithm>
 #include <iostream>
 #include <vector>
 
@@ -97,20 +98,54 @@ void ConsoleForms::Progress::SetVisible(bool visible) {
     m_visible = visible;
 }
 
-void ConsoleForms::Progress::SetValue(std::int32_t value) {
-    m_line = "[" + std::to_string(value) + "/" + std::to_string(m_max) + "] " + OneLine(m_caption);
+// "[ 35%] 12 of 300 files, pass 2 of 7, about 1 min 20 s left  /the/file"
+void ConsoleForms::Progress::Compose() {
+    const std::int64_t percent =
+        m_max > 0 ? std::int64_t{std::clamp(m_value, 0, m_max)} * 100 / m_max : 0;
+    std::string number = std::to_string(percent);
+    number.insert(0, 3 - std::min<std::size_t>(number.size(), 3), ' ');
+    m_line = "[" + number + "%] " + DisplayText(m_status);
+    if (!m_caption.empty()) {
+        m_line += "  " + OneLine(m_caption);
+    }
+}
+
+void ConsoleForms::Progress::SetCaption(const std::string& caption) {
+    m_caption = caption;
+    Compose();
     if (!m_terminal) {
-        m_err << m_line + '\n' << std::flush;  // a log line per file, in one write
+        if (!caption.empty()) {
+            m_err << m_line + '\n' << std::flush;  // a log line per file, in one write
+        }
         return;
     }
-    // Redrawing for every file would cost more than shredding a small one: the line is redrawn
-    // at most twenty times a second, and the last value when the window closes.
+    DrawSoon();
+}
+
+void ConsoleForms::Progress::SetStatus(const std::string& status) {
+    m_status = status;
+    Compose();
+    if (m_terminal) {
+        DrawSoon();
+    }
+}
+
+// Redrawing for every file would cost more than shredding a small one: the line is redrawn
+// at most twenty times a second, and the last value when the window closes.
+void ConsoleForms::Progress::DrawSoon() {
     m_drawn = false;
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastDraw >= std::chrono::milliseconds(50)) {
         m_lastDraw = now;
         Draw();
     }
+}
+
+void ConsoleForms::Progress::ShowSummary(const std::string& summary) {
+    if (m_terminal) {
+        EndLine();
+    }
+    m_err << DisplayText(summary) + '\n' << std::flush;
 }
 
 void ConsoleForms::Progress::Draw() {

@@ -49,11 +49,18 @@ class ConsoleForms {
         void SetVisible(bool visible) override;
         void Show() override { SetVisible(true); }
         void SetMax(std::int32_t max) override { m_max = max; }
-        void SetCaption(const std::string& caption) override { m_caption = caption; }
-        void SetValue(std::int32_t value) override;
+        // A new file: a log line of its own where standard error is not a terminal.
+        void SetCaption(const std::string& caption) override;
+        void SetValue(std::int32_t value) override { m_value = value; }
+        // Comes last in each update: the line is redrawn (at a terminal, at most twenty times a
+        // second).
+        void SetStatus(const std::string& status) override;
+        void ShowSummary(const std::string& summary) override;
         void Unload() override;
 
       private:
+        void Compose();
+        void DrawSoon();
         void Draw();
         // Draws the last value if it is waiting, and ends the line.
         void EndLine();
@@ -64,10 +71,12 @@ class ConsoleForms {
         bool m_lineOpen = false;
         std::string m_title;
         std::string m_caption;
+        std::string m_status;
         std::string m_line;  // the progress line, drawn or waiting to be
         bool m_drawn = true;
         std::chrono::steady_clock::time_point m_lastDraw;
         std::int32_t m_max = 100;
+        std::int32_t m_value = 0;
     };
 
     class Language final : public LanguageForm {

@@ -26,6 +26,8 @@ void cFileSearch::InitCollections() {
     m_colDirs.Clear();
     m_fileFolders.clear();
     m_nodes.clear();
+    m_fileSizes.clear();
+    m_totalFileSize = 0;
     m_rootUnreadable = false;
 }
 
@@ -105,9 +107,20 @@ void cFileSearch::Walk(FolderChain& chain, const std::string& literalName, std::
             continue;
         }
         const auto [name, isDirectory] = level.entries[level.next++];
+        if (m_onEntries && ++m_sinceCall == kEntriesBetweenCalls) {
+            m_sinceCall = 0;
+            m_onEntries();
+        }
         if (!isDirectory) {
             AddFile(name);
             m_fileFolders.push_back(level.node);
+            if (m_measureSizes) {
+                const auto file = level.lost ? std::nullopt : chain.Current().Stat(name);
+                const std::int64_t size =
+                    file && file->type == platform::FileType::Regular ? file->size : 0;
+                m_fileSizes.push_back(size);
+                m_totalFileSize += size;
+            }
             ++m_fileCount;
             continue;
         }
@@ -148,6 +161,13 @@ std::int32_t cFileSearch::FileFolder(std::int32_t vIndexKey) const {
         throw BadPosition();
     }
     return m_fileFolders[static_cast<size_t>(vIndexKey) - 1];
+}
+
+std::int64_t cFileSearch::FileSize(std::int32_t vIndexKey) const {
+    if (vIndexKey < 1 || static_cast<size_t>(vIndexKey) > m_fileSizes.size()) {
+        return 0;
+    }
+    return m_fileSizes[static_cast<size_t>(vIndexKey) - 1];
 }
 
 const cFolderNode& cFileSearch::DirNode(std::int32_t vIndexKey) const {

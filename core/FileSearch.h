@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <vector>
@@ -72,6 +73,15 @@ class cFileSearch {
     cDirs DirItem(std::int32_t vIndexKey) const;
 
     std::int32_t FileCount() const { return m_fileCount; }
+    // With sizes measured (before the search), the bytes of the regular files found: what a
+    // job will overwrite. Links, devices and files that vanished count 0.
+    void MeasureSizes(bool measure) { m_measureSizes = measure; }
+    // Called every kEntriesBetweenCalls entries while the walk runs (before the search), so that
+    // a long walk can let events run and say how far it has got (FileCount() so far).
+    static constexpr std::int32_t kEntriesBetweenCalls = 512;
+    void OnEntries(std::function<void()> callback) { m_onEntries = std::move(callback); }
+    std::int64_t FileSize(std::int32_t vIndexKey) const;
+    std::int64_t TotalFileSize() const { return m_totalFileSize; }
     std::int32_t DirCount() const { return m_dirCount; }
 
     // The tree of the last search: for file or folder i (1-based), the 0-based index of the
@@ -101,6 +111,11 @@ class cFileSearch {
     std::uint64_t m_rootMount = 0;
     platform::FileIdentity m_rootId;
     bool m_rootUnreadable = false;
+    bool m_measureSizes = false;
+    std::function<void()> m_onEntries;
+    std::int32_t m_sinceCall = 0;
+    std::vector<std::int64_t> m_fileSizes;
+    std::int64_t m_totalFileSize = 0;
 };
 
 }  // namespace ostrel

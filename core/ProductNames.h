@@ -22,6 +22,11 @@ inline constexpr char kProgramFolderVariable[] = "OSTREL_PROGRAM_DIR";
 // finishing an interrupted run (30 when it is not set).
 inline constexpr char kStartWaitVariable[] = "OSTREL_START_WAIT";
 
+// The environment variable that sets how many milliseconds the progress window stays with a
+// job's summary before it closes (kDefaultSummaryMs when it is not set).
+inline constexpr char kSummaryTimeVariable[] = "OSTREL_SUMMARY_MS";
+inline constexpr int kDefaultSummaryMs = 1500;
+
 // Hands the names the platform layer needs to it. Each executable calls this first of all.
 inline void GiveProductNamesToPlatform() {
     platform::SetProductNames({.vendorFolder = kVendorFolder,

@@ -40,6 +40,11 @@ class ProgressForm {
     virtual void SetMax(std::int32_t max) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     virtual void SetValue(std::int32_t value) = 0;
+    // The line below the bar: files done of all, the pass, the time left, or the phase.
+    virtual void SetStatus(const std::string& status) = 0;
+    // The end of a job: the bar full and `summary` (what was destroyed, the time taken) shown
+    // long enough to be read, without asking for a click.
+    virtual void ShowSummary(const std::string& summary) = 0;
     virtual void Unload() = 0;
 };
 

@@ -36,6 +36,11 @@ namespace {
 constexpr std::int16_t kShortenedPathLength = 60;
 constexpr std::chrono::milliseconds kNoWait{0};
 constexpr std::chrono::milliseconds kFinishingPoll{50};  // events between waits for the queue
+// The window is told the job's progress at most this often: twenty times a second looks smooth,
+// and more would cost a job of many small files more than its files.
+constexpr std::chrono::milliseconds kProgressInterval{50};
+// Walks of the folders given kept from the count to the shred (each holds a descriptor).
+constexpr std::size_t kKeptWalks = 32;
 
 // The job running in this process, if any.
 ShredJob* g_running = nullptr;
@@ -152,6 +157,11 @@ bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdenti
             return false;
         case ShredOutcome::Destroyed:
             std::erase_if(m_kept, [&](const auto& kept) { return kept.first == file; });
+            ++m_filesDestroyed;
+            return false;
+        case ShredOutcome::LinkOrSpecialRemoved:
+        case ShredOutcome::Trashed:
+            ++m_filesDestroyed;
             return false;
         case ShredOutcome::TrashRefused:
             m_report.trashRefused.push_back({path, TrashReason(result)});
@@ -181,18 +191,29 @@ bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdenti
 
 // Hands the file `name` of `folder`, shown as `path`, to a fresh shredder. True when it is in
 // the report afterwards.
-bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path) {
+bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path, bool planned) {
     ProgressForm& progress = m_forms.progress;
     const auto status = folder.Stat(platform::SplitFolderAndName(path).second);
+    const int passes = PassesOfMethod();
     if (!status) {
-        return false;  // gone since it was listed (another instance, say): not a failure
+        // Gone since it was listed (another instance, say): not a failure, and nothing left.
+        if (planned) {
+            m_progress.FileSettled(JobProgress::FileWork(0, 0));
+        }
+        return false;
     }
     if (!progress.Visible()) {
         progress.Show();
     }
-    progress.SetCaption(ShortenPath(path, kShortenedPathLength));
     ++gShredCount;
-    progress.SetValue(gShredCount);
+    const std::int64_t work = JobProgress::FileWork(
+        status->type == platform::FileType::Regular ? status->size : 0, passes);
+    if (!planned) {
+        m_progress.AddPlanned(1, work);
+    }
+    // A new phase is shown at once: the window must not go on naming the one before.
+    ShowProgress(SetPhase(JobProgress::Phase::Shredding));
+    progress.SetCaption(ShortenPath(path, kShortenedPathLength));
     CurrentHost().DoEvents();
 
     gShredder = std::make_unique<clsShredder>();
@@ -205,17 +226,27 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     shredder.p_SourceStatus = status;
     shredder.p_HoldingFolder = m_holding.IsOpen() ? &m_holding : nullptr;
     shredder.p_FlushQueue = m_flushQueue.get();
+    shredder.p_OnProgress = [this] { ShowProgress(false); };
     shredder.RenameFlag = true;
+    m_current = &shredder;
+    m_currentWork = work;
+    struct Done {
+        const clsShredder*& current;
+        ~Done() { current = nullptr; }
+    } done{m_current};
     shredder.DetermineShredMethod();
     shredder.p_Module("Shredder");
+    m_current = nullptr;
     bool reported = false;
     if (ShredOutcomeOf(shredder) == ShredOutcome::Finishing) {
         const auto tag = reinterpret_cast<std::uintptr_t>(gShredder.get());
-        m_finishing[tag] = Finishing{std::move(gShredder), path, status->id};
+        m_finishing[tag] = Finishing{std::move(gShredder), path, status->id, work};
     } else {
         reported = RecordOutcome(path, status->id, ShredResultOf(shredder));
+        m_progress.FileSettled(work);
     }
     CollectFinished(false);
+    ShowProgress(false);
     CurrentHost().DoEvents();
     return reported;
 }
@@ -234,6 +265,7 @@ void ShredJob::CollectFinished(bool all) {
             }
             Finishing finishing = std::move(found->second);
             m_finishing.erase(found);
+            m_progress.FileSettled(finishing.work);
             Guarded([&] {
                 finishing.shredder->FinishLastPass(done.error);
                 RecordOutcome(finishing.path, finishing.file, ShredResultOf(*finishing.shredder));
@@ -242,6 +274,10 @@ void ShredJob::CollectFinished(bool all) {
         if (!all || m_finishing.empty()) {
             return;
         }
+        if (m_lastGiven) {
+            SetPhase(JobProgress::Phase::Flushing);  // nothing else is left to do
+        }
+        ShowProgress(false);
         CurrentHost().DoEvents();
     }
 }
@@ -320,10 +356,22 @@ void ShredJob::LeaveFolder(const std::string& path, int error) {
 // named already needs no line). The job checks this before it goes on, and names whatever
 // ended otherwise.
 void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& name,
-                           const platform::Folder& root, const std::string& path) {
-    cFileSearch search;
-    const std::string rootPath = AddBackslash(path);
-    search.FileSearch(root, rootPath);
+                           const platform::Folder& root, const std::string& path,
+                           std::unique_ptr<cFileSearch> walked) {
+    const int passes = PassesOfMethod();
+    if (walked == nullptr) {
+        walked = std::make_unique<cFileSearch>();
+        const bool counted = Counted(path);
+        walked->MeasureSizes(!counted);
+        walked->OnEntries([] { CurrentHost().DoEvents(); });
+        walked->FileSearch(root, AddBackslash(path));
+        if (!counted) {
+            m_progress.AddPlanned(walked->FileCount(),
+                                  walked->TotalFileSize() * passes +
+                                      JobProgress::FileWork(0, 0) * walked->FileCount());
+        }
+    }
+    cFileSearch& search = *walked;
     const auto dirCount = static_cast<std::size_t>(search.DirCount());
     // Per folder: true once something below it is in the report.
     std::vector<bool> explained(dirCount, false);
@@ -384,19 +432,19 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
             return;
         }
         const int error = Guarded([&] {
-            m_forms.progress.SetMax(fileCount);
             CurrentHost().DoEvents();
             const std::int32_t node = search.FileFolder(i);
             int reachError = 0;
             std::int32_t stop = -1;
             const platform::Folder* folder = cursor.Reach(node, reachError, stop);
             if (folder == nullptr) {
+                m_progress.FileSettled(JobProgress::FileWork(0, 0));  // nothing more to do
                 if (reachError != ENOENT) {  // a folder gone takes its files with it
                     ++blocked.try_emplace(stop, reachError, 0).first->second.second;
                 }
                 return;
             }
-            if (ShredFile(*folder, search.FileItem(i).AFilePath())) {
+            if (ShredFile(*folder, search.FileItem(i).AFilePath(), true)) {
                 explain(node);
             }
         });
@@ -406,6 +454,10 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
         }
     }
     leaveBlocked();
+    if (search.DirCount() > 0) {
+        SetPhase(JobProgress::Phase::RemovingFolders);
+        ShowProgress(true);
+    }
     for (std::int32_t i = search.DirCount(); i >= 1; --i) {
         const auto index = static_cast<std::size_t>(i - 1);
         if (covered(i - 1)) {
@@ -439,12 +491,14 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
             }
             error = status->id == node.id ? above->RemoveFolder(cursor.Name(i - 1))
                                           : platform::kErrorStale;
+            m_foldersRemoved += error == 0 ? 1 : 0;
             if (error != 0 && error != ENOENT && !explained[index]) {
                 LeaveFolder(folderPath, error);
                 explain(node.parent);
             }
             folderSettled[index] = true;
             gShredCount = 0;
+            ShowProgress(false);
             CurrentHost().DoEvents();
         });
         if (!folderSettled[index]) {  // its fate is unknown: it is named
@@ -463,6 +517,7 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
     }
     const int error =
         status->id == root.Identity() ? parent.RemoveFolder(name) : platform::kErrorStale;
+    m_foldersRemoved += error == 0 ? 1 : 0;
     if (error != 0 && error != ENOENT && !rootExplained) {
         LeaveFolder(path, error);
     }
@@ -498,11 +553,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         m_report.stopped.push_back({path, std::string()});
         return;
     }
-    if (!m_protected) {
-        m_protected = std::make_unique<ProtectedFolders>(ProtectedFolders::Find());
-        m_holding = OpenHoldingFolder();
-        m_flushQueue = std::make_unique<platform::FlushQueue>();
-    }
+    Prepare();
     if (const std::string method = m_forms.options.DeleteMethod(); !IsShredMethod(method)) {
         m_report.unknownMethod = method;  // nothing can be shredded by a name nobody knows
         return;
@@ -536,7 +587,8 @@ void ShredJob::ShredGivenPath(const std::string& path) {
     }
     m_given.push_back({parent.Identity(), name, status->id});
     if (status->type != platform::FileType::Directory) {
-        ShredFile(parent, RemoveTrailingSeparators(path));
+        const std::string shown = RemoveTrailingSeparators(path);
+        ShredFile(parent, shown, Counted(shown));
         CollectFinished(true);
         return;
     }
@@ -545,7 +597,14 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         LeaveFolder(RemoveTrailingSeparators(path), root.Error() == EACCES ? 0 : root.Error());
         return;
     }
-    ShredFolder(parent, name, root, RemoveTrailingSeparators(path));
+    std::unique_ptr<cFileSearch> walked;
+    const std::string shown = RemoveTrailingSeparators(path);
+    for (Walked& kept : m_walked) {
+        if (kept.search != nullptr && kept.path == shown && kept.root == root.Identity()) {
+            walked = std::move(kept.search);
+        }
+    }
+    ShredFolder(parent, name, root, shown, std::move(walked));
     CollectFinished(true);  // each path given is settled before the next
 }
 
@@ -586,6 +645,7 @@ void AppendSection(Report& report, std::int16_t heading, const std::vector<Repor
 }  // namespace
 
 ShredJob::ShredJob(Forms& forms) : m_forms(forms), m_started(g_running == nullptr) {
+    m_progress.Start(JobProgress::Clock::now());
     if (m_started) {
         g_running = this;
     }
@@ -606,6 +666,141 @@ void ShredJob::StopRunning() {
     if (g_running != nullptr) {
         g_running->m_stopRequested = true;
     }
+}
+
+void ShredJob::Prepare() {
+    if (!m_protected) {
+        m_protected = std::make_unique<ProtectedFolders>(ProtectedFolders::Find());
+        m_holding = OpenHoldingFolder();
+        m_flushQueue = std::make_unique<platform::FlushQueue>();
+    }
+}
+
+int ShredJob::PassesOfMethod() const {
+    const std::string method = m_forms.options.DeleteMethod();
+    if (method == kMethodDod7) {
+        return 7;
+    }
+    if (method == kMethodDod3) {
+        return 3;
+    }
+    return method == kMethodSimple ? 1 : 0;
+}
+
+bool ShredJob::Counted(const std::string& path) const {
+    return m_counted.contains(path);
+}
+
+bool ShredJob::SetPhase(JobProgress::Phase phase) {
+    if (phase == m_progress.CurrentPhase()) {
+        return false;
+    }
+    m_progress.SetPhase(phase, JobProgress::Clock::now());
+    return true;
+}
+
+void ShredJob::ShowProgress(bool now) {
+    const auto time = JobProgress::Clock::now();
+    if (!now && time - m_lastShown < kProgressInterval) {
+        return;
+    }
+    m_lastShown = time;
+    // What the files under way have written so far; a file's share never passes its own work.
+    const auto share = [](const clsShredder& shredder, std::int64_t work) {
+        return std::min(shredder.BytesWritten(), work - JobProgress::FileWork(0, 0));
+    };
+    std::int64_t underWay = 0;
+    for (const auto& [tag, finishing] : m_finishing) {
+        underWay += share(*finishing.shredder, finishing.work);
+    }
+    if (m_current != nullptr) {
+        underWay += share(*m_current, m_currentWork);
+    }
+    m_progress.SetUnderWay(underWay);
+    m_progress.SetPass(m_current != nullptr ? m_current->CurrentPass() : 0, PassesOfMethod());
+    ProgressForm& progress = m_forms.progress;
+    progress.SetMax(JobProgress::kBarMax);
+    progress.SetValue(m_progress.Bar());
+    progress.SetStatus(m_progress.Status(time));
+}
+
+void ShredJob::CountWork(const std::vector<std::string>& paths) {
+    Prepare();
+    SetPhase(JobProgress::Phase::Counting);
+    m_forms.progress.SetCaption(std::string());
+    ShowProgress(true);
+    CurrentHost().DoEvents();
+    const int passes = PassesOfMethod();
+    for (const std::string& given : paths) {
+        const std::string path = RemoveTrailingSeparators(given);
+        if (given.empty() || Counted(path) || m_stopRequested) {
+            continue;
+        }
+        const auto [folderPath, name] = platform::SplitFolderAndName(given);
+        const platform::Folder parent = platform::Folder::OpenFollowingLinks(folderPath);
+        const auto status = parent.IsOpen() ? parent.Stat(name) : std::nullopt;
+        if (!status || m_protected->Refusal(given, parent, status) != 0) {
+            continue;  // the shred itself says why
+        }
+        m_counted.insert(path);
+        if (status->type != platform::FileType::Directory) {
+            m_progress.AddPlanned(
+                1, JobProgress::FileWork(
+                       status->type == platform::FileType::Regular ? status->size : 0, passes));
+            continue;
+        }
+        const platform::Folder root = parent.OpenChild(name, status->id);
+        if (!root.IsOpen()) {
+            continue;
+        }
+        auto search = std::make_unique<cFileSearch>();
+        search->MeasureSizes(true);
+        // A walk of a large tree takes a while: the windows stay live meanwhile.
+        search->OnEntries([this] { CurrentHost().DoEvents(); });
+        search->FileSearch(root, AddBackslash(path));
+        m_progress.AddPlanned(
+            search->FileCount(),
+            search->TotalFileSize() * passes + JobProgress::FileWork(0, 0) * search->FileCount());
+        if (m_walked.size() < kKeptWalks) {
+            m_walked.push_back({path, root.Identity(), std::move(search)});
+        }
+        ShowProgress(false);
+        CurrentHost().DoEvents();
+    }
+}
+
+void ShredJob::ShredPaths(const std::vector<std::string>& paths) {
+    if (!m_started) {
+        return;
+    }
+    m_progress.Start(JobProgress::Clock::now());
+    m_filesDestroyed = 0;
+    m_foldersRemoved = 0;
+    Guarded([&] {
+        m_forms.progress.SetVisible(true);
+        CountWork(paths);
+    });
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        m_lastGiven = i + 1 == paths.size();
+        ShredSinglePath(paths[i]);
+    }
+    m_lastGiven = true;
+    CollectFinished(true);
+    m_lastGiven = false;
+    m_walked.clear();
+    m_counted.clear();
+    SetPhase(JobProgress::Phase::Done);
+    const auto now = JobProgress::Clock::now();
+    m_report.summary =
+        FillIn(GetLangString(lang::kJobSummary),
+               CountOf(m_filesDestroyed, lang::kConfirmOneFile, lang::kConfirmFiles),
+               CountOf(m_foldersRemoved, lang::kConfirmOneFolder, lang::kConfirmFolders),
+               FormatDuration(m_progress.Elapsed(now)));
+    ShowProgress(true);
+    if (m_report.Empty() && m_kept.empty()) {
+        m_forms.progress.ShowSummary(m_report.summary);  // else the report says it
+    }
+    CurrentHost().DoEvents();
 }
 
 void ShredJob::ShredPath(std::string& path) {
@@ -694,6 +889,9 @@ void ShowJobReport(const JobReport& report) {
         AppendSection(shown, lang::kReportNotDestroyed, report.failed);
         AppendSection(shown, lang::kReportFoldersLeft, report.foldersLeft);
         AppendSection(shown, lang::kReportStopped, report.stopped);
+        if (!report.summary.empty()) {  // what was done, closing the report
+            shown.sections.push_back({DisplayText(report.summary), {}, {}});
+        }
     }
     AppendSection(shown, lang::kReportOverwriteReach, report.reachLimited);
     AppendSection(shown, lang::kReportFinishedLeftovers, report.finishedLeftovers);

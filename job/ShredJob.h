@@ -4,10 +4,13 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "core/FileSearch.h"
 #include "job/Forms.h"
+#include "job/JobProgress.h"
 #include "job/ProtectedFolders.h"
 #include "platform/FlushQueue.h"
 #include "platform/Folder.h"
@@ -36,6 +39,8 @@ struct JobReport {
     std::vector<ReportLine> refused;             // given, but never touched
     std::vector<ReportLine> stopped;             // left untouched because the job was stopped
     std::optional<std::string> unknownMethod;    // the method name when it is not one of four
+    // What was destroyed and the time it took, one line; said with the report when there is one.
+    std::string summary;
 
     // Notes, which do not count as failures: files overwritten and deleted whose old contents
     // may survive where overwriting cannot reach (why), and the files an interrupted run left
@@ -80,6 +85,13 @@ class ShredJob {
     // the options form holds, folders are walked, emptied and removed.
     void ShredPath(std::string& path);
 
+    // Shreds each path as ShredSinglePath does, as one job: every file below every path is
+    // counted first, so that the progress window shows the whole job (files done of all, the
+    // work of their passes, the time left); the phase after the last file is named, and at the
+    // end the window says what was destroyed and how long it took (in the report, when there is
+    // one).
+    void ShredPaths(const std::vector<std::string>& paths);
+
     // Shreds one path exactly as given (no quote removal, no splitting at colons, blanks kept):
     // a file, a link, or a folder with everything below it. This is how each command-line
     // argument is handled. Refused before anything is touched: "/" and everything directly
@@ -103,10 +115,23 @@ class ShredJob {
   private:
     class Walk;
 
+    // The holding folder, the flush queue and the refusals, made at the first path.
+    void Prepare();
+    // Counts the files below `paths` and their bytes, before anything is touched; keeps the
+    // walks of the first folders for ShredFolder.
+    void CountWork(const std::vector<std::string>& paths);
+    // Shows the job's progress; at most every kProgressInterval unless `now`.
+    void ShowProgress(bool now);
+    // True when the phase changed.
+    bool SetPhase(JobProgress::Phase phase);
+    int PassesOfMethod() const;
+
     void ShredGivenPath(const std::string& path);
-    bool ShredFile(const platform::Folder& folder, const std::string& path);
+    // `planned`: the file is in the count already.
+    bool ShredFile(const platform::Folder& folder, const std::string& path, bool planned);
     void ShredFolder(const platform::Folder& parent, const std::string& name,
-                     const platform::Folder& root, const std::string& path);
+                     const platform::Folder& root, const std::string& path,
+                     std::unique_ptr<cFileSearch> walked);
     bool RecordOutcome(const std::string& path, const platform::FileIdentity& file,
                        const ShredResult& result);
     void LeaveFolder(const std::string& path, int error);
@@ -143,8 +168,28 @@ class ShredJob {
         std::unique_ptr<clsShredder> shredder;
         std::string path;
         platform::FileIdentity file;
+        std::int64_t work = 0;  // JobProgress::FileWork of the file
     };
     std::map<std::uintptr_t, Finishing> m_finishing;
+
+    JobProgress m_progress;
+    JobProgress::Clock::time_point m_lastShown;
+    // The file whose passes run here now, and its work.
+    const clsShredder* m_current = nullptr;
+    std::int64_t m_currentWork = 0;
+    // Paths whose files are in the count already.
+    std::set<std::string> m_counted;
+    bool Counted(const std::string& path) const;
+    // Walks made by the count, for the folder given as `path` (whose walk began at `root`).
+    struct Walked {
+        std::string path;
+        platform::FileIdentity root;
+        std::unique_ptr<cFileSearch> search;
+    };
+    std::vector<Walked> m_walked;
+    bool m_lastGiven = false;  // the path being shredded is the job's last
+    std::int32_t m_filesDestroyed = 0;
+    std::int32_t m_foldersRemoved = 0;
 };
 
 // Shows one message listing what `report` holds, its notes last; nothing when it holds nothing.

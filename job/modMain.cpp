@@ -361,9 +361,7 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
             forms.progress.Unload();
             host.EndProcess(0);
         }
-        for (const std::string& path : paths) {
-            job.ShredSinglePath(path);
-        }
+        job.ShredPaths(paths);
         forms.progress.Unload();
         const JobReport report = job.TakeReport();
         ShowJobReport(report);

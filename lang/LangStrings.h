@@ -129,5 +129,15 @@ inline constexpr std::int16_t kSaveButton = 951;
 inline constexpr std::int16_t kMinimiseName = 952;
 inline constexpr std::int16_t kMaximiseName = 953;
 inline constexpr std::int16_t kRestoreName = 954;
+// The progress status line below the bar, parts joined by ", " ("%1" to "%3" stand for numbers,
+// counts with the words of 906 to 909, or a time), the phases before the first and after the last
+// file, and the summary of a job: the files and folders destroyed and the time taken.
+inline constexpr std::int16_t kProgressFiles = 970;
+inline constexpr std::int16_t kProgressPass = 971;
+inline constexpr std::int16_t kProgressTimeLeft = 972;
+inline constexpr std::int16_t kProgressCounting = 973;
+inline constexpr std::int16_t kProgressFlushing = 974;
+inline constexpr std::int16_t kProgressRemovingFolders = 975;
+inline constexpr std::int16_t kJobSummary = 976;
 
 }  // namespace ostrel::lang

@@ -34,8 +34,11 @@ class FlushQueue {
     FlushQueue(const FlushQueue&) = delete;
     FlushQueue& operator=(const FlushQueue&) = delete;
 
-    // Hands over `work` under `tag`; waits while every thread has a file.
-    void Submit(Work work, std::uint64_t tag);
+    // Hands over `work` under `tag`; waits while every thread has a file, calling `whileWaiting`
+    // (when given) about every kWaitSlice meanwhile, so that a caller with windows keeps them
+    // live. The work is taken whatever `whileWaiting` does (what it throws is dropped).
+    static constexpr std::chrono::milliseconds kWaitSlice{10};
+    void Submit(Work work, std::uint64_t tag, const std::function<void()>& whileWaiting = {});
     // The files finished since the last call. With a `wait`, waits up to that long for every
     // file handed over to be finished.
     std::vector<Completion> Collect(std::chrono::milliseconds wait = {});

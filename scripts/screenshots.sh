@@ -4,6 +4,8 @@
 # Beside them, whole screens: report.png, the report of a job that left 41 files behind on an
 # 800x600 screen, and options-over-main.png, the options dialog over the main window under a
 # window manager (openbox), where only the windows' own outline tells them apart.
+# The progress window is shot three times: its design look (frmProgress), mid-way through a
+# selection of 300 files (frmProgress-selection) and at the end of that job (frmProgress-done).
 # With --readme, the README's two pictures (packaging/screenshots/) are made anew from them.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -44,5 +46,5 @@ done
 if [ $readme = 1 ]; then
     mkdir -p "$root/packaging/screenshots"
     cp "$out/scale1/frmAbout.png" "$root/packaging/screenshots/main-window.png"
-    cp "$out/scale1/frmProgress.png" "$root/packaging/screenshots/progress-window.png"
+    cp "$out/scale1/frmProgress-selection.png" "$root/packaging/screenshots/progress-window.png"
 fi

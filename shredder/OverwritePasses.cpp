@@ -96,6 +96,8 @@ class PassRun {
     bool InUse() const { return m_inUse; }
     // The bytes the passes have put in the file so far.
     std::int64_t Written() const { return m_written; }
+    // The pass being written by the caller's thread, 1-based (0 before the first).
+    int Pass() const { return m_pass; }
     // The first pass opened the file (and found what limits the overwrite's reach).
     bool Opened() const { return m_opened; }
     // What may keep the old contents out of reach, when the first pass ran here.
@@ -124,7 +126,11 @@ class PassRun {
     // Opens the file for pass `pass` and writes it; the last pass also scrubs the extended
     // attributes. `host` gets events between large writes (none on a queue thread); `reach`
     // receives what may keep the old contents out of reach (first pass only). Throws PassFailed.
-    platform::RawFile Write(std::size_t pass, Host* host, platform::OverwriteReach* reach) {
+    platform::RawFile Write(std::size_t pass, Host* host, platform::OverwriteReach* reach,
+                            const std::function<void()>* onProgress = nullptr) {
+        if (host != nullptr) {
+            m_pass = static_cast<int>(pass) + 1;
+        }
         platform::RawFile::Options options;
         options.deleteOnClose = pass + 1 == m_passes.size();
         options.create = false;
@@ -158,7 +164,7 @@ class PassRun {
         }
         for (const auto& [first, end] : m_ranges) {
             Require(file.SeekTo(first), file);
-            WriteRange(file, m_passes[pass], end - first, host);
+            WriteRange(file, m_passes[pass], end - first, host, onProgress);
         }
         if (options.deleteOnClose) {
             Require(file.ScrubExtendedAttributes(), file);
@@ -187,7 +193,7 @@ class PassRun {
     // The pass's 8 KiB block is built once per range and repeated up to 1 MiB, which is
     // written whole: one request per megabyte, and events between them.
     static void WriteRange(platform::RawFile& file, std::int32_t pattern, std::int64_t length,
-                           Host* host) {
+                           Host* host, const std::function<void()>* onProgress) {
         const std::int64_t blocks = length / kBlockSize;
         if (blocks > 0) {
             const std::string block = PassData(pattern, kBlockSize);
@@ -202,6 +208,9 @@ class PassRun {
                 Require(file.Write(std::string_view(chunk).substr(0, n)), file);
                 left -= static_cast<std::int64_t>(n);
                 if (host != nullptr) {
+                    if (onProgress != nullptr && *onProgress) {
+                        (*onProgress)();
+                    }
                     host->DoEvents();
                 }
             }
@@ -218,6 +227,7 @@ class PassRun {
     std::int64_t m_size = 0;
     bool m_inUse = false;
     bool m_opened = false;
+    int m_pass = 0;
     std::atomic<std::int64_t> m_written{0};
     std::optional<platform::OverwriteReach> m_reach;
 };
@@ -242,6 +252,14 @@ void clsShredder::WipeFileDod3(std::string& spath, std::int32_t&) {
 
 void clsShredder::WipeFileDod7(std::string& spath, std::int32_t&) {
     WipeFile(spath, kDod7Passes);
+}
+
+std::int64_t clsShredder::BytesWritten() const {
+    return m_run != nullptr ? m_run->Written() : 0;
+}
+
+int clsShredder::CurrentPass() const {
+    return m_run != nullptr && m_result.outcome != ShredOutcome::Finishing ? m_run->Pass() : 0;
 }
 
 void clsShredder::FinishLastPass(int error) {
@@ -340,13 +358,13 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
             [run = m_run, source = std::move(m_unsyncedSource)] {
                 return run->MakeMoveDurableAndRun(*source);
             },
-            reinterpret_cast<std::uintptr_t>(this));
+            reinterpret_cast<std::uintptr_t>(this), DoEventsIgnoringErrors);
         return;
     }
     try {
         for (std::size_t pass = 0; pass < passes.size(); ++pass) {
             platform::RawFile file =
-                m_run->Write(pass, &host, pass == 0 ? &m_result.reach : nullptr);
+                m_run->Write(pass, &host, pass == 0 ? &m_result.reach : nullptr, &p_OnProgress);
             const bool last = pass + 1 == passes.size();
             if (queued && (last || m_run->DataSize() <= kHandOverLimit)) {
                 m_finishing = at;
@@ -354,7 +372,7 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
                 auto shared = std::make_shared<platform::RawFile>(std::move(file));
                 p_FlushQueue->Submit(
                     [run = m_run, shared, pass] { return run->Finish(*shared, pass); },
-                    reinterpret_cast<std::uintptr_t>(this));
+                    reinterpret_cast<std::uintptr_t>(this), DoEventsIgnoringErrors);
                 return;
             }
             Require(file.Flush(), file);

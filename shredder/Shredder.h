@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -72,6 +73,9 @@ class clsShredder {
     // folder only). The outcome is then Finishing until the caller hands the queue's verdict to
     // FinishLastPass. Without it every pass ends here.
     platform::FlushQueue* p_FlushQueue = nullptr;
+    // Called between the large writes of passes that run here (about one per MiB), so that the
+    // caller can show how far the file has got; never from a queue thread.
+    std::function<void()> p_OnProgress;
     bool RenameFlag = false;
     std::int32_t p_Passes = 0;
     bool p_Attributes = false;
@@ -89,6 +93,11 @@ class clsShredder {
     // Settles a file whose passes went to p_FlushQueue: destroyed when they and the deleting
     // close succeeded (`error` 0), otherwise the fallback runs with `error`.
     void FinishLastPass(int error);
+
+    // The bytes the passes have written into the file so far (all passes together; also while
+    // they finish on the flush queue), and the pass under way here, 1-based (0: none).
+    std::int64_t BytesWritten() const;
+    int CurrentPass() const;
 
     std::string RandFileName();
     bool FileExist(const std::string& FileName);

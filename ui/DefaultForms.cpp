@@ -144,6 +144,14 @@ void DefaultForms::ProgressFace::SetValue(std::int32_t value) {
     m_owner.Progress().SetValue(value);
 }
 
+void DefaultForms::ProgressFace::SetStatus(const std::string& status) {
+    m_owner.Progress().SetStatus(status);
+}
+
+void DefaultForms::ProgressFace::ShowSummary(const std::string& summary) {
+    m_owner.Progress().ShowSummary(summary);
+}
+
 void DefaultForms::ProgressFace::Unload() {
     if (frmProgress* form = m_owner.LoadedProgress()) {
         form->Unload();

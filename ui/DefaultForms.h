@@ -75,6 +75,8 @@ class DefaultForms {
         void SetMax(std::int32_t max) override;
         void SetCaption(const std::string& caption) override;
         void SetValue(std::int32_t value) override;
+        void SetStatus(const std::string& status) override;
+        void ShowSummary(const std::string& summary) override;
         void Unload() override;
 
       private:

@@ -184,9 +184,7 @@ void frmAbout::ShredDropped(const std::vector<std::string>& paths) {
         ShredJob job(m_forms.forms());
         if (job.Started()) {
             gShredCount = 0;
-            for (const std::string& path : paths) {
-                job.ShredSinglePath(path);
-            }
+            job.ShredPaths(paths);
             report = job.TakeReport();
         }
     }

@@ -1,10 +1,12 @@
 #include "ui/frmProgress.h"
 
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 
 #include "controls/VistaProg.h"
+#include "core/ProductNames.h"
 #include "job/ShredJob.h"
 #include "lang/LangStrings.h"
 #include "ui/AniGif.h"
@@ -30,6 +32,10 @@ AniGif* frmProgress::AniGif1() const {
     return Control<AniGif>("AniGif1");
 }
 
+QLabel* frmProgress::lblStatus() const {
+    return Control<QLabel>("lblStatus");
+}
+
 void frmProgress::Schedule() {
     if (!m_apply.isActive()) {
         m_apply.start();
@@ -51,6 +57,29 @@ void frmProgress::SetValue(int value) {
     Schedule();
 }
 
+void frmProgress::SetStatus(const std::string& status) {
+    m_status = status;
+    Schedule();
+}
+
+void frmProgress::ShowSummary(const std::string& summary) {
+    ApplyToBar();
+    pb()->SetValue(pb()->Max());
+    lblStatus()->setText(Displayed(summary));
+    if (!isVisible()) {
+        return;
+    }
+    int shownMs = kDefaultSummaryMs;
+    if (const QByteArray set = qgetenv(kSummaryTimeVariable); !set.isEmpty()) {
+        bool ok = false;
+        const int value = set.toInt(&ok);
+        shownMs = ok && value >= 0 ? value : shownMs;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(shownMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // The maximum first: the bar keeps its value within it.
 void frmProgress::ApplyToBar() {
     controls::VistaProg* bar = pb();
@@ -65,9 +94,15 @@ void frmProgress::ApplyToBar() {
     if (m_value && *m_value != bar->Value()) {
         bar->SetValue(*m_value);
     }
+    if (m_status) {
+        if (const QString shown = Displayed(*m_status); shown != lblStatus()->text()) {
+            lblStatus()->setText(shown);
+        }
+    }
     m_max.reset();
     m_caption.reset();
     m_value.reset();
+    m_status.reset();
 }
 
 void frmProgress::Form_Load() {

@@ -8,6 +8,7 @@
 #include "ui/Form.h"
 
 class QGroupBox;
+class QLabel;
 
 namespace ostrel::controls {
 class VistaProg;
@@ -29,6 +30,8 @@ class frmProgress : public Form {
     QGroupBox* frOW() const;
     controls::VistaProg* pb() const;
     AniGif* AniGif1() const;
+    // The line below the bar: files done of all, the pass, the time left, or the phase.
+    QLabel* lblStatus() const;
 
     // The bar's maximum, caption and value as the job sets them, once per file. They reach the
     // bar the next time events run, the last values only: a bar redrawn for each of thousands
@@ -37,6 +40,11 @@ class frmProgress : public Form {
     // The caption as exact bytes (a path), shown as Displayed() shows them.
     void SetCaption(const std::string& caption);
     void SetValue(int value);
+    // The status line as language-file bytes.
+    void SetStatus(const std::string& status);
+    // The end of a job: the bar full, `summary` below it, left in view for the time
+    // kSummaryTimeVariable gives (events run meanwhile); nothing waits when the window is hidden.
+    void ShowSummary(const std::string& summary);
 
   protected:
     void Form_Load() override;
@@ -49,6 +57,7 @@ class frmProgress : public Form {
     std::optional<int> m_max;
     std::optional<std::string> m_caption;
     std::optional<int> m_value;
+    std::optional<std::string> m_status;
     QTimer m_apply;
 };
 

@@ -32,9 +32,19 @@ FlushQueue::~FlushQueue() {
     }
 }
 
-void FlushQueue::Submit(Work work, std::uint64_t tag) {
+void FlushQueue::Submit(Work work, std::uint64_t tag, const std::function<void()>& whileWaiting) {
     std::unique_lock<std::mutex> hold(m_lock);
-    m_room.wait(hold, [this] { return m_unfinished < static_cast<int>(m_maxThreads); });
+    const auto room = [this] { return m_unfinished < static_cast<int>(m_maxThreads); };
+    while (!m_room.wait_for(hold, whileWaiting ? kWaitSlice : std::chrono::hours(1), room)) {
+        if (whileWaiting) {
+            hold.unlock();
+            try {
+                whileWaiting();
+            } catch (...) {  // the work is taken all the same: a file must not be left half done
+            }
+            hold.lock();
+        }
+    }
     m_waiting.emplace_back(tag, std::move(work));
     ++m_unfinished;
     if (m_waiting.size() > static_cast<std::size_t>(m_idle) && m_threads.size() < m_maxThreads) {

@@ -16,7 +16,7 @@ namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr char kConsoleProgress[] = "[1/";  // what the console host prints for a file
+constexpr char kConsoleProgress[] = "%] ";  // what the console host prints for a file
 
 #define SKIP_WITHOUT_DISPLAY(server)                                   \
     if (!(server).Running()) {                                         \

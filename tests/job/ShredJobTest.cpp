@@ -20,9 +20,10 @@ namespace fs = std::filesystem;
 
 using ShredJobTest = JobTest;
 
-// All files of the tree go first, each shown by its path shortened to 60 characters, with the
-// file count as the bar's maximum and the running count as its value; then every folder goes.
+// All files of the tree go first, each shown by its path shortened to 60 characters with the
+// job's progress (files done of the three found); then every folder goes.
 TEST_F(ShredJobTest, TreeIsShreddedFilesFirstThenFoldersRemoved) {
+    OpenLanguageFile("English.lng");  // the progress line's words
     MakeFile("tree/a", "1");
     MakeFile("tree/sub/b", "22");
     const std::string deep = MakeFile("tree/sub/a folder with a long name/and another/c", "333");
@@ -33,13 +34,68 @@ TEST_F(ShredJobTest, TreeIsShreddedFilesFirstThenFoldersRemoved) {
 
     EXPECT_FALSE(fs::exists(tree));
     EXPECT_TRUE(fs::is_empty(Holding()));
-    // Each file is one progress line "[count/files] shortened path".
-    EXPECT_EQ(Count(m_err, "[1/3] "), 1) << m_err.str();
-    EXPECT_EQ(Count(m_err, "[2/3] "), 1);
-    EXPECT_EQ(Count(m_err, "[3/3] "), 1);
+    // Each file is one progress line "[ nn%] n of 3 files  shortened path".
+    EXPECT_EQ(Count(m_err, " of 3 files  "), 3) << m_err.str();
     ASSERT_NE(ShortenPath(deep, 60), deep) << "the deep path is long enough to be shortened";
-    EXPECT_EQ(Count(m_err, "] " + ShortenPath(deep, 60) + "\n"), 1) << m_err.str();
+    EXPECT_EQ(Count(m_err, "  " + ShortenPath(deep, 60) + "\n"), 1) << m_err.str();
     EXPECT_TRUE(m_job.TakeReport().Empty());
+}
+
+// Paths given together are one job: every file below every path is counted before the first is
+// touched, so the first file's line already names them all, and the end says what went.
+TEST_F(ShredJobTest, PathsGivenTogetherAreCountedFirstAndSummedUp) {
+    OpenLanguageFile("English.lng");
+    const struct {
+        const char* method;
+        std::vector<std::string> files;  // below the sandbox; a name ending in / is a folder
+        std::string first;               // what the first file's line says
+        std::string summary;
+    } rows[] = {
+        {kMethodSimple,
+         {"one", "tree/a", "tree/sub/b", "tree/sub/c", "two"},
+         "0 of 5 files  ",
+         "Done: 5 files and 2 folders destroyed in "},
+        {kMethodDod3,
+         {"x", "y", "z"},
+         "0 of 3 files  ",
+         "Done: 3 files and 0 folders destroyed in "},
+        {kMethodSimple,
+         {"empty/", "f"},
+         "0 of 1 file  ",
+         "Done: 1 file and 1 folder destroyed in "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.summary);
+        forms().options.SetDeleteMethod(row.method);
+        m_err.str("");
+        std::vector<std::string> given;
+        for (const std::string& file : row.files) {
+            const fs::path path = m_temp.path() / file;
+            if (file.ends_with('/')) {
+                fs::create_directories(path);
+            } else {
+                MakeFile(file, std::string(5000, 'd'));
+            }
+            const std::string top = (m_temp.path() / fs::path(file).begin()->string()).string();
+            if (std::find(given.begin(), given.end(), top) == given.end()) {
+                given.push_back(top);
+            }
+        }
+
+        m_job.ShredPaths(given);
+
+        for (const std::string& path : given) {
+            EXPECT_FALSE(fs::exists(path)) << path;
+        }
+        const std::string text = m_err.str();
+        const std::size_t firstLine = text.find("%] ");
+        ASSERT_NE(firstLine, std::string::npos) << text;
+        const std::string firstFile =
+            text.substr(firstLine, text.find('\n', firstLine) - firstLine);
+        EXPECT_NE(firstFile.find(row.first), std::string::npos) << text;
+        EXPECT_NE(text.find("\n" + row.summary), std::string::npos) << text;
+        EXPECT_TRUE(m_job.TakeReport().Empty());
+    }
 }
 
 // With the trash as the method, a tree's files go to the trash one by one (a link as itself),

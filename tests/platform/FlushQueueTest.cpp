@@ -69,6 +69,37 @@ TEST(FlushQueueTest, EachWorkIsCollectedOnceWithItsOwnOutcome) {
     }
 }
 
+// A caller that hands over a file while every thread is busy is not held without end: what it
+// gave to be done while waiting (letting the windows' events run) runs meanwhile, and the file
+// is taken as soon as a thread is free.
+TEST(FlushQueueTest, ACallerWaitingForAThreadRunsWhatItGaveMeanwhile) {
+    FlushQueue queue(1);
+    std::atomic<bool> release{false};
+    queue.Submit(
+        [&] {
+            while (!release) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return 0;
+        },
+        1);
+    int waited = 0;
+    queue.Submit([] { return 0; }, 2,
+                 [&] {
+                     if (++waited == 3) {
+                         release = true;
+                     }
+                 });
+    EXPECT_GE(waited, 3);
+    std::map<std::uint64_t, int> outcomes;
+    for (int tries = 0; outcomes.size() < 2 && tries < 100; ++tries) {
+        for (const auto& done : queue.Collect(std::chrono::milliseconds(50))) {
+            outcomes[done.tag] = done.error;
+        }
+    }
+    EXPECT_EQ(outcomes, (std::map<std::uint64_t, int>{{1, 0}, {2, 0}}));
+}
+
 // Where no thread can be started, the caller does the work itself, with the same outcomes: a
 // work that throws is a failure there too, and nothing escapes Submit. Run in a child process
 // that may not start threads (a user with a process limit of 0).

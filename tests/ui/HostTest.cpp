@@ -58,6 +58,20 @@ TEST(QtHostTest, DoEventsRunsEventsAtMostOncePerInterval) {
     QCoreApplication::sendPostedEvents(&counter);
 }
 
+// What an event handled in DoEvents sets going (a click that shows a window posts the window's
+// own events, and its requests to the window system go out on the next pass of the loop) is
+// done before DoEvents returns, not one interval later: the window answers the click in one go.
+TEST(QtHostTest, WorkAHandlerSetsGoingIsDoneInTheSameDoEvents) {
+    ui::QtHost host({}, 40);
+    Counter followUp;
+    QObject clicked;
+    QTimer::singleShot(0, &clicked,
+                       [&] { QCoreApplication::postEvent(&followUp, new QEvent(QEvent::User)); });
+    host.DoEvents();
+    EXPECT_EQ(followUp.events, 1);
+    QCoreApplication::sendPostedEvents(&followUp);
+}
+
 // Each style shows its buttons and icon under the title given (a question without an icon of
 // its own shows the question icon); the button pressed is the answer, and Escape (closing the
 // box) gives the safe one.

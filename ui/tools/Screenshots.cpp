@@ -1,7 +1,8 @@
 // Renders each window as the program shows it, with the texts of the language file given
 // (English.lng by default), to PNG files in the folder given (at the display's scale: run it with
 // QT_SCALE_FACTOR=2 for the large look). Also the main window enlarged by half, as the resizer lays
-// it out, and the progress window during a job. Used by scripts/screenshots.sh.
+// it out, and the progress window during a job, mid-way through a selection of files and at its
+// end. Used by scripts/screenshots.sh.
 //
 // With --report or --options-over-main first, it saves the whole screen instead, to show windows
 // in their place: the report of a job that left 41 files and two folders behind (report.png,
@@ -20,6 +21,7 @@
 #include "controls/FixedLook.h"
 #include "controls/VistaProg.h"
 #include "core/Host.h"
+#include "job/JobProgress.h"
 #include "job/ShredJob.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
@@ -153,5 +155,34 @@ int main(int argc, char** argv) {
     progress.pb()->SetValue(5);
     progress.pb()->SetCaption("/home/user/Documents/old tax returns/2019/.../receipts-march.pdf");
     ok &= Shoot(progress, folder, "frmProgress");
+
+    // Mid-job on a selection of 300 files handed over one by one, 3 passes each: 125 finished,
+    // the next in its second pass, a minute and a half in.
+    using ostrel::JobProgress;
+    const auto start = JobProgress::Clock::now();
+    JobProgress job;
+    job.Start(start);
+    job.AddPlanned(300, 300 * JobProgress::FileWork(std::int64_t{1} << 20, 3));
+    job.SetPhase(JobProgress::Phase::Shredding, start);
+    for (int i = 0; i < 125; ++i) {
+        job.FileSettled(JobProgress::FileWork(std::int64_t{1} << 20, 3));
+    }
+    job.SetUnderWay(std::int64_t{3} << 19);
+    job.SetPass(2, 3);
+    const auto now = start + std::chrono::seconds(90);
+    progress.SetMax(JobProgress::kBarMax);
+    progress.SetValue(job.Bar());
+    progress.SetStatus(job.Status(now));
+    progress.SetCaption("/home/user/Pictures/holiday 2019/IMG_20190814_171502.jpg");
+    ok &= Shoot(progress, folder, "frmProgress-selection");
+
+    // The end of that job, as it stays in view for a moment.
+    progress.SetCaption("/home/user/Pictures/holiday 2019/IMG_20190814_183305.jpg");
+    progress.ShowSummary(ostrel::FillIn(
+        ostrel::GetLangString(ostrel::lang::kJobSummary),
+        ostrel::CountOf(300, ostrel::lang::kConfirmOneFile, ostrel::lang::kConfirmFiles),
+        ostrel::CountOf(2, ostrel::lang::kConfirmOneFolder, ostrel::lang::kConfirmFolders),
+        ostrel::FormatDuration(std::chrono::seconds(214))));
+    ok &= Shoot(progress, folder, "frmProgress-done");
     return ok ? 0 : 1;
 }
