@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "core/ProductNames.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
+#include "platform/FileVersion.h"
 #include "platform/PendingDeletions.h"
 #include "platform/StateFolder.h"
 #include "tests/support/ChildProcess.h"
@@ -104,29 +107,58 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
 
 // A file deleted after it was scheduled, and a new one of the same length written under its
 // name, which ext4 gives the inode number just freed, even with the old modification time set
-// on it: the new file is not the one scheduled, and stays.
+// on it: the new file is not the one scheduled, and stays. On ext4 of 128-byte inodes there is
+// no birth time and the times are whole seconds: a new file written within the same second
+// differs from the old one in its generation only.
 TEST_F(PendingDeletionsTest, NewFileUnderTheFreedInodeNumberIsKept) {
-    LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
-    if (!disk.Mounted()) {
-        GTEST_SKIP() << disk.Why();
-    }
-    const std::string path = (disk.Root() / "report.pdf").string();
-    WriteFile(path, "scheduled!");
-    ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
-    const auto scheduled = platform::StatPath(path);
-    const auto modified = fs::last_write_time(path);
-    fs::remove(path);
-    WriteFile(path, "a new one!");
-    fs::last_write_time(path, modified);
-    if (platform::StatPath(path)->id != scheduled->id) {
-        GTEST_SKIP() << "the file system gave the new file another inode number";
-    }
-    m_bootId = "second-boot";
+    const std::tuple<const char*, const char*, bool> disks[] = {
+        {"ext4", "-q -F", false},
+        {"ext4 without birth times", "-q -F -I 128", true},
+    };
+    for (const auto& [what, mkfsArgs, inOneSecond] : disks) {
+        SCOPED_TRACE(what);
+        const TempDir place;
+        LoopMount disk(place.path(), "ext4", 16, mkfsArgs);
+        if (!disk.Mounted()) {
+            GTEST_SKIP() << disk.Why();
+        }
+        const std::string path = (disk.Root() / "report.pdf").string();
+        std::optional<platform::FileVersion> scheduled, now;
+        // Begun at the start of a second, so that both files' change times fall in it.
+        for (int attempt = 0;
+             attempt < 5 && (!now || (inOneSecond && now->changed != scheduled->changed));
+             ++attempt) {
+            if (inOneSecond) {
+                std::this_thread::sleep_until(
+                    std::chrono::ceil<std::chrono::seconds>(std::chrono::system_clock::now()));
+            }
+            fs::remove(List());
+            WriteFile(path, "scheduled!");
+            ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
+            scheduled = platform::PendingDeletions().back().version;
+            const auto modified = fs::last_write_time(path);
+            fs::remove(path);
+            WriteFile(path, "a new one!");
+            fs::last_write_time(path, modified);
+            now = platform::ReadFileVersion(path);
+            ASSERT_TRUE(now);
+        }
+        if (now->id != scheduled->id) {
+            GTEST_SKIP() << "the file system gave the new file another inode number";
+        }
+        if (inOneSecond) {
+            ASSERT_EQ(now->changed, scheduled->changed) << "never within one second";
+            ASSERT_FALSE(now->born) << "the file system records birth times after all";
+            ASSERT_NE(now->generation, scheduled->generation);
+        }
+        m_bootId = "second-boot";
 
-    const platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
+        const platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
 
-    EXPECT_EQ(ReadFile(path), "a new one!");
-    EXPECT_EQ(result.changed, std::vector<std::string>{path});
+        EXPECT_EQ(ReadFile(path), "a new one!");
+        EXPECT_EQ(result.changed, std::vector<std::string>{path});
+        m_bootId = "first-boot";
+    }
 }
 
 // The helper runs at login, maybe before a removable disk is mounted: an entry whose folder is
