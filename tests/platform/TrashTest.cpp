@@ -324,6 +324,8 @@ TEST_F(TrashTest, OnAnotherMountTheTrashIsAtItsTop) {
     ASSERT_TRUE(trashOf("foreign").Ok());
     EXPECT_TRUE(fs::exists(own / "files/foreign"));
     fs::remove_all(top / ".Trash");
+    // A link to a folder that would be fit (sticky, this user's) is passed over all the same.
+    fs::permissions(top / "sub", fs::perms::sticky_bit, fs::perm_options::add);
     fs::create_directory_symlink(top / "sub", top / ".Trash");
     ASSERT_TRUE(trashOf("via-link").Ok());
     EXPECT_TRUE(fs::exists(own / "files/via-link"));
