@@ -253,9 +253,12 @@ TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
             row == "GroupWritableFolderAbove" ? fs::perms::group_write : fs::perms::others_write,
             fs::perm_options::add);
         reason = "Other users may change it.";
-    } else if (row == "OwnFolderWritableByOthers") {
+    } else if (row == "OwnFolderWritableByOthers" || row == "OwnFolderWritableByTheGroup") {
         path = gDataFolder;
-        fs::permissions(path, fs::perms::others_write, fs::perm_options::add);
+        fs::permissions(
+            path,
+            row == "OwnFolderWritableByOthers" ? fs::perms::others_write : fs::perms::group_write,
+            fs::perm_options::add);
         reason = "Other users may change it.";
     } else if (row == "PendingListIsALink") {
         path = m_xdg.StateHome() + "/Tolvane/Quarrix/pending-deletions";
@@ -287,7 +290,8 @@ INSTANTIATE_TEST_SUITE_P(Folders, UntrustedFolderTest,
                          testing::Values("HoldingFolderIsALink", "ReadOnlyHome",
                                          "HoldingFolderOfAnotherUser", "PendingListOfAnotherUser",
                                          "PendingListIsALink", "GroupWritableFolderAbove",
-                                         "WorldWritableFolderAbove", "OwnFolderWritableByOthers"),
+                                         "WorldWritableFolderAbove", "OwnFolderWritableByOthers",
+                                         "OwnFolderWritableByTheGroup"),
                          [](const auto& info) { return std::string(info.param); });
 
 // A state folder nothing can be written in (a read-only mount): a job could neither record a
