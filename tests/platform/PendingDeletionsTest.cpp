@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -159,6 +161,45 @@ TEST_F(PendingDeletionsTest, NewFileUnderTheFreedInodeNumberIsKept) {
         EXPECT_EQ(result.changed, std::vector<std::string>{path});
         m_bootId = "first-boot";
     }
+}
+
+// A file whose generation cannot be read at the sweep (another program holds a lease on it, so
+// it cannot be opened without waiting) cannot be shown to be the file scheduled: it is kept and
+// named, never deleted on the strength of what could still be read.
+TEST_F(PendingDeletionsTest, FileWhoseGenerationCannotBeReadNowIsKept) {
+    LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    const std::string path = (disk.Root() / "held").string();
+    WriteFile(path, "scheduled");
+    ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
+    ASSERT_TRUE(platform::PendingDeletions()[0].version.generation);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::signal(SIGIO, SIG_IGN);  // the lease break is not its end
+        const int fd = ::open(path.c_str(), O_RDWR);
+        const char taken = fd >= 0 && ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0 ? 'y' : 'n';
+        if (::write(ready[1], &taken, 1) == 1) {
+            ::pause();
+        }
+        ::_exit(0);
+    }
+    char taken = 'n';
+    const bool told = ::read(ready[0], &taken, 1) == 1;
+    m_bootId = "second-boot";
+    const platform::SweepResult result =
+        taken == 'y' ? platform::DeletePendingFromEarlierBoots() : platform::SweepResult{};
+    ::kill(holder, SIGKILL);
+    WaitChild(holder);
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    ASSERT_TRUE(told && taken == 'y') << "no write lease could be taken on the file";
+    EXPECT_EQ(ReadFile(path), "scheduled");
+    EXPECT_EQ(result.changed, std::vector<std::string>{path});
 }
 
 // The helper runs at login, maybe before a removable disk is mounted: an entry whose folder is
