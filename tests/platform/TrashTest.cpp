@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/FaultInjection.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/LoopMount.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -316,6 +317,35 @@ TEST_F(TrashTest, AFileExchangedWhileItIsMovedIsNeverTrashedInItsPlace) {
         fs::remove(otherPath);
     }
     EXPECT_GT(refused, 0) << "no move ever met the other file";
+}
+
+// For any other user a trash folder of root's is another user's too: a user's own trash is
+// refused when root owns it, as when anyone else does.
+TEST_F(TrashTest, ATrashOfRootsIsRefusedToAnotherUser) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: files of two users";
+    }
+    constexpr uid_t kNobody = 65534;
+    fs::permissions(m_temp.path(), fs::perms::all);
+    fs::create_directories(Trash() / "files");
+    fs::create_directories(Trash() / "info");
+    WriteFile(m_temp / "theirs/file", "file");
+    for (const fs::path& path : {m_temp / "data", m_temp / "theirs", m_temp / "theirs/file"}) {
+        ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    }
+    fs::permissions(Trash(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec,
+                    fs::perm_options::replace);
+    const int status = RunInChild([&] {
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            return 10;
+        }
+        const platform::TrashResult result = Move(m_temp / "theirs/file");
+        return result.problem == TrashProblem::OtherOwner && result.trashFolder == Trash().string()
+                   ? 0
+                   : 20 + static_cast<int>(result.problem);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(m_temp / "theirs/file"), "file");
 }
 
 // On another file system the trash is the one at the top of that mount, found from the file's
