@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Mutation run over the safety guards: each mutant of the list is applied to a scratch copy of
-# the tree, the test binaries that can see it are rebuilt and run, and the mutant is KILLED when
-# a test fails and SURVIVED when every test passes. A table of the results ends the run; the exit
+# the tree, the test binaries that can see it are rebuilt and run in turn, and the mutant is
+# KILLED when a test fails twice (its second run alone) and SURVIVED when every test passes; the
+# first binary that kills it ends its turn unless OSTREL_MUTANT_FULL=1. A table of the results ends the run; the exit
 # status is 1 when a mutant survived that the list does not mark equivalent, 2 on an error of the
 # list or of the build (a snippet that is not found exactly once is an error, never a survivor;
 # a mutant that does not compile is shown as NO-BUILD and makes the run fail too).
@@ -15,7 +16,7 @@
 # OSTREL_MUTANT_DIR holds the scratch copy and its build between runs (default
 # ${TMPDIR:-/tmp}/ostrel-mutants), so a second run rebuilds only what changed. The worktree's
 # own files are never written. Run it as root: the loop-mounted file systems' tests skip without.
-# Developer's tool, not for CI: each mutant costs a rebuild and a test run of a minute or more.
+# Developer's tool, not for CI: each mutant costs a rebuild and test runs of up to some minutes.
 set -euo pipefail
 shopt -u patsub_replacement 2>/dev/null || true  # a & in a replacement stays a &
 root=${OSTREL_MUTANT_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
