@@ -229,7 +229,7 @@ class UntrustedFolderTest : public MainTest, public testing::WithParamInterface<
 // 1 before anything is shredded.
 TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
     const std::string row = GetParam();
-    const bool anyUser = row == "HoldingFolderIsALink" || row.find("Writable") != row.npos;
+    const bool anyUser = row.find("IsALink") != row.npos || row.find("Writable") != row.npos;
     if (!anyUser && ::geteuid() != 0) {
         GTEST_SKIP() << "needs root: another user's files, or a read-only mount";
     }
@@ -253,10 +253,19 @@ TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
             row == "GroupWritableFolderAbove" ? fs::perms::group_write : fs::perms::others_write,
             fs::perm_options::add);
         reason = "Other users may change it.";
-    } else if (row == "OwnFolderWritableByOthers") {
+    } else if (row == "OwnFolderWritableByOthers" || row == "OwnFolderWritableByTheGroup") {
         path = gDataFolder;
-        fs::permissions(path, fs::perms::others_write, fs::perm_options::add);
+        fs::permissions(
+            path,
+            row == "OwnFolderWritableByOthers" ? fs::perms::others_write : fs::perms::group_write,
+            fs::perm_options::add);
         reason = "Other users may change it.";
+    } else if (row == "PendingListIsALink") {
+        path = m_xdg.StateHome() + "/Tolvane/Quarrix/pending-deletions";
+        WriteFile(m_temp / "elsewhere-list", "ostrel-state 1\n");
+        fs::create_directories(fs::path(path).parent_path());
+        fs::create_symlink(m_temp / "elsewhere-list", path);
+        reason = "It is a symbolic link.";
     } else if (row == "HoldingFolderOfAnotherUser") {
         ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
         fs::permissions(path, fs::perms::all);
@@ -280,8 +289,9 @@ TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(Folders, UntrustedFolderTest,
                          testing::Values("HoldingFolderIsALink", "ReadOnlyHome",
                                          "HoldingFolderOfAnotherUser", "PendingListOfAnotherUser",
-                                         "GroupWritableFolderAbove", "WorldWritableFolderAbove",
-                                         "OwnFolderWritableByOthers"),
+                                         "PendingListIsALink", "GroupWritableFolderAbove",
+                                         "WorldWritableFolderAbove", "OwnFolderWritableByOthers",
+                                         "OwnFolderWritableByTheGroup"),
                          [](const auto& info) { return std::string(info.param); });
 
 // A state folder nothing can be written in (a read-only mount): a job could neither record a

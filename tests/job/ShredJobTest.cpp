@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <string>
+#include <tuple>
 
 #include "core/Globals.h"
 #include "core/PathHelpers.h"
@@ -194,18 +196,25 @@ TEST_F(ShredJobTest, AStartDuringARunningJobIsRefused) {
 }
 
 // Flushes, and a small file's later passes, run while the next files are written: a file whose
-// flush fails among many in flight (in its only pass, or in one of seven) is reported, never
-// counted as destroyed, and stays in the holding folder; every other file is gone.
-TEST_F(ShredJobTest, AFailedFlushAmongFilesInFlightIsReported) {
-    const std::pair<const char*, int> runs[] = {{kMethodSimple, 17}, {kMethodDod7, 130}};
+// flush fails among many in flight (in its only pass, or in one of seven), or whose last close
+// cannot delete it, is reported, never counted as destroyed, and stays in the holding folder;
+// every other file is gone.
+TEST_F(ShredJobTest, AFailedFlushOrDeletionAmongFilesInFlightIsReported) {
+    const std::tuple<const char*, platform::SysCall, int> runs[] = {
+        {kMethodSimple, platform::SysCall::Fsync, 17},
+        {kMethodDod7, platform::SysCall::Fsync, 130},
+        {kMethodSimple, platform::SysCall::Unlink, 17},
+        {kMethodDod7, platform::SysCall::Unlink, 25},
+    };
     for (std::size_t run = 0; run < std::size(runs); ++run) {
-        const auto [method, goodFlushes] = runs[run];
-        SCOPED_TRACE(method);
+        const auto [method, call, goodCalls] = runs[run];
+        SCOPED_TRACE(std::string(method) +
+                     (call == platform::SysCall::Fsync ? " flush" : " delete"));
         forms().options.SetDeleteMethod(method);
         for (int i = 0; i < 40; ++i) {
             MakeFile("tree/f" + std::to_string(i), std::string(5000, 'x'));
         }
-        platform::InjectFault(platform::SysCall::Fsync, EIO, goodFlushes, 1);
+        platform::InjectFault(call, EIO, goodCalls, 1);
         m_job.ShredSinglePath((m_temp.path() / "tree").string());
         platform::ClearFaults();
         const JobReport report = m_job.TakeReport();

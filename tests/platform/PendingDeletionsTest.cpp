@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -14,6 +18,7 @@
 #include "core/ProductNames.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
+#include "platform/FileVersion.h"
 #include "platform/PendingDeletions.h"
 #include "platform/StateFolder.h"
 #include "tests/support/ChildProcess.h"
@@ -104,28 +109,96 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
 
 // A file deleted after it was scheduled, and a new one of the same length written under its
 // name, which ext4 gives the inode number just freed, even with the old modification time set
-// on it: the new file is not the one scheduled, and stays.
+// on it: the new file is not the one scheduled, and stays. On ext4 of 128-byte inodes there is
+// no birth time and the times are whole seconds: a new file written within the same second
+// differs from the old one in its generation only.
 TEST_F(PendingDeletionsTest, NewFileUnderTheFreedInodeNumberIsKept) {
+    const std::tuple<const char*, const char*, bool> disks[] = {
+        {"ext4", "-q -F", false},
+        {"ext4 without birth times", "-q -F -I 128", true},
+    };
+    for (const auto& [what, mkfsArgs, inOneSecond] : disks) {
+        SCOPED_TRACE(what);
+        const TempDir place;
+        LoopMount disk(place.path(), "ext4", 16, mkfsArgs);
+        if (!disk.Mounted()) {
+            GTEST_SKIP() << disk.Why();
+        }
+        const std::string path = (disk.Root() / "report.pdf").string();
+        std::optional<platform::FileVersion> scheduled, now;
+        // Begun at the start of a second, so that both files' change times fall in it.
+        for (int attempt = 0;
+             attempt < 5 && (!now || (inOneSecond && now->changed != scheduled->changed));
+             ++attempt) {
+            if (inOneSecond) {
+                std::this_thread::sleep_until(
+                    std::chrono::ceil<std::chrono::seconds>(std::chrono::system_clock::now()));
+            }
+            fs::remove(List());
+            WriteFile(path, "scheduled!");
+            ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
+            scheduled = platform::PendingDeletions().back().version;
+            const auto modified = fs::last_write_time(path);
+            fs::remove(path);
+            WriteFile(path, "a new one!");
+            fs::last_write_time(path, modified);
+            now = platform::ReadFileVersion(path);
+            ASSERT_TRUE(now);
+        }
+        if (now->id != scheduled->id) {
+            GTEST_SKIP() << "the file system gave the new file another inode number";
+        }
+        if (inOneSecond) {
+            ASSERT_EQ(now->changed, scheduled->changed) << "never within one second";
+            ASSERT_FALSE(now->born) << "the file system records birth times after all";
+            ASSERT_NE(now->generation, scheduled->generation);
+        }
+        m_bootId = "second-boot";
+
+        const platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
+
+        EXPECT_EQ(ReadFile(path), "a new one!");
+        EXPECT_EQ(result.changed, std::vector<std::string>{path});
+        m_bootId = "first-boot";
+    }
+}
+
+// A file whose generation cannot be read at the sweep (another program holds a lease on it, so
+// it cannot be opened without waiting) cannot be shown to be the file scheduled: it is kept and
+// named, never deleted on the strength of what could still be read.
+TEST_F(PendingDeletionsTest, FileWhoseGenerationCannotBeReadNowIsKept) {
     LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
     if (!disk.Mounted()) {
         GTEST_SKIP() << disk.Why();
     }
-    const std::string path = (disk.Root() / "report.pdf").string();
-    WriteFile(path, "scheduled!");
+    const std::string path = (disk.Root() / "held").string();
+    WriteFile(path, "scheduled");
     ASSERT_TRUE(platform::ScheduleDeletionAtBoot(path));
-    const auto scheduled = platform::StatPath(path);
-    const auto modified = fs::last_write_time(path);
-    fs::remove(path);
-    WriteFile(path, "a new one!");
-    fs::last_write_time(path, modified);
-    if (platform::StatPath(path)->id != scheduled->id) {
-        GTEST_SKIP() << "the file system gave the new file another inode number";
+    ASSERT_TRUE(platform::PendingDeletions()[0].version.generation);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::signal(SIGIO, SIG_IGN);  // the lease break is not its end
+        const int fd = ::open(path.c_str(), O_RDWR);
+        const char taken = fd >= 0 && ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0 ? 'y' : 'n';
+        if (::write(ready[1], &taken, 1) == 1) {
+            ::pause();
+        }
+        ::_exit(0);
     }
+    char taken = 'n';
+    const bool told = ::read(ready[0], &taken, 1) == 1;
     m_bootId = "second-boot";
+    const platform::SweepResult result =
+        taken == 'y' ? platform::DeletePendingFromEarlierBoots() : platform::SweepResult{};
+    ::kill(holder, SIGKILL);
+    WaitChild(holder);
+    ::close(ready[0]);
+    ::close(ready[1]);
 
-    const platform::SweepResult result = platform::DeletePendingFromEarlierBoots();
-
-    EXPECT_EQ(ReadFile(path), "a new one!");
+    ASSERT_TRUE(told && taken == 'y') << "no write lease could be taken on the file";
+    EXPECT_EQ(ReadFile(path), "scheduled");
     EXPECT_EQ(result.changed, std::vector<std::string>{path});
 }
 

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 #include "platform/RawFile.h"
+#include "tests/support/LoopMount.h"
 #include "tests/support/TempDir.h"
 
 namespace ostrel::test {
@@ -159,6 +161,35 @@ TEST_F(RawFileTest, APrivateFolderEntryIsOpenedOnlyWhenItIsTheExpectedFile) {
     EXPECT_EQ(open("link").OpenFailure(), RawFile::Failure::NotRegular);
     EXPECT_EQ(open("fifo").OpenFailure(), RawFile::Failure::NotRegular);
     EXPECT_EQ(open("other").OpenFailure(), RawFile::Failure::NotSameFile);
+}
+
+// A file of another file system that has the same inode number, mounted over the entry, is not
+// the expected file either: only the device tells the two apart.
+TEST_F(RawFileTest, APrivateFolderEntryOfAnotherDiskWithTheSameInodeNumberIsRefused) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: two loop-mounted disks and a bind mount";
+    }
+    std::filesystem::create_directories(m_temp / "a");
+    std::filesystem::create_directories(m_temp / "b");
+    LoopMount first(m_temp / "a", "ext4", 16, "-q -F"), second(m_temp / "b", "ext4", 16, "-q -F");
+    if (!first.Mounted() || !second.Mounted()) {
+        GTEST_SKIP() << first.Why() << second.Why();
+    }
+    const std::string mine = (first.Root() / "file").string();
+    const std::string other = (second.Root() / "file").string();
+    WriteFile(mine, "mine");
+    WriteFile(other, "on another disk");
+    const platform::FileIdentity expected = platform::StatPath(mine)->id;
+    ASSERT_EQ(platform::StatPath(other)->id.inode, expected.inode)
+        << "two new ext4 file systems give their first file the same inode number";
+    ASSERT_EQ(::mount(other.c_str(), mine.c_str(), nullptr, MS_BIND, nullptr), 0);
+    const platform::Folder folder = platform::Folder::Open(first.Root().string());
+
+    RawFile file = RawFile::OpenAt(folder, "file",
+                                   {.create = false, .expected = expected, .privateFolder = true});
+
+    EXPECT_EQ(file.OpenFailure(), RawFile::Failure::NotSameFile);
+    ::umount2(mine.c_str(), MNT_DETACH);
 }
 
 // Where the file system refuses the no-replace flag, the move still never replaces an

@@ -156,18 +156,26 @@ INSTANTIATE_TEST_SUITE_P(Methods, PassTableTest,
                          kRowName);
 
 // A file put in place of the one being shredded between two passes is neither overwritten, nor
-// filled with spaces, nor scheduled.
+// filled with spaces, nor scheduled: one of another length, and one of the same length, which
+// only its identity tells apart.
 TEST_F(ShredderTest, FileSwappedBetweenPassesIsLeftAlone) {
-    std::string path = MakeFile("victim.dat", std::string(10000, 'M'));
-    std::string decoy = MakeFile("decoy.dat", "someone else's data");
-    m_host.onDoEvents = [&] {
-        if (m_host.doEventsCount == 4 + 3) {  // right after pass 1 was closed
-            fs::rename(decoy, Holding() + HeldNames().at(0));
-        }
-    };
-    EXPECT_EQ(Shred(kMethodDod3, path), ShredOutcome::Failed);
-    EXPECT_EQ(ReadFile(path), "someone else's data");
-    EXPECT_TRUE(platform::PendingDeletions().empty());
+    for (const std::string& contents :
+         {std::string("someone else's data"), std::string(10000, 'D')}) {
+        SCOPED_TRACE(contents.size());
+        std::string path = MakeFile("victim.dat", std::string(10000, 'M'));
+        std::string decoy = MakeFile("decoy.dat", contents);
+        m_host.doEventsCount = 0;
+        m_host.onDoEvents = [&] {
+            if (m_host.doEventsCount == 4 + 3) {  // right after pass 1 was closed
+                fs::rename(decoy, Holding() + HeldNames().at(0));
+            }
+        };
+        EXPECT_EQ(Shred(kMethodDod3, path), ShredOutcome::Failed);
+        m_host.onDoEvents = nullptr;
+        EXPECT_EQ(ReadFile(path), contents);
+        EXPECT_TRUE(platform::PendingDeletions().empty());
+        fs::remove(path);
+    }
 }
 
 // Name, method, whether the holding folder is on the image (or on another file system).
