@@ -187,25 +187,28 @@ TEST(ConsoleFormsTest, OnlyAStoredZeroTurnsTheQuestionOff) {
         EXPECT_EQ(options.Confirm(), confirm);
         options.SetConfirm(3);
         EXPECT_EQ(options.Confirm(), confirm) << "a value other than 0 or 1 changes nothing";
-        // The end of a job is said on a line of its own, after the progress line.
-        TEST(ConsoleHostTest, TheSummaryFollowsTheProgressLine) {
-            for (const bool terminal : {true, false}) {
-                std::istringstream in;
-                std::ostringstream out, err;
-                ConsoleForms console(in, out, err, false, terminal);
-                ProgressForm& progress = console.forms().progress;
-                progress.SetMax(1000);
-                progress.SetValue(1000);
-                progress.SetStatus("2 of 2 files");
-                progress.SetCaption("/b");
-                progress.ShowSummary("Done: 2 files and 0 folders destroyed in 0.1 s.");
-                progress.Unload();
-                EXPECT_TRUE(
-                    err.str().ends_with("2 of 2 files  /b\nDone: 2 files and 0 folders "
-                                        "destroyed in 0.1 s.\n"))
-                    << err.str();
-            }
-        }
+    }
+}
 
-    }  // namespace
+// The end of a job is said on a line of its own, after the progress line.
+TEST(ConsoleHostTest, TheSummaryFollowsTheProgressLine) {
+    for (const bool terminal : {true, false}) {
+        std::istringstream in;
+        std::ostringstream out, err;
+        ConsoleForms console(in, out, err, false, terminal);
+        ProgressForm& progress = console.forms().progress;
+        progress.SetMax(1000);
+        progress.SetValue(1000);
+        progress.SetStatus("2 of 2 files");
+        progress.SetCaption("/b");
+        progress.ShowSummary("Done: 2 files and 0 folders destroyed in 0.1 s.");
+        progress.Unload();
+        EXPECT_TRUE(
+            err.str().ends_with("2 of 2 files  /b\nDone: 2 files and 0 folders "
+                                "destroyed in 0.1 s.\n"))
+            << err.str();
+    }
+}
+
+}  // namespace
 }  // namespace ostrel
