@@ -160,8 +160,10 @@ bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdenti
             ++m_filesDestroyed;
             return false;
         case ShredOutcome::LinkOrSpecialRemoved:
-        case ShredOutcome::Trashed:
             ++m_filesDestroyed;
+            return false;
+        case ShredOutcome::Trashed:
+            ++m_filesTrashed;
             return false;
         case ShredOutcome::TrashRefused:
             m_report.trashRefused.push_back({path, TrashReason(result)});
@@ -775,6 +777,7 @@ void ShredJob::ShredPaths(const std::vector<std::string>& paths) {
     }
     m_progress.Start(JobProgress::Clock::now());
     m_filesDestroyed = 0;
+    m_filesTrashed = 0;
     m_foldersRemoved = 0;
     Guarded([&] {
         m_forms.progress.SetVisible(true);
@@ -791,11 +794,22 @@ void ShredJob::ShredPaths(const std::vector<std::string>& paths) {
     m_counted.clear();
     SetPhase(JobProgress::Phase::Done);
     const auto now = JobProgress::Clock::now();
-    m_report.summary =
-        FillIn(GetLangString(lang::kJobSummary),
-               CountOf(m_filesDestroyed, lang::kConfirmOneFile, lang::kConfirmFiles),
-               CountOf(m_foldersRemoved, lang::kConfirmOneFolder, lang::kConfirmFolders),
-               FormatDuration(m_progress.Elapsed(now)));
+    const std::string folders =
+        CountOf(m_foldersRemoved, lang::kConfirmOneFolder, lang::kConfirmFolders);
+    const std::string took = FormatDuration(m_progress.Elapsed(now));
+    // Files moved to the trash are still whole: they are never counted as destroyed.
+    if (m_filesTrashed == 0 || m_filesDestroyed != 0) {
+        m_report.summary = FillIn(
+            GetLangString(lang::kJobSummary),
+            CountOf(m_filesDestroyed, lang::kConfirmOneFile, lang::kConfirmFiles), folders, took);
+    }
+    if (m_filesTrashed != 0) {
+        m_report.summary +=
+            (m_report.summary.empty() ? "" : " ") +
+            FillIn(GetLangString(lang::kJobSummaryTrashed),
+                   CountOf(m_filesTrashed, lang::kConfirmOneFile, lang::kConfirmFiles), folders,
+                   took);
+    }
     ShowProgress(true);
     if (m_report.Empty() && m_kept.empty()) {
         m_forms.progress.ShowSummary(m_report.summary);  // else the report says it

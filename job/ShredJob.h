@@ -189,6 +189,7 @@ class ShredJob {
     std::vector<Walked> m_walked;
     bool m_lastGiven = false;  // the path being shredded is the job's last
     std::int32_t m_filesDestroyed = 0;
+    std::int32_t m_filesTrashed = 0;  // not destroyed: the summary says where they went
     std::int32_t m_foldersRemoved = 0;
 };
 

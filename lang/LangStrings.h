@@ -139,5 +139,6 @@ inline constexpr std::int16_t kProgressCounting = 973;
 inline constexpr std::int16_t kProgressFlushing = 974;
 inline constexpr std::int16_t kProgressRemovingFolders = 975;
 inline constexpr std::int16_t kJobSummary = 976;
+inline constexpr std::int16_t kJobSummaryTrashed = 977;
 
 }  // namespace ostrel::lang

@@ -65,6 +65,10 @@ TEST_F(ShredJobTest, PathsGivenTogetherAreCountedFirstAndSummedUp) {
          {"empty/", "f"},
          "0 of 1 file  ",
          "Done: 1 file and 1 folder destroyed in "},
+        {kMethodRecycle,
+         {"bin/a", "bin/sub/b"},
+         "0 of 2 files  ",
+         "Done: 2 files moved to the trash and 2 folders removed in "},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.summary);
