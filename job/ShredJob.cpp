@@ -220,9 +220,7 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
 
     gShredder = std::make_unique<clsShredder>();
     clsShredder& shredder = *gShredder;
-    shredder.p_Attributes = true;
     shredder.p_ShredMethod(m_forms.options.DeleteMethod());
-    shredder.p_Passes = 7;
     shredder.p_SourceFile = path;
     shredder.p_SourceFolder = &folder;
     shredder.p_SourceStatus = status;
@@ -237,7 +235,6 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
         ~Done() { current = nullptr; }
     } done{m_current};
     shredder.DetermineShredMethod();
-    shredder.p_Module("Shredder");
     m_current = nullptr;
     bool reported = false;
     if (ShredOutcomeOf(shredder) == ShredOutcome::Finishing) {

@@ -156,21 +156,6 @@ std::string FillString(std::int64_t recordSize, std::int64_t pattern) {
     return std::string(static_cast<std::size_t>(recordSize), static_cast<char>(pattern % 256));
 }
 
-std::string RandData2(std::int64_t n) {
-    std::string text = NameDraws(n + 1);
-    DoEventsIgnoringErrors();
-    return text;
-}
-
-std::string FillString2(std::int64_t recordSize, std::int64_t pattern) {
-    std::string text;
-    if (pattern >= 0 && pattern <= 255 && recordSize >= 0) {
-        text.assign(static_cast<std::size_t>(recordSize) + 1, static_cast<char>(pattern));
-    }
-    DoEventsIgnoringErrors();
-    return text;
-}
-
 std::string clsShredder::RandFileName() {
     return ostrel::RandFileName();
 }
@@ -179,16 +164,8 @@ std::string clsShredder::RandData(const std::int32_t& length) {
     return ostrel::RandData(length);
 }
 
-std::string clsShredder::RandData2(const std::int32_t& length) {
-    return ostrel::RandData2(length);
-}
-
 std::string clsShredder::FillString(const std::int32_t& RecordSize, const std::int32_t& Pattern) {
     return ostrel::FillString(RecordSize, Pattern);
-}
-
-std::string clsShredder::FillString2(const std::int32_t& RecordSize, const std::int32_t& Pattern) {
-    return ostrel::FillString2(RecordSize, Pattern);
 }
 
 }  // namespace ostrel

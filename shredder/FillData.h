@@ -29,11 +29,4 @@ std::string RandData(std::int64_t length);
 // `recordSize` characters of code `pattern` modulo 256; empty for a negative size or pattern.
 std::string FillString(std::int64_t recordSize, std::int64_t pattern);
 
-// Up to n + 1 alphabet characters drawn as for a file name; lets pending events run once.
-std::string RandData2(std::int64_t n);
-
-// recordSize + 1 characters of code `pattern` (none when the code is outside 0 to 255); lets
-// pending events run once.
-std::string FillString2(std::int64_t recordSize, std::int64_t pattern);
-
 }  // namespace ostrel

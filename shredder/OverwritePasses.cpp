@@ -246,11 +246,11 @@ void clsShredder::WipeFileSimple(std::string& spath) {
     WipeFile(spath, kSimplePasses);
 }
 
-void clsShredder::WipeFileDod3(std::string& spath, std::int32_t&) {
+void clsShredder::WipeFileDod3(std::string& spath) {
     WipeFile(spath, kDod3Passes);
 }
 
-void clsShredder::WipeFileDod7(std::string& spath, std::int32_t&) {
+void clsShredder::WipeFileDod7(std::string& spath) {
     WipeFile(spath, kDod7Passes);
 }
 

@@ -34,11 +34,9 @@ void clsShredder::DetermineShredMethod() {
         if (method == kMethodSimple) {
             WipeFileSimple(p_SourceFile);
         } else if (method == kMethodDod3) {
-            std::int32_t passes = 3;
-            WipeFileDod3(p_SourceFile, passes);
+            WipeFileDod3(p_SourceFile);
         } else if (method == kMethodDod7) {
-            std::int32_t passes = 7;
-            WipeFileDod7(p_SourceFile, passes);
+            WipeFileDod7(p_SourceFile);
         } else if (method == kMethodRecycle) {
             RecycleFile(p_SourceFile);
         }

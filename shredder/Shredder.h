@@ -77,18 +77,15 @@ class clsShredder {
     // caller can show how far the file has got; never from a queue thread.
     std::function<void()> p_OnProgress;
     bool RenameFlag = false;
-    std::int32_t p_Passes = 0;
-    bool p_Attributes = false;
     void p_ShredMethod(const std::string& p_Method) { m_shredMethod = p_Method; }
-    void p_Module(const std::string& module) { m_module = module; }
 
     // Runs the routine the method name selects on p_SourceFile; an unknown name does nothing.
     // An error that reaches here is shown in an error box through the host.
     void DetermineShredMethod();
 
-    // The three- and seven-pass overwrites; iPasses is not read (the pass table is fixed).
-    void WipeFileDod3(std::string& spath, std::int32_t& iPasses);
-    void WipeFileDod7(std::string& spath, std::int32_t& iPasses);
+    // The three- and seven-pass overwrites, by their fixed pass tables.
+    void WipeFileDod3(std::string& spath);
+    void WipeFileDod7(std::string& spath);
 
     // Settles a file whose passes went to p_FlushQueue: destroyed when they and the deleting
     // close succeeded (`error` 0), otherwise the fallback runs with `error`.
@@ -101,9 +98,7 @@ class clsShredder {
 
     std::string RandFileName();
     bool FileExist(const std::string& FileName);
-    std::string FillString2(const std::int32_t& RecordSize, const std::int32_t& Pattern);
     std::string FillString(const std::int32_t& RecordSize, const std::int32_t& Pattern);
-    std::string RandData2(const std::int32_t& length);
     std::string RandData(const std::int32_t& length);
 
   private:
@@ -138,7 +133,6 @@ class clsShredder {
     friend const ShredResult& ShredResultOf(const clsShredder& shredder);
 
     std::string m_shredMethod;
-    std::string m_module;
     ShredResult m_result;
     platform::Folder m_ownSource;    // p_SourceFile's folder when the job gave none
     platform::Folder m_ownHolding;   // the holding folder when the job gave none
