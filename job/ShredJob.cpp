@@ -755,7 +755,7 @@ void ShredJob::CountWork(const std::vector<std::string>& paths) {
         auto search = std::make_unique<cFileSearch>();
         search->MeasureSizes(true);
         // A walk of a large tree takes a while: the windows stay live meanwhile.
-        search->OnEntries([this] { CurrentHost().DoEvents(); });
+        search->OnEntries([] { CurrentHost().DoEvents(); });
         search->FileSearch(root, AddBackslash(path));
         m_progress.AddPlanned(
             search->FileCount(),
