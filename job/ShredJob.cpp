@@ -29,8 +29,6 @@
 
 namespace ostrel {
 
-std::unique_ptr<clsShredder> gShredder;
-
 namespace {
 
 constexpr std::int16_t kShortenedPathLength = 60;
@@ -218,8 +216,10 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     progress.SetCaption(ShortenPath(path, kShortenedPathLength));
     CurrentHost().DoEvents();
 
-    gShredder = std::make_unique<clsShredder>();
-    clsShredder& shredder = *gShredder;
+    // Each file has a shredder of its own, which lives as long as its work: here, or in
+    // m_finishing while the flush queue finishes its passes.
+    auto owned = std::make_unique<clsShredder>();
+    clsShredder& shredder = *owned;
     shredder.p_ShredMethod(m_forms.options.DeleteMethod());
     shredder.p_SourceFile = path;
     shredder.p_SourceFolder = &folder;
@@ -227,6 +227,7 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     shredder.p_HoldingFolder = m_holding.IsOpen() ? &m_holding : nullptr;
     shredder.p_FlushQueue = m_flushQueue.get();
     shredder.p_OnProgress = [this] { ShowProgress(false); };
+    shredder.p_FlushTag = ++m_lastFlushTag;
     shredder.RenameFlag = true;
     m_current = &shredder;
     m_currentWork = work;
@@ -238,8 +239,7 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     m_current = nullptr;
     bool reported = false;
     if (ShredOutcomeOf(shredder) == ShredOutcome::Finishing) {
-        const auto tag = reinterpret_cast<std::uintptr_t>(gShredder.get());
-        m_finishing[tag] = Finishing{std::move(gShredder), path, status->id, work};
+        m_finishing[shredder.p_FlushTag] = Finishing{std::move(owned), path, status->id, work};
     } else {
         reported = RecordOutcome(path, status->id, ShredResultOf(shredder));
         m_progress.FileSettled(work);
@@ -852,13 +852,13 @@ void ShredJob::ShredLeftover(const std::string& path, const std::string& method)
         return;
     }
     Guarded([&] {
-        gShredder = std::make_unique<clsShredder>();
-        gShredder->p_ShredMethod(method);
-        gShredder->p_SourceFile = path;
-        gShredder->RenameFlag = true;
+        clsShredder shredder;
+        shredder.p_ShredMethod(method);
+        shredder.p_SourceFile = path;
+        shredder.RenameFlag = true;
         const auto status = platform::StatPath(path);
-        gShredder->DetermineShredMethod();
-        const ShredResult& result = ShredResultOf(*gShredder);
+        shredder.DetermineShredMethod();
+        const ShredResult& result = ShredResultOf(shredder);
         RecordOutcome(path, status ? status->id : platform::FileIdentity{}, result);
         if (result.outcome == ShredOutcome::Destroyed) {
             m_report.finishedLeftovers.push_back(path);

@@ -18,9 +18,6 @@
 
 namespace ostrel {
 
-// The shredder object of the file being shredded; replaced for every path the job handles.
-extern std::unique_ptr<clsShredder> gShredder;
-
 // One path in the job report and, where it helps, why it is there.
 struct ReportLine {
     std::string path;
@@ -170,7 +167,8 @@ class ShredJob {
         platform::FileIdentity file;
         std::int64_t work = 0;  // JobProgress::FileWork of the file
     };
-    std::map<std::uintptr_t, Finishing> m_finishing;
+    std::map<std::uint64_t, Finishing> m_finishing;
+    std::uint64_t m_lastFlushTag = 0;  // each file handed to the queue gets the next
 
     JobProgress m_progress;
     JobProgress::Clock::time_point m_lastShown;

@@ -358,7 +358,7 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
             [run = m_run, source = std::move(m_unsyncedSource)] {
                 return run->MakeMoveDurableAndRun(*source);
             },
-            reinterpret_cast<std::uintptr_t>(this), DoEventsIgnoringErrors);
+            p_FlushTag, DoEventsIgnoringErrors);
         return;
     }
     try {
@@ -371,8 +371,8 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
                 m_result.outcome = ShredOutcome::Finishing;
                 auto shared = std::make_shared<platform::RawFile>(std::move(file));
                 p_FlushQueue->Submit(
-                    [run = m_run, shared, pass] { return run->Finish(*shared, pass); },
-                    reinterpret_cast<std::uintptr_t>(this), DoEventsIgnoringErrors);
+                    [run = m_run, shared, pass] { return run->Finish(*shared, pass); }, p_FlushTag,
+                    DoEventsIgnoringErrors);
                 return;
             }
             Require(file.Flush(), file);

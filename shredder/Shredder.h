@@ -73,6 +73,9 @@ class clsShredder {
     // folder only). The outcome is then Finishing until the caller hands the queue's verdict to
     // FinishLastPass. Without it every pass ends here.
     platform::FlushQueue* p_FlushQueue = nullptr;
+    // What the queue's verdict on this file's passes is collected under: unique among the files
+    // the caller has handed to p_FlushQueue and not yet collected.
+    std::uint64_t p_FlushTag = 0;
     // Called between the large writes of passes that run here (about one per MiB), so that the
     // caller can show how far the file has got; never from a queue thread.
     std::function<void()> p_OnProgress;
