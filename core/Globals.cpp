@@ -6,7 +6,6 @@ std::string gCommonAppData;
 std::string gDataFolder;
 std::string gLanguageFile;
 std::string gChosenLanguage;
-std::int32_t gShredCount = 0;
 
 std::string HoldingFolderPath() {
     return gDataFolder + "/" + kHoldingFolderName;

@@ -17,8 +17,6 @@ extern std::string gDataFolder;
 extern std::string gLanguageFile;
 // File name picked in the language chooser.
 extern std::string gChosenLanguage;
-// Running count of files handed to the shredder.
-extern std::int32_t gShredCount;
 
 // The name of the holding folder below gDataFolder.
 inline constexpr char kHoldingFolderName[] = "Safetemp";

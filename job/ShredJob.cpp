@@ -205,7 +205,6 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     if (!progress.Visible()) {
         progress.Show();
     }
-    ++gShredCount;
     const std::int64_t work = JobProgress::FileWork(
         status->type == platform::FileType::Regular ? status->size : 0, passes);
     if (!planned) {
@@ -496,7 +495,6 @@ void ShredJob::ShredFolder(const platform::Folder& parent, const std::string& na
                 explain(node.parent);
             }
             folderSettled[index] = true;
-            gShredCount = 0;
             ShowProgress(false);
             CurrentHost().DoEvents();
         });

@@ -299,7 +299,6 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
     Host& host = CurrentHost();
     platform::RaiseProcessPriority();
     static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
-    gShredCount = 0;
     // The settings are read first of all, so they are checked before anything else.
     RefuseUnlessUsable(platform::CheckKeyStorage(kHkeyCurrentUser, kSettingsKey));
 

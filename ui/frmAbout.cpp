@@ -183,7 +183,6 @@ void frmAbout::ShredDropped(const std::vector<std::string>& paths) {
     {
         ShredJob job(m_forms.forms());
         if (job.Started()) {
-            gShredCount = 0;
             job.ShredPaths(paths);
             report = job.TakeReport();
         }

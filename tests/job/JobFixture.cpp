@@ -16,7 +16,6 @@ JobTest::JobTest() {
     fs::create_directories(Holding());
     fs::permissions(gDataFolder, fs::perms::owner_all, fs::perm_options::replace);
     fs::permissions(Holding(), fs::perms::owner_all, fs::perm_options::replace);
-    gShredCount = 0;
     m_job.TakeReport();
 }
 
