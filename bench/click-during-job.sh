@@ -26,12 +26,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-: >"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+source "$root/bench/virtual-display.sh"
+StartVirtualDisplay "$work"
+export DISPLAY=$virtual_display
 
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
 export XDG_STATE_HOME=$work/home/.local/state XDG_RUNTIME_DIR=$work/home/run

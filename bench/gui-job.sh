@@ -25,13 +25,9 @@ cleanup() {
 trap cleanup EXIT
 
 # A display of our own, on a number the server picks as free.
-: >"$work/display"
-# -noreset: a server that resets whenever its last client leaves refuses connections meanwhile.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-display=":$(head -n1 "$work/display")"
+source "$root/bench/virtual-display.sh"
+StartVirtualDisplay "$work"
+display=$virtual_display
 
 # 4 KiB of text written by the shell itself: 10,000 files without 10,000 processes.
 block=$(head -c 3072 /dev/urandom | base64 -w0)
