@@ -8,11 +8,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh" --desktop
 build=$("$root/scripts/build.sh" --target ostrel ostrel_language_files ostrel_busy_gif)
-sandbox=$(mktemp -d "${TMPDIR:-/tmp}/ostrel-a11y-XXXXXX")
-trap 'rm -rf "$sandbox"' EXIT
-export HOME=$sandbox XDG_CONFIG_HOME=$sandbox/config XDG_DATA_HOME=$sandbox/data
-export XDG_STATE_HOME=$sandbox/state XDG_RUNTIME_DIR=$sandbox/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+source "$root/scripts/user-sandbox.sh"
+EnterUserSandbox a11y
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 export OSTREL=$build/bin/ostrel

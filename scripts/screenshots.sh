@@ -19,11 +19,8 @@ fi
 out=${1:-$build/screenshots}
 command -v xvfb-run >/dev/null || { echo "xvfb-run is needed (scripts/setup.sh installs it)" >&2; exit 1; }
 # The windows read no settings of the person running this.
-sandbox=$(mktemp -d "${TMPDIR:-/tmp}/ostrel-shots-XXXXXX")
-trap 'rm -rf "$sandbox"' EXIT
-export HOME=$sandbox XDG_CONFIG_HOME=$sandbox/config XDG_DATA_HOME=$sandbox/data
-export XDG_STATE_HOME=$sandbox/state XDG_RUNTIME_DIR=$sandbox/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+source "$root/scripts/user-sandbox.sh"
+EnterUserSandbox shots
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 for scale in 1 2; do
     for language in English German; do
