@@ -96,8 +96,6 @@ TEST(TitelBarTest, CaptionButtonsSitAtTheRightEdgeCentredByStyleAndIconStyle) {
     }
 }
 
-// The setters clamp the cover, refuse a style out of range and notify once, under the design's
-// names.
 TEST(TitelBarTest, SettersClampAndNotifyUnderTheDesignsNames) {
     TitelBar bar;
     bar.SetBackColorCover(25.0f);
@@ -230,9 +228,8 @@ TEST(TitelBarTest, DoubleClickTogglesMaximisedWhereTheWindowMayBeMaximised) {
     }
 }
 
-// A press and release is a click. A press and a move drags the window: by the window system
-// when it takes the move (asked on the first move, not on the press), by hand where it refuses
-// (offscreen); the release that ends a drag is no click.
+// A press and a move drags the window: by the window system when it takes the move (asked on the
+// first move), by hand where it refuses; the release that ends a drag is no click.
 TEST(TitelBarTest, PressAndReleaseIsAClickPressAndMoveDragsTheWindow) {
     for (const bool systemMove : {false, true}) {
         SCOPED_TRACE(systemMove ? "system move" : "moved by hand");
