@@ -5,7 +5,6 @@
 #include <QCursor>
 #include <QSignalSpy>
 #include <QTimer>
-#include <vector>
 
 #include "tests/controls/PanelHost.h"
 #include "tests/controls/Support.h"
