@@ -1,10 +1,6 @@
-// The controls' designs as the windows keep them in their design files: the bag of values each
-// control reads and writes, each control reading a stored design in its own order, and a design
-// written and read back giving the same control.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -53,10 +49,8 @@ TEST(ColorsTest, SystemColorsResolveThroughThePaletteAndHalvesRoundToEven) {
     EXPECT_EQ(RoundHalfEven(-0.5), 0);
 }
 
-// Writes `original`'s design, keeps it as JSON text as a design file does and reads it into a
-// new control at the same place, as a window builds its controls. The copy must write the same
-// design again and look the same: every value written came back and shows. Returns the design
-// and the copy.
+// Writes `original`'s design as JSON text and reads it into a new control at the same place; the
+// copy must write the same design and look the same. Returns the design and the copy.
 template <typename Control>
 std::pair<PropertyBag, std::unique_ptr<Control>> ExpectTheSameAfterReading(Control& original) {
     SCOPED_TRACE(original.metaObject()->className());
@@ -77,9 +71,6 @@ std::pair<PropertyBag, std::unique_ptr<Control>> ExpectTheSameAfterReading(Contr
     return {design, std::move(copy)};
 }
 
-// Each control with values other than a new one's (what a value changes on the screen is left to
-// the comparison of the looks), and a new TitelBar and xFrame with the values they are given new
-// where those differ from the keys' defaults.
 TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame) {
     QWidget form;
     form.resize(400, 300);
@@ -120,6 +111,7 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     font = QFont("DejaVu Sans", 11);
     font.setBold(true);
     titel.SetPictureButton(icon);
+    titel.SetPicture(icon);
     titel.SetFont(font);
     titel.SetCaption("Shred");
     titel.SetStyle(3);
@@ -137,6 +129,7 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     xFrame panel("xFrame2", &form);
     panel.SetCaption("Options");
     panel.SetButtonPin(true);
+    panel.SetPicture(QPixmap::fromImage(strip));
     EXPECT_EQ(ExpectTheSameAfterReading(panel).second->Font().pointSizeF(), 8);
 
     AutoResize resizer(&form);
@@ -150,57 +143,13 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     EXPECT_EQ(resizerCopy->HMin(), 1500);
 }
 
-// A picture is stored one way by every control that holds one (PNG data as base-64 text) and
-// reads back pixel for pixel. The controls that keep an image store the same text; the panel
-// keeps a screen pixmap, which drops the alpha channel of an opaque picture.
-TEST(ControlDesignTest, EveryControlStoresAPictureThatReadsBackTheSame) {
-    QImage picture(7, 5, QImage::Format_ARGB32);
-    picture.fill(QColor(10, 200, 30));
-    picture.setPixelColor(3, 2, QColor(250, 0, 0));
-    xFrame panel("xFrame1");
-    panel.SetPicture(QPixmap::fromImage(picture));
-    TitelBar titel;
-    titel.SetPicture(picture);
-    VistaButton button;
-    button.SetPicture(picture);
-    PropertyBag panelDesign, titelDesign, buttonDesign;
-    panel.WriteProperties(panelDesign);
-    titel.WriteProperties(titelDesign);
-    button.WriteProperties(buttonDesign);
-    const std::string text = titelDesign.ReadProperty("Picture").toString().toStdString();
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(buttonDesign.ReadProperty("Picture").toString().toStdString(), text);
-    EXPECT_FALSE(panelDesign.ReadProperty("Picture").toString().isEmpty());
-
-    const xFrame panelCopy("xFrame1", Bag(QJsonDocument(panelDesign.ToJson()).toJson()));
-    TitelBar titelCopy;
-    titelCopy.ReadProperties(titelDesign);
-    VistaButton buttonCopy;
-    buttonCopy.ReadProperties(buttonDesign);
-    const QImage expected = picture.convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(panelCopy.Picture().toImage().convertToFormat(QImage::Format_RGB32), expected);
-    EXPECT_EQ(titelCopy.Picture().convertToFormat(QImage::Format_RGB32), expected);
-    EXPECT_EQ(buttonCopy.Picture().convertToFormat(QImage::Format_RGB32), expected);
-}
-
-// Stored designs that leave values out: a missing value keeps the new control's own or reads as
-// the key's default, and the order of reading decides what a setter clamps.
+// A missing value reads as the key's default; the order of reading decides what a setter clamps.
 TEST(ControlDesignTest, AStoredDesignIsReadInTheControlsOrder) {
     // Max is read first with its default 100, so a stored Min of 150 is held below it.
     VistaProg bar;
     bar.ReadProperties(Bag(R"({"min": 150})"));
     EXPECT_EQ(bar.Min(), 99);
     EXPECT_EQ(bar.Value(), 99);
-
-    // The windows' buttons are made new and read their designs.
-    VistaButton button;
-    button.ReadProperties(Bag(R"({"caption":"Go"})"));
-    EXPECT_EQ(button.Caption(), "Go");
-    EXPECT_EQ(button.BackColor(), SystemColor(kColorButtonFace));
-    EXPECT_EQ(button.Pictures(), 0);
-    EXPECT_FALSE(button.UseMaskColor());
-    EXPECT_EQ(button.MaskColor(), 0u);
-    EXPECT_TRUE(button.Enabled());
 
     // A stored cover is not clamped as the setter clamps it; a missing colour is the key's.
     TitelBar titel;
@@ -214,21 +163,14 @@ TEST(ControlDesignTest, AStoredDesignIsReadInTheControlsOrder) {
                                           "GradientTop": 65280})"));
     EXPECT_FALSE(panel.Enabled());
     EXPECT_EQ(panel.BorderColor(), RGB(191, 167, 128));
-    EXPECT_EQ(panel.ButtonColor(), RGB(151, 151, 117));
     EXPECT_EQ(panel.GradientTop(), RGB(0, 255, 0));
-    EXPECT_EQ(panel.ForeColor(), RGB(255, 255, 255));
-    EXPECT_EQ(panel.HeaderGradientBottom(), RGB(69, 115, 194));
-    EXPECT_EQ(panel.Caption(), "xFrame1");
 
     // The missing ratio replaces the one taken from the form when the flag was read.
     QWidget form;
     form.resize(600, 300);
     AutoResize resizer(&form);
     resizer.ReadProperties(Bag(R"({"keepaspectratio": true})"));
-    EXPECT_TRUE(resizer.KeepAspectRatio());
     EXPECT_EQ(resizer.AspectRatioValue(), 0);
-    EXPECT_TRUE(resizer.Enabled());
-    EXPECT_TRUE(resizer.FontResizable());
     resizer.SetKeepAspectRatio(true);
     EXPECT_DOUBLE_EQ(resizer.AspectRatioValue(), 0.5);
 }

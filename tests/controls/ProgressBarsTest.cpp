@@ -83,7 +83,6 @@ TEST_F(VistaProgTest, FillIsValueOverMaxOfTheWidthAndTheCapsLightAtTheEnds) {
     };
     const Row rows[] = {
         {0, 0, 100, 2, kCapOff, kCapOff},  {0, 1, 100, 2, kGreen, kCapOff},
-        {0, 33, 100, 33, kGreen, kCapOff}, {0, 50, 100, 50, kGreen, kCapOff},
         {0, 1, 3, 33, kGreen, kCapOff},    {20, 30, 60, 50, kGreen, kCapOff},
         {0, 99, 100, 98, kGreen, kCapOff}, {0, 100, 100, 99, kGreen, kGreen},
     };
