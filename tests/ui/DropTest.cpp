@@ -1,5 +1,4 @@
-// Files and folders dropped on the main window: which drops are taken, what is shredded, and by
-// which settings.
+// Files and folders dropped on the main window.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,8 +64,7 @@ bool Drop(QWidget& window, const std::vector<std::string>& paths) {
     return drop.isAccepted();
 }
 
-// A drop on the main window is confirmed and shredded, and nothing but what was dropped goes;
-// while a job runs, drops are refused.
+// A drop is confirmed and only what was dropped goes; drops are refused while a job runs.
 TEST_F(DropTest, DropShredsWhatWasDroppedAndNothingElse) {
     StoreSettings("English.lng", nullptr, 1);
     ASSERT_FALSE(RunMain({}));
@@ -103,9 +101,7 @@ TEST_F(DropTest, DropShredsWhatWasDroppedAndNothingElse) {
     EXPECT_EQ(ReadFile(kept), "c");
 }
 
-// What the options dialog shows but was not applied is no setting: a drop while the dialog is
-// open goes by what is stored, the question and the method alike; Apply makes the dialog's
-// settings those of the next drop.
+// A drop while the dialog is open goes by the stored settings, not the unapplied ones.
 TEST_F(DropTest, ADropGoesByTheStoredSettingsNotTheUnappliedDialog) {
     const struct {
         int storedConfirm;

@@ -35,8 +35,7 @@ class Counter : public QObject {
     }
 };
 
-// Called after every written block, DoEvents runs the event loop only when the interval has
-// passed since it last did: a burst of calls costs one pass of the loop.
+// A burst of DoEvents calls within the interval costs one pass of the event loop.
 TEST(QtHostTest, DoEventsRunsEventsAtMostOncePerInterval) {
     ui::QtHost host({}, 40);
     Counter counter;
@@ -58,9 +57,7 @@ TEST(QtHostTest, DoEventsRunsEventsAtMostOncePerInterval) {
     QCoreApplication::sendPostedEvents(&counter);
 }
 
-// What an event handled in DoEvents sets going (a click that shows a window posts the window's
-// own events, and its requests to the window system go out on the next pass of the loop) is
-// done before DoEvents returns, not one interval later: the window answers the click in one go.
+// Events posted by a handler run in the same DoEvents, not one interval later.
 TEST(QtHostTest, WorkAHandlerSetsGoingIsDoneInTheSameDoEvents) {
     ui::QtHost host({}, 40);
     Counter followUp;
@@ -72,9 +69,7 @@ TEST(QtHostTest, WorkAHandlerSetsGoingIsDoneInTheSameDoEvents) {
     QCoreApplication::sendPostedEvents(&followUp);
 }
 
-// Each style shows its buttons and icon under the title given (a question without an icon of
-// its own shows the question icon); the button pressed is the answer, and Escape (closing the
-// box) gives the safe one.
+// Each style's buttons and icon; the button pressed is the answer, Escape gives the safe one.
 TEST(QtHostTest, MessageBoxStylesAndAnswers) {
     const struct {
         int style;
@@ -125,8 +120,7 @@ TEST(QtHostTest, MessageBoxStylesAndAnswers) {
     }
 }
 
-// A question's Yes and No are in the language of the question, not in Qt's; the listed paths
-// (escaped by the job, so plain UTF-8) are shown as they are.
+// Yes and No speak the question's language; the (already escaped) paths are shown as given.
 TEST(QtHostTest, QuestionButtonsSpeakTheLanguageOfTheQuestion) {
     const std::string text = "Jetzt schreddern?\n\n1 Datei:\n/tmp/not utf8 \\xFF \xC3\xBC";
     for (const auto& [file, yes, no] :
@@ -151,8 +145,7 @@ TEST(QtHostTest, QuestionButtonsSpeakTheLanguageOfTheQuestion) {
     CloseLanguageFile();
 }
 
-// A path longer than the box is wide is wrapped inside the box, never cut off at its edge: the
-// label gets a place to break in every long run of characters, and nothing else changes.
+// A long path gets break points inside the box and is otherwise unchanged.
 TEST(QtHostTest, LongPathsWrapInsteadOfBeingCutOff) {
     std::string path = "/home/u/";
     for (int i = 0; i < 25; ++i) {
@@ -183,8 +176,7 @@ TEST(QtHostTest, LongPathsWrapInsteadOfBeingCutOff) {
     EXPECT_LT(boxWidth, screenWidth);
 }
 
-// A question or a report shown while no window of the program is active (after a drop from a
-// file manager) stands over the program's window, not in the middle of the screen.
+// With no active window (after a drop) the box stands over the program's window.
 TEST(QtHostTest, BoxStandsOverTheProgramsWindowWhenNoneIsActive) {
     ui::DefaultForms forms;
     ui::frmAbout& about = forms.About();

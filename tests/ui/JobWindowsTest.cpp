@@ -1,24 +1,16 @@
 // Jobs seen through the windows: the progress window, and a job stopped by closing it.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMimeData>
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
-#include <QUrl>
 #include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <set>
 
-#include "controls/VistaButton.h"
 #include "controls/VistaProg.h"
 #include "core/PathHelpers.h"
-#include "core/ProductNames.h"
-#include "core/ShredMethods.h"
 #include "job/ShredJob.h"
 #include "lang/LangStrings.h"
 #include "tests/support/HolderProcess.h"
@@ -26,17 +18,13 @@
 #include "tests/ui/UiFixture.h"
 #include "ui/AniGif.h"
 #include "ui/Texts.h"
-#include "ui/frmAbout.h"
-#include "ui/frmOptions.h"
 #include "ui/frmProgress.h"
 
 namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
-// The bar as a part of the whole job, and the status line below it, each time the bar moves,
-// with the files no longer under their name (started) and those in the holding folder (started,
-// not finished) at that moment.
+// One move of the bar: files started (gone from their name) and under way (in the holding folder).
 struct BarSample {
     double fraction;
     int max;
@@ -47,10 +35,8 @@ struct BarSample {
 
 class JobWindowsTest : public UiTest {
   protected:
-    // Runs Main on `paths` and samples the progress window whenever its bar moves. With
-    // `slowEvents`, every eighth DoEvents takes a tenth of a second, as on a busy desktop: the
-    // window is then told how far the job has got at least every eight large writes, however
-    // fast the disk.
+    // Runs Main on `paths`, sampling each move of the bar; `slowEvents` makes every eighth
+    // DoEvents take 100 ms, as on a busy desktop.
     std::vector<BarSample> SampleTheBar(const std::vector<std::string>& paths,
                                         bool slowEvents = false);
 };
@@ -89,8 +75,7 @@ std::vector<BarSample> JobWindowsTest::SampleTheBar(const std::vector<std::strin
 
 constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
 
-// A job started with paths shows the progress window with each file's shortened path and the
-// job's progress, and ends the program with the files gone and the window unloaded.
+// Each file's shortened path is shown; the files go and the window is unloaded.
 TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
     StoreSettings("English.lng", nullptr, 0);
     const std::string deep =
@@ -132,9 +117,8 @@ TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
     EXPECT_NE(shortDeep, deep) << "the deep path is long enough to be shortened";
 }
 
-// Files handed over one by one (as a file manager passes a selection) are one job: the bar
-// is never ahead of the files started, never far behind those finished, fills once, and the line
-// below it counts the files of the whole job.
+// Files given one by one are one job: the bar is never ahead of the files started, never far
+// behind those finished, and the status counts the whole job.
 TEST_F(JobWindowsTest, TheBarFollowsTheWholeJobOfFilesGivenOneByOne) {
     StoreSettings("English.lng", nullptr, 0);
     constexpr int kFiles = 300;
@@ -194,9 +178,7 @@ TEST_F(JobWindowsTest, TheBarMovesWithinALargeFile) {
     EXPECT_TRUE(laterPass);
 }
 
-// A start behind another start that finishes an interrupted run (which holds the holding
-// folder's lock) says what it waits for as the progress window's caption, and goes on with its
-// job once the other start is done.
+// A start waiting for another start's lock says so, then goes on with its job.
 TEST_F(JobWindowsTest, AWaitingStartSaysSoInTheProgressWindow) {
     StoreSettings("English.lng", nullptr, 0);
     const fs::path vendor = fs::path(m_xdg.DataHome()) / "Tolvane";
@@ -229,9 +211,7 @@ TEST_F(JobWindowsTest, AWaitingStartSaysSoInTheProgressWindow) {
     EXPECT_FALSE(fs::exists(file));
 }
 
-// Closing the progress window while a file is half overwritten lets that file finish and
-// stops the job there: no file is left half done, the rest (the other files of the tree and the
-// paths given after it) stays intact and is reported.
+// Closing mid-file finishes that file and stops: the rest stays intact and is reported.
 TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
     StoreSettings("English.lng", kDod7, 0);
     const std::string contents(64 * 8192, 'q');

@@ -21,8 +21,7 @@
 namespace ostrel::test {
 namespace {
 
-// A job's report of 41 files not destroyed, one of them with a 250-character name, and two
-// folders left.
+// 41 files not destroyed (one with a 250-character name) and two folders left.
 JobReport LongReport() {
     JobReport report;
     for (int i = 0; i < 40; ++i) {
@@ -88,9 +87,7 @@ Seen ShowReport(const JobReport& report) {
     return seen;
 }
 
-// However long the report, its window stays inside a small screen (800x600, 400x300 at scale
-// 2), and every line of it is in the window, to be read by scrolling, not hidden behind a
-// button.
+// The window stays inside a small screen and every line can be scrolled to.
 void ExpectFitsAndShowsEverything() {
     const JobReport report = LongReport();
     const Seen seen = ShowReport(report);
@@ -110,8 +107,7 @@ TEST(ReportWindowTest, ALongReportFitsTheScreenAndShowsEveryLine) {
     ExpectFitsAndShowsEverything();
 }
 
-// Sections keep their order as headings; the names under each are sorted as a person sorts them
-// (numbers by value), the notes stay after them. Copy and Save give the text the console prints.
+// Names are sorted naturally under their headings; Copy and Save give the console's text.
 TEST(ReportWindowTest, NamesAreSortedUnderTheirHeadingsAndTheTextCanBeCopiedAndSaved) {
     Report report;
     report.title = "Ostrel";
@@ -151,9 +147,7 @@ TEST(ReportWindowTest, NamesAreSortedUnderTheirHeadingsAndTheTextCanBeCopiedAndS
     EXPECT_FALSE(why.isEmpty()) << "the user is told why";
 }
 
-// A row too long for the window keeps the file's own name and its reason: the folders give way,
-// so that 40 names in one folder stay told apart, then the reason. A name too long for the row
-// is itself cut in the middle.
+// A row too long gives up its folders first, then the reason; a too-long name is cut inside.
 TEST(ReportWindowTest, ARowTooLongKeepsItsNameAndReason) {
     const QFontMetrics metrics(QApplication::font());
     const QString folder = "/home/user/Pictures/2019/holiday/", name = "IMG_2031.jpg (in use)";
