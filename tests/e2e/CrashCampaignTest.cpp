@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/StateList.h"
 #include "tests/e2e/Ostrel.h"
 #include "tests/support/LoopMount.h"
 
@@ -117,12 +116,9 @@ std::set<std::string> Leftovers(const UserSandbox& user) {
     for (const auto& entry : fs::directory_iterator(user.holding(), ec)) {
         left.insert(entry.path().string());
     }
-    std::vector<platform::StateEntry> entries;
-    platform::posix::ParseStateList(ReadFile(user.state() / "Tolvane/Quarrix/in-progress"),
-                                    entries);
-    for (const auto& entry : entries) {
-        if (Exists(entry.path)) {
-            left.insert(entry.path);
+    for (const std::string& path : InProgress(user)) {
+        if (Exists(path)) {
+            left.insert(path);
         }
     }
     return left;

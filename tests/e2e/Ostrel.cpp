@@ -195,6 +195,17 @@ std::vector<std::string> StoredFileProblems(const UserSandbox& user, const std::
     return problems;
 }
 
+std::vector<std::string> InProgress(const UserSandbox& user) {
+    std::vector<platform::StateEntry> entries;
+    platform::posix::ParseStateList(ReadFile(user.state() / "Tolvane/Quarrix/in-progress"),
+                                    entries);
+    std::vector<std::string> paths;
+    for (const auto& entry : entries) {
+        paths.push_back(entry.path);
+    }
+    return paths;
+}
+
 bool Exists(const std::filesystem::path& path) {
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));

@@ -74,6 +74,9 @@ std::map<std::string, std::string> Snapshot(const std::filesystem::path& root);
 // `method`, a state list does not parse or still lists a path, or one was set aside as unreadable.
 std::vector<std::string> StoredFileProblems(const UserSandbox& user, const std::string& method);
 
+// The paths on the user's in-progress list.
+std::vector<std::string> InProgress(const UserSandbox& user);
+
 // Whether anything (a dangling link too) is at `path`.
 bool Exists(const std::filesystem::path& path);
 

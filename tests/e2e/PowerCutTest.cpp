@@ -60,11 +60,6 @@ std::string Quoted(const fs::path& path) {
     return "'" + path.string() + "'";
 }
 
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 bool SyncFileSystem(const fs::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool ok = fd >= 0 && ::syncfs(fd) == 0;
@@ -230,7 +225,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         teardown.Loop(*device);
         devices.push_back(*device);
         // The page cache would reorder writes.
-        const std::string dio = Bytes("/sys/block/" + device->substr(5) + "/loop/dio");
+        const std::string dio = ReadFile("/sys/block/" + device->substr(5) + "/loop/dio");
         ASSERT_EQ(dio.substr(0, 1), "1") << *device << " does not use direct I/O";
         ASSERT_TRUE(
             RunQuietly("mkfs.ext4 -q -F -b 4096 -E "
@@ -252,7 +247,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         ASSERT_EQ(::write(fd, probe.data(), probe.size()), static_cast<ssize_t>(probe.size()));
         ASSERT_EQ(::fsync(fd), 0);
         ::close(fd);
-        const std::string seen = Bytes(log);  // what was logged when fsync returned
+        const std::string seen = ReadFile(log);  // what was logged when fsync returned
         const std::vector<Request> requests = ParseLog(seen);
         std::optional<std::size_t> data;
         bool flushedAfter = false;
@@ -293,7 +288,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
     for (const fs::path& mount : mounts) {
         ASSERT_TRUE(SyncFileSystem(mount));
     }
-    const std::size_t mark = ParseLog(Bytes(log)).size();  // everything before is on the disk
+    const std::size_t mark = ParseLog(ReadFile(log)).size();  // everything before is on the disk
 
     const RunResult job = RunOstrel(user, {"--yes", tree.string()});
     ASSERT_EQ(job.exitCode, 0) << job.err;
@@ -314,7 +309,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         now = fs::file_size(log);
     }
 
-    const std::string recorded = Bytes(log);
+    const std::string recorded = ReadFile(log);
     const std::vector<Request> requests = ParseLog(recorded);
     std::vector<std::string> images;
     for (const auto& [name, mib] : disks) {
@@ -413,7 +408,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
                     const GivenFile& file = files[f];
                     given.insert(file.path);
                     gone[f] = !Exists(file.path);
-                    if (Exists(file.path) && Bytes(file.path) != file.contents) {
+                    if (Exists(file.path) && ReadFile(file.path) != file.contents) {
                         problems.push_back(file.path.filename().string() +
                                            " is at its place, but changed");
                     }
@@ -428,7 +423,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
                         }
                     }
                 }
-                if (Bytes(outside / "kept") != kept) {
+                if (ReadFile(outside / "kept") != kept) {
                     problems.push_back("the file outside was touched");
                 }
                 for (std::string& problem : StoredFileProblems(user, setup.method)) {
@@ -440,7 +435,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
             }
             std::set<std::string> markers;
             for (const fs::path& image : rebuilt) {
-                markers.merge(MarkersIn(kMarkerPrefix, Bytes(image)));
+                markers.merge(MarkersIn(kMarkerPrefix, ReadFile(image)));
             }
             for (std::size_t f = 0; f < files.size(); ++f) {
                 if (gone[f] && markers.contains(files[f].marker)) {

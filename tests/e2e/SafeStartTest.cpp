@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/StateList.h"
 #include "tests/e2e/Ostrel.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/HolderProcess.h"
@@ -26,18 +25,6 @@ constexpr char kSimple[] = "Simple Overwrite (1 Pass)";
 constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
 constexpr char kWaitingForDisk[] = "Waiting for the disk that holds";
 constexpr char kWaitingForStart[] = "Waiting for another start of Ostrel";
-
-// The paths on the user's in-progress list.
-std::vector<std::string> InProgress(const UserSandbox& user) {
-    std::vector<platform::StateEntry> entries;
-    platform::posix::ParseStateList(ReadFile(user.state() / "Tolvane/Quarrix/in-progress"),
-                                    entries);
-    std::vector<std::string> paths;
-    for (const auto& entry : entries) {
-        paths.push_back(entry.path);
-    }
-    return paths;
-}
 
 // With outputs closed, lock files would get descriptors 1 and 2 and fill with texts.
 TEST(SafeStart, ClosedOutputsNeverLandInTheProgramsFiles) {
