@@ -1,5 +1,3 @@
-// The real `ostrel` executable's command line: what is an option, what is a path, and what the
-// options do to one run.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
@@ -13,8 +11,6 @@ namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
-// Help, version and mistakes answer before start-up: no file is shredded, no settings or
-// holding folder made, not even on a first run, and no question asked.
 TEST(CommandLine, HelpVersionAndMistakesTouchNothing) {
     const struct {
         std::vector<std::string> args;
@@ -50,9 +46,8 @@ TEST(CommandLine, HelpVersionAndMistakesTouchNothing) {
     }
 }
 
-// The number of times the file in the holding folder was closed after writing, which is the
-// number of passes written: each pass opens, writes, flushes and closes the file. (Opens are
-// watched too: inotify merges identical events that follow each other unread.)
+// Passes written: each closes the file after writing. Opens are watched too, so that inotify
+// does not merge two closes in a row.
 int PassesSeen(int watch) {
     int closes = 0;
     alignas(inotify_event) char events[8192];
@@ -66,8 +61,7 @@ int PassesSeen(int watch) {
     return closes;
 }
 
-// --method shreds by the method named for this run, whatever is stored, and --yes at a terminal
-// asks nothing although the settings say to ask (no "Confirm" value); neither is stored.
+// --method and --yes hold for one run and are not stored.
 TEST(CommandLine, OptionsChooseThePassesAndTheQuestionForOneRun) {
     const struct {
         const char* stored;

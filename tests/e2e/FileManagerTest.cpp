@@ -1,7 +1,5 @@
-// "Shred with Ostrel" as each file manager runs it: the command is taken from the files the
-// package installs and expanded the way that file manager expands it, over one selection of
-// awkward names. The selected paths, and only they, must arrive, and the program's own question
-// must come first.
+// "Shred with Ostrel" as each file manager expands the installed command over awkward names:
+// the selection, and only it, arrives, after the program's own question.
 #include <gio/gdesktopappinfo.h>
 #include <glib.h>
 #include <gtest/gtest.h>
@@ -82,8 +80,7 @@ std::string GlibString(gchar* text) {
     return copy;
 }
 
-// The command each file manager (or a launcher the files are dropped on) runs for the
-// selection `names` (in the work folder).
+// The command each file manager (or a launcher) runs for `names` in the work folder.
 std::vector<std::string> Command(const std::string& manager, const UserSandbox& user,
                                  const std::vector<std::string>& names) {
     std::vector<std::string> paths;
@@ -155,8 +152,7 @@ TEST_P(FileManagerTest, ShredsExactlyTheSelectionAfterAsking) {
     user.WriteSettings("English.lng", nullptr, 0);
     RunResult run = RunProgram(user, command);
 
-    // Dolphin hands a name that is not UTF-8 over as another name: nothing is found under it,
-    // the file stays, and the report says so.
+    // Dolphin hands a name that is not UTF-8 over mangled: not found, and it stays.
     const std::string notUtf8 = "not utf8 \xff\xfe";
     const bool dolphin = std::string(GetParam()) == "Dolphin";
     EXPECT_EQ(run.exitCode, dolphin ? 1 : 0) << run.out << run.err;
@@ -180,19 +176,14 @@ INSTANTIATE_TEST_SUITE_P(EachFileManager, FileManagerTest,
                          testing::Values("Dolphin", "Nemo", "Thunar", "Launcher"),
                          [](const auto& info) { return std::string(info.param); });
 
-// What a Nautilus 43 run of the installed script did.
 struct NautilusRun {
     int exitCode = -1;
     std::string err;
 };
 
-// Runs `script` as Nautilus 43 runs a script chosen for the selection `names` in the work
-// folder: the selected names, relative to the folder shown and each quoted for the shell, are
-// appended to the quoted script path, and that command line becomes an application through
-// GLib's g_app_info_create_from_commandline, whose launch expands desktop-entry field codes in
-// it (so "%f" in a name is dropped and "%%" becomes "%"). The real selection is in the
-// environment: NAUTILUS_SCRIPT_SELECTED_URIS and NAUTILUS_SCRIPT_SELECTED_FILE_PATHS, one entry
-// a line. The script runs in the folder shown, in the user's world, without a display.
+// Runs `script` as Nautilus 43 does: the quoted names appended to the quoted script path go
+// through g_app_info_create_from_commandline, whose launch expands field codes in them; the
+// true selection is in NAUTILUS_SCRIPT_SELECTED_*; it runs in the folder shown, no display.
 NautilusRun RunAsNautilus(const UserSandbox& user, const fs::path& script,
                           const std::vector<std::string>& names) {
     std::string command = GlibString(g_shell_quote(script.c_str())), uris, paths;
@@ -258,8 +249,7 @@ NautilusRun RunAsNautilus(const UserSandbox& user, const fs::path& script,
     return run;
 }
 
-// The script as a user installs it (README): below ~/.local/share/nautilus/scripts, under the
-// name the menu shows, with the helper the package installs.
+// The script as a user installs it, with the packaged helper.
 fs::path InstallNautilusScript(const UserSandbox& user) {
     std::string text = ReadFile(kPackaging / "nautilus-script.in");
     const std::string helper = "@OSTREL_SHRED_URIS@";
@@ -272,10 +262,8 @@ fs::path InstallNautilusScript(const UserSandbox& user) {
     return script;
 }
 
-// Nautilus expands field codes in a script's arguments without doubling "%": selecting
-// "vic%ftim.txt" hands over "victim.txt", and "%c" becomes the first word of the script's path
-// ("Shred"). Only the selection may go, however it is named, and the names beside it that the
-// rewritten arguments name must stay. The question names the selected files.
+// Selecting "vic%ftim.txt" hands over "victim.txt" as an argument ("%c" becomes "Shred"):
+// only the selection goes, never the names the rewritten arguments point at.
 TEST(FileManager, NautilusScriptShredsTheSelectionNotTheRewrittenArguments) {
     const std::vector<std::string> selection = {
         "vic%ftim.txt", "100%%.txt", "pct%f%u.txt",   "a%cb.txt",      "-dash %U",
@@ -327,28 +315,10 @@ TEST(FileManager, NemoHelperRefusesWhatIsNotALocalFile) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(ReadFile(user.work() / "local"), "local");
     EXPECT_EQ(ReadFile(user.work() / "sftp:/host/file"), "remote look-alike");
-    // Said by the program's own message (a message box with a display), naming what it was given.
     EXPECT_NE(run.err.find("Ostrel: Ostrel shreds only local files. Nothing was shredded; these "
                            "are not local files:\n\nsftp://host/file\n"),
               std::string::npos)
         << run.err;
-}
-
-// Nemo 5.6 offers an action with a UriScheme only where the scheme of the folder shown is that
-// scheme: with "file", in local folders, never inside the Trash or on a remote location, where
-// the helper could only refuse.
-TEST(FileManager, NemoOffersTheActionInLocalFoldersOnly) {
-    const std::string scheme =
-        KeyValue(kPackaging / "ostrel-shred.nemo_action.in", "Nemo Action", "UriScheme");
-    const auto offered = [&](const char* location) {
-        return GlibString(g_uri_parse_scheme(location)) == scheme;
-    };
-    EXPECT_TRUE(offered("file:///home/u/Documents"));
-    EXPECT_TRUE(offered("file:///media/u/USB%20STICK/"));
-    EXPECT_FALSE(offered("trash:///"));
-    EXPECT_FALSE(offered("sftp://joe@host/home/joe"));
-    EXPECT_FALSE(offered("smb://server/share/"));
-    EXPECT_FALSE(offered("recent:///"));
 }
 
 }  // namespace

@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/posix/RegFileFormat.h"
+#include "platform/posix/StateList.h"
+
 namespace ostrel::test {
 namespace fs = std::filesystem;
 
@@ -160,6 +163,79 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
         }
     }
     return files;
+}
+
+std::vector<std::string> StoredFileProblems(const UserSandbox& user, const std::string& method) {
+    std::vector<std::string> problems;
+    const auto settings =
+        platform::posix::ParseRegFile(ReadFile(user.config() / "Tolvane/Quarrix/Shredder.reg"),
+                                      "HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder");
+    const auto* stored = settings ? platform::posix::FindRegValue(*settings, "Method") : nullptr;
+    if (stored == nullptr || stored->data != method ||
+        !platform::posix::FindRegValue(*settings, "DefaultLang")) {
+        problems.push_back("the settings do not parse or lost a value");
+    }
+    for (const char* list : {"in-progress", "pending-deletions"}) {
+        const fs::path path = user.state() / "Tolvane/Quarrix" / list;
+        std::vector<platform::StateEntry> entries;
+        if (Exists(path) && !platform::posix::ParseStateList(ReadFile(path), entries)) {
+            problems.push_back(std::string(list) + " does not parse");
+        } else if (!entries.empty()) {
+            problems.push_back(std::string(list) + " still lists " + entries.front().path);
+        }
+    }
+    std::error_code ec;
+    for (const fs::path& root : {user.config(), user.state()}) {
+        for (const auto& entry : fs::recursive_directory_iterator(root, ec)) {
+            if (entry.path().extension() == ".corrupt") {
+                problems.push_back(entry.path().string() + " was set aside as unreadable");
+            }
+        }
+    }
+    return problems;
+}
+
+std::vector<std::string> InProgress(const UserSandbox& user) {
+    std::vector<platform::StateEntry> entries;
+    platform::posix::ParseStateList(ReadFile(user.state() / "Tolvane/Quarrix/in-progress"),
+                                    entries);
+    std::vector<std::string> paths;
+    for (const auto& entry : entries) {
+        paths.push_back(entry.path);
+    }
+    return paths;
+}
+
+bool Exists(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+int EnvNumber(const char* name, int fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::atoi(value) : fallback;
+}
+
+std::string Marked(const std::string& prefix, const std::string& id, std::size_t size) {
+    const std::string marker = prefix + id + ">";
+    std::string text;
+    while (text.size() < size) {
+        text += marker;
+    }
+    text.resize(size);
+    return text;
+}
+
+std::set<std::string> MarkersIn(const std::string& prefix, std::string_view bytes) {
+    std::set<std::string> found;
+    for (std::size_t at = bytes.find(prefix); at != std::string_view::npos;
+         at = bytes.find(prefix, at + 1)) {
+        const std::size_t end = bytes.find('>', at);
+        if (end != std::string_view::npos && end - at < 40) {
+            found.insert(std::string(bytes.substr(at + prefix.size(), end - at - prefix.size())));
+        }
+    }
+    return found;
 }
 
 }  // namespace ostrel::test

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/TempDir.h"
@@ -67,5 +69,24 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
 // Every regular file below `root` with its contents, keyed by path relative to root; links
 // are recorded by their target, prefixed with "->".
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& root);
+
+// What is wrong with the user's stored files: the settings do not parse or lost the language or
+// `method`, a state list does not parse or still lists a path, or one was set aside as unreadable.
+std::vector<std::string> StoredFileProblems(const UserSandbox& user, const std::string& method);
+
+// The paths on the user's in-progress list.
+std::vector<std::string> InProgress(const UserSandbox& user);
+
+// Whether anything (a dangling link too) is at `path`.
+bool Exists(const std::filesystem::path& path);
+
+// The number in the environment variable `name`, or `fallback` when it is unset or empty.
+int EnvNumber(const char* name, int fallback);
+
+// `size` bytes of "<prefix><id>>" repeated, so that any piece left on a disk says whose it is.
+std::string Marked(const std::string& prefix, const std::string& id, std::size_t size);
+
+// The ids of every marker with `prefix` in `bytes`.
+std::set<std::string> MarkersIn(const std::string& prefix, std::string_view bytes);
 
 }  // namespace ostrel::test

@@ -1,18 +1,8 @@
-// Power cuts while the real `ostrel` shreds marked files. The file systems lie on loop devices
-// (direct I/O) over the disk files of a write-recording FUSE file system, which logs every
-// write and every flush the kernel sends, in order. After the job, each disk is rebuilt as it
-// would stand after a power cut just before each flush that the job caused (or a sample of
-// them): everything flushed before, and none or a random part of what was written since. Each
-// rebuilt disk goes back into its disk file, under the same loop device (a disk keeps its device
-// number across a reboot), is checked by `e2fsck -fy` and mounted, `ostrel` starts once with the
-// same home folder, and then every given file must be intact at its place or gone with no copy of
-// its marker on the raw disk, the holding folder empty, no file left that was not given, the file
-// outside untouched, and the settings and state lists readable and empty.
-//
-// Setups: one pass and three, with the home folder on the tree's disk and on a second recorded
-// disk (one log, so a cut hits both disks at the same moment). OSTREL_POWERCUT_CUTS sets the cut
-// points per setup (CI: the default; 0 for every one), OSTREL_POWERCUT_SEED repeats a run;
-// scripts/power-cut-campaign.sh runs every cut point. Needs root, /dev/fuse and loop devices.
+// Power cuts while `ostrel` shreds: the disks are loop devices (direct I/O) over a FUSE file
+// system that logs every write and flush in order. Each disk is rebuilt as it stood just before
+// each flush the job caused (none or a random part of the unflushed writes), repaired, mounted,
+// and `ostrel` starts once: every file must then be intact or gone without a marker left on the
+// raw disk, and nothing else changed. OSTREL_POWERCUT_CUTS (0: all), OSTREL_POWERCUT_SEED.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -33,8 +23,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/RegFileFormat.h"
-#include "platform/posix/StateList.h"
 #include "tests/e2e/Ostrel.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/recorder/RecordedWrites.h"
@@ -48,11 +36,6 @@ constexpr int kTreeDiskMiB = 40;
 constexpr int kHomeDiskMiB = 16;
 constexpr char kMarkerPrefix[] = "<OSTREL-POWERCUT-";
 constexpr char kProbe[] = "<flush-order-probe>";
-
-int EnvNumber(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::atoi(value) : fallback;
-}
 
 // The first line a shell command printed; nullopt when it failed.
 std::optional<std::string> Output(const std::string& command) {
@@ -75,39 +58,6 @@ std::optional<std::string> Output(const std::string& command) {
 
 std::string Quoted(const fs::path& path) {
     return "'" + path.string() + "'";
-}
-
-std::string Marked(const std::string& id, std::size_t size) {
-    const std::string marker = kMarkerPrefix + id + ">";
-    std::string text;
-    while (text.size() < size) {
-        text += marker;
-    }
-    text.resize(size);
-    return text;
-}
-
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::set<std::string> MarkersIn(std::string_view all) {
-    std::set<std::string> found;
-    const std::size_t prefix = sizeof kMarkerPrefix - 1;
-    for (std::size_t at = all.find(kMarkerPrefix); at != std::string_view::npos;
-         at = all.find(kMarkerPrefix, at + 1)) {
-        const std::size_t end = all.find('>', at);
-        if (end != std::string_view::npos && end - at < 40) {
-            found.insert(std::string(all.substr(at + prefix, end - at - prefix)));
-        }
-    }
-    return found;
-}
-
-bool Exists(const fs::path& path) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
 }
 
 bool SyncFileSystem(const fs::path& folder) {
@@ -151,8 +101,7 @@ void Apply(const std::string& log, const Request& request, std::vector<std::stri
     }
 }
 
-// What this test set up and must take down whatever happens: the recorder, its loop devices and
-// every mount, in reverse order.
+// Takes down the recorder, its loop devices and every mount, in reverse order.
 class Teardown {
   public:
     ~Teardown() {
@@ -275,9 +224,8 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         ASSERT_TRUE(device.has_value()) << "losetup --direct-io=on on the FUSE file failed";
         teardown.Loop(*device);
         devices.push_back(*device);
-        // Without direct I/O the loop device would go through the page cache, whose writeback
-        // order is not the order the file system asked for.
-        const std::string dio = Bytes("/sys/block/" + device->substr(5) + "/loop/dio");
+        // The page cache would reorder writes.
+        const std::string dio = ReadFile("/sys/block/" + device->substr(5) + "/loop/dio");
         ASSERT_EQ(dio.substr(0, 1), "1") << *device << " does not use direct I/O";
         ASSERT_TRUE(
             RunQuietly("mkfs.ext4 -q -F -b 4096 -E "
@@ -287,9 +235,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         teardown.Mounted(mounts[d]);
     }
 
-    // First, whether a flush reaches the recorder after the writes it covers: a file's data and
-    // an fsync of it must show as a write holding the data followed by a flush of that disk,
-    // both logged before fsync returned.
+    // The premise: an fsync shows in the log as the data's write followed by a flush.
     {
         std::string probe;
         while (probe.size() < 8192) {
@@ -301,7 +247,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         ASSERT_EQ(::write(fd, probe.data(), probe.size()), static_cast<ssize_t>(probe.size()));
         ASSERT_EQ(::fsync(fd), 0);
         ::close(fd);
-        const std::string seen = Bytes(log);  // what was logged when fsync returned
+        const std::string seen = ReadFile(log);  // what was logged when fsync returned
         const std::vector<Request> requests = ParseLog(seen);
         std::optional<std::size_t> data;
         bool flushedAfter = false;
@@ -333,15 +279,16 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
     };
     for (std::size_t i = 0; i < std::size(shapes); ++i) {
         const std::string marker = "F" + std::to_string(i);
-        files.push_back({tree / shapes[i].first, Marked(marker, shapes[i].second), marker});
+        files.push_back(
+            {tree / shapes[i].first, Marked(kMarkerPrefix, marker, shapes[i].second), marker});
         WriteFile(files.back().path, files.back().contents);
     }
-    const std::string kept = Marked("Outside", 20000);
+    const std::string kept = Marked(kMarkerPrefix, "Outside", 20000);
     WriteFile(outside / "kept", kept);
     for (const fs::path& mount : mounts) {
         ASSERT_TRUE(SyncFileSystem(mount));
     }
-    const std::size_t mark = ParseLog(Bytes(log)).size();  // everything before is on the disk
+    const std::size_t mark = ParseLog(ReadFile(log)).size();  // everything before is on the disk
 
     const RunResult job = RunOstrel(user, {"--yes", tree.string()});
     ASSERT_EQ(job.exitCode, 0) << job.err;
@@ -362,7 +309,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         now = fs::file_size(log);
     }
 
-    const std::string recorded = Bytes(log);
+    const std::string recorded = ReadFile(log);
     const std::vector<Request> requests = ParseLog(recorded);
     std::vector<std::string> images;
     for (const auto& [name, mib] : disks) {
@@ -393,8 +340,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
     int states = 0;
     std::vector<std::string> failed;
     for (const std::size_t cut : cuts) {
-        // Everything up to the last flush of each disk before the cut is on that disk; of the
-        // writes since, none (the disk as of that flush) or a random half.
+        // Up to each disk's last flush before the cut; of the writes since, none or half.
         for (const bool someUnflushed : {false, true}) {
             std::vector<std::string> disk = images;
             std::vector<std::size_t> lastFlush(disks.size(), mark);
@@ -427,9 +373,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
             std::vector<std::string> problems;
             std::vector<fs::path> rebuilt;
             std::vector<bool> gone(files.size(), false);
-            // Each state goes into the recorder's disk file and comes back on the same loop
-            // device, with the device number the in-progress entries name, as a disk after a
-            // reboot.
+            // Same loop device: the device number the in-progress entries name stays.
             for (std::size_t d = 0; d < disks.size(); ++d) {
                 const fs::path image = fuseDir / disks[d].first;
                 {
@@ -464,7 +408,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
                     const GivenFile& file = files[f];
                     given.insert(file.path);
                     gone[f] = !Exists(file.path);
-                    if (Exists(file.path) && Bytes(file.path) != file.contents) {
+                    if (Exists(file.path) && ReadFile(file.path) != file.contents) {
                         problems.push_back(file.path.filename().string() +
                                            " is at its place, but changed");
                     }
@@ -479,24 +423,11 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
                         }
                     }
                 }
-                if (Bytes(outside / "kept") != kept) {
+                if (ReadFile(outside / "kept") != kept) {
                     problems.push_back("the file outside was touched");
                 }
-                const auto settings = platform::posix::ParseRegFile(
-                    Bytes(user.config() / "Tolvane/Quarrix/Shredder.reg"),
-                    "HKEY_CURRENT_USER\\Software\\Tolvane\\Quarrix\\Shredder");
-                if (!settings || !platform::posix::FindRegValue(*settings, "Method")) {
-                    problems.push_back("the settings do not parse");
-                }
-                for (const char* list : {"in-progress", "pending-deletions"}) {
-                    const fs::path path = user.state() / "Tolvane/Quarrix" / list;
-                    std::vector<platform::StateEntry> entries;
-                    if (Exists(path) && !platform::posix::ParseStateList(Bytes(path), entries)) {
-                        problems.push_back(std::string(list) + " does not parse");
-                    } else if (!entries.empty()) {
-                        problems.push_back(std::string(list) + " still lists " +
-                                           entries.front().path);
-                    }
+                for (std::string& problem : StoredFileProblems(user, setup.method)) {
+                    problems.push_back(std::move(problem));
                 }
             }
             for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
@@ -504,7 +435,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
             }
             std::set<std::string> markers;
             for (const fs::path& image : rebuilt) {
-                markers.merge(MarkersIn(Bytes(image)));
+                markers.merge(MarkersIn(kMarkerPrefix, ReadFile(image)));
             }
             for (std::size_t f = 0; f < files.size(); ++f) {
                 if (gone[f] && markers.contains(files[f].marker)) {

@@ -1,5 +1,4 @@
-// What the real executables do before any job: the descriptors they start with, and the
-// folders they are given.
+// What the real executables do before any job.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -13,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/StateList.h"
 #include "tests/e2e/Ostrel.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/HolderProcess.h"
@@ -28,20 +26,7 @@ constexpr char kDod7[] = "DoD 5220.22-M (7 Passes)";
 constexpr char kWaitingForDisk[] = "Waiting for the disk that holds";
 constexpr char kWaitingForStart[] = "Waiting for another start of Ostrel";
 
-// The paths on the user's in-progress list.
-std::vector<std::string> InProgress(const UserSandbox& user) {
-    std::vector<platform::StateEntry> entries;
-    platform::posix::ParseStateList(ReadFile(user.state() / "Tolvane/Quarrix/in-progress"),
-                                    entries);
-    std::vector<std::string> paths;
-    for (const auto& entry : entries) {
-        paths.push_back(entry.path);
-    }
-    return paths;
-}
-
-// Started with standard output and error closed, the program's lock files would get descriptors
-// 1 and 2, and the main window's texts and the progress lines would be written into them.
+// With outputs closed, lock files would get descriptors 1 and 2 and fill with texts.
 TEST(SafeStart, ClosedOutputsNeverLandInTheProgramsFiles) {
     UserSandbox user;
     user.WriteSettings("English.lng", kSimple, 0);
@@ -65,8 +50,7 @@ TEST(SafeStart, ClosedOutputsNeverLandInTheProgramsFiles) {
     EXPECT_GE(locks, 2) << "the instance lock and the holding folder's lock at least";
 }
 
-// Root started with an ordinary user's HOME and XDG folders (as "sudo -E" does) must not act on
-// that user's lists or settings: both executables stop, say why, and end with status 1.
+// Root with another user's HOME (as "sudo -E" gives it) stops, says why, status 1.
 TEST(SafeStart, RootWithAnotherUsersHomeTouchesNothing) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root: the home must belong to another user";
@@ -88,10 +72,8 @@ TEST(SafeStart, RootWithAnotherUsersHomeTouchesNothing) {
     EXPECT_NE(sweep.err.find("it belongs to another user"), std::string::npos) << sweep.err;
 }
 
-// A run killed while a file on another disk was renamed in its own folder; the next starts find
-// that disk unmounted, mounted at another place, and attached as another device at its place:
-// each start, a job's too, names the file as waiting for its disk, leaves it alone and keeps it
-// on the list. Back at its place on its device, the next start finishes it.
+// A killed run's file on a disk that is away (unmounted, elsewhere, another device) waits and
+// stays listed; back at its place on its device, the next start finishes it.
 TEST(SafeStart, InterruptedWorkOnADiskThatIsAwayWaitsForIt) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root: a loop-mounted disk";
@@ -110,7 +92,6 @@ TEST(SafeStart, InterruptedWorkOnADiskThatIsAwayWaitsForIt) {
     user.WriteSettings("English.lng", kDod7, 0);
     WriteFile(place / "secret", std::string(24 << 20, 'S'));
 
-    // Killed as soon as the file is on the list under its new name.
     std::string renamed;
     RunOptions run;
     run.whileRunning = [&](int pid) {
@@ -125,7 +106,6 @@ TEST(SafeStart, InterruptedWorkOnADiskThatIsAwayWaitsForIt) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     };
-    // Given relative to the work folder: the list must say where it is from anywhere.
     const std::string given = fs::relative(place / "secret", user.work()).string();
     ASSERT_EQ(RunOstrel(user, {given}, run).exitCode, -1);
     ASSERT_FALSE(renamed.empty()) << "no path on the in-progress list names a file: "
@@ -173,9 +153,8 @@ TEST(SafeStart, InterruptedWorkOnADiskThatIsAwayWaitsForIt) {
     EXPECT_TRUE(InProgress(user).empty());
 }
 
-// A start while another process holds the holding folder's lock (as a start does while it
-// finishes an interrupted run) says what it waits for. It goes on once the lock is free; held
-// by a stopped process, it gives up after the time allowed: status 1, nothing touched.
+// Behind a held holding-folder lock a start says what it waits for, goes on once it is free,
+// and gives up (status 1, nothing touched) when a stopped process holds it.
 TEST(SafeStart, StartBehindAnotherStartSaysWhatItWaitsForAndGivesUp) {
     UserSandbox user;
     user.WriteSettings("English.lng", kSimple, 0);

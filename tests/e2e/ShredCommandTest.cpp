@@ -30,8 +30,7 @@ bool HoldingIsEmpty(const UserSandbox& user) {
     return !fs::exists(user.holding()) || fs::is_empty(user.holding());
 }
 
-// A tree with nested and empty folders and names a careless path handler would mangle. (The
-// crash campaign's tree has the block sizes, newlines and bytes that are not UTF-8.)
+// Nested and empty folders, and names a careless path handler would mangle.
 fs::path MakeAwkwardTree(const fs::path& root, const fs::path& linkTarget) {
     const fs::path tree = root / "tree, with: odd names";
     fs::create_directories(tree / "empty");
@@ -52,8 +51,6 @@ fs::path MakeAwkwardTree(const fs::path& root, const fs::path& linkTarget) {
     return tree;
 }
 
-// Every path of the command line is shredded, whatever its name, and nothing else, through all
-// the passes of the longest method (the other methods' passes are counted in CommandLineTest).
 TEST(ShredCommand, ShredsEveryPathGivenAndNothingElse) {
     UserSandbox user;
     user.WriteSettings("English.lng", kDod7, 0);
@@ -76,8 +73,6 @@ TEST(ShredCommand, ShredsEveryPathGivenAndNothingElse) {
     EXPECT_EQ(run.out, "") << "a clean job reports nothing";
 }
 
-// The question is asked when "Confirm" is 1 or missing; only "y" or "yes" typed at a terminal
-// counts.
 TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
     const struct {
         int confirm;  // -1: no "Confirm" value
@@ -101,8 +96,6 @@ TEST(ShredCommand, OnlyAYesAtATerminalShreds) {
     }
 }
 
-// Runs that can shred nothing: every file stays as it was, the report says why, and the exit
-// status tells a script that something was not done.
 TEST(ShredCommand, RunsThatCanShredNothingSayWhyAndChangeNothing) {
     const struct {
         const char* method;
@@ -130,8 +123,7 @@ TEST(ShredCommand, RunsThatCanShredNothingSayWhyAndChangeNothing) {
     }
 }
 
-// Started without paths (a first run: the chooser takes English without a terminal) the
-// program prints the main window's texts and the settings.
+// A first run without a terminal: the chooser takes English.
 TEST(ShredCommand, WithoutPathsTheMainWindowTexts) {
     UserSandbox user;
 
@@ -144,9 +136,7 @@ TEST(ShredCommand, WithoutPathsTheMainWindowTexts) {
     EXPECT_NE(texts.out.find(kSimple), std::string::npos) << "the default method";
 }
 
-// A tree 1,000 folders deep, with a file on every hundredth level and at the bottom, is destroyed
-// whole: its paths are three times PATH_MAX, and the walk, which holds one folder open per level,
-// runs under a soft open-file limit far below the depth (as desktops set it: 1024, here 256).
+// Paths three times PATH_MAX, under an open-file limit far below the depth.
 TEST(ShredCommand, TreeAThousandFoldersDeepIsDestroyed) {
     struct rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);

@@ -22,15 +22,27 @@ constexpr char kConsoleProgress[] = "%] ";  // what the console host prints for 
     if (!(server).Running()) {                                         \
         GTEST_SKIP() << (server).Why() << ": no display to test with"; \
     }
+#define SKIP_WITHOUT_WINDOWS(server)                                              \
+    SKIP_WITHOUT_DISPLAY(server)                                                  \
+    if (!RunQuietly("command -v xdotool")) {                                      \
+        GTEST_SKIP() << "xdotool is not installed: windows cannot be looked for"; \
+    }
 
-// Started without paths, the program shows its main window, titled with the product name, and
-// keeps running until it is closed.
+// The name of the visible window titled "Ostrel" once it shows (30 s at most), or "".
+std::string WaitForMainWindow(const XvfbServer& server) {
+    std::string found;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (found.empty() && std::chrono::steady_clock::now() < deadline) {
+        found = RunWithDisplay(server.Display(),
+                               "xdotool search --onlyvisible --name '^Ostrel$' getwindowname");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return found;
+}
+
 TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
     XvfbServer server;
-    SKIP_WITHOUT_DISPLAY(server);
-    if (!RunQuietly("command -v xdotool")) {
-        GTEST_SKIP() << "xdotool is not installed: the window cannot be looked for";
-    }
+    SKIP_WITHOUT_WINDOWS(server);
     UserSandbox user;
     user.WriteSettings("English.lng", nullptr, -1);
     std::string found;
@@ -38,12 +50,7 @@ TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
     RunOptions options;
     options.env = {"DISPLAY=" + server.Display()};
     options.whileRunning = [&](int pid) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (found.empty() && std::chrono::steady_clock::now() < deadline) {
-            found = RunWithDisplay(server.Display(),
-                                   "xdotool search --onlyvisible --name '^Ostrel$' getwindowname");
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        found = WaitForMainWindow(server);
         stillRunning = ::kill(pid, 0) == 0;
         ::kill(pid, SIGTERM);
     };
@@ -55,9 +62,7 @@ TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
     EXPECT_EQ(run.out, "") << "the main window's texts are not printed";
 }
 
-// With a path and no question to ask, the file goes and the program ends with status 0: with a
-// display that does not answer, after one line saying so, by the console host; with a display,
-// by the windows (no console progress).
+// A display that does not answer: one line, then the console host; with one: the windows.
 TEST(WithDisplay, WithAPathTheFileGoesAndTheProgramEnds) {
     XvfbServer server;
     for (const bool answers : {false, true}) {
@@ -85,10 +90,8 @@ TEST(WithDisplay, WithAPathTheFileGoesAndTheProgramEnds) {
     }
 }
 
-// A server started by hand resets whenever its last client leaves and refuses connections for
-// that moment. The program's look for a display is such a client: were it to leave before the
-// toolkit connected, the toolkit would find the door shut and abort. Every run here either gets
-// its windows or says there is no display and uses the console; none aborts.
+// A server that resets when its last client leaves refuses connections for a moment: the
+// program's own look for a display must not be that last client before the toolkit connects.
 TEST(WithDisplay, AServerThatResetsWhenIdleNeverAbortsTheProgram) {
     XvfbServer server(XvfbServer::Idle::Reset);
     SKIP_WITHOUT_DISPLAY(server);
@@ -106,15 +109,10 @@ TEST(WithDisplay, AServerThatResetsWhenIdleNeverAbortsTheProgram) {
     }
 }
 
-// A file manager that hands over something that is not a local file (Nemo or Nautilus in the
-// Trash) started the program where nobody reads standard error: it says so in a window, and
-// shreds nothing.
+// Not a local file, where nobody reads standard error: told in a window, nothing shredded.
 TEST(WithDisplay, NotALocalFileIsToldInAWindow) {
     XvfbServer server;
-    SKIP_WITHOUT_DISPLAY(server);
-    if (!RunQuietly("command -v xdotool")) {
-        GTEST_SKIP() << "xdotool is not installed: the window cannot be looked for";
-    }
+    SKIP_WITHOUT_WINDOWS(server);
     UserSandbox user;
     user.WriteSettings("English.lng", nullptr, 0);
     WriteFile(user.work() / "trash:/x", "look-alike");
@@ -122,12 +120,7 @@ TEST(WithDisplay, NotALocalFileIsToldInAWindow) {
     RunOptions options;
     options.env = {"DISPLAY=" + server.Display()};
     options.whileRunning = [&](int pid) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (found.empty() && std::chrono::steady_clock::now() < deadline) {
-            found = RunWithDisplay(server.Display(),
-                                   "xdotool search --onlyvisible --name '^Ostrel$' getwindowname");
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        found = WaitForMainWindow(server);
         ::kill(pid, SIGTERM);
     };
     const std::string helper =
