@@ -321,5 +321,12 @@ TEST(FileManager, NemoHelperRefusesWhatIsNotALocalFile) {
         << run.err;
 }
 
+// The Nemo action is offered only in local folders (never in the Trash or on a remote
+// location, where the helper could only refuse).
+TEST(FileManager, NemoOffersTheActionInLocalFoldersOnly) {
+    EXPECT_EQ(KeyValue(kPackaging / "ostrel-shred.nemo_action.in", "Nemo Action", "UriScheme"),
+              "file");
+}
+
 }  // namespace
 }  // namespace ostrel::test
