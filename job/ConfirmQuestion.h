@@ -20,4 +20,8 @@ inline constexpr char kPathBullet[] = "\xE2\x80\xA2 ";
 // UTF-8 or holds a newline shows every byte and stays on its line.
 std::string ConfirmQuestion(const std::vector<std::string>& paths);
 
+// The question asked before the free space of the file system holding `folder` is wiped (its own
+// text, then the folder escaped as above). Valid UTF-8.
+std::string WipeQuestion(const std::string& folder);
+
 }  // namespace ostrel

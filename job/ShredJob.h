@@ -98,6 +98,14 @@ class ShredJob {
     // systems mounted inside it are left alone. An empty path is skipped.
     void ShredSinglePath(const std::string& path);
 
+    // Wipes the free space of the file system that holds the folder `folder`: fills it with the
+    // overwrite patterns of the options form's method (each pass flushed before the next), in
+    // fill files inside a private folder of the program's on that file system, then deletes them
+    // all at once. The progress window shows the bytes of free space done and to do, the rate and
+    // the time left; StopRunning stops the fill within a second and frees the space at once. What
+    // could not be reached or done goes into the report. The "Recycle Bin" method is refused.
+    void WipeFreeSpace(const std::string& folder);
+
     // Shreds the file `path` by `method` without showing progress (a file an interrupted run
     // left on its way to destruction).
     void ShredLeftover(const std::string& path, const std::string& method);

@@ -16,6 +16,8 @@ struct RunOverrides {
     // What a file manager handed over that names no local file (a URI of another scheme or
     // host): when there is any, the run says so and shreds nothing.
     std::vector<std::string> notLocal;
+    // A folder whose file system's free space this run wipes instead of shredding anything.
+    std::string wipeFreeSpace;
 };
 
 // The whole life of a run. Checks the settings' folder and file, settles the language (the
