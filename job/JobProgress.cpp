@@ -107,6 +107,10 @@ std::string JobProgress::Status(Clock::time_point now) const {
 
 std::string FormatDuration(std::chrono::duration<double> time) {
     const double seconds = std::max(time.count(), 0.0);
+    // A short job said in tenths of a second would read "0.0 s", as if nothing had taken time.
+    if (seconds < 0.9995) {
+        return std::to_string(std::llround(seconds * 1000)) + " ms";
+    }
     if (seconds < 9.95) {
         char text[16];
         std::snprintf(text, sizeof text, "%.1f s", seconds);

@@ -65,7 +65,7 @@ class JobProgress {
     int m_passes = 0;
 };
 
-// A time as the progress window says it: "0.4 s", "42 s", "3 min 05 s", "1 h 20 min".
+// A time as the progress window says it: "40 ms", "4.2 s", "42 s", "3 min 05 s", "1 h 20 min".
 std::string FormatDuration(std::chrono::duration<double> time);
 
 // "1 file", "3 files": `count` and language string `one` or `many`.

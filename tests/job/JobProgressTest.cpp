@@ -12,16 +12,19 @@ namespace {
 using namespace std::chrono_literals;
 using Phase = JobProgress::Phase;
 
-// Times as the window says them: tenths below ten seconds, whole seconds, then minutes with
-// two-digit seconds, then hours with two-digit minutes; a rounding never gives "60".
+// Times as the window says them: milliseconds below a second, tenths below ten seconds, whole
+// seconds, then minutes with two-digit seconds, then hours with two-digit minutes; a rounding never
+// gives "60".
 TEST(JobProgressTest, TimesAreSaidAsPeopleReadThem) {
     const struct {
         double seconds;
         const char* said;
     } rows[] = {
-        {0.04, "0.0 s"},        {0.44, "0.4 s"},      {9.94, "9.9 s"},      {9.96, "10 s"},
-        {59.4, "59 s"},         {59.6, "1 min 00 s"}, {125, "2 min 05 s"},  {3599.4, "59 min 59 s"},
-        {3599.6, "1 h 00 min"}, {4800, "1 h 20 min"}, {7199, "2 h 00 min"}, {-3, "0.0 s"},
+        {0.04, "40 ms"},        {0.9994, "999 ms"},   {0.9996, "1.0 s"},
+        {9.94, "9.9 s"},        {9.96, "10 s"},       {59.4, "59 s"},
+        {59.6, "1 min 00 s"},   {125, "2 min 05 s"},  {3599.4, "59 min 59 s"},
+        {3599.6, "1 h 00 min"}, {4800, "1 h 20 min"}, {7199, "2 h 00 min"},
+        {-3, "0 ms"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(FormatDuration(std::chrono::duration<double>(row.seconds)), row.said)
