@@ -559,10 +559,8 @@ void ShredJob::ShredGivenPath(const std::string& path) {
     // Links in the folders leading to the path are followed, as the shell follows them; the
     // folder reached is what the refusals judge, and the path's own entry is never followed.
     const platform::Folder parent = platform::Folder::OpenFollowingLinks(folderPath);
-    std::optional<platform::FileStatus> status;
-    if (parent.IsOpen()) {
-        status = parent.Stat(name);
-    }
+    const platform::Result<platform::FileStatus> status =
+        parent.IsOpen() ? parent.Stat(name) : platform::Failure{parent.Error()};
     if (const std::int16_t why = m_protected->Refusal(path, parent, status); why != 0) {
         m_report.refused.push_back({path, GetLangString(why)});
         return;
@@ -571,7 +569,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         return;  // its outcome is in the report already
     }
     if (!status) {
-        const int error = parent.IsOpen() ? errno : parent.Error();
+        const int error = status.error();
         if (error == ENOENT && InsideAGivenPath(path)) {
             return;  // destroyed with a path given before
         }

@@ -48,9 +48,7 @@ bool WriteAndRename(Handle fd, const std::string& temp, const std::string& path,
     ok = fd.Reset() && ok;
     ok = ok && !posix::FaultFires(SysCall::Replace) && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
-        const int error = errno;
         ::unlink(temp.c_str());
-        errno = error;
         return false;
     }
     // The rename is durable only once the folder that holds both names is flushed.
