@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <optional>
-#include <type_traits>
 #include <utility>
 
 namespace ostrel::platform {
@@ -45,8 +44,8 @@ class Result {
         return m_value.value_or(std::forward<U>(fallback));
     }
 
-    // For code that keeps the value alone (the error is dropped).
-    operator std::optional<T>() const& { return m_value; }  // NOLINT: as before the error
+    // For code that keeps the value alone, as an optional (the error is dropped).
+    operator std::optional<T>() const& { return m_value; }  // NOLINT: implicit on purpose
     operator std::optional<T>() && { return std::move(m_value); }
 
   private:
@@ -60,9 +59,6 @@ class Result<void> {
   public:
     Result() = default;
     Result(Failure failure) : m_error(failure.error != 0 ? failure.error : EIO) {}
-
-    // From a call's own error number (0: success).
-    static Result FromError(int error) { return error == 0 ? Result() : Result(Failure{error}); }
 
     explicit operator bool() const { return m_error == 0; }
     bool has_value() const { return m_error == 0; }
