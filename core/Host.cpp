@@ -35,6 +35,26 @@ Host* SetCurrentHost(Host* host) {
     return previous;
 }
 
+bool Host::BeginJob(RunningJob& job) {
+    if (m_job != nullptr) {
+        return false;
+    }
+    m_job = &job;
+    return true;
+}
+
+void Host::EndJob(const RunningJob& job) {
+    if (m_job == &job) {
+        m_job = nullptr;
+    }
+}
+
+void Host::StopJob() {
+    if (m_job != nullptr) {
+        m_job->RequestStop();
+    }
+}
+
 void DoEventsIgnoringErrors() {
     try {
         CurrentHost().DoEvents();

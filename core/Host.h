@@ -13,6 +13,16 @@ enum MsgBoxAnswer : int { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
 // The application's own title: what a message box shows when no title is given.
 inline constexpr const char* kApplicationTitle = "Ostrel";
 
+// A job as the windows see it while it runs: they may ask it to stop.
+class RunningJob {
+  public:
+    // Asks the job to stop at its next safe point; returns at once.
+    virtual void RequestStop() = 0;
+
+  protected:
+    ~RunningJob() = default;
+};
+
 // What the core needs from the environment it runs in: the Qt GUI, the console, or a test.
 // Everything runs on one thread; DoEvents is the only place where other work (repaints,
 // timers) may run in the middle of a job.
@@ -39,6 +49,20 @@ class Host {
 
     // Ends the process at once; no further events run.
     [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+
+    // One job runs at a time on a host: a job started while another runs (from an event handled
+    // during that job's DoEvents) must do nothing. BeginJob registers `job` as the running one
+    // and returns true, or returns false, registering nothing, while another runs; EndJob
+    // unregisters it (a job that was never registered changes nothing).
+    bool BeginJob(RunningJob& job);
+    void EndJob(const RunningJob& job);
+    // True while a job runs on this host.
+    bool JobRunning() const { return m_job != nullptr; }
+    // Asks the running job, if any, to stop.
+    void StopJob();
+
+  private:
+    RunningJob* m_job = nullptr;
 };
 
 // The host in use. Until SetCurrentHost installs one, a silent host that shows nothing and

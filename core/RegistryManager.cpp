@@ -1,12 +1,6 @@
 #include "core/RegistryManager.h"
 
 namespace ostrel {
-namespace {
-
-// The status of the last registry call, kept for inspection in a debugger; never reported.
-long g_lastStatus = platform::kRegOk;
-
-}  // namespace
 
 std::string RegVariant::ToString() const {
     if (const auto* text = std::get_if<std::string>(&m_value)) {
@@ -26,13 +20,11 @@ std::int32_t RegVariant::ToLong() const {
 RegVariant RegGetString(std::uint32_t hKey, const std::string& strPath,
                         const std::string& strValueName) {
     platform::RegKey key;
-    g_lastStatus = platform::RegOpenKey(hKey, strPath, key);
-    if (g_lastStatus != platform::kRegOk) {
+    if (platform::RegOpenKey(hKey, strPath, key) != platform::kRegOk) {
         return {};
     }
     platform::RegValue value;
-    g_lastStatus = key.QueryValue(strValueName, value);
-    if (g_lastStatus != platform::kRegOk || value.type != platform::kRegSz) {
+    if (key.QueryValue(strValueName, value) != platform::kRegOk || value.type != platform::kRegSz) {
         return {};
     }
     return RegVariant(value.data.substr(0, value.data.find('\0')));
@@ -41,14 +33,12 @@ RegVariant RegGetString(std::uint32_t hKey, const std::string& strPath,
 RegVariant RegGetValue(std::uint32_t hKey, const std::string& strPath,
                        const std::string& strValueName, std::int32_t& lngError) {
     platform::RegKey key;
-    g_lastStatus = platform::RegOpenKey(hKey, strPath, key);
-    if (g_lastStatus != platform::kRegOk) {
+    if (platform::RegOpenKey(hKey, strPath, key) != platform::kRegOk) {
         lngError = 1;
         return {};
     }
     platform::RegValue value;
-    g_lastStatus = key.QueryValue(strValueName, value);
-    if (g_lastStatus != platform::kRegOk) {
+    if (key.QueryValue(strValueName, value) != platform::kRegOk) {
         lngError = 1;
         return {};
     }
@@ -71,9 +61,8 @@ RegVariant RegGetValue(std::uint32_t hKey, const std::string& strPath,
 void RegSetString(std::uint32_t hKey, const std::string& strPath, const std::string& strValueName,
                   const std::string& strValue) {
     platform::RegKey key;
-    g_lastStatus = platform::RegCreateKey(hKey, strPath, key);
-    if (g_lastStatus == platform::kRegOk) {
-        g_lastStatus = key.SetValue(strValueName, platform::kRegSz, strValue);
+    if (platform::RegCreateKey(hKey, strPath, key) == platform::kRegOk) {
+        key.SetValue(strValueName, platform::kRegSz, strValue);  // failures are silent
     }
 }
 
@@ -85,9 +74,8 @@ void RegSetDword(std::uint32_t hKey, const std::string& strPath, const std::stri
         data.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
     }
     platform::RegKey key;
-    g_lastStatus = platform::RegCreateKey(hKey, strPath, key);
-    if (g_lastStatus == platform::kRegOk) {
-        g_lastStatus = key.SetValue(strValueName, platform::kRegDword, data);
+    if (platform::RegCreateKey(hKey, strPath, key) == platform::kRegOk) {
+        key.SetValue(strValueName, platform::kRegDword, data);  // failures are silent
     }
 }
 

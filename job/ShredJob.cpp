@@ -40,9 +40,6 @@ constexpr std::chrono::milliseconds kProgressInterval{50};
 // Walks of the folders given kept from the count to the shred (each holds a descriptor).
 constexpr std::size_t kKeptWalks = 32;
 
-// The job running in this process, if any.
-ShredJob* g_running = nullptr;
-
 void ShowJobError(std::int32_t number, const std::string& description, std::int32_t osError) {
     CurrentHost().MsgBox(GetLangString(lang::kJobErrorPrefix) + std::to_string(number) + " - " +
                              description + " - " + std::to_string(osError),
@@ -559,10 +556,8 @@ void ShredJob::ShredGivenPath(const std::string& path) {
     // Links in the folders leading to the path are followed, as the shell follows them; the
     // folder reached is what the refusals judge, and the path's own entry is never followed.
     const platform::Folder parent = platform::Folder::OpenFollowingLinks(folderPath);
-    std::optional<platform::FileStatus> status;
-    if (parent.IsOpen()) {
-        status = parent.Stat(name);
-    }
+    const platform::Result<platform::FileStatus> status =
+        parent.IsOpen() ? parent.Stat(name) : platform::Failure{parent.Error()};
     if (const std::int16_t why = m_protected->Refusal(path, parent, status); why != 0) {
         m_report.refused.push_back({path, GetLangString(why)});
         return;
@@ -571,7 +566,7 @@ void ShredJob::ShredGivenPath(const std::string& path) {
         return;  // its outcome is in the report already
     }
     if (!status) {
-        const int error = parent.IsOpen() ? errno : parent.Error();
+        const int error = status.error();
         if (error == ENOENT && InsideAGivenPath(path)) {
             return;  // destroyed with a path given before
         }
@@ -641,28 +636,25 @@ void AppendSection(Report& report, std::int16_t heading, const std::vector<Repor
 
 }  // namespace
 
-ShredJob::ShredJob(Forms& forms) : m_forms(forms), m_started(g_running == nullptr) {
+ShredJob::ShredJob(Forms& forms)
+    : m_forms(forms), m_host(CurrentHost()), m_started(m_host.BeginJob(*this)) {
     m_progress.Start(JobProgress::Clock::now());
-    if (m_started) {
-        g_running = this;
-    }
 }
 
 ShredJob::~ShredJob() {
     CollectFinished(true);
-    if (m_started) {
-        g_running = nullptr;
-    }
+    // Joins the queue's threads: what they still finish lies in the holding folder, which may
+    // close only after them, whatever the order of the members.
+    m_flushQueue.reset();
+    m_host.EndJob(*this);
 }
 
 bool ShredJob::AnyRunning() {
-    return g_running != nullptr;
+    return CurrentHost().JobRunning();
 }
 
 void ShredJob::StopRunning() {
-    if (g_running != nullptr) {
-        g_running->m_stopRequested = true;
-    }
+    CurrentHost().StopJob();
 }
 
 void ShredJob::Prepare() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/FileSearch.h"
+#include "core/Host.h"
 #include "job/Forms.h"
 #include "job/JobProgress.h"
 #include "job/ProtectedFolders.h"
@@ -59,9 +60,9 @@ struct JobReport {
 };
 
 // One shredding job: the paths it is given, what it found out about them and its report. Only
-// one job runs at a time in a process: a job started while another is running (an event handled
+// one job runs at a time on the host: a job started while another is running (an event handled
 // during that job's DoEvents, say) does nothing at all and says so through Started().
-class ShredJob {
+class ShredJob : private RunningJob {
   public:
     explicit ShredJob(Forms& forms);
     ~ShredJob();
@@ -71,10 +72,11 @@ class ShredJob {
     // False when another job was running when this one was made: this one then touches nothing.
     bool Started() const { return m_started; }
 
-    // True while a job runs in this process.
+    // True while a job runs on the current host.
     static bool AnyRunning();
-    // Asks the running job, if any, to stop: the file being shredded is finished, nothing after
-    // it is touched, and every path or folder left is reported under `stopped`.
+    // Asks the job running on the current host, if any, to stop: the file being shredded is
+    // finished, nothing after it is touched, and every path or folder left is reported under
+    // `stopped`.
     static void StopRunning();
 
     // Shreds a Windows-style command-line text: a list of drive-letter paths is split and each
@@ -144,7 +146,10 @@ class ShredJob {
     // every one still in flight).
     void CollectFinished(bool all);
 
+    void RequestStop() override { m_stopRequested = true; }
+
     Forms& m_forms;
+    Host& m_host;  // the host the job runs on (registered there while it lives)
     bool m_started = false;
     bool m_stopRequested = false;
     JobReport m_report;
@@ -165,6 +170,8 @@ class ShredJob {
     bool InsideAGivenPath(const std::string& path) const;
     // What the paths given are checked against; found at the first path.
     std::unique_ptr<ProtectedFolders> m_protected;
+    // Files handed to the flush queue are finished in this folder: the destructor joins the
+    // queue before anything else goes, so the folder outlives every queued work.
     platform::Folder m_holding;
     // Flushes of files in the holding folder run here while the next files are written; each
     // such file's shredder waits in m_finishing for its verdict.

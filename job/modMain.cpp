@@ -133,11 +133,6 @@ void PrepareOwnFolders(const std::string& holding) {
 
 namespace {
 
-// Held shared by every running instance for its whole life: the files in the holding folder
-// may belong to a job still running, so only a start that can take it exclusively (no other
-// instance alive) finishes them.
-platform::LockFile g_holdingLock;
-
 // True when `name` is one RandFileName makes: characters of FillAlphabet, then ".tmp". It draws
 // 101 times and a draw adds a character unless it lands at the top end (about 1 in 130), so a
 // name of fewer than kMinRandomStem characters would take 12 such draws out of 101, which does
@@ -244,8 +239,8 @@ std::chrono::seconds StartWait() {
 // run, says so in the progress window and waits, for a bounded time: a start stopped or hung
 // half-way must not hold this one for ever. Gives up with a message and status 1, nothing
 // touched.
-void HoldSharedOrGiveUp(Forms& forms) {
-    if (g_holdingLock.TryShared() || !g_holdingLock.IsOpen()) {
+void HoldSharedOrGiveUp(platform::LockFile& holdingLock, Forms& forms) {
+    if (holdingLock.TryShared() || !holdingLock.IsOpen()) {
         return;
     }
     Host& host = CurrentHost();
@@ -255,7 +250,7 @@ void HoldSharedOrGiveUp(Forms& forms) {
     forms.progress.Show();
     forms.progress.SetValue(0);
     host.DoEvents();
-    const bool held = g_holdingLock.HoldSharedWithin(limit, [&host] { host.DoEvents(); });
+    const bool held = holdingLock.HoldSharedWithin(limit, [&host] { host.DoEvents(); });
     forms.progress.SetVisible(false);
     if (!held) {
         forms.progress.Unload();
@@ -267,14 +262,14 @@ void HoldSharedOrGiveUp(Forms& forms) {
 
 }  // namespace
 
-void FinishInterruptedWork(ShredJob& job, Forms& forms) {
+platform::LockFile FinishInterruptedWork(ShredJob& job, Forms& forms) {
     const std::string holding = HoldingFolderPath();
     PrepareOwnFolders(holding);
 
-    g_holdingLock = platform::LockFile::Open(holding + ".lock");
-    const bool alone = g_holdingLock.TryExclusive();
+    platform::LockFile holdingLock = platform::LockFile::Open(holding + ".lock");
+    const bool alone = holdingLock.TryExclusive();
     if (!alone) {
-        HoldSharedOrGiveUp(forms);
+        HoldSharedOrGiveUp(holdingLock, forms);
     }
     // Reported here, the changed files are said once and leave the list; the login helper
     // keeps them for a start to report.
@@ -288,13 +283,15 @@ void FinishInterruptedWork(ShredJob& job, Forms& forms) {
     }
     if (alone) {
         FinishLeftovers(job, holding, forms.options.DeleteMethod());
-        g_holdingLock.HoldShared();
+        holdingLock.HoldShared();
     } else {
         NoteWaitingEntries(job);
     }
+    return holdingLock;
 }
 
-void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides) {
+platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
+                        const RunOverrides& overrides) {
     GiveProductNamesToPlatform();
     Host& host = CurrentHost();
     platform::RaiseProcessPriority();
@@ -342,7 +339,7 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
     forms.progress.LoadAnimation(AddBackslash(platform::ProgramFolder()) + kAnimationFile, false);
 
     ShredJob job(forms);
-    FinishInterruptedWork(job, forms);
+    platform::LockFile holdingLock = FinishInterruptedWork(job, forms);
     // What an interrupted run left and could not be destroyed now is reported on its own: it is
     // not what this run was given, and never counts in this run's exit status.
     ShowJobReport(job.TakeReport());
@@ -369,6 +366,7 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
     }
     forms.about.Show();
     forms.progress.Unload();
+    return holdingLock;
 }
 
 }  // namespace ostrel

@@ -5,6 +5,7 @@
 
 #include "job/Forms.h"
 #include "job/ShredJob.h"
+#include "platform/LockFile.h"
 
 namespace ostrel {
 
@@ -30,8 +31,11 @@ struct RunOverrides {
 // each path as one path, reports what could not be destroyed at once and ends the process through
 // the host (exit code 1 when the report is not empty, else 0); without paths, shows the main window
 // and returns. `overrides` apply to this run's paths and windows; an interrupted run's leftovers
-// are finished by the stored method.
-void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides = {});
+// are finished by the stored method. Returns the holding folder's lock, held shared: the caller
+// keeps it for as long as the instance may run jobs (the main window's), so that a later start
+// leaves their files alone.
+platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
+                        const RunOverrides& overrides = {});
 
 // Creates the holding folder (mode 0700) below gDataFolder and checks that it, the state lists
 // and the folders leading to them belong to this user and nobody else may write them; when one
@@ -40,14 +44,14 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
 // deletions of earlier boots whose files are still the very version scheduled, and, when no other
 // instance is running, shreds every file left in the holding folder or on the in-progress list by
 // an interrupted run, except a file this boot has already scheduled for deletion at restart (it
-// is left alone until then). Holds the holding folder's lock shared from then on, so that later
-// starts leave this instance's files alone. While another start holds that lock to finish an
-// interrupted run, the progress window says so and this start waits, at most the seconds
-// kStartWaitVariable gives (30 by default); then it says it gave up and ends the process with
-// status 1, nothing touched. Part of Main; separate so that it can be tested on its
-// own. What could not be destroyed goes into `job`'s report, with notes on the files whose disk is
-// not there (they stay on their lists and are named at every start) and on the pending deletions
-// kept because their file changed since it was scheduled (named once).
-void FinishInterruptedWork(ShredJob& job, Forms& forms);
+// is left alone until then). Returns the holding folder's lock, held shared, which the caller
+// keeps for the instance's life, so that later starts leave this instance's files alone. While
+// another start holds that lock to finish an interrupted run, the progress window says so and this
+// start waits, at most the seconds kStartWaitVariable gives (30 by default); then it says it gave
+// up and ends the process with status 1, nothing touched. Part of Main; separate so that it can be
+// tested on its own. What could not be destroyed goes into `job`'s report, with notes on the files
+// whose disk is not there (they stay on their lists and are named at every start) and on the
+// pending deletions kept because their file changed since it was scheduled (named once).
+platform::LockFile FinishInterruptedWork(ShredJob& job, Forms& forms);
 
 }  // namespace ostrel

@@ -7,6 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Handle.h"
+#include "platform/Result.h"
 
 namespace ostrel::platform {
 
@@ -38,8 +39,8 @@ class DirSearch {
     static DirSearch OpenChild(const DirSearch& parent, std::string_view name);
 
     bool IsOpen() const;
-    // What the open folder is (device, inode, mount); nullopt when not open.
-    std::optional<FileStatus> Status() const;
+    // What the open folder is (device, inode, mount); an error when not open.
+    Result<FileStatus> Status() const;
     // The system error number of a failed open or read; 0 when none.
     int Error() const;
 
@@ -49,8 +50,8 @@ class DirSearch {
   private:
     friend class Folder;
 
-    // Takes over `folder` (an open folder, or none with the error of the failed open pending).
-    static DirSearch FromHandle(Handle folder);
+    // Takes over the folder `opened` holds, or keeps the error of its open.
+    static DirSearch FromOpen(Result<Handle> opened);
 
     struct State;
 

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
+
+#include "platform/Result.h"
 
 namespace ostrel::platform {
 
@@ -36,12 +37,12 @@ struct FileStatus {
     std::uint64_t mountId = 0;
 };
 
-// lstat of `path`; nullopt when nothing can be read under that name.
-std::optional<FileStatus> StatPath(const std::string& path);
+// lstat of `path`; the error number when nothing can be read under that name.
+Result<FileStatus> StatPath(const std::string& path);
 
 // Windows-style attributes of `path` (lstat: only a real folder carries kAttrDirectory, a link
-// carries kAttrReparsePoint); nullopt when nothing exists under that name.
-std::optional<std::uint32_t> GetAttributes(const std::string& path);
+// carries kAttrReparsePoint); the error number when nothing can be read under that name.
+Result<std::uint32_t> GetAttributes(const std::string& path);
 
 // True when `path` itself is a folder (a link to a folder is not).
 bool PathIsDirectory(const std::string& path);
@@ -50,18 +51,18 @@ bool PathExists(const std::string& path);
 // True when `path` is a real folder holding no entries.
 bool DirectoryIsEmpty(const std::string& path);
 
-// Removes the name `path` (never a folder); false on failure.
-bool DeletePath(const std::string& path);
-// Removes the empty folder `path`; false on failure (a link to a folder is not removed).
-bool RemoveDirectory(const std::string& path);
+// Removes the name `path` (never a folder).
+Status DeletePath(const std::string& path);
+// Removes the empty folder `path` (a link to a folder is not removed: ENOTDIR).
+Status RemoveDirectory(const std::string& path);
 // Creates `folder` and every missing folder above it with mode 0700 (less the umask), as the XDG
-// rules ask for the program's own folders. True when `folder` is a folder (or a link to one)
-// afterwards; false with errno set by the step that failed.
-bool MakeFolders(const std::string& folder);
+// rules ask for the program's own folders. Succeeds when `folder` is a folder (or a link to one)
+// afterwards; otherwise the error of the step that failed.
+Status MakeFolders(const std::string& folder);
 
 // Sets the permission bits of the real folder `path` to `mode` (the umask plays no part); a link
-// is never followed. False on failure.
-bool SetFolderMode(const std::string& path, std::uint32_t mode);
+// is never followed.
+Status SetFolderMode(const std::string& path, std::uint32_t mode);
 
 enum class RenameResult { Done, Exists, CrossDevice, Failed };
 // Renames `from` to `to` without ever replacing an existing `to`, as Folder::Rename does (also

@@ -7,6 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
+#include "platform/Result.h"
 
 namespace ostrel::platform {
 
@@ -34,12 +35,12 @@ struct FileVersion {
 
 // What the regular file `name` in `folder` is now, with its birth time and generation where
 // the file system gives them (the file is opened for reading, without following a link and
-// without waiting, to ask for the generation); nullopt with errno set when nothing is there or
-// it is not a regular file.
-std::optional<FileVersion> ReadFileVersion(const Folder& folder, std::string_view name);
+// without waiting, to ask for the generation); the error number when nothing is there, or
+// EINVAL when it is not a regular file.
+Result<FileVersion> ReadFileVersion(const Folder& folder, std::string_view name);
 // The same for `path` (the folders leading to it are resolved as the system does; its last
 // component is never followed).
-std::optional<FileVersion> ReadFileVersion(const std::string& path);
+Result<FileVersion> ReadFileVersion(const std::string& path);
 
 // The version `status` describes: identity, size and modification time only.
 FileVersion VersionOf(const FileStatus& status);

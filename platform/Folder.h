@@ -7,6 +7,7 @@
 #include "platform/DirSearch.h"
 #include "platform/FileSystem.h"
 #include "platform/Handle.h"
+#include "platform/Result.h"
 
 namespace ostrel::platform {
 
@@ -39,13 +40,13 @@ class Folder {
     const FileStatus& Status() const { return m_status; }
     FileIdentity Identity() const { return m_status.id; }
 
-    // What entry `name` is, links described and never followed; nullopt with errno set when
-    // nothing can be read under that name.
-    std::optional<FileStatus> Stat(std::string_view name) const;
+    // What entry `name` is, links described and never followed; the error number when nothing
+    // can be read under that name.
+    Result<FileStatus> Stat(std::string_view name) const;
     // The same from what the system already knows, without asking the file system's server: it
     // never waits for a network or FUSE server that does not answer. Enough to see which mount
     // an entry leads to.
-    std::optional<FileStatus> StatCached(std::string_view name) const;
+    Result<FileStatus> StatCached(std::string_view name) const;
 
     // Removes entry `name` (never a folder).
     int Unlink(std::string_view name) const;
@@ -80,7 +81,8 @@ class Folder {
     const Handle& Native() const { return m_handle; }
 
   private:
-    static Folder FromHandle(Handle handle, const std::optional<FileIdentity>& expected);
+    // The folder `opened` holds, or one that is not open with the error of its open.
+    static Folder FromOpen(Result<Handle> opened, const std::optional<FileIdentity>& expected);
 
     Handle m_handle;
     int m_error = 0;

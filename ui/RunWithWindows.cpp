@@ -59,7 +59,8 @@ std::optional<int> RunWithWindows(const char* programName, const std::vector<std
     int status = 0;
     {
         DefaultForms forms;
-        Main(paths, forms.forms(), overrides);
+        // The main window's jobs run in this instance: the lock stays held until they are over.
+        const platform::LockFile holdingLock = Main(paths, forms.forms(), overrides);
         status = app.exec();
     }
     SetCurrentHost(previous);

@@ -15,15 +15,18 @@ bool Handle::Close() {
 
 namespace posix {
 
-bool ReadToEnd(int fd, std::string& out) {
+Status ReadToEnd(int fd, std::string& out) {
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0) {
-            return n == 0;
+        if (n < 0) {
+            return Failure{errno};
+        }
+        if (n == 0) {
+            return {};
         }
         out.append(buffer, static_cast<std::size_t>(n));
     }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/Handle.h"
+#include "platform/Result.h"
 
 namespace ostrel::platform::posix {
 
@@ -11,8 +12,8 @@ inline int Fd(const Handle& handle) {
     return static_cast<int>(handle.Get());
 }
 
-// Reads `fd` from its current position to the end into `out`, going on after EINTR. False on a
-// read error (errno set).
-bool ReadToEnd(int fd, std::string& out);
+// Reads `fd` from its current position to the end into `out`, going on after EINTR; the error
+// number of a failed read.
+Status ReadToEnd(int fd, std::string& out);
 
 }  // namespace ostrel::platform::posix

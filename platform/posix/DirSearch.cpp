@@ -35,16 +35,31 @@ DirSearch::~DirSearch() = default;
 DirSearch::DirSearch(DirSearch&&) noexcept = default;
 DirSearch& DirSearch::operator=(DirSearch&&) noexcept = default;
 
-DirSearch DirSearch::FromHandle(Handle fd) {
+DirSearch DirSearch::FromOpen(Result<Handle> opened) {
     DirSearch search;
-    search.m_state->dir = fd.Valid() ? ::fdopendir(posix::Fd(fd)) : nullptr;
+    if (!opened) {
+        search.m_state->error = opened.error();
+        return search;
+    }
+    search.m_state->dir = ::fdopendir(posix::Fd(*opened));
     if (search.m_state->dir == nullptr) {
         search.m_state->error = errno;
         return search;
     }
-    fd.Release();  // the stream owns it now
+    opened->Release();  // the stream owns it now
     return search;
 }
+
+namespace {
+
+Result<Handle> Opened(int fd) {
+    if (fd < 0) {
+        return Failure{errno};
+    }
+    return Handle(fd);
+}
+
+}  // namespace
 
 DirSearch DirSearch::Open(const std::string& path) {
     std::string folder = path;
@@ -56,26 +71,25 @@ DirSearch DirSearch::Open(const std::string& path) {
     do {
         fd = ::open(target, kOpenFlags);
     } while (fd < 0 && errno == EINTR);
-    return FromHandle(Handle(fd));
+    return FromOpen(Opened(fd));
 }
 
 DirSearch DirSearch::OpenChild(const DirSearch& parent, std::string_view name) {
     if (!parent.IsOpen()) {
-        errno = EBADF;
-        return FromHandle(Handle());
+        return FromOpen(Failure{EBADF});
     }
     std::string child(name);
-    return FromHandle(
-        Handle(posix::OpenAtRetrying(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags)));
+    return FromOpen(
+        Opened(posix::OpenAtRetrying(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags)));
 }
 
 bool DirSearch::IsOpen() const {
     return m_state && m_state->dir != nullptr;
 }
 
-std::optional<FileStatus> DirSearch::Status() const {
+Result<FileStatus> DirSearch::Status() const {
     if (!IsOpen()) {
-        return std::nullopt;
+        return Failure{Error() != 0 ? Error() : EBADF};
     }
     return posix::StatAt(::dirfd(m_state->dir), "");
 }

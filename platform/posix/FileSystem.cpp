@@ -40,12 +40,12 @@ FileType TypeOf(mode_t mode) {
 
 namespace posix {
 
-std::optional<FileStatus> StatAt(int dirfd, const char* name, bool cached) {
+Result<FileStatus> StatAt(int dirfd, const char* name, bool cached) {
     struct statx st {};
     const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | (*name == '\0' ? AT_EMPTY_PATH : 0) |
                       (cached ? AT_STATX_DONT_SYNC : 0);
     if (::statx(dirfd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &st) != 0) {
-        return std::nullopt;
+        return Failure{errno};
     }
     FileStatus status;
     status.type = TypeOf(st.stx_mode);
@@ -62,14 +62,14 @@ std::optional<FileStatus> StatAt(int dirfd, const char* name, bool cached) {
 
 }  // namespace posix
 
-std::optional<FileStatus> StatPath(const std::string& path) {
+Result<FileStatus> StatPath(const std::string& path) {
     return posix::StatAt(AT_FDCWD, path.c_str());
 }
 
-std::optional<std::uint32_t> GetAttributes(const std::string& path) {
+Result<std::uint32_t> GetAttributes(const std::string& path) {
     auto status = StatPath(path);
     if (!status) {
-        return std::nullopt;
+        return Failure{status.error()};
     }
     std::uint32_t attributes = 0;
     if (status->type == FileType::Directory) {
@@ -114,28 +114,40 @@ bool DirectoryIsEmpty(const std::string& path) {
     return empty;
 }
 
-bool DeletePath(const std::string& path) {
-    if (posix::FaultFires(SysCall::Unlink)) {
-        return false;
-    }
-    return ::unlink(path.c_str()) == 0;
+namespace {
+
+// The outcome of a system call that returned `result` (0 on success) just now.
+Status Checked(int result) {
+    return result == 0 ? Status() : Failure{errno};
 }
 
-bool RemoveDirectory(const std::string& path) {
-    if (!PathIsDirectory(path)) {
-        errno = ENOTDIR;
-        return false;
+}  // namespace
+
+Status DeletePath(const std::string& path) {
+    if (posix::FaultFires(SysCall::Unlink)) {
+        return Failure{errno};
     }
-    return ::rmdir(path.c_str()) == 0;
+    return Checked(::unlink(path.c_str()));
+}
+
+Status RemoveDirectory(const std::string& path) {
+    const auto status = StatPath(path);
+    if (!status) {
+        return Failure{status.error()};
+    }
+    if (status->type != FileType::Directory) {
+        return Failure{ENOTDIR};
+    }
+    return Checked(::rmdir(path.c_str()));
 }
 
 namespace {
 
 // Makes the folder `folder` and flushes the folder above, so that what is later made durable
 // inside it is not lost with its name in a power cut.
-bool MakeFolderDurably(const std::string& folder) {
+Status MakeFolderDurably(const std::string& folder) {
     if (::mkdir(folder.c_str(), 0700) != 0) {
-        return false;
+        return Failure{errno};
     }
     const std::string above = SplitFolderAndName(folder).first;
     const int fd = ::open(above.empty() ? "." : above.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -143,35 +155,45 @@ bool MakeFolderDurably(const std::string& folder) {
         ::fsync(fd);
         ::close(fd);
     }
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool MakeFolders(const std::string& folder) {
-    if (MakeFolderDurably(folder)) {
-        return true;
+Status MakeFolders(const std::string& folder) {
+    Status made = MakeFolderDurably(folder);
+    if (made) {
+        return made;
     }
-    if (errno == ENOENT) {
+    if (made.error() == ENOENT) {
         const std::string above = SplitFolderAndName(folder).first;
-        if (above.empty() || above == folder || !MakeFolders(above)) {
-            return false;
+        if (above.empty() || above == folder) {
+            return made;
         }
-        if (MakeFolderDurably(folder)) {
-            return true;
+        if (const Status madeAbove = MakeFolders(above); !madeAbove) {
+            return madeAbove;
         }
+        made = MakeFolderDurably(folder);
+        if (made) {
+            return made;
+        }
+    }
+    if (made.error() != EEXIST) {
+        return made;
     }
     struct stat st {};
-    if (errno != EEXIST || ::stat(folder.c_str(), &st) != 0) {
-        return false;
+    if (::stat(folder.c_str(), &st) != 0) {
+        return Failure{errno};
     }
-    errno = S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-    return S_ISDIR(st.st_mode);
+    return S_ISDIR(st.st_mode) ? Status() : Failure{ENOTDIR};
 }
 
-bool SetFolderMode(const std::string& path, std::uint32_t mode) {
+Status SetFolderMode(const std::string& path, std::uint32_t mode) {
     const Handle fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    return fd.Valid() && ::fchmod(posix::Fd(fd), static_cast<mode_t>(mode)) == 0;
+    if (!fd.Valid()) {
+        return Failure{errno};
+    }
+    return Checked(::fchmod(posix::Fd(fd), static_cast<mode_t>(mode)));
 }
 
 RenameResult RenameNoReplace(const std::string& from, const std::string& to) {
@@ -183,7 +205,6 @@ RenameResult RenameNoReplace(const std::string& from, const std::string& to) {
     const int error = !source.IsOpen()   ? source.Error()
                       : !target.IsOpen() ? target.Error()
                                          : source.Rename(fromName, target, toName);
-    errno = error;
     switch (error) {
         case 0:
             return RenameResult::Done;

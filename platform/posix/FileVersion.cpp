@@ -56,15 +56,17 @@ std::optional<std::uint32_t> GenerationOf(int pathFd) {
     return static_cast<std::uint32_t>(generation);
 }
 
-std::optional<FileVersion> ReadAt(int dirfd, const char* name) {
+Result<FileVersion> ReadAt(int dirfd, const char* name) {
     const Handle fd(posix::OpenAtRetrying(dirfd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.Valid()) {
+        return Failure{errno};
+    }
     struct statx st {};
-    if (!fd.Valid() || !StatxAt(posix::Fd(fd), "", AT_EMPTY_PATH, st)) {
-        return std::nullopt;
+    if (!StatxAt(posix::Fd(fd), "", AT_EMPTY_PATH, st)) {
+        return Failure{errno};
     }
     if (!S_ISREG(st.stx_mode)) {
-        errno = EINVAL;
-        return std::nullopt;
+        return Failure{EINVAL};
     }
     FileVersion version = VersionOf(st);
     version.generation = GenerationOf(posix::Fd(fd));
@@ -78,18 +80,16 @@ bool Agrees(const std::optional<T>& recorded, const std::optional<T>& now) {
 
 }  // namespace
 
-std::optional<FileVersion> ReadFileVersion(const Folder& folder, std::string_view name) {
+Result<FileVersion> ReadFileVersion(const Folder& folder, std::string_view name) {
     if (!folder.IsOpen() || name.empty() || name.find('/') != std::string_view::npos) {
-        errno = folder.IsOpen() ? EINVAL : EBADF;
-        return std::nullopt;
+        return Failure{folder.IsOpen() ? EINVAL : EBADF};
     }
     return ReadAt(posix::Fd(folder.Native()), std::string(name).c_str());
 }
 
-std::optional<FileVersion> ReadFileVersion(const std::string& path) {
+Result<FileVersion> ReadFileVersion(const std::string& path) {
     if (path.empty()) {
-        errno = ENOENT;
-        return std::nullopt;
+        return Failure{ENOENT};
     }
     return ReadAt(AT_FDCWD, path.c_str());
 }

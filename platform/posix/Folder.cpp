@@ -17,8 +17,12 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-Handle OpenRetrying(int dirfd, const char* name, int flags) {
-    return Handle(posix::OpenAtRetrying(dirfd, name, flags));
+Result<Handle> OpenRetrying(int dirfd, const char* name, int flags) {
+    Handle handle(posix::OpenAtRetrying(dirfd, name, flags));
+    if (!handle.Valid()) {
+        return Failure{errno};
+    }
+    return handle;
 }
 
 int ErrnoOr0(bool ok) {
@@ -27,18 +31,18 @@ int ErrnoOr0(bool ok) {
 
 }  // namespace
 
-Folder Folder::FromHandle(Handle fd, const std::optional<FileIdentity>& expected) {
+Folder Folder::FromOpen(Result<Handle> opened, const std::optional<FileIdentity>& expected) {
     Folder folder;
-    if (!fd.Valid()) {
-        folder.m_error = errno;
+    if (!opened) {
+        folder.m_error = opened.error();
         return folder;
     }
-    auto status = posix::StatAt(posix::Fd(fd), "");
+    auto status = posix::StatAt(posix::Fd(*opened), "");
     if (!status || (expected && status->id != *expected)) {
-        folder.m_error = status ? ESTALE : errno;
+        folder.m_error = status ? ESTALE : status.error();
         return folder;
     }
-    folder.m_handle = std::move(fd);
+    folder.m_handle = std::move(*opened);
     folder.m_status = *status;
     return folder;
 }
@@ -48,12 +52,12 @@ Folder Folder::Open(const std::string& path) {
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }
-    return FromHandle(OpenRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags),
-                      std::nullopt);
+    return FromOpen(OpenRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags),
+                    std::nullopt);
 }
 
 Folder Folder::OpenFollowingLinks(const std::string& path) {
-    return FromHandle(
+    return FromOpen(
         OpenRetrying(AT_FDCWD, path.empty() ? "." : path.c_str(), kFolderFlags & ~O_NOFOLLOW),
         std::nullopt);
 }
@@ -62,37 +66,32 @@ Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity
     const std::string child(name);
     if (!IsOpen() || child.empty() || child == "." || child == ".." ||
         child.find('/') != std::string::npos) {
-        errno = IsOpen() ? EINVAL : EBADF;
-        return FromHandle(Handle(), std::nullopt);
+        return FromOpen(Failure{IsOpen() ? EINVAL : EBADF}, std::nullopt);
     }
-    return FromHandle(OpenRetrying(posix::Fd(m_handle), child.c_str(), kFolderFlags), expected);
+    return FromOpen(OpenRetrying(posix::Fd(m_handle), child.c_str(), kFolderFlags), expected);
 }
 
 Folder Folder::OpenParent(const std::optional<FileIdentity>& expected) const {
     if (!IsOpen()) {
-        errno = EBADF;
-        return FromHandle(Handle(), std::nullopt);
+        return FromOpen(Failure{EBADF}, std::nullopt);
     }
-    return FromHandle(OpenRetrying(posix::Fd(m_handle), "..", kFolderFlags), expected);
+    return FromOpen(OpenRetrying(posix::Fd(m_handle), "..", kFolderFlags), expected);
 }
 
-std::optional<FileStatus> Folder::Stat(std::string_view name) const {
+Result<FileStatus> Folder::Stat(std::string_view name) const {
     if (!IsOpen()) {
-        errno = EBADF;
-        return std::nullopt;
+        return Failure{EBADF};
     }
     const std::string entry(name);
     if (entry.empty()) {
-        errno = ENOENT;
-        return std::nullopt;
+        return Failure{ENOENT};
     }
     return posix::StatAt(posix::Fd(m_handle), entry.c_str());
 }
 
-std::optional<FileStatus> Folder::StatCached(std::string_view name) const {
+Result<FileStatus> Folder::StatCached(std::string_view name) const {
     if (!IsOpen()) {
-        errno = EBADF;
-        return std::nullopt;
+        return Failure{EBADF};
     }
     const std::string entry(name);
     return posix::StatAt(posix::Fd(m_handle), entry.c_str(), true);
@@ -130,7 +129,7 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
     // names still lead to the same file.
     const auto before = Stat(from);
     if (!before) {
-        return errno;
+        return before.error();
     }
     if (posix::FaultFires(SysCall::Link) ||
         ::linkat(posix::Fd(m_handle), from.c_str(), posix::Fd(to.Native()), target.c_str(), 0) !=
@@ -154,10 +153,9 @@ int Folder::Rename(std::string_view name, const Folder& to, std::string_view toN
 
 Folder Folder::Reopen() const {
     if (!IsOpen()) {
-        errno = EBADF;
-        return FromHandle(Handle(), std::nullopt);
+        return FromOpen(Failure{EBADF}, std::nullopt);
     }
-    return FromHandle(OpenRetrying(posix::Fd(m_handle), ".", kFolderFlags), Identity());
+    return FromOpen(OpenRetrying(posix::Fd(m_handle), ".", kFolderFlags), Identity());
 }
 
 int Folder::Sync() const {
@@ -178,27 +176,26 @@ int Folder::CheckWritable(std::string_view name) const {
 int Folder::MakeOwnerWritable(std::string_view name, const FileIdentity& expected) const {
     // Changed through a descriptor of the file itself, so a link put in its place is never
     // followed to another file.
-    const Handle probe = OpenRetrying(posix::Fd(m_handle), std::string(name).c_str(),
-                                      O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (!probe.Valid()) {
-        return errno;
+    const Result<Handle> probe = OpenRetrying(posix::Fd(m_handle), std::string(name).c_str(),
+                                              O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (!probe) {
+        return probe.error();
     }
-    auto status = posix::StatAt(posix::Fd(probe), "");
+    auto status = posix::StatAt(posix::Fd(*probe), "");
     if (!status || status->type != FileType::Regular || status->id != expected ||
         status->owner != ::geteuid()) {
-        return status ? EPERM : errno;
+        return status ? EPERM : status.error();
     }
-    const std::string self = "/proc/self/fd/" + std::to_string(posix::Fd(probe));
+    const std::string self = "/proc/self/fd/" + std::to_string(posix::Fd(*probe));
     return ErrnoOr0(::chmod(self.c_str(), (status->permissions | S_IWUSR) & 07777) == 0);
 }
 
 DirSearch Folder::List() const {
     if (!IsOpen()) {
-        errno = EBADF;
-        return DirSearch::FromHandle(Handle());
+        return DirSearch::FromOpen(Failure{EBADF});
     }
     // A search of its own at the start: the folder's own descriptor keeps no read position.
-    return DirSearch::FromHandle(OpenRetrying(posix::Fd(m_handle), ".", kFolderFlags));
+    return DirSearch::FromOpen(OpenRetrying(posix::Fd(m_handle), ".", kFolderFlags));
 }
 
 std::pair<std::string, std::string> SplitFolderAndName(const std::string& path) {

@@ -71,36 +71,35 @@ OwnPathProblem OwnProblem(const struct stat& st, uid_t uid, bool folder) {
     return OwnPathProblem::None;
 }
 
-// lstat of `path`; a missing folder is created first when `make` is set. False with errno set
+// lstat of `path`; a missing folder is created first when `make` is set. The error number
 // when nothing can be examined there.
-bool StatOrMake(const std::string& path, bool make, struct stat& st) {
+Status StatOrMake(const std::string& path, bool make, struct stat& st) {
     if (::lstat(path.c_str(), &st) == 0) {
-        return true;
+        return {};
     }
-    if (errno != ENOENT || !make) {
-        return false;
+    const int error = errno;
+    if (error != ENOENT || !make) {
+        return Failure{error};
     }
     // The folders above exist (they were examined first): this makes the last one only. Whatever
     // appeared there meanwhile (a link, a file) is examined like anything else.
-    const bool made = MakeFolders(path);
-    const int error = errno;
+    const Status made = MakeFolders(path);
     if (::lstat(path.c_str(), &st) == 0) {
-        return true;
+        return {};
     }
-    errno = made ? errno : error;
-    return false;
+    return made ? Failure{errno} : made;
 }
 
-bool ReadLink(const std::string& path, std::string& target) {
+Status ReadLink(const std::string& path, std::string& target) {
     std::vector<char> buffer(256);
     for (;;) {
         const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
         if (n < 0) {
-            return false;
+            return Failure{errno};
         }
         if (static_cast<std::size_t>(n) < buffer.size()) {
             target.assign(buffer.data(), static_cast<std::size_t>(n));
-            return true;
+            return {};
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -147,13 +146,16 @@ OwnPathCheck CheckOwnFolder(const std::string& root, const std::string& folder, 
             continue;
         }
         const std::string next = current + "/" + name;
-        if (!StatOrMake(next, make, st)) {
-            return errno == ENOENT ? OwnPathCheck{} : Unusable(next, errno);
+        if (const Status examined = StatOrMake(next, make, st); !examined) {
+            return examined.error() == ENOENT ? OwnPathCheck{} : Unusable(next, examined.error());
         }
         if (S_ISLNK(st.st_mode)) {
             std::string target;
-            if (++links > kMaxLinks || !ReadLink(next, target)) {
-                return Unusable(next, links > kMaxLinks ? ELOOP : errno);
+            if (++links > kMaxLinks) {
+                return Unusable(next, ELOOP);
+            }
+            if (const Status read = ReadLink(next, target); !read) {
+                return Unusable(next, read.error());
             }
             const std::vector<std::string> parts = Components(target);
             above.insert(above.begin(), parts.begin(), parts.end());
@@ -174,8 +176,8 @@ OwnPathCheck CheckOwnFolder(const std::string& root, const std::string& folder, 
             shown += "/" + own[i];
         }
         current += "/" + own[i];
-        if (!StatOrMake(current, make, st)) {
-            return errno == ENOENT ? OwnPathCheck{} : Unusable(shown, errno);
+        if (const Status examined = StatOrMake(current, make, st); !examined) {
+            return examined.error() == ENOENT ? OwnPathCheck{} : Unusable(shown, examined.error());
         }
         if (OwnPathProblem problem = OwnProblem(st, uid, true); problem != OwnPathProblem::None) {
             return {problem, shown, {}};
@@ -187,7 +189,8 @@ OwnPathCheck CheckOwnFolder(const std::string& root, const std::string& folder, 
 OwnPathCheck CheckOwnFile(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
-        return errno == ENOENT ? OwnPathCheck{} : Unusable(path, errno);
+        const int error = errno;
+        return error == ENOENT ? OwnPathCheck{} : Unusable(path, error);
     }
     return {OwnProblem(st, ::geteuid(), false), path, {}};
 }
@@ -200,11 +203,13 @@ OwnPathCheck CheckWritableFolder(const std::string& folder) {
     const int fd =
         ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
-        return {OwnPathProblem::NotWritable, folder, std::strerror(errno)};
+        const int error = errno;
+        return {OwnPathProblem::NotWritable, folder, std::strerror(error)};
     }
     // A byte too: a full disk still takes a new name but no data.
-    const bool written = ::write(fd, "", 1) == 1;
-    const int error = errno;
+    const ssize_t n = ::write(fd, "", 1);
+    const int error = n < 0 ? errno : ENOSPC;
+    const bool written = n == 1;
     ::close(fd);
     ::unlink(probe.c_str());
     return written ? OwnPathCheck{}

@@ -111,7 +111,8 @@ SweepResult DeletePendingFromEarlierBoots(ChangedEntries changed) {
                 // The entry was written after the file's last write: nothing of it may differ.
                 switch (LocateEntry(entry, Compared::Everything)) {
                     case EntryState::Recorded:
-                        if (DeletePath(entry.path) || errno == ENOENT) {
+                        if (const Status removed = DeletePath(entry.path);
+                            removed || removed.error() == ENOENT) {
                             ++result.deleted;
                             deleted.push_back(entry);
                         } else {

@@ -243,10 +243,14 @@ EntryState LocateEntry(const StateEntry& entry, Compared compared) {
         folder->id.device != entry.version.id.device) {
         return EntryState::Unreachable;
     }
-    if (now || StatPath(entry.path)) {
+    if (now) {
         return EntryState::Replaced;
     }
-    return errno == ENOENT ? EntryState::Gone : EntryState::Unreachable;
+    const auto status = StatPath(entry.path);
+    if (status) {
+        return EntryState::Replaced;
+    }
+    return status.error() == ENOENT ? EntryState::Gone : EntryState::Unreachable;
 }
 
 namespace posix {

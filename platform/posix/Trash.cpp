@@ -27,7 +27,7 @@ constexpr std::size_t kLongestBase = NAME_MAX - kInfoSuffixLength - 6;
 // Names tried in files/ and info/ before the trash is taken as full of this name.
 constexpr int kMostTries = 10000;
 
-TrashResult Failure(int error, std::string folder = {}) {
+TrashResult FailedWith(int error, std::string folder = {}) {
     return {TrashProblem::Failed, error, std::move(folder), {}};
 }
 
@@ -62,15 +62,15 @@ TrashProblem OwnFolderProblem(const FileStatus& status) {
 Folder OpenOwnFolder(const Folder& parent, const std::string& name, const std::string& shown,
                      TrashResult& problem) {
     auto status = parent.Stat(name);
-    if (!status && errno == ENOENT) {
+    if (status.error() == ENOENT) {
         if (::mkdirat(posix::Fd(parent.Native()), name.c_str(), 0700) != 0 && errno != EEXIST) {
-            problem = Failure(errno, shown);
+            problem = FailedWith(errno, shown);
             return {};
         }
         status = parent.Stat(name);
     }
     if (!status) {
-        problem = Failure(errno, shown);
+        problem = FailedWith(status.error(), shown);
         return {};
     }
     if (const TrashProblem why = OwnFolderProblem(*status); why != TrashProblem::None) {
@@ -79,7 +79,7 @@ Folder OpenOwnFolder(const Folder& parent, const std::string& name, const std::s
     }
     Folder folder = parent.OpenChild(name, status->id);
     if (!folder.IsOpen()) {
-        problem = Failure(folder.Error(), shown);
+        problem = FailedWith(folder.Error(), shown);
         return {};
     }
     // What was opened is what was looked at (the identity is checked), and is still this
@@ -168,7 +168,7 @@ std::optional<TrashFolders> HomeTrash(const Folder& folder, TrashResult& problem
     const Folder home = Folder::Open(dataHome + "/.");
     if (!home.IsOpen()) {
         // Which mount it lies on is unknown, so no other trash may stand in for it.
-        problem = Failure(home.Error(), dataHome);
+        problem = FailedWith(home.Error(), dataHome);
         return std::nullopt;
     }
     if (home.Identity().device != folder.Identity().device ||
@@ -290,14 +290,14 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
                         const std::string& shownPath) {
     const std::string entry(name);
     if (!folder.IsOpen()) {
-        return Failure(folder.Error() != 0 ? folder.Error() : EBADF);
+        return FailedWith(folder.Error() != 0 ? folder.Error() : EBADF);
     }
     const auto status = folder.Stat(entry);
     if (!status) {
-        return Failure(errno);
+        return FailedWith(status.error());
     }
     if (status->id != expected || status->type == FileType::Directory) {
-        return Failure(ESTALE);
+        return FailedWith(ESTALE);
     }
 
     const std::optional<std::string> folderPath = PathOf(folder);
@@ -313,7 +313,7 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
         int error = 0;
         const Folder* topFolder = TopOfMount(folder, owned, error);
         if (topFolder == nullptr) {
-            return Failure(error);
+            return FailedWith(error);
         }
         const Folder& top = *topFolder;
         const std::optional<std::string> topPath = PathOf(top);
@@ -340,18 +340,18 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
     for (int number = 1; number <= kMostTries; ++number) {
         const std::string trashName = number == 1 ? base : base + "." + std::to_string(number);
         const std::string infoName = trashName + kInfoSuffix;
-        if (trash->files.Stat(trashName)) {
-            continue;  // taken (an entry without its info file, say)
-        }
-        if (errno != ENOENT) {
-            return Failure(errno, trash->path);
+        if (const auto taken = trash->files.Stat(trashName); taken.error() != ENOENT) {
+            if (taken) {
+                continue;  // taken (an entry without its info file, say)
+            }
+            return FailedWith(taken.error(), trash->path);
         }
         int error = WriteInfo(trash->info, infoName, contents);
         if (error == EEXIST) {
             continue;
         }
         if (error != 0) {
-            return Failure(error, trash->path);
+            return FailedWith(error, trash->path);
         }
         auto undoInfo = [&] {
             ::unlinkat(posix::Fd(trash->info.Native()), infoName.c_str(), 0);
@@ -360,9 +360,9 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
         // The entry must still be the file the caller saw when it moves.
         const auto now = folder.Stat(entry);
         if (!now || now->id != expected || now->type == FileType::Directory) {
-            error = now ? ESTALE : errno;
+            error = now ? ESTALE : now.error();
             undoInfo();
-            return Failure(error);
+            return FailedWith(error);
         }
         error = folder.Rename(entry, trash->files, trashName);
         if (error == EEXIST) {
@@ -371,7 +371,7 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
         }
         if (error != 0) {
             undoInfo();
-            return Failure(error);  // the file's own folder refused, as often as the trash
+            return FailedWith(error);  // the file's own folder refused, as often as the trash
         }
         const auto moved = trash->files.Stat(trashName);
         if (!moved || moved->id != expected) {
@@ -379,7 +379,7 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
             if (trash->files.Rename(trashName, folder, entry) == 0) {
                 undoInfo();
             }
-            return Failure(ESTALE);
+            return FailedWith(ESTALE);
         }
         // The move is done. Should these flushes fail and the system stop before the disk has
         // it, the file is whole in one of its two places, and its info file is on the disk.
@@ -390,7 +390,7 @@ TrashResult MoveToTrash(const Folder& folder, std::string_view name, const FileI
         done.trashedAs = trashName;
         return done;
     }
-    return Failure(EEXIST, trash->path);
+    return FailedWith(EEXIST, trash->path);
 }
 
 }  // namespace ostrel::platform

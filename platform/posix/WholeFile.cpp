@@ -32,9 +32,9 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-bool ReadAll(int fd, std::string& out) {
+Status ReadAll(int fd, std::string& out) {
     if (posix::FaultFires(SysCall::Read)) {
-        return false;
+        return Failure{errno};
     }
     return posix::ReadToEnd(fd, out);
 }
@@ -48,9 +48,7 @@ bool WriteAndRename(Handle fd, const std::string& temp, const std::string& path,
     ok = fd.Reset() && ok;
     ok = ok && !posix::FaultFires(SysCall::Replace) && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
-        const int error = errno;
         ::unlink(temp.c_str());
-        errno = error;
         return false;
     }
     // The rename is durable only once the folder that holds both names is flushed.
@@ -79,15 +77,16 @@ FileContents ReadWholeFile(const std::string& path, Links links) {
     struct stat st {};
     if (!fd.Valid() || ::fstat(posix::Fd(fd), &st) != 0) {
         contents.error = errno;
-        contents.outcome = errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Unreadable;
+        contents.outcome =
+            contents.error == ENOENT ? ReadOutcome::Missing : ReadOutcome::Unreadable;
         return contents;
     }
     if (!S_ISREG(st.st_mode)) {
         contents.outcome = ReadOutcome::NotRegular;
         return contents;
     }
-    if (!ReadAll(posix::Fd(fd), contents.bytes)) {
-        contents.error = errno;
+    if (const Status read = ReadAll(posix::Fd(fd), contents.bytes); !read) {
+        contents.error = read.error();
         contents.bytes.clear();
         contents.outcome = ReadOutcome::Unreadable;
         return contents;

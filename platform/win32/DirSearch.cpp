@@ -18,7 +18,7 @@ DirSearch::~DirSearch() = default;
 DirSearch::DirSearch(DirSearch&&) noexcept = default;
 DirSearch& DirSearch::operator=(DirSearch&&) noexcept = default;
 
-DirSearch DirSearch::FromHandle(Handle) {
+DirSearch DirSearch::FromOpen(Result<Handle>) {
     return DirSearch();
 }
 
@@ -34,8 +34,8 @@ bool DirSearch::IsOpen() const {
     return false;
 }
 
-std::optional<FileStatus> DirSearch::Status() const {
-    return std::nullopt;
+Result<FileStatus> DirSearch::Status() const {
+    return Failure{ENOSYS};
 }
 
 int DirSearch::Error() const {

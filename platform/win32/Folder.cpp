@@ -9,36 +9,34 @@
 
 namespace ostrel::platform {
 
-Folder Folder::FromHandle(Handle handle, const std::optional<FileIdentity>&) {
+Folder Folder::FromOpen(Result<Handle> opened, const std::optional<FileIdentity>&) {
     Folder folder;
-    folder.m_error = handle.Valid() ? 0 : ENOSYS;
+    folder.m_error = opened ? ENOSYS : opened.error();
     return folder;
 }
 
 Folder Folder::Open(const std::string&) {
-    return FromHandle(Handle(), std::nullopt);
+    return FromOpen(Failure{ENOSYS}, std::nullopt);
 }
 
 Folder Folder::OpenFollowingLinks(const std::string&) {
-    return FromHandle(Handle(), std::nullopt);
+    return FromOpen(Failure{ENOSYS}, std::nullopt);
 }
 
 Folder Folder::OpenChild(std::string_view, const std::optional<FileIdentity>&) const {
-    return FromHandle(Handle(), std::nullopt);
+    return FromOpen(Failure{ENOSYS}, std::nullopt);
 }
 
 Folder Folder::OpenParent(const std::optional<FileIdentity>&) const {
-    return FromHandle(Handle(), std::nullopt);
+    return FromOpen(Failure{ENOSYS}, std::nullopt);
 }
 
-std::optional<FileStatus> Folder::Stat(std::string_view) const {
-    errno = ENOSYS;
-    return std::nullopt;
+Result<FileStatus> Folder::Stat(std::string_view) const {
+    return Failure{ENOSYS};
 }
 
-std::optional<FileStatus> Folder::StatCached(std::string_view) const {
-    errno = ENOSYS;
-    return std::nullopt;
+Result<FileStatus> Folder::StatCached(std::string_view) const {
+    return Failure{ENOSYS};
 }
 
 int Folder::Unlink(std::string_view) const {
@@ -54,7 +52,7 @@ int Folder::Rename(std::string_view, const Folder&, std::string_view) const {
 }
 
 Folder Folder::Reopen() const {
-    return FromHandle(Handle(), std::nullopt);
+    return FromOpen(Failure{ENOSYS}, std::nullopt);
 }
 
 int Folder::Sync() const {
@@ -70,7 +68,7 @@ int Folder::MakeOwnerWritable(std::string_view, const FileIdentity&) const {
 }
 
 DirSearch Folder::List() const {
-    return DirSearch::FromHandle(Handle());
+    return DirSearch::FromOpen(Failure{ENOSYS});
 }
 
 std::pair<std::string, std::string> SplitFolderAndName(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "shredder/FillData.h"
 #include "tests/e2e/Ostrel.h"
 #include "tests/e2e/Xvfb.h"
 #include "tests/support/ChildProcess.h"
@@ -60,6 +61,36 @@ TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
     EXPECT_EQ(found, "Ostrel\n") << run.err;
     EXPECT_TRUE(stillRunning) << "the program lives while its window is open";
     EXPECT_EQ(run.out, "") << "the main window's texts are not printed";
+}
+
+// While its window is open the program may run jobs whose files pass through the holding
+// folder: a second start meanwhile (here at the console, with a path of its own) does its own
+// job and leaves the files there alone.
+TEST(WithDisplay, AStartWhileTheWindowIsOpenLeavesItsHoldingFolderAlone) {
+    XvfbServer server;
+    SKIP_WITHOUT_WINDOWS(server);
+    UserSandbox user;
+    user.WriteSettings("English.lng", nullptr, 0);
+    WriteFile(user.work() / "second", "the second start's");
+    // A name of the kind the program gives a file it moves there.
+    const fs::path inFlight = user.holding() / (std::string(95, FillAlphabet[0]) + ".tmp");
+    std::string found;
+    RunResult second;
+    RunOptions options;
+    options.env = {"DISPLAY=" + server.Display()};
+    options.whileRunning = [&](int pid) {
+        found = WaitForMainWindow(server);
+        WriteFile(inFlight, "on its way");  // as a job of the window leaves it between passes
+        second = RunOstrel(user, {"--no-gui", "second"});
+        ::kill(pid, SIGTERM);
+    };
+
+    const RunResult first = RunOstrel(user, {}, options);
+
+    ASSERT_EQ(found, "Ostrel\n") << first.err;
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_FALSE(fs::exists(user.work() / "second"));
+    EXPECT_EQ(ReadFile(inFlight), "on its way");
 }
 
 // A display that does not answer: one line, then the console host; with one: the windows.

@@ -366,6 +366,46 @@ TEST_F(JobSafetyTest, UnreadableFolderIsKeptAndNamed) {
     EXPECT_EQ(ReadFile(hidden), "kept");
 }
 
+// A file given in a folder closed to the user is reported with the system's reason, whether the
+// folder cannot be opened (no read permission) or the file in it cannot be looked at (no search
+// permission): the reason is the failing call's, not whatever later work left behind.
+TEST_F(JobSafetyTest, FileInAClosedFolderIsReportedWithWhy) {
+    const struct {
+        fs::perms folderMode;
+        const char* why;
+    } rows[] = {
+        {fs::perms::none, "the folder cannot be opened"},
+        {fs::perms::owner_read, "the file cannot be looked at"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const std::string file = MakeFile("closed/secret", "kept");
+        auto body = [&] {
+            fs::permissions(m_temp.path() / "closed", row.folderMode);
+            m_job.ShredSinglePath(file);
+            const JobReport report = m_job.TakeReport();
+            return report.failed == std::vector<ReportLine>{{file, "permission denied"}} &&
+                           report.notFound.empty()
+                       ? 0
+                       : 1;
+        };
+        int result;
+        if (geteuid() == 0) {
+            ASSERT_EQ(std::system(("chown -R 65534:65534 '" + m_temp.str() + "' '" +
+                                   fs::path(m_xdg.Home()).parent_path().string() + "'")
+                                      .c_str()),
+                      0);
+            result =
+                RunInChild([&] { return setgid(65534) == 0 && setuid(65534) == 0 ? body() : 10; });
+        } else {
+            result = body();
+        }
+        fs::permissions(m_temp.path() / "closed", fs::perms::owner_all);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(ReadFile(file), "kept");
+    }
+}
+
 // A file system mounted inside a tree, and a file bind-mounted into it, are left alone and
 // named; the bind mount's source outside the tree keeps its contents.
 TEST_F(JobSafetyTest, MountsInsideATreeAreLeftAndNamed) {
