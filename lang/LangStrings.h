@@ -140,5 +140,10 @@ inline constexpr std::int16_t kProgressFlushing = 974;
 inline constexpr std::int16_t kProgressRemovingFolders = 975;
 inline constexpr std::int16_t kJobSummary = 976;
 inline constexpr std::int16_t kJobSummaryTrashed = 977;
+// The main window's button that wipes the free space of a disk (with its access key), its
+// tooltip, and the title of the folder chooser it opens.
+inline constexpr std::int16_t kWipeButton = 990;
+inline constexpr std::int16_t kWipeButtonTip = 991;
+inline constexpr std::int16_t kWipeChooserTitle = 992;
 
 }  // namespace ostrel::lang

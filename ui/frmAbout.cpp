@@ -1,7 +1,10 @@
 #include "ui/frmAbout.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
 #include <QSysInfo>
@@ -43,8 +46,13 @@ std::string PathBytes(const QUrl& url) {
 
 frmAbout::frmAbout(DefaultForms& forms) : Form("frmAbout"), m_forms(forms) {
     setAcceptDrops(true);
+    connect(cbWipe(), &controls::VistaButton::Click, this, &frmAbout::cbWipe_Click);
     connect(cbOptions(), &controls::VistaButton::Click, this, &frmAbout::cbOptions_Click);
     connect(cbClose(), &controls::VistaButton::Click, this, &frmAbout::cbClose_Click);
+}
+
+controls::VistaButton* frmAbout::cbWipe() const {
+    return Control<controls::VistaButton>("cbWipe");
 }
 
 controls::VistaButton* frmAbout::cbOptions() const {
@@ -70,6 +78,8 @@ void frmAbout::LoadCaptions() {
     const QString options = LangText(lang::kOptionsButton);
     cbOptions()->SetCaption(options.isEmpty() ? LangText(lang::kOptionsCaption) : options);
     cbClose()->SetCaption(LangText(lang::kCloseCaption));
+    cbWipe()->SetCaption(LangText(lang::kWipeButton));
+    cbWipe()->setToolTip(LangText(lang::kWipeButtonTip));
     label("lblLine2")->setText(LangText(lang::kAboutLine2));
     label("lblLine4")->setText(LangText(lang::kAboutLine4));
     label("lblLine5")->setText(LangText(lang::kAboutLine5));
@@ -94,6 +104,34 @@ void frmAbout::UnloadOtherForms(const Form& keep) {
         form->Unload();
         DoEventsIgnoringErrors();
     }
+}
+
+void frmAbout::cbWipe_Click() {
+    if (m_busy || ShredJob::AnyRunning()) {
+        return;
+    }
+    m_busy = true;
+    const std::string folder = AskWipeFolder();
+    if (folder.empty()) {
+        m_busy = false;
+        return;
+    }
+    RunJob(WipeQuestion(folder), [&folder](ShredJob& job) { job.WipeFreeSpace(folder); });
+}
+
+// Qt's own chooser rather than the desktop's: it has the fonts and colours of the other windows,
+// and it is the one the tests drive. The user's home is shown and chosen until another folder is.
+std::string frmAbout::AskWipeFolder() {
+    QFileDialog chooser(this, LangText(lang::kWipeChooserTitle), QDir::homePath());
+    chooser.setObjectName(kWipeChooserName);
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return QFile::encodeName(chooser.selectedFiles().constFirst()).toStdString();
 }
 
 void frmAbout::cbOptions_Click() {
@@ -139,7 +177,7 @@ std::vector<std::string> frmAbout::LocalPaths(const QMimeData& data) {
 }
 
 bool frmAbout::AcceptsDrop(const QMimeData* data) const {
-    return data != nullptr && !m_dropBusy && !ShredJob::AnyRunning() && !LocalPaths(*data).empty();
+    return data != nullptr && !m_busy && !ShredJob::AnyRunning() && !LocalPaths(*data).empty();
 }
 
 void frmAbout::dragEnterEvent(QDragEnterEvent* event) {
@@ -168,28 +206,32 @@ void frmAbout::dropEvent(QDropEvent* event) {
 }
 
 void frmAbout::ShredDropped(const std::vector<std::string>& paths) {
-    if (m_dropBusy || ShredJob::AnyRunning() || paths.empty()) {
+    if (m_busy || ShredJob::AnyRunning() || paths.empty()) {
         return;
     }
-    m_dropBusy = true;
+    m_busy = true;
+    RunJob(ConfirmQuestion(paths), [&paths](ShredJob& job) { job.ShredPaths(paths); });
+}
+
+void frmAbout::RunJob(const std::string& question, const std::function<void(ShredJob&)>& work) {
     Host& host = CurrentHost();
     OptionsForm& options = m_forms.forms().options;
-    if (options.Confirm() == 1 && host.MsgBox(ConfirmQuestion(paths), kMsgYesNo,
-                                              GetLangString(lang::kProductName)) != kAnswerYes) {
-        m_dropBusy = false;
+    if (options.Confirm() == 1 &&
+        host.MsgBox(question, kMsgYesNo, GetLangString(lang::kProductName)) != kAnswerYes) {
+        m_busy = false;
         return;
     }
     JobReport report;
     {
         ShredJob job(m_forms.forms());
         if (job.Started()) {
-            job.ShredPaths(paths);
+            work(job);
             report = job.TakeReport();
         }
     }
     m_forms.forms().progress.Unload();
     ShowJobReport(report);
-    m_dropBusy = false;
+    m_busy = false;
     if (m_endAfterJob) {
         EndWhenIdle();
     }
