@@ -7,9 +7,11 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
+#include <QSplitter>
 #include <QSysInfo>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "controls/VistaButton.h"
 #include "controls/xFrame.h"
@@ -25,6 +27,10 @@
 
 namespace ostrel::ui {
 namespace {
+
+// The folder chooser's width and that of its list of places, in pixels.
+constexpr int kWipeChooserWidth = 720;
+constexpr int kWipeChooserPlacesWidth = 170;
 
 // A file URL names a file on this machine when it names no host, "localhost" or this host.
 bool IsLocalFileUrl(const QUrl& url) {
@@ -120,14 +126,41 @@ void frmAbout::cbWipe_Click() {
 }
 
 // Qt's own chooser rather than the desktop's: it has the fonts and colours of the other windows,
-// and it is the one the tests drive. The user's home is shown and chosen until another folder is.
+// speaks the language of the windows where it has words, and it is the one the tests drive. The
+// user's home is shown and chosen until another folder is. It lists names only (no columns whose
+// headings would stay English), and the places beside the list are the root and the home folder.
 std::string frmAbout::AskWipeFolder() {
-    QFileDialog chooser(this, LangText(lang::kWipeChooserTitle), QDir::homePath());
+    const QString home = QDir::homePath();
+    QFileDialog chooser(this, LangText(lang::kWipeChooserTitle), home);
     chooser.setObjectName(kWipeChooserName);
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setOption(QFileDialog::ShowDirsOnly);
     chooser.setFileMode(QFileDialog::Directory);
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    chooser.setViewMode(QFileDialog::List);
+    chooser.setSidebarUrls({QUrl::fromLocalFile("/"), QUrl::fromLocalFile(home)});
+    const std::pair<QFileDialog::DialogLabel, std::int16_t> labels[] = {
+        {QFileDialog::LookIn, lang::kWipeChooserLookIn},
+        {QFileDialog::FileName, lang::kWipeChooserFolder},
+        {QFileDialog::Accept, lang::kWipeChooserAccept},
+        {QFileDialog::Reject, lang::kCancelCaption},
+    };
+    for (const auto& [label, number] : labels) {
+        if (const QString text = LangText(number); !text.isEmpty()) {
+            chooser.setLabelText(label, text);
+        }
+    }
+    // Only folders are listed: the row that picks a kind of file has nothing to offer.
+    for (const char* row : {"fileTypeLabel", "fileTypeCombo"}) {
+        if (auto* widget = chooser.findChild<QWidget*>(row)) {
+            widget->hide();
+        }
+    }
+    // Wide enough for the title in either language, with room for the places' names.
+    chooser.resize(std::max(chooser.width(), kWipeChooserWidth), chooser.height());
+    if (auto* split = chooser.findChild<QSplitter*>("splitter"); split != nullptr) {
+        split->setSizes({kWipeChooserPlacesWidth, kWipeChooserWidth - kWipeChooserPlacesWidth});
+    }
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
         return {};
     }
