@@ -140,5 +140,14 @@ inline constexpr std::int16_t kProgressFlushing = 974;
 inline constexpr std::int16_t kProgressRemovingFolders = 975;
 inline constexpr std::int16_t kJobSummary = 976;
 inline constexpr std::int16_t kJobSummaryTrashed = 977;
+// The main window's button that wipes the free space of a disk (with its access key), its
+// tooltip, and the folder chooser it opens: its title, the labels of the folder list and of the
+// name field, and the button that takes the folder (with its access key).
+inline constexpr std::int16_t kWipeButton = 990;
+inline constexpr std::int16_t kWipeButtonTip = 991;
+inline constexpr std::int16_t kWipeChooserTitle = 992;
+inline constexpr std::int16_t kWipeChooserLookIn = 993;
+inline constexpr std::int16_t kWipeChooserFolder = 994;
+inline constexpr std::int16_t kWipeChooserAccept = 995;
 
 }  // namespace ostrel::lang

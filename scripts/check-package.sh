@@ -19,9 +19,12 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 desktop-file-validate "$root/packaging/ostrel.desktop"
 ! grep -qiE '^MimeType=' "$root/packaging/ostrel.desktop" ||
     fail "ostrel.desktop declares MimeType: it could become a handler for folders"
-servicemenu=$(desktop-file-validate "$root/packaging/filemanagers/ostrel-shred.desktop" 2>&1 |
-              grep -v 'the type is "Service" while this key is only valid for type "Application"' || true)
-[ -z "$servicemenu" ] || fail "service menu: $servicemenu"
+for menu in ostrel-shred ostrel-wipe-free-space; do
+    servicemenu=$(desktop-file-validate "$root/packaging/filemanagers/$menu.desktop" 2>&1 |
+                  grep -v 'the type is "Service" while this key is only valid for type "Application"' ||
+                  true)
+    [ -z "$servicemenu" ] || fail "service menu $menu: $servicemenu"
+done
 appstreamcli validate --no-net "$root/packaging/org.ostrel.Ostrel.metainfo.xml"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTREL_TESTS=OFF \
@@ -57,7 +60,9 @@ for path in /usr/bin/ostrel /usr/libexec/ostrel-pending /usr/share/ostrel/Englis
             /usr/share/icons/hicolor/scalable/apps/ostrel.svg \
             /usr/share/icons/hicolor/48x48/apps/ostrel.png /usr/share/man/man1/ostrel.1.gz \
             /usr/share/kio/servicemenus/ostrel-shred.desktop \
-            /usr/share/nemo/actions/ostrel-shred.nemo_action; do
+            /usr/share/kio/servicemenus/ostrel-wipe-free-space.desktop \
+            /usr/share/nemo/actions/ostrel-shred.nemo_action \
+            /usr/share/nemo/actions/ostrel-wipe-free-space.nemo_action; do
     [ -e "$path" ] || fail "$path not installed"
 done
 grep -q '^Exec=/usr/libexec/ostrel-shred-uris %U$' /usr/share/nemo/actions/ostrel-shred.nemo_action ||

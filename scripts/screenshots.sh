@@ -2,8 +2,9 @@
 # Renders every window on a virtual display (Xvfb) at scale 1 and 2, in English and German, to
 # PNG files in DIR (default build/screenshots): DIR/scale1/frmAbout.png, DIR/scale2-German/...
 # Beside them, whole screens: report.png, the report of a job that left 41 files behind on an
-# 800x600 screen, and options-over-main.png, the options dialog over the main window under a
-# window manager (openbox), where only the windows' own outline tells them apart.
+# 800x600 screen, options-over-main.png, the options dialog over the main window under a
+# window manager (openbox), where only the windows' own outline tells them apart, and
+# wipe-chooser.png and wipe-question.png, what Wipe free space shows over the main window.
 # The progress window is shot three times: its design look (frmProgress), mid-way through a
 # selection of 300 files (frmProgress-selection) and at the end of that job (frmProgress-done).
 # With --readme, the README's two pictures (packaging/screenshots/) are made anew from them.
@@ -28,7 +29,7 @@ for scale in 1 2; do
         [ "$language" = English ] || folder=$folder-$language
         QT_SCALE_FACTOR=$scale xvfb-run -a -s "-screen 0 2560x1600x24" \
             "$build/bin/ostrel-screenshots" "$folder" "$language.lng" 2>/dev/null
-        for shot in "--report 800x600" "--options-over-main 1600x1000"; do
+        for shot in "--report 800x600" "--options-over-main 1600x1000" "--wipe 1600x1000"; do
             set -- $shot
             QT_SCALE_FACTOR=$scale xvfb-run -a -s "-screen 0 ${2}x24" bash -c '
                 openbox >/dev/null 2>&1 & wm=$!

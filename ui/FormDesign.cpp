@@ -64,11 +64,13 @@ QWidget* MakeLabel(QWidget* parent, const PropertyBag& bag) {
     SetFont(*label, bag);
     SetForeColor(*label, bag);
     const int alignment = bag.ReadProperty("Alignment", 0).toInt();
+    // A label that wraps keeps its first line at its top whether it shows one line or more.
+    const bool wraps = bag.ReadProperty("WordWrap", false).toBool();
     label->setAlignment((alignment == 1   ? Qt::AlignRight
                          : alignment == 2 ? Qt::AlignHCenter
                                           : Qt::AlignLeft) |
-                        Qt::AlignVCenter);
-    label->setWordWrap(bag.ReadProperty("WordWrap", false).toBool());
+                        (wraps ? Qt::AlignTop : Qt::AlignVCenter));
+    label->setWordWrap(wraps);
     return label;
 }
 

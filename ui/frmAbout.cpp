@@ -1,12 +1,17 @@
 #include "ui/frmAbout.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
+#include <QSplitter>
 #include <QSysInfo>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "controls/VistaButton.h"
 #include "controls/xFrame.h"
@@ -22,6 +27,10 @@
 
 namespace ostrel::ui {
 namespace {
+
+// The folder chooser's width and that of its list of places, in pixels.
+constexpr int kWipeChooserWidth = 720;
+constexpr int kWipeChooserPlacesWidth = 170;
 
 // A file URL names a file on this machine when it names no host, "localhost" or this host.
 bool IsLocalFileUrl(const QUrl& url) {
@@ -43,8 +52,13 @@ std::string PathBytes(const QUrl& url) {
 
 frmAbout::frmAbout(DefaultForms& forms) : Form("frmAbout"), m_forms(forms) {
     setAcceptDrops(true);
+    connect(cbWipe(), &controls::VistaButton::Click, this, &frmAbout::cbWipe_Click);
     connect(cbOptions(), &controls::VistaButton::Click, this, &frmAbout::cbOptions_Click);
     connect(cbClose(), &controls::VistaButton::Click, this, &frmAbout::cbClose_Click);
+}
+
+controls::VistaButton* frmAbout::cbWipe() const {
+    return Control<controls::VistaButton>("cbWipe");
 }
 
 controls::VistaButton* frmAbout::cbOptions() const {
@@ -70,6 +84,8 @@ void frmAbout::LoadCaptions() {
     const QString options = LangText(lang::kOptionsButton);
     cbOptions()->SetCaption(options.isEmpty() ? LangText(lang::kOptionsCaption) : options);
     cbClose()->SetCaption(LangText(lang::kCloseCaption));
+    cbWipe()->SetCaption(LangText(lang::kWipeButton));
+    cbWipe()->setToolTip(LangText(lang::kWipeButtonTip));
     label("lblLine2")->setText(LangText(lang::kAboutLine2));
     label("lblLine4")->setText(LangText(lang::kAboutLine4));
     label("lblLine5")->setText(LangText(lang::kAboutLine5));
@@ -94,6 +110,61 @@ void frmAbout::UnloadOtherForms(const Form& keep) {
         form->Unload();
         DoEventsIgnoringErrors();
     }
+}
+
+void frmAbout::cbWipe_Click() {
+    if (m_busy || ShredJob::AnyRunning()) {
+        return;
+    }
+    m_busy = true;
+    const std::string folder = AskWipeFolder();
+    if (folder.empty()) {
+        m_busy = false;
+        return;
+    }
+    RunJob(WipeQuestion(folder), [&folder](ShredJob& job) { job.WipeFreeSpace(folder); });
+}
+
+// Qt's own chooser rather than the desktop's: it has the fonts and colours of the other windows,
+// speaks the language of the windows where it has words, and it is the one the tests drive. The
+// user's home is shown and chosen until another folder is. It lists names only (no columns whose
+// headings would stay English), and the places beside the list are the root and the home folder.
+std::string frmAbout::AskWipeFolder() {
+    const QString home = QDir::homePath();
+    QFileDialog chooser(this, LangText(lang::kWipeChooserTitle), home);
+    chooser.setObjectName(kWipeChooserName);
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    chooser.setViewMode(QFileDialog::List);
+    chooser.setSidebarUrls({QUrl::fromLocalFile("/"), QUrl::fromLocalFile(home)});
+    const std::pair<QFileDialog::DialogLabel, std::int16_t> labels[] = {
+        {QFileDialog::LookIn, lang::kWipeChooserLookIn},
+        {QFileDialog::FileName, lang::kWipeChooserFolder},
+        {QFileDialog::Accept, lang::kWipeChooserAccept},
+        {QFileDialog::Reject, lang::kCancelCaption},
+    };
+    for (const auto& [label, number] : labels) {
+        if (const QString text = LangText(number); !text.isEmpty()) {
+            chooser.setLabelText(label, text);
+        }
+    }
+    // Only folders are listed: the row that picks a kind of file has nothing to offer.
+    for (const char* row : {"fileTypeLabel", "fileTypeCombo"}) {
+        if (auto* widget = chooser.findChild<QWidget*>(row)) {
+            widget->hide();
+        }
+    }
+    // Wide enough for the title in either language, with room for the places' names.
+    chooser.resize(std::max(chooser.width(), kWipeChooserWidth), chooser.height());
+    if (auto* split = chooser.findChild<QSplitter*>("splitter"); split != nullptr) {
+        split->setSizes({kWipeChooserPlacesWidth, kWipeChooserWidth - kWipeChooserPlacesWidth});
+    }
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return QFile::encodeName(chooser.selectedFiles().constFirst()).toStdString();
 }
 
 void frmAbout::cbOptions_Click() {
@@ -139,7 +210,7 @@ std::vector<std::string> frmAbout::LocalPaths(const QMimeData& data) {
 }
 
 bool frmAbout::AcceptsDrop(const QMimeData* data) const {
-    return data != nullptr && !m_dropBusy && !ShredJob::AnyRunning() && !LocalPaths(*data).empty();
+    return data != nullptr && !m_busy && !ShredJob::AnyRunning() && !LocalPaths(*data).empty();
 }
 
 void frmAbout::dragEnterEvent(QDragEnterEvent* event) {
@@ -168,28 +239,32 @@ void frmAbout::dropEvent(QDropEvent* event) {
 }
 
 void frmAbout::ShredDropped(const std::vector<std::string>& paths) {
-    if (m_dropBusy || ShredJob::AnyRunning() || paths.empty()) {
+    if (m_busy || ShredJob::AnyRunning() || paths.empty()) {
         return;
     }
-    m_dropBusy = true;
+    m_busy = true;
+    RunJob(ConfirmQuestion(paths), [&paths](ShredJob& job) { job.ShredPaths(paths); });
+}
+
+void frmAbout::RunJob(const std::string& question, const std::function<void(ShredJob&)>& work) {
     Host& host = CurrentHost();
     OptionsForm& options = m_forms.forms().options;
-    if (options.Confirm() == 1 && host.MsgBox(ConfirmQuestion(paths), kMsgYesNo,
-                                              GetLangString(lang::kProductName)) != kAnswerYes) {
-        m_dropBusy = false;
+    if (options.Confirm() == 1 &&
+        host.MsgBox(question, kMsgYesNo, GetLangString(lang::kProductName)) != kAnswerYes) {
+        m_busy = false;
         return;
     }
     JobReport report;
     {
         ShredJob job(m_forms.forms());
         if (job.Started()) {
-            job.ShredPaths(paths);
+            work(job);
             report = job.TakeReport();
         }
     }
     m_forms.forms().progress.Unload();
     ShowJobReport(report);
-    m_dropBusy = false;
+    m_busy = false;
     if (m_endAfterJob) {
         EndWhenIdle();
     }

@@ -80,6 +80,15 @@ std::string GlibString(gchar* text) {
     return copy;
 }
 
+// The command of the Thunar action `id` that add-thunar-action adds.
+std::string ThunarCommand(const std::string& id) {
+    const std::string script = ReadFile(kPackaging / "add-thunar-action");
+    const auto action = script.find("<unique-id>" + id + "</unique-id>");
+    EXPECT_NE(action, std::string::npos) << id;
+    const auto from = script.find("<command>", action) + 9;
+    return script.substr(from, script.find("</command>", from) - from);
+}
+
 // The command each file manager (or a launcher) runs for `names` in the work folder.
 std::vector<std::string> Command(const std::string& manager, const UserSandbox& user,
                                  const std::vector<std::string>& names) {
@@ -115,11 +124,9 @@ std::vector<std::string> Command(const std::string& manager, const UserSandbox& 
         return args;
     }
     if (manager == "Thunar") {
-        const std::string script = ReadFile(kPackaging / "add-thunar-action");
-        const auto from = script.find("<command>") + 9;
-        return ExpandText(
-            script.substr(from, script.find("</command>") - from), "%F", paths,
-            [](const std::string& path) { return GlibString(g_shell_quote(path.c_str())); });
+        return ExpandText(ThunarCommand("ostrel-shred"), "%F", paths, [](const std::string& path) {
+            return GlibString(g_shell_quote(path.c_str()));
+        });
     }
     return {};
 }
@@ -184,8 +191,10 @@ struct NautilusRun {
 // Runs `script` as Nautilus 43 does: the quoted names appended to the quoted script path go
 // through g_app_info_create_from_commandline, whose launch expands field codes in them; the
 // true selection is in NAUTILUS_SCRIPT_SELECTED_*; it runs in the folder shown, no display.
+// `pathFirst` ("folder:") goes before the program's folder in PATH.
 NautilusRun RunAsNautilus(const UserSandbox& user, const fs::path& script,
-                          const std::vector<std::string>& names) {
+                          const std::vector<std::string>& names,
+                          const std::string& pathFirst = "") {
     std::string command = GlibString(g_shell_quote(script.c_str())), uris, paths;
     for (const auto& name : names) {
         command += " " + GlibString(g_shell_quote(name.c_str()));
@@ -204,7 +213,8 @@ NautilusRun RunAsNautilus(const UserSandbox& user, const fs::path& script,
         {"XDG_DATA_HOME", user.data().string()},
         {"XDG_STATE_HOME", user.state().string()},
         {"XDG_RUNTIME_DIR", user.runtime().string()},
-        {"PATH", std::string(programDir != nullptr ? programDir : "") + ":/usr/bin:/bin"},
+        {"PATH",
+         pathFirst + std::string(programDir != nullptr ? programDir : "") + ":/usr/bin:/bin"},
         {"LANG", "C.UTF-8"},
         {"NAUTILUS_SCRIPT_SELECTED_URIS", uris},
         {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS", paths},
@@ -326,6 +336,71 @@ TEST(FileManager, NemoHelperRefusesWhatIsNotALocalFile) {
 TEST(FileManager, NemoOffersTheActionInLocalFoldersOnly) {
     EXPECT_EQ(KeyValue(kPackaging / "ostrel-shred.nemo_action.in", "Nemo Action", "UriScheme"),
               "file");
+}
+
+std::string FileUri(const fs::path& path) {
+    return GlibString(g_filename_to_uri(path.c_str(), nullptr, nullptr));
+}
+
+// Each file manager's "Wipe free space here" hands exactly the one folder to the wipe, however
+// it is named: as a path where the file manager gives local paths only, as a file: URI for
+// `--uris` to turn back into the path (and refuse when it is not local) otherwise.
+TEST(FileManager, WipeActionsHandTheOneFolderToTheWipe) {
+    UserSandbox user;
+    const fs::path folder = user.work() / "it's \"a\" $(x) %f\nnot utf8 \xff";
+    fs::create_directories(folder);
+    const std::vector<std::string> byPath = {"ostrel", "--wipe-free-space", "--", folder.string()};
+    const std::vector<std::string> byUri = {"ostrel", "--uris", "--wipe-free-space", "--",
+                                            FileUri(folder)};
+
+    // Dolphin and Thunar hand over a local path only (Dolphin as its menu allows only file: ones).
+    const auto dolphin = kPackaging / "ostrel-wipe-free-space.desktop";
+    EXPECT_EQ(KeyValue(dolphin, "Desktop Entry", "X-KDE-Protocols"), "file");
+    EXPECT_EQ(ExpandList(SplitCommandLine(KeyValue(dolphin, "Desktop Action wipe", "Exec")), "%f",
+                         {folder.string()}),
+              byPath);
+    EXPECT_EQ(
+        ExpandText(ThunarCommand("ostrel-wipe-free-space"), "%f", {folder.string()},
+                   [](const std::string& path) { return GlibString(g_shell_quote(path.c_str())); }),
+        byPath);
+    const auto nemo = kPackaging / "ostrel-wipe-free-space.nemo_action";
+    EXPECT_EQ(KeyValue(nemo, "Nemo Action", "Quote"), "double");
+    EXPECT_EQ(ExpandText(KeyValue(nemo, "Nemo Action", "Exec"), "%U", {folder.string()},
+                         [](const std::string& path) { return "\"" + FileUri(path) + "\""; }),
+              byUri);
+
+    // Nautilus runs the script for real, with an `ostrel` that writes down its arguments.
+    const fs::path bin = user.runtime() / "bin", args = user.runtime() / "args";
+    WriteFile(bin / "ostrel", "#!/bin/sh\nprintf '%s\\0' ostrel \"$@\" >'" + args.string() + "'\n");
+    fs::permissions(bin / "ostrel", fs::perms::owner_all);
+    const fs::path script = user.data() / "nautilus/scripts/Wipe free space here";
+    WriteFile(script, ReadFile(kPackaging / "nautilus-wipe-script"));
+    fs::permissions(script, fs::perms::owner_all);
+    const auto recorded = [&] {
+        std::vector<std::string> split;
+        const std::string text = ReadFile(args);
+        for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = text.find('\0', at);
+            split.push_back(text.substr(at, end - at));
+        }
+        fs::remove(args);
+        return split;
+    };
+    const struct {
+        std::vector<std::string> selected;  // names in the work folder, shown by Nautilus
+        std::vector<std::string> run;       // what the script ran; empty: it refused
+    } rows[] = {
+        {{folder.filename().string()}, byUri},
+        {{}, {"ostrel", "--uris", "--wipe-free-space", "--", FileUri(user.work())}},
+        {{folder.filename().string(), "other"}, {}},
+    };
+    WriteFile(user.work() / "other", "o");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.selected.size());
+        const NautilusRun run = RunAsNautilus(user, script, row.selected, bin.string() + ":");
+        EXPECT_EQ(run.exitCode, row.run.empty() ? 2 : 0) << run.err;
+        EXPECT_EQ(fs::exists(args) ? recorded() : std::vector<std::string>{}, row.run);
+    }
 }
 
 }  // namespace

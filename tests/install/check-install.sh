@@ -18,8 +18,11 @@ done
 for file in share/applications/ostrel.desktop share/metainfo/org.ostrel.Ostrel.metainfo.xml \
             share/icons/hicolor/scalable/apps/ostrel.svg share/icons/hicolor/16x16/apps/ostrel.png \
             share/man/man1/ostrel.1.gz share/kio/servicemenus/ostrel-shred.desktop \
-            share/nemo/actions/ostrel-shred.nemo_action share/ostrel/nautilus-script \
-            share/ostrel/add-thunar-action share/doc/ostrel/copyright; do
+            share/kio/servicemenus/ostrel-wipe-free-space.desktop \
+            share/nemo/actions/ostrel-shred.nemo_action \
+            share/nemo/actions/ostrel-wipe-free-space.nemo_action share/ostrel/nautilus-script \
+            share/ostrel/nautilus-wipe-script share/ostrel/add-thunar-action \
+            share/doc/ostrel/copyright; do
     [ -f "$prefix/$file" ] || fail "$file not installed"
 done
 # The Nemo action and the manual page name the folders of the prefix the build was configured
@@ -31,8 +34,10 @@ helper=$(sed -n 's/^Exec=\(.*\) %U$/\1/p' "$prefix/share/nemo/actions/ostrel-shr
 grep -qF "'$helper' \${NAUTILUS_SCRIPT_SELECTED_URIS-}" "$prefix/share/ostrel/nautilus-script" ||
     fail "the Nautilus script does not hand its URIs to $helper"
 # Dolphin refuses a service menu that is not executable ("not authorized to execute this file").
-for file in share/kio/servicemenus/ostrel-shred.desktop share/ostrel/nautilus-script \
-            share/ostrel/add-thunar-action libexec/ostrel-shred-uris; do
+for file in share/kio/servicemenus/ostrel-shred.desktop \
+            share/kio/servicemenus/ostrel-wipe-free-space.desktop share/ostrel/nautilus-script \
+            share/ostrel/nautilus-wipe-script share/ostrel/add-thunar-action \
+            libexec/ostrel-shred-uris; do
     mode=$(stat -c %a "$prefix/$file")
     [ "$mode" = 755 ] || fail "$file installed with mode $mode, not 755"
 done

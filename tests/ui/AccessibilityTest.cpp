@@ -106,6 +106,7 @@ TEST_F(AccessibilityTest, EveryControlHasItsRoleNameAndAction) {
         {"picExclamation", QAccessible::Graphic, "", false},
         {"lblShredder", text, "Ostrel", false},
         {"Label1", text, "", false},
+        {"cbWipe", button, "Wipe free space...", true},
         {"cbOptions", button, "Options", true},
         {"cbClose", button, "Close", true},
     };

@@ -4,13 +4,18 @@
 // it out, and the progress window during a job, mid-way through a selection of files and at its
 // end. Used by scripts/screenshots.sh.
 //
-// With --report or --options-over-main first, it saves the whole screen instead, to show windows
-// in their place: the report of a job that left 41 files and two folders behind (report.png,
-// meant for a small screen), or the options dialog over the main window (options-over-main.png,
-// meant for a display with a window manager).
+// With --report, --options-over-main or --wipe first, it saves the whole screen instead, to show
+// windows in their place: the report of a job that left 41 files and two folders behind
+// (report.png, meant for a small screen), the options dialog over the main window
+// (options-over-main.png), or what Wipe free space shows over the main window, the folder chooser
+// (wipe-chooser.png) and then the question (wipe-question.png), answered No (the last two meant for
+// a display with a window manager).
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -19,6 +24,7 @@
 
 #include "controls/Accessible.h"
 #include "controls/FixedLook.h"
+#include "controls/VistaButton.h"
 #include "controls/VistaProg.h"
 #include "core/Host.h"
 #include "job/JobProgress.h"
@@ -96,6 +102,41 @@ bool ShootReport(const QDir& folder) {
     return ok;
 }
 
+// Clicks Wipe free space in the main window, shoots the chooser, picks the folder it shows (the
+// home folder), shoots the question and answers No: nothing is wiped. Refused when the settings
+// would not ask.
+bool ShootWipe(ostrel::ui::DefaultForms& forms, const QDir& folder) {
+    using namespace ostrel;
+    if (forms.forms().options.Confirm() != 1) {
+        std::fprintf(stderr, "--wipe needs settings that ask before a job\n");
+        return false;
+    }
+    ui::QtHost host;
+    Host* previous = SetCurrentHost(&host);
+    ui::frmAbout& about = forms.About();
+    about.show();
+    about.activateWindow();
+    bool chooserShot = false, questionShot = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* chooser = qobject_cast<QFileDialog*>(modal); chooser != nullptr && !chooserShot) {
+            poll.stop();
+            chooserShot = ShootScreen(folder, "wipe-chooser");
+            static_cast<QDialog*>(chooser)->accept();  // the folder shown
+            poll.start(50);
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr) {
+            poll.stop();
+            questionShot = ShootScreen(folder, "wipe-question");
+            box->button(QMessageBox::No)->click();
+        }
+    });
+    poll.start(50);
+    emit about.cbWipe()->Click();
+    SetCurrentHost(previous);
+    return chooserShot && questionShot;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,14 +145,15 @@ int main(int argc, char** argv) {
     ostrel::controls::InstallAccessibleInterfaces();
     const bool report = argc > 1 && std::strcmp(argv[1], "--report") == 0;
     const bool overMain = argc > 1 && std::strcmp(argv[1], "--options-over-main") == 0;
-    if (report || overMain) {
+    const bool wipe = argc > 1 && std::strcmp(argv[1], "--wipe") == 0;
+    if (report || overMain || wipe) {
         --argc;
         ++argv;
     }
     if (argc != 2 && argc != 3) {
-        std::fprintf(
-            stderr,
-            "usage: ostrel-screenshots [--report | --options-over-main] FOLDER [LANGUAGE.lng]\n");
+        std::fprintf(stderr,
+                     "usage: ostrel-screenshots [--report | --options-over-main | --wipe] FOLDER "
+                     "[LANGUAGE.lng]\n");
         return 2;
     }
     QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -123,6 +165,9 @@ int main(int argc, char** argv) {
 
     if (report) {
         return ShootReport(folder) ? 0 : 1;
+    }
+    if (wipe) {
+        return ShootWipe(forms, folder) ? 0 : 1;
     }
     if (overMain) {
         ostrel::ui::frmAbout& about = forms.About();

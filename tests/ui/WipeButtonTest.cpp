@@ -1,0 +1,176 @@
+// The main window's Wipe free space button: the folder chooser, the question, the job.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "controls/VistaButton.h"
+#include "core/ShredMethods.h"
+#include "job/ConfirmQuestion.h"
+#include "job/ShredJob.h"
+#include "lang/LangStrings.h"
+#include "tests/ui/UiFixture.h"
+#include "ui/Texts.h"
+#include "ui/frmAbout.h"
+
+namespace ostrel::test {
+namespace {
+namespace fs = std::filesystem;
+
+class WipeButtonTest : public UiTest {
+  protected:
+    // The main window as a start without paths shows it. The stored method is the trash, which
+    // a wipe refuses: the job runs and reports without filling the disk the tests run on.
+    ui::frmAbout* StartMainWindow(const char* language, int confirm) {
+        StoreSettings(language, kMethodRecycle, confirm);
+        EXPECT_FALSE(RunMain({}));
+        auto* about = qobject_cast<ui::frmAbout*>(VisibleWindow("frmAbout"));
+        if (about != nullptr) {
+            about->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(about));
+        }
+        return about;
+    }
+
+    // Runs `action` (a click, a key) and lets `inChooser` handle the folder chooser it opens;
+    // whether the chooser was shown. Nothing keeps watching for a chooser afterwards.
+    static bool OpensChooser(const std::function<void()>& action,
+                             const std::function<void(QFileDialog&)>& inChooser) {
+        bool shown = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* chooser =
+                    qobject_cast<QFileDialog*>(VisibleWindow(ui::frmAbout::kWipeChooserName))) {
+                poll.stop();
+                shown = true;
+                inChooser(*chooser);
+            }
+        });
+        poll.start(1);
+        action();
+        return shown;
+    }
+};
+
+// Escape as the chooser's focused field gets it.
+void PressEscape(QFileDialog& chooser) {
+    QWidget* focus = chooser.focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : &chooser, Qt::Key_Escape);
+    if (chooser.isVisible()) {
+        ADD_FAILURE() << "Escape left the chooser open";
+        chooser.reject();
+    }
+}
+
+// The button opens the chooser by a click, its access key (apart from the other buttons') and
+// Return, in each language: modal, titled in that language, at the home folder. Cancel and
+// Escape leave it with nothing asked or run. Tab goes on to Options and Close. While a job runs
+// the button opens nothing.
+TEST_F(WipeButtonTest, TheChooserOpensAtHomeAndLeavingItTouchesNothing) {
+    for (const char* language : {"English.lng", "German.lng"}) {
+        SCOPED_TRACE(language);
+        ui::frmAbout* about = StartMainWindow(language, 1);
+        ASSERT_NE(about, nullptr);
+        const QKeySequence key = QKeySequence::mnemonic(about->cbWipe()->Caption());
+        ASSERT_FALSE(key.isEmpty()) << about->cbWipe()->Caption().toStdString();
+        EXPECT_NE(key, QKeySequence::mnemonic(about->cbOptions()->Caption()));
+        EXPECT_NE(key, QKeySequence::mnemonic(about->cbClose()->Caption()));
+        const std::function<void()> opens[] = {
+            [&] { Click(about->cbWipe()); },
+            [&] { QTest::keySequence(about, key); },
+            [&] {
+                about->cbWipe()->setFocus();
+                QTest::keyClick(about->cbWipe(), Qt::Key_Return);
+            },
+        };
+        for (std::size_t way = 0; way < std::size(opens); ++way) {
+            SCOPED_TRACE(way);
+            about->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+            QString title, shownFolder;
+            ASSERT_TRUE(OpensChooser(opens[way], [&](QFileDialog& chooser) {
+                title = chooser.isModal() ? chooser.windowTitle() : "not modal";
+                shownFolder = chooser.directory().absolutePath();
+                if (way == 0) {
+                    Click(chooser.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel));
+                } else {
+                    PressEscape(chooser);
+                }
+            }));
+            EXPECT_EQ(title, ui::LangText(lang::kWipeChooserTitle));
+            EXPECT_EQ(shownFolder, QDir(QString::fromStdString(m_xdg.Home())).absolutePath());
+            EXPECT_EQ(VisibleWindow(ui::frmAbout::kWipeChooserName), nullptr);
+            EXPECT_TRUE(m_host.msgBoxes.empty()) << "nothing was asked or reported";
+            EXPECT_EQ(VisibleWindow("frmProgress"), nullptr);
+        }
+        about->cbWipe()->setFocus();
+        QTest::keyClick(about->focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(about->focusWidget(), about->cbOptions());
+        QTest::keyClick(about->focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(about->focusWidget(), about->cbClose());
+
+        ShredJob running(m_forms.forms());
+        EXPECT_FALSE(OpensChooser([&] { Click(about->cbWipe()); }, PressEscape))
+            << "a second job was begun";
+        about->hide();
+    }
+}
+
+// A chosen folder is asked about with the wipe's own question when the settings say so; No
+// runs nothing, Yes (or no question) runs the wipe of that folder, whose report follows.
+TEST_F(WipeButtonTest, AChosenFolderIsAskedAboutAndOnlyYesWipesIt) {
+    const struct {
+        int confirm;
+        int answer;
+        bool asked;
+        bool ran;
+    } rows[] = {
+        {1, kAnswerNo, true, false},
+        {1, kAnswerYes, true, true},
+        {0, kAnswerNo, false, true},
+    };
+    const std::string folder = (m_temp / "wipe here").string();
+    fs::create_directories(folder);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.confirm << " " << row.answer);
+        ui::frmAbout* about = StartMainWindow("English.lng", row.confirm);
+        ASSERT_NE(about, nullptr);
+        m_host.msgBoxes.clear();
+        m_host.answers = {row.answer};
+
+        // The folder typed into the name field and Return pressed, as a user picks it.
+        ASSERT_TRUE(OpensChooser([&] { Click(about->cbWipe()); },
+                                 [&](QFileDialog& chooser) {
+                                     auto* field = chooser.findChild<QLineEdit*>("fileNameEdit");
+                                     field->setText(QString::fromStdString(folder));
+                                     QTest::keyClick(field, Qt::Key_Return);
+                                     if (chooser.isVisible()) {
+                                         ADD_FAILURE() << "the chooser did not take " << folder;
+                                         chooser.reject();
+                                     }
+                                 }));
+
+        const std::size_t asked = row.asked ? 1 : 0;
+        ASSERT_EQ(m_host.msgBoxes.size(), asked + (row.ran ? 1 : 0));
+        if (row.asked) {
+            EXPECT_EQ(m_host.msgBoxes[0].text, WipeQuestion(folder));
+            EXPECT_EQ(m_host.msgBoxes[0].style, kMsgYesNo);
+        }
+        if (row.ran) {  // the job's report names the folder
+            EXPECT_NE(m_host.msgBoxes[asked].text.find(folder), std::string::npos)
+                << m_host.msgBoxes[asked].text;
+        }
+        EXPECT_FALSE(ShredJob::AnyRunning());
+        EXPECT_EQ(VisibleWindow("frmProgress"), nullptr);
+        EXPECT_NE(VisibleWindow("frmAbout"), nullptr) << "the main window stays";
+        about->hide();
+    }
+}
+
+}  // namespace
+}  // namespace ostrel::test
