@@ -59,6 +59,8 @@ void SetDataFolder() {
     gDataFolder = gCommonAppData + kVendorFolder;
 }
 
+}  // namespace
+
 std::string OwnPathReason(const platform::OwnPathCheck& check) {
     using Problem = platform::OwnPathProblem;
     switch (check.problem) {
@@ -83,6 +85,8 @@ std::string OwnPathReason(const platform::OwnPathCheck& check) {
     }
     return {};
 }
+
+namespace {
 
 // Says which folder or file of the program's own cannot be used and why, and ends the process
 // with status 1 before anything has been touched.
@@ -294,8 +298,22 @@ void FinishInterruptedWork(ShredJob& job, Forms& forms) {
     }
 }
 
+void NoteFillSweep(ShredJob& job, const platform::FillSweep& sweep) {
+    for (const auto& [path, deleted] : sweep.deleted) {
+        job.NoteLeftover(ShredJob::LeftoverNote::FillFilesDeleted, path);
+    }
+    for (const std::string& path : sweep.waiting) {
+        job.NoteLeftover(ShredJob::LeftoverNote::WaitingForDisk, path);
+    }
+    for (const auto& [path, error] : sweep.failed) {
+        job.NoteLeftover(ShredJob::LeftoverNote::FillFilesKept, path, error);
+    }
+}
+
 void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides) {
     GiveProductNamesToPlatform();
+    // Fill files an interrupted wipe left hold a disk full: they go first of all.
+    const platform::FillSweep fillSweep = platform::DeleteLeftFillFolders();
     Host& host = CurrentHost();
     platform::RaiseProcessPriority();
     static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
@@ -342,6 +360,7 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
     forms.progress.LoadAnimation(AddBackslash(platform::ProgramFolder()) + kAnimationFile, false);
 
     ShredJob job(forms);
+    NoteFillSweep(job, fillSweep);
     FinishInterruptedWork(job, forms);
     // What an interrupted run left and could not be destroyed now is reported on its own: it is
     // not what this run was given, and never counts in this run's exit status.
@@ -353,6 +372,20 @@ void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverride
         forms.options.SetConfirm(0);
     }
 
+    if (!overrides.wipeFreeSpace.empty()) {
+        const std::string& folder = overrides.wipeFreeSpace;
+        if (forms.options.Confirm() == 1 &&
+            host.MsgBox(WipeQuestion(folder), kMsgYesNo, GetLangString(lang::kProductName)) !=
+                kAnswerYes) {
+            forms.progress.Unload();
+            host.EndProcess(0);
+        }
+        job.WipeFreeSpace(folder);
+        forms.progress.Unload();
+        const JobReport report = job.TakeReport();
+        ShowJobReport(report);
+        host.EndProcess(report.Empty() ? 0 : 1);
+    }
     if (!paths.empty()) {
         if (forms.options.Confirm() == 1 &&
             host.MsgBox(ConfirmQuestion(paths), kMsgYesNo, GetLangString(lang::kProductName)) !=
