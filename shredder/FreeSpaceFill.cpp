@@ -52,6 +52,31 @@ FillOutcome FreeSpaceFill::Run(std::int64_t planned, const Progress& progress) {
     return m_outcome;
 }
 
+int FreeSpaceFill::WriteSpan(platform::RawFile& file, const std::string& chunk, std::int64_t length,
+                             int pass, const Progress& progress, std::int64_t& done) {
+    while (done < length) {
+        const auto n = static_cast<std::size_t>(std::min(kWriteSize, length - done));
+        if (!file.Write(std::string_view(chunk).substr(0, n))) {
+            return ErrorOf(file);
+        }
+        done += static_cast<std::int64_t>(n);
+        m_outcome.written += static_cast<std::int64_t>(n);
+        // The window just written starts on its way to the disk, and the one before it is waited
+        // for: little is ever left unwritten in memory, so the flush at the file's end, and a
+        // stop, wait for at most about two windows.
+        if (done % kWriteBackWindow == 0) {
+            file.WriteBack(done - kWriteBackWindow, kWriteBackWindow, false);
+            if (done >= 2 * kWriteBackWindow) {
+                file.WriteBack(done - 2 * kWriteBackWindow, kWriteBackWindow, true);
+            }
+        }
+        if (!progress(m_outcome.written, m_planned, pass)) {
+            return ECANCELED;
+        }
+    }
+    return 0;
+}
+
 int FreeSpaceFill::FirstPass(const Progress& progress) {
     const std::string chunk = PassChunk(m_passes[0]);
     int fullFiles = 0;
@@ -78,20 +103,7 @@ int FreeSpaceFill::FirstPass(const Progress& progress) {
             m_outcome.flash = platform::OnFlashStorage(m_folder);
         }
         std::int64_t size = 0;
-        int error = 0;
-        while (size < m_fileSize) {
-            const auto n = static_cast<std::size_t>(std::min(kWriteSize, m_fileSize - size));
-            if (!file.Write(std::string_view(chunk).substr(0, n))) {
-                error = ErrorOf(file);
-                break;
-            }
-            size += static_cast<std::int64_t>(n);
-            m_outcome.written += static_cast<std::int64_t>(n);
-            if (!progress(m_outcome.written, m_planned, 1)) {
-                error = ECANCELED;
-                break;
-            }
-        }
+        int error = WriteSpan(file, chunk, m_fileSize, 1, progress, size);
         if (error == ECANCELED || (error != 0 && !IsFull(error))) {
             return error;
         }
@@ -139,16 +151,11 @@ int FreeSpaceFill::LaterPass(std::size_t pass, const Progress& progress) {
         if (!file.IsValid()) {
             return file.Error() != 0 ? file.Error() : EIO;
         }
-        for (std::int64_t done = 0; done < fill.size;) {
-            const auto n = static_cast<std::size_t>(std::min(kWriteSize, fill.size - done));
-            if (!file.Write(std::string_view(chunk).substr(0, n))) {
-                return ErrorOf(file);
-            }
-            done += static_cast<std::int64_t>(n);
-            m_outcome.written += static_cast<std::int64_t>(n);
-            if (!progress(m_outcome.written, m_planned, static_cast<int>(pass) + 1)) {
-                return ECANCELED;
-            }
+        std::int64_t done = 0;
+        if (const int error =
+                WriteSpan(file, chunk, fill.size, static_cast<int>(pass) + 1, progress, done);
+            error != 0) {
+            return error;
         }
         if (!file.Flush() || !file.Close()) {
             return ErrorOf(file);

@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 #include "platform/OverwriteReach.h"
+#include "platform/RawFile.h"
 
 namespace ostrel {
 
@@ -47,6 +48,8 @@ class FreeSpaceFill {
   public:
     static constexpr std::int64_t kFileSize = std::int64_t{1} << 30;
     static constexpr std::int64_t kWriteSize = std::int64_t{1} << 20;
+    // The data of a fill file goes to the disk in windows of this size while the next is written.
+    static constexpr std::int64_t kWriteBackWindow = std::int64_t{32} << 20;
 
     // Called between the writes (one per kWriteSize) with the bytes written so far, the bytes to
     // write in all (a guess until the first pass ends) and the pass (1-based); false stops the
@@ -66,6 +69,10 @@ class FreeSpaceFill {
         platform::FileIdentity id;
         std::int64_t size = 0;
     };
+    // Writes `length` bytes of `chunk` repeated to `file` from `done` on, counting them in `done`
+    // and the outcome; 0, or the error that stopped it (ECANCELED: asked to).
+    int WriteSpan(platform::RawFile& file, const std::string& chunk, std::int64_t length, int pass,
+                  const Progress& progress, std::int64_t& done);
     // Writes the first pass; returns 0, or the error that stopped it (ECANCELED: asked to).
     int FirstPass(const Progress& progress);
     // Writes pass `pass` (0-based, after the first) over every fill file.
