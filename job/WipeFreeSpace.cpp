@@ -20,6 +20,7 @@
 #include "platform/FreeSpace.h"
 #include "platform/OwnFolders.h"
 #include "platform/StateFolder.h"
+#include "platform/StopSignals.h"
 #include "shredder/FreeSpaceFill.h"
 #include "shredder/PassTables.h"
 
@@ -211,12 +212,17 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
         !space ? 0 : (platform::EffectiveUserId() == 0 ? space->freeBytes : space->availableBytes);
 
     FreeSpaceFill fill(place->folder, passes);
-    const FillOutcome outcome =
-        fill.Run(planned, [&](std::int64_t done, std::int64_t all, int pass) {
+    FillOutcome outcome;
+    {
+        // Ctrl-C, a termination request or a closed terminal stop the fill as the window's close
+        // does: the fill files are deleted before the process ends.
+        const platform::StopSignals signals;
+        outcome = fill.Run(planned, [&](std::int64_t done, std::int64_t all, int pass) {
             show(done, all, pass);
             host.DoEvents();
-            return !m_stopRequested;
+            return !m_stopRequested && !signals.Received();
         });
+    }
     const std::string name = platform::SplitFolderAndName(place->path).second;
     const platform::FillDeletion removed =
         platform::DeleteFillFolder(place->parent, name, place->folder, place->path);

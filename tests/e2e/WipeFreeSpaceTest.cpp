@@ -215,6 +215,37 @@ TEST(WipeFreeSpaceKills, EveryNextStartGivesTheSpaceBack) {
               << " left the disk more than half full, seed " << seed << "\n";
 }
 
+// Ctrl-C (or a termination request) in the middle of a fill stops it in order: the fill files are
+// deleted before the process ends, and the report says it was stopped.
+TEST(WipeFreeSpaceKills, AnInterruptStopsTheFillAndFreesTheSpace) {
+    TempDir temp;
+    LoopMount image(temp.path(), "ext4", kImageMiB, "-q -F");
+    if (!image.Mounted()) {
+        GTEST_SKIP() << image.Why();
+    }
+    UserSandbox user(temp.path());
+    user.WriteSettings("English.lng", "DoD 5220.22-M (7 Passes)", 0);
+    const std::int64_t freeBefore = FreeBytes(image.Root(), true);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        RunOptions run;
+        run.whileRunning = [&](int pid) {
+            const auto start = std::chrono::steady_clock::now();
+            while (FreeBytes(image.Root(), true) > freeBefore / 2 &&
+                   std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            ::kill(pid, signal);
+        };
+        const RunResult stopped =
+            RunOstrel(user, {"--wipe-free-space", image.Root().string()}, run);
+        EXPECT_EQ(stopped.exitCode, 1) << stopped.err;
+        EXPECT_NE(stopped.err.find("every fill file was deleted"), std::string::npos)
+            << stopped.err;
+        EXPECT_EQ(FreeBytes(image.Root(), true), freeBefore);
+        EXPECT_FALSE(Exists(image.Root() / ".ostrel-free-space-0"));
+    }
+}
+
 // A start after a kill frees the space before anything else: the first-run language chooser is
 // already waiting for an answer with the disk's free space back.
 TEST(WipeFreeSpaceKills, AStartFreesTheSpaceBeforeTheLanguageChooser) {
