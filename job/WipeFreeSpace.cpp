@@ -154,12 +154,16 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
         }
         return;
     }
+    if (const std::string memory = platform::MemoryFileSystem(target); !memory.empty()) {
+        m_report.refused.push_back({folder, GetLangString(lang::kWipeUnsafe) + " " + memory});
+        return;
+    }
     const std::uint64_t device = target.Identity().device;
     std::string refusal;
     std::optional<FillPlace> place = MakeFillPlace(folder, device, refusal);
     if (!place) {
         m_report.refused.push_back(
-            {folder, DisplayText(GetLangString(lang::kWipeFolderUnusable)) + " " + refusal});
+            {folder, DisplayText(GetLangString(lang::kWipeUnsafe)) + " " + refusal});
         return;
     }
     // Recorded before the first fill file is written: a kill from here on leaves only fill files

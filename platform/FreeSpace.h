@@ -21,6 +21,11 @@ struct FreeSpace {
 // The space of the file system that holds `folder`; nullopt when it cannot be read.
 std::optional<FreeSpace> FreeSpaceOf(const Folder& folder);
 
+// The name of the file system that holds `folder` when it keeps its files in memory ("tmpfs",
+// "ramfs"): its free space holds nothing of deleted files, and filling it would push the machine's
+// memory into swap. Empty for any other.
+std::string MemoryFileSystem(const Folder& folder);
+
 // True when the file system of `folder` lies on a block device the kernel reports as not
 // rotational (flash: an SSD, an SD card), whose controller writes changed blocks elsewhere and
 // keeps the old ones until it erases them. False when that cannot be told (no block device).

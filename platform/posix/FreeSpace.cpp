@@ -1,6 +1,7 @@
 #include "platform/FreeSpace.h"
 
 #include <sys/file.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 
@@ -37,6 +38,17 @@ std::optional<FreeSpace> FreeSpaceOf(const Folder& folder) {
     return FreeSpace{static_cast<std::int64_t>(fs.f_bfree) * unit,
                      static_cast<std::int64_t>(fs.f_bavail) * unit,
                      static_cast<std::int64_t>(fs.f_blocks) * unit};
+}
+
+std::string MemoryFileSystem(const Folder& folder) {
+    constexpr std::uint32_t kTmpfsMagic = 0x01021994;
+    constexpr std::uint32_t kRamfsMagic = 0x858458F6;
+    struct statfs fs {};
+    if (!folder.IsOpen() || ::fstatfs(posix::Fd(folder.Native()), &fs) != 0) {
+        return {};
+    }
+    const auto type = static_cast<std::uint32_t>(fs.f_type);
+    return type == kTmpfsMagic ? "tmpfs" : type == kRamfsMagic ? "ramfs" : "";
 }
 
 bool OnFlashStorage(const Folder& folder) {

@@ -2,6 +2,7 @@
 // fails or the fill folder's place cannot be trusted (and that nothing of the fill is left then),
 // and the notes on what a fill cannot reach.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -48,10 +49,12 @@ struct Row {
     std::int16_t saying;  // a language string the report's line on the folder holds
 };
 
-class WipeReport : public JobTest, public ::testing::WithParamInterface<Row> {
+class WipeTest : public JobTest {
   protected:
-    WipeReport() { OpenLanguageFile("English.lng"); }  // the report's lines are read
+    WipeTest() { OpenLanguageFile("English.lng"); }  // the report's lines are read
 };
+
+class WipeReport : public WipeTest, public ::testing::WithParamInterface<Row> {};
 
 TEST_P(WipeReport, SaysWhatHappenedAndLeavesNothingOfTheFill) {
     const Row& row = GetParam();
@@ -104,6 +107,27 @@ INSTANTIATE_TEST_SUITE_P(
             false, true, lang::kOwnPathWritableByOthers}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A file system in memory has no old contents in its free space: filling it would only push the
+// machine's memory into swap. It is refused before anything is written.
+TEST_F(WipeTest, AFileSystemInMemoryIsRefused) {
+    const fs::path tmpfs = m_temp.path() / "tmpfs";
+    fs::create_directory(tmpfs);
+    if (::mount("tmpfs", tmpfs.c_str(), "tmpfs", 0, "size=8m") != 0) {
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    }
+    forms().options.SetDeleteMethod(kMethodSimple);
+    m_job.WipeFreeSpace(tmpfs.string());
+    const JobReport report = m_job.TakeReport();
+    const bool empty = fs::is_empty(tmpfs);
+    ::umount2(tmpfs.c_str(), MNT_DETACH);
+
+    ASSERT_EQ(report.refused.size(), 1u);
+    EXPECT_NE(report.refused[0].reason.find("tmpfs"), std::string::npos)
+        << report.refused[0].reason;
+    EXPECT_TRUE(empty);
+    EXPECT_TRUE(report.summary.empty()) << report.summary;
+}
+
 struct NoteRow {
     const char* name;
     const char* type;
@@ -111,10 +135,7 @@ struct NoteRow {
     std::int16_t note;
 };
 
-class WipeNotes : public JobTest, public ::testing::WithParamInterface<NoteRow> {
-  protected:
-    WipeNotes() { OpenLanguageFile("English.lng"); }
-};
+class WipeNotes : public WipeTest, public ::testing::WithParamInterface<NoteRow> {};
 
 TEST_P(WipeNotes, NameWhatTheFillCannotReach) {
     const NoteRow& row = GetParam();
