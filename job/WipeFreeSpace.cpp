@@ -85,45 +85,68 @@ std::vector<std::pair<std::string, std::string>> FillPlaces(const std::string& g
     return places;
 }
 
+// The fill folder at `path` (checked from `root`), made when missing, when it can be trusted;
+// nullopt with `refusal` empty when this user cannot make it there (the next place is tried),
+// with `refusal` set when what is there must not be used.
+std::optional<FillPlace> TryFillPlace(const std::string& root, const std::string& path,
+                                      std::uint64_t device, std::string& refusal) {
+    const platform::OwnPathCheck check = platform::CheckOwnFolder(root, path, true);
+    if (!check.Ok()) {
+        if (check.problem == platform::OwnPathProblem::Unusable ||
+            check.problem == platform::OwnPathProblem::NotWritable) {
+            return std::nullopt;
+        }
+        refusal = check.path + ": " + DisplayText(OwnPathReason(check));
+        return std::nullopt;
+    }
+    FillPlace place{path, {}, platform::Folder::Open(path)};
+    if (place.folder.IsOpen() && (place.folder.Status().permissions & 077) != 0) {
+        platform::SetFolderMode(path, 0700);
+        place.folder = platform::Folder::Open(path);
+    }
+    const platform::FileStatus& status = place.folder.Status();
+    if (!place.folder.IsOpen() || status.owner != platform::EffectiveUserId() ||
+        (status.permissions & 077) != 0) {
+        refusal = path + ": " + DisplayText(GetLangString(lang::kOwnPathOpenToOthers));
+        return std::nullopt;
+    }
+    if (status.id.device != device) {
+        return std::nullopt;  // a mount or a link on the way leads elsewhere
+    }
+    place.parent = place.folder.OpenParent();
+    if (!place.parent.IsOpen()) {
+        return std::nullopt;
+    }
+    if (!platform::LockFillFolder(place.folder)) {
+        refusal = path + ": " + DisplayText(GetLangString(lang::kWhyInUse));
+        return std::nullopt;
+    }
+    return place;
+}
+
 // Makes (or finds) the fill folder, trusted as the holding folder is: this user's own, private,
-// not a link, nobody else may write anything above it; and on the disk being wiped. A place this
-// user may not create it in is passed over; one where something of another kind is found refuses
-// the wipe, with `refusal` saying which folder and why.
+// not a link, nobody else may write anything above it; and on the disk being wiped. A place
+// this user may not create it in is passed over; one where something of another kind is found
+// refuses the wipe, with `refusal` saying which folder and why.
 std::optional<FillPlace> MakeFillPlace(const std::string& given, std::uint64_t device,
                                        std::string& refusal) {
     for (const auto& [root, path] : FillPlaces(given, device)) {
-        const platform::OwnPathCheck check = platform::CheckOwnFolder(root, path, true);
-        if (!check.Ok()) {
-            if (check.problem == platform::OwnPathProblem::Unusable ||
-                check.problem == platform::OwnPathProblem::NotWritable) {
-                continue;
+        // Recorded before it is made: a kill right after leaves nothing a start cannot find.
+        if (!platform::RecordFillFolder(path, {device, 0})) {
+            refusal = platform::StateFolder() + ": " + DisplayText(Reason(EIO));
+            return std::nullopt;
+        }
+        std::optional<FillPlace> place = TryFillPlace(root, path, device, refusal);
+        if (place || !refusal.empty()) {
+            if (!place || !platform::RecordFillFolder(path, place->folder.Identity())) {
+                platform::ForgetFillFolder(path);
+                refusal =
+                    place ? platform::StateFolder() + ": " + DisplayText(Reason(EIO)) : refusal;
+                return std::nullopt;
             }
-            refusal = check.path + ": " + DisplayText(OwnPathReason(check));
-            return std::nullopt;
+            return place;
         }
-        FillPlace place{path, {}, platform::Folder::Open(path)};
-        if (place.folder.IsOpen() && (place.folder.Status().permissions & 077) != 0) {
-            platform::SetFolderMode(path, 0700);
-            place.folder = platform::Folder::Open(path);
-        }
-        const platform::FileStatus& status = place.folder.Status();
-        if (!place.folder.IsOpen() || status.owner != platform::EffectiveUserId() ||
-            (status.permissions & 077) != 0) {
-            refusal = path + ": " + DisplayText(GetLangString(lang::kOwnPathOpenToOthers));
-            return std::nullopt;
-        }
-        if (status.id.device != device) {
-            continue;  // a mount or a link on the way leads elsewhere
-        }
-        place.parent = place.folder.OpenParent();
-        if (!place.parent.IsOpen()) {
-            continue;
-        }
-        if (!platform::LockFillFolder(place.folder)) {
-            refusal = path + ": " + DisplayText(GetLangString(lang::kWhyInUse));
-            return std::nullopt;
-        }
-        return place;
+        platform::ForgetFillFolder(path);
     }
     refusal = given + ": " + DisplayText(GetLangString(lang::kOwnPathNotWritable));
     return std::nullopt;
@@ -166,10 +189,11 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
             {folder, DisplayText(GetLangString(lang::kWipeUnsafe)) + " " + refusal});
         return;
     }
-    // Recorded before the first fill file is written: a kill from here on leaves only fill files
-    // in a folder the next start finds.
-    if (!platform::RecordFillFolder(place->path, place->folder)) {
-        m_report.failed.push_back({folder, Reason(EIO) + ": " + platform::StateFolder()});
+    // The fill starts from an empty folder: fill files an earlier run left in it (a start would
+    // have deleted them; none should be there) go first.
+    bool othersLeft = false;
+    if (const int error = platform::DeleteFillFiles(place->folder, othersLeft).error; error != 0) {
+        m_report.failed.push_back({place->path, Reason(error)});
         platform::DeleteFillFolder(place->parent, platform::SplitFolderAndName(place->path).second,
                                    place->folder, place->path);
         return;

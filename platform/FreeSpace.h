@@ -42,8 +42,9 @@ bool IsFillFileName(std::string_view name);
 bool LockFillFolder(const Folder& folder);
 
 // The fill folders a wipe made and has not removed yet, recorded in the state folder before the
-// first fill file is written, so that a start finds them on any file system without searching.
-bool RecordFillFolder(const std::string& path, const Folder& folder);
+// folder is made (as `folder` with inode 0: still to be made on that device) and again once it is
+// (its identity), so that a start finds them on any file system without searching.
+bool RecordFillFolder(const std::string& path, const FileIdentity& folder);
 bool ForgetFillFolder(const std::string& path);
 std::vector<StateEntry> FillFolderEntries();
 
@@ -53,6 +54,10 @@ struct FillDeletion {
     std::int64_t bytes = 0;  // their size together
     int error = 0;           // the first failure (0: every fill file and the folder are gone)
 };
+
+// Deletes every fill file in the open fill folder `folder` (only regular files of fill-file
+// names); `othersLeft` says whether anything else is in it.
+FillDeletion DeleteFillFiles(const Folder& folder, bool& othersLeft);
 
 // Deletes every fill file in the open fill folder `folder` (only files of fill-file names), then
 // the folder itself, entry `name` of `parent`, and its record. The folder stays, recorded, when a

@@ -86,8 +86,10 @@ bool LockFillFolder(const Folder& folder) {
     return folder.IsOpen() && ::flock(posix::Fd(folder.Native()), LOCK_EX | LOCK_NB) == 0;
 }
 
-bool RecordFillFolder(const std::string& path, const Folder& folder) {
-    StateEntry entry = MakeStateEntry(path, VersionOf(folder.Status()));
+bool RecordFillFolder(const std::string& path, const FileIdentity& folder) {
+    FileVersion version;
+    version.id = folder;
+    StateEntry entry = MakeStateEntry(path, version);
     return !entry.path.empty() &&
            posix::UpdateStateList(kListName, [&entry](std::vector<StateEntry>& entries) {
                std::erase_if(entries, [&](const StateEntry& e) { return e.path == entry.path; });
@@ -106,10 +108,9 @@ std::vector<StateEntry> FillFolderEntries() {
     return posix::ReadStateList(kListName);
 }
 
-FillDeletion DeleteFillFolder(const Folder& parent, const std::string& name, const Folder& folder,
-                              const std::string& path) {
+FillDeletion DeleteFillFiles(const Folder& folder, bool& othersLeft) {
     FillDeletion done;
-    bool othersLeft = false;
+    othersLeft = false;
     DirSearch search = folder.List();
     std::vector<std::string> names;
     for (DirEntry entry; search.Next(entry);) {
@@ -134,6 +135,13 @@ FillDeletion DeleteFillFolder(const Folder& parent, const std::string& name, con
             done.error = error;
         }
     }
+    return done;
+}
+
+FillDeletion DeleteFillFolder(const Folder& parent, const std::string& name, const Folder& folder,
+                              const std::string& path) {
+    bool othersLeft = false;
+    FillDeletion done = DeleteFillFiles(folder, othersLeft);
     if (done.error == 0) {
         done.error = othersLeft ? ENOTEMPTY : parent.RemoveFolder(name);
     }
@@ -153,7 +161,10 @@ FillSweep DeleteLeftFillFolders() {
             sweep.waiting.push_back(entry.path);
             continue;
         }
-        const Folder fill = parent.OpenChild(name, entry.version.id);
+        // Recorded before it was made: whatever folder is there now is checked like any other.
+        const bool made = entry.version.id.inode != 0;
+        const Folder fill =
+            parent.OpenChild(name, made ? std::optional(entry.version.id) : std::nullopt);
         const FileStatus& status = fill.Status();
         if (!fill.IsOpen() && fill.Error() != ENOENT && fill.Error() != ESTALE &&
             fill.Error() != ENOTDIR && fill.Error() != ELOOP) {
