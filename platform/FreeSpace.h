@@ -38,8 +38,10 @@ bool IsFillFileName(std::string_view name);
 
 // Keeps every other process off the open fill folder `folder` while this process fills it (an
 // exclusive lock on the folder, released when it is closed or the process ends). False when
-// another process holds it: that process is filling it now.
-bool LockFillFolder(const Folder& folder);
+// another process still holds it after `waitMs` milliseconds: that process is filling it now. (The
+// system lets go of a killed process's lock a moment after the process is gone, so a start that
+// follows a kill waits that moment.)
+bool LockFillFolder(const Folder& folder, int waitMs = 0);
 
 // The fill folders a wipe made and has not removed yet, recorded in the state folder before the
 // folder is made (as `folder` with inode 0: still to be made on that device) and again once it is

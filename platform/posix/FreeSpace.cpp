@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <thread>
 
 #include "platform/posix/Descriptor.h"
 #include "platform/posix/StateList.h"
@@ -19,6 +21,8 @@ namespace {
 constexpr const char* kListName = posix::kFillFolderListName;
 constexpr std::string_view kFillPrefix = "fill-";
 constexpr std::size_t kFillDigits = 6;
+// How long a start waits for the lock of a fill folder whose wipe may have just been killed.
+constexpr int kDeadHolderWaitMs = 250;
 
 // The first character of the sysfs file `path`; 0 when it cannot be read.
 char FirstCharacterOf(const std::string& path) {
@@ -82,8 +86,19 @@ bool IsFillFileName(std::string_view name) {
     return std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool LockFillFolder(const Folder& folder) {
-    return folder.IsOpen() && ::flock(posix::Fd(folder.Native()), LOCK_EX | LOCK_NB) == 0;
+bool LockFillFolder(const Folder& folder, int waitMs) {
+    constexpr auto kPoll = std::chrono::milliseconds(5);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (folder.IsOpen()) {
+        if (::flock(posix::Fd(folder.Native()), LOCK_EX | LOCK_NB) == 0) {
+            return true;
+        }
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    return false;
 }
 
 bool RecordFillFolder(const std::string& path, const FileIdentity& folder) {
@@ -177,7 +192,7 @@ FillSweep DeleteLeftFillFolders() {
             ForgetFillFolder(entry.path);
             continue;
         }
-        if (!LockFillFolder(fill)) {
+        if (!LockFillFolder(fill, kDeadHolderWaitMs)) {
             continue;  // a wipe that is running now fills it, and deletes it when it ends
         }
         const FillDeletion done = DeleteFillFolder(parent, name, fill, entry.path);
