@@ -290,6 +290,18 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
     host.DoEvents();
 }
 
+void NoteFillSweep(ShredJob& job, const platform::FillSweep& sweep) {
+    for (const auto& [path, deleted] : sweep.deleted) {
+        job.NoteLeftover(ShredJob::LeftoverNote::FillFilesDeleted, path);
+    }
+    for (const std::string& path : sweep.waiting) {
+        job.NoteLeftover(ShredJob::LeftoverNote::WaitingForDisk, path);
+    }
+    for (const auto& [path, error] : sweep.failed) {
+        job.NoteLeftover(ShredJob::LeftoverNote::FillFilesKept, path, error);
+    }
+}
+
 std::string WipeQuestion(const std::string& folder) {
     return Windows1252ToUtf8(GetLangString(lang::kWipeQuestion)) + "\n\n" +
            std::string(kPathBullet) + EscapedForDisplay(folder);

@@ -298,18 +298,6 @@ void FinishInterruptedWork(ShredJob& job, Forms& forms) {
     }
 }
 
-void NoteFillSweep(ShredJob& job, const platform::FillSweep& sweep) {
-    for (const auto& [path, deleted] : sweep.deleted) {
-        job.NoteLeftover(ShredJob::LeftoverNote::FillFilesDeleted, path);
-    }
-    for (const std::string& path : sweep.waiting) {
-        job.NoteLeftover(ShredJob::LeftoverNote::WaitingForDisk, path);
-    }
-    for (const auto& [path, error] : sweep.failed) {
-        job.NoteLeftover(ShredJob::LeftoverNote::FillFilesKept, path, error);
-    }
-}
-
 void Main(const std::vector<std::string>& paths, Forms& forms, const RunOverrides& overrides) {
     GiveProductNamesToPlatform();
     // Fill files an interrupted wipe left hold a disk full: they go first of all.
