@@ -182,6 +182,9 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
         return;
     }
     const std::uint64_t device = target.Identity().device;
+    // From the fill folder's making to its removal, Ctrl-C, a termination request or a closed
+    // terminal stop the fill as the window's close does: nothing is left when the process ends.
+    const platform::StopSignals signals;
     std::string refusal;
     std::optional<FillPlace> place = MakeFillPlace(folder, device, refusal);
     if (!place) {
@@ -240,17 +243,12 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
         !space ? 0 : (platform::EffectiveUserId() == 0 ? space->freeBytes : space->availableBytes);
 
     FreeSpaceFill fill(place->folder, passes);
-    FillOutcome outcome;
-    {
-        // Ctrl-C, a termination request or a closed terminal stop the fill as the window's close
-        // does: the fill files are deleted before the process ends.
-        const platform::StopSignals signals;
-        outcome = fill.Run(planned, [&](std::int64_t done, std::int64_t all, int pass) {
+    const FillOutcome outcome =
+        fill.Run(planned, [&](std::int64_t done, std::int64_t all, int pass) {
             show(done, all, pass);
             host.DoEvents();
             return !m_stopRequested && !signals.Received();
         });
-    }
     const std::string name = platform::SplitFolderAndName(place->path).second;
     const platform::FillDeletion removed =
         platform::DeleteFillFolder(place->parent, name, place->folder, place->path);
