@@ -30,10 +30,11 @@ constexpr char kMarkerPrefix[] = "<OSTREL-WIPE-";
 constexpr int kImageMiB = 48;
 constexpr int kNobody = 65534;
 
-// The bytes of free space the file system grants `uid` at `path` (root may use the reserve).
-std::int64_t FreeBytes(const fs::path& path, bool root) {
+// The bytes of free space of `image` for root or for a user (root may use the reserve); with
+// `settled`, once the journal has every change (ext4 counts a freed folder block only then).
+std::int64_t FreeBytes(const LoopMount& image, bool root, bool settled = true) {
     struct statvfs fs {};
-    if (::statvfs(path.c_str(), &fs) != 0) {
+    if ((settled && !image.Flush()) || ::statvfs(image.Root().c_str(), &fs) != 0) {
         return -1;
     }
     return static_cast<std::int64_t>(root ? fs.f_bfree : fs.f_bavail) *
@@ -131,13 +132,13 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
         return count;
     };
     ASSERT_EQ(MarkersIn(kMarkerPrefix, before).size(), 6u);
-    const std::int64_t freeBefore = FreeBytes(image.Root(), !asUser);
+    const std::int64_t freeBefore = FreeBytes(image, !asUser);
 
     const RunResult run = RunAs(asUser, user, {"--wipe-free-space", wiped.string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("the disk was full for"), std::string::npos) << run.err;
     // Give or take the program's own files, when its home is on the disk.
-    EXPECT_NEAR(FreeBytes(image.Root(), !asUser), freeBefore, asUser ? 64 << 10 : 0) << run.err;
+    EXPECT_NEAR(FreeBytes(image, !asUser), freeBefore, asUser ? 64 << 10 : 0) << run.err;
     EXPECT_EQ(InProgress(user), std::vector<std::string>{});
     EXPECT_EQ(ReadFile(user.state() / "Tolvane/Quarrix/fill-folders").find('/'), std::string::npos)
         << "a fill folder is still recorded";
@@ -177,7 +178,7 @@ TEST(WipeFreeSpaceKills, EveryNextStartGivesTheSpaceBack) {
     }
     UserSandbox user(temp.path());
     user.WriteSettings("English.lng", "DoD 5220.22-M (3 Passes)", 0);
-    const std::int64_t freeBefore = FreeBytes(image.Root(), true);
+    const std::int64_t freeBefore = FreeBytes(image, true);
     const auto started = std::chrono::steady_clock::now();
     const RunResult whole = RunOstrel(user, {"--wipe-free-space", image.Root().string()});
     ASSERT_EQ(whole.exitCode, 0) << whole.err;
@@ -197,7 +198,7 @@ TEST(WipeFreeSpaceKills, EveryNextStartGivesTheSpaceBack) {
             ::kill(pid, signal);
         };
         const RunResult killed = RunOstrel(user, {"--wipe-free-space", image.Root().string()}, run);
-        const std::int64_t freeKilled = FreeBytes(image.Root(), true);
+        const std::int64_t freeKilled = FreeBytes(image, true);
         const fs::path folder = image.Root() / ".ostrel-free-space-0";
         if (signal != SIGKILL) {
             EXPECT_EQ(freeKilled, freeBefore)
@@ -211,7 +212,7 @@ TEST(WipeFreeSpaceKills, EveryNextStartGivesTheSpaceBack) {
                                     std::to_string(signal) + " after " + std::to_string(afterMs) +
                                     " ms (" + std::to_string(killed.exitCode) + "): " + start.err;
         EXPECT_EQ(start.exitCode, 0) << context;
-        EXPECT_EQ(FreeBytes(image.Root(), true), freeBefore) << context;
+        EXPECT_EQ(FreeBytes(image, true), freeBefore) << context;
         EXPECT_FALSE(Exists(folder)) << context;
         if (freeKilled < freeBefore) {
             EXPECT_NE(start.err.find(folder.string()), std::string::npos)
@@ -236,19 +237,19 @@ TEST(WipeFreeSpaceKills, AStartFreesTheSpaceBeforeTheLanguageChooser) {
     }
     UserSandbox user(temp.path());
     user.WriteSettings("English.lng", "Simple Overwrite (1 Pass)", 0);
-    const std::int64_t freeBefore = FreeBytes(image.Root(), true);
+    const std::int64_t freeBefore = FreeBytes(image, true);
     RunOptions fill;
     fill.whileRunning = [&](int pid) {
         // Killed once the disk is nearly full.
         const auto start = std::chrono::steady_clock::now();
-        while (FreeBytes(image.Root(), true) > freeBefore / 10 &&
+        while (FreeBytes(image, true, false) > freeBefore / 10 &&
                std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         ::kill(pid, SIGKILL);
     };
     RunOstrel(user, {"--wipe-free-space", image.Root().string()}, fill);
-    ASSERT_LT(FreeBytes(image.Root(), true), freeBefore / 10) << "the kill came too late";
+    ASSERT_LT(FreeBytes(image, true), freeBefore / 10) << "the kill came too late";
 
     fs::remove(user.config() / "Tolvane/Quarrix/Shredder.reg");  // a first start: it asks
     std::int64_t freeAtQuestion = -1;
@@ -260,7 +261,7 @@ TEST(WipeFreeSpaceKills, AStartFreesTheSpaceBeforeTheLanguageChooser) {
                std::chrono::steady_clock::now() - begin < std::chrono::seconds(20)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        freeAtQuestion = FreeBytes(image.Root(), true);
+        freeAtQuestion = FreeBytes(image, true);
         ::kill(pid, SIGKILL);
     };
     const RunResult asked = RunOstrel(user, {}, start);
