@@ -28,7 +28,12 @@ Options apply to this run only; nothing is stored.
                        dod7    "DoD 5220.22-M (7 Passes)"
                        trash   "Recycle Bin" (the desktop trash)
                      (the short name or the full name)
-      --yes          do not ask before shredding
+      --yes          do not ask before shredding (or wiping)
+      --wipe-free-space=FOLDER
+                     shred nothing: fill the free space of the file system that
+                       holds FOLDER with the method's passes, then delete the fill
+                       files (files deleted earlier can no longer be recovered);
+                       the Recycle Bin method is refused
       --no-gui       use the terminal even where a display is reachable
       --uris         every PATH is a file: URI naming a local file (as file managers
                        hand them over); with any other URI nothing is shredded
@@ -40,7 +45,8 @@ A path that starts with '-' is given after '--' or written as ./-name.
 
 Exit status:
   0  everything given was destroyed, or the question was answered No
-  1  the report at the end lists something that was not destroyed
+  1  the report at the end lists something that was not destroyed (or, for
+       --wipe-free-space, free space that was not wiped)
   2  the command line was wrong; nothing was touched
 
 Settings: ~/.config/Tolvane/Quarrix/Shredder.reg. See ostrel(1).
@@ -166,6 +172,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             }
             continue;
         }
+        if (name == "--wipe-free-space") {
+            if (hasValue) {
+                line.overrides.wipeFreeSpace = arg.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                line.overrides.wipeFreeSpace = args[++i];
+            }
+            if (line.overrides.wipeFreeSpace.empty()) {
+                return UsageError(
+                    "option '--wipe-free-space' needs a folder (see 'ostrel --help')");
+            }
+            continue;
+        }
         if (name != "--yes" && name != "--no-gui" && name != "--uris" && name != "--help" &&
             name != "--version") {
             return UsageError("unknown option " + Quoted(name) +
@@ -190,6 +208,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else {
             line.noGui = true;
         }
+    }
+    if (!line.overrides.wipeFreeSpace.empty() && (uris || !line.paths.empty())) {
+        return UsageError(
+            "option '--wipe-free-space' shreds no paths: give one or the other (see "
+            "'ostrel --help')");
     }
     if (uris) {
         if (line.paths.empty()) {

@@ -65,6 +65,31 @@ int Guarded(Step&& step) {
     }
 }
 
+// Why the trash would not take a file, with the trash folder concerned where it is known.
+std::string TrashReason(const ShredResult& result) {
+    std::string reason;
+    switch (result.trashProblem) {
+        case platform::TrashProblem::SymbolicLink:
+            reason = GetLangString(lang::kWhyTrashIsLink);
+            break;
+        case platform::TrashProblem::OtherOwner:
+            reason = GetLangString(lang::kWhyTrashOtherOwner);
+            break;
+        case platform::TrashProblem::WritableByOthers:
+            reason = GetLangString(lang::kWhyTrashWritableByOthers);
+            break;
+        case platform::TrashProblem::NotFolder:
+            reason = GetLangString(lang::kWhyTrashNotFolder);
+            break;
+        default:
+            reason = Reason(result.error);
+            break;
+    }
+    return result.trashFolder.empty() ? reason : reason + ": " + result.trashFolder;
+}
+
+}  // namespace
+
 // Why a file or folder could not be dealt with, from the error that stopped it.
 std::string Reason(int error) {
     switch (error) {
@@ -91,29 +116,6 @@ std::string Reason(int error) {
     }
 }
 
-// Why the trash would not take a file, with the trash folder concerned where it is known.
-std::string TrashReason(const ShredResult& result) {
-    std::string reason;
-    switch (result.trashProblem) {
-        case platform::TrashProblem::SymbolicLink:
-            reason = GetLangString(lang::kWhyTrashIsLink);
-            break;
-        case platform::TrashProblem::OtherOwner:
-            reason = GetLangString(lang::kWhyTrashOtherOwner);
-            break;
-        case platform::TrashProblem::WritableByOthers:
-            reason = GetLangString(lang::kWhyTrashWritableByOthers);
-            break;
-        case platform::TrashProblem::NotFolder:
-            reason = GetLangString(lang::kWhyTrashNotFolder);
-            break;
-        default:
-            reason = Reason(result.error);
-            break;
-    }
-    return result.trashFolder.empty() ? reason : reason + ": " + result.trashFolder;
-}
-
 // Why the old contents of a file may survive its overwriting, from the limits found.
 std::string ReachReason(const platform::OverwriteReach& reach) {
     std::string reason;
@@ -131,8 +133,6 @@ std::string ReachReason(const platform::OverwriteReach& reach) {
     }
     return reason;
 }
-
-}  // namespace
 
 // Records what became of `path`; true when it is in the report (not destroyed or removed).
 bool ShredJob::RecordOutcome(const std::string& path, const platform::FileIdentity& file,
@@ -856,9 +856,21 @@ void ShredJob::ShredLeftover(const std::string& path, const std::string& method)
     });
 }
 
-void ShredJob::NoteLeftover(LeftoverNote note, const std::string& path) {
-    (note == LeftoverNote::WaitingForDisk ? m_report.waitingForDisk : m_report.keptChanged)
-        .push_back(path);
+void ShredJob::NoteLeftover(LeftoverNote note, const std::string& path, int error) {
+    switch (note) {
+        case LeftoverNote::WaitingForDisk:
+            m_report.waitingForDisk.push_back(path);
+            break;
+        case LeftoverNote::KeptChanged:
+            m_report.keptChanged.push_back(path);
+            break;
+        case LeftoverNote::FillFilesDeleted:
+            m_report.fillFilesDeleted.push_back(path);
+            break;
+        case LeftoverNote::FillFilesKept:
+            m_report.failed.push_back({path, Reason(error)});
+            break;
+    }
 }
 
 JobReport ShredJob::TakeReport() {
@@ -896,6 +908,7 @@ void ShowJobReport(const JobReport& report) {
     }
     AppendSection(shown, lang::kReportOverwriteReach, report.reachLimited);
     AppendSection(shown, lang::kReportFinishedLeftovers, report.finishedLeftovers);
+    AppendSection(shown, lang::kReportFillFilesDeleted, report.fillFilesDeleted);
     AppendSection(shown, lang::kReportKeptChanged, report.keptChanged);
     AppendSection(shown, lang::kReportWaitingForDisk, report.waitingForDisk);
     if (!report.waitingForDisk.empty()) {

@@ -15,6 +15,7 @@
 #include "job/ProtectedFolders.h"
 #include "platform/FlushQueue.h"
 #include "platform/Folder.h"
+#include "platform/OverwriteReach.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -45,6 +46,8 @@ struct JobReport {
     // that this start destroyed.
     std::vector<ReportLine> reachLimited;
     std::vector<std::string> finishedLeftovers;
+    // The fill folders of interrupted free-space wipes whose fill files this start deleted.
+    std::vector<std::string> fillFilesDeleted;
     // Notes of a start on what an interrupted run or an earlier boot left and it could not finish:
     // files whose disk is not there now (named at every start until it is back), and files
     // scheduled for deletion at restart that changed since, or were replaced, and were kept.
@@ -113,8 +116,10 @@ class ShredJob : private RunningJob {
     void ShredLeftover(const std::string& path, const std::string& method);
 
     // Notes what became of a file an interrupted run or an earlier boot left (see JobReport).
-    enum class LeftoverNote { WaitingForDisk, KeptChanged };
-    void NoteLeftover(LeftoverNote note, const std::string& path);
+    // FillFilesDeleted and FillFilesKept: the fill folder `path` of an interrupted free-space
+    // wipe was cleared, or could not be for `error`.
+    enum class LeftoverNote { WaitingForDisk, KeptChanged, FillFilesDeleted, FillFilesKept };
+    void NoteLeftover(LeftoverNote note, const std::string& path, int error = 0);
 
     // What the job could not destroy at once so far; starts a new report.
     JobReport TakeReport();
@@ -205,6 +210,11 @@ class ShredJob : private RunningJob {
     std::int32_t m_filesTrashed = 0;  // not destroyed: the summary says where they went
     std::int32_t m_foldersRemoved = 0;
 };
+
+// Why a file or folder could not be dealt with, from the error that stopped it, and why old
+// contents may survive an overwrite, from the limits found; in the language file's words.
+std::string Reason(int error);
+std::string ReachReason(const platform::OverwriteReach& reach);
 
 // Shows one message listing what `report` holds, its notes last; nothing when it holds nothing.
 void ShowJobReport(const JobReport& report);

@@ -59,6 +59,8 @@ void SetDataFolder() {
     gDataFolder = gCommonAppData + kVendorFolder;
 }
 
+}  // namespace
+
 std::string OwnPathReason(const platform::OwnPathCheck& check) {
     using Problem = platform::OwnPathProblem;
     switch (check.problem) {
@@ -83,6 +85,8 @@ std::string OwnPathReason(const platform::OwnPathCheck& check) {
     }
     return {};
 }
+
+namespace {
 
 // Says which folder or file of the program's own cannot be used and why, and ends the process
 // with status 1 before anything has been touched.
@@ -293,6 +297,8 @@ platform::LockFile FinishInterruptedWork(ShredJob& job, Forms& forms) {
 platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
                         const RunOverrides& overrides) {
     GiveProductNamesToPlatform();
+    // Fill files an interrupted wipe left hold a disk full: they go first of all.
+    const platform::FillSweep fillSweep = platform::DeleteLeftFillFolders();
     Host& host = CurrentHost();
     platform::RaiseProcessPriority();
     static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
@@ -339,6 +345,7 @@ platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
     forms.progress.LoadAnimation(AddBackslash(platform::ProgramFolder()) + kAnimationFile, false);
 
     ShredJob job(forms);
+    NoteFillSweep(job, fillSweep);
     platform::LockFile holdingLock = FinishInterruptedWork(job, forms);
     // What an interrupted run left and could not be destroyed now is reported on its own: it is
     // not what this run was given, and never counts in this run's exit status.
@@ -350,6 +357,20 @@ platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
         forms.options.SetConfirm(0);
     }
 
+    if (!overrides.wipeFreeSpace.empty()) {
+        const std::string& folder = overrides.wipeFreeSpace;
+        if (forms.options.Confirm() == 1 &&
+            host.MsgBox(WipeQuestion(folder), kMsgYesNo, GetLangString(lang::kProductName)) !=
+                kAnswerYes) {
+            forms.progress.Unload();
+            host.EndProcess(0);
+        }
+        job.WipeFreeSpace(folder);
+        forms.progress.Unload();
+        const JobReport report = job.TakeReport();
+        ShowJobReport(report);
+        host.EndProcess(report.Empty() ? 0 : 1);
+    }
     if (!paths.empty()) {
         if (forms.options.Confirm() == 1 &&
             host.MsgBox(ConfirmQuestion(paths), kMsgYesNo, GetLangString(lang::kProductName)) !=

@@ -5,7 +5,9 @@
 
 #include "job/Forms.h"
 #include "job/ShredJob.h"
+#include "platform/FreeSpace.h"
 #include "platform/LockFile.h"
+#include "platform/OwnFolders.h"
 
 namespace ostrel {
 
@@ -53,5 +55,13 @@ platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
 // whose disk is not there (they stay on their lists and are named at every start) and on the
 // pending deletions kept because their file changed since it was scheduled (named once).
 platform::LockFile FinishInterruptedWork(ShredJob& job, Forms& forms);
+
+// Notes in `job`'s report what a start's deletion of the fill files that interrupted free-space
+// wipes left (platform::DeleteLeftFillFolders, which Main runs before anything else, the language
+// chooser included, so that no disk stays full) did and could not do.
+void NoteFillSweep(ShredJob& job, const platform::FillSweep& sweep);
+
+// Why `check` found a folder or file of the program's own unusable, in the language file's words.
+std::string OwnPathReason(const platform::OwnPathCheck& check);
 
 }  // namespace ostrel

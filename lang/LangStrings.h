@@ -150,4 +150,20 @@ inline constexpr std::int16_t kWipeChooserLookIn = 993;
 inline constexpr std::int16_t kWipeChooserFolder = 994;
 inline constexpr std::int16_t kWipeChooserAccept = 995;
 
+// Wiping free space: the question, the refusal of the trash, the status line (bytes written of
+// all, the rate), the summary (bytes, time taken, time the disk was full), the report's lines
+// (a fill that stopped, the space left free, flash storage, a disk whose free space cannot be
+// filled safely: the program's folder there cannot be trusted, or it is memory; a stop), and a
+// start's note on the fill files an interrupted wipe left.
+inline constexpr std::int16_t kWipeQuestion = 980;
+inline constexpr std::int16_t kWipeRecycleRefused = 981;
+inline constexpr std::int16_t kWipeProgress = 982;
+inline constexpr std::int16_t kWipeSummary = 983;
+inline constexpr std::int16_t kWipeFillStopped = 984;
+inline constexpr std::int16_t kWipeLeftFree = 985;
+inline constexpr std::int16_t kWipeFlash = 986;
+inline constexpr std::int16_t kReportFillFilesDeleted = 987;
+inline constexpr std::int16_t kWipeUnsafe = 988;
+inline constexpr std::int16_t kWipeStopped = 989;
+
 }  // namespace ostrel::lang

@@ -93,6 +93,13 @@ class RawFile {
     // Empties the write-behind buffer and forces the file's data to the medium (fsync).
     bool Flush();
 
+    // For long sequential writes: starts writing the file's bytes in [offset, offset + length) to
+    // the medium without waiting for them (after handing on what is buffered), or, with `wait`,
+    // writes them and waits until they are on the medium. Keeping only a few such ranges unwritten
+    // keeps the memory they hold, and the time a Flush or a stop waits, small. A hint only: a
+    // failure here shows at Flush.
+    void WriteBack(std::int64_t offset, std::int64_t length, bool wait);
+
     // Empties the buffer and closes. With delete-on-close the path is unlinked first, but only
     // while it still names this file and only when every write and flush succeeded. False for
     // the invalid handle, after any failed write or flush, or when the deletion failed.

@@ -156,6 +156,10 @@ std::string FillString(std::int64_t recordSize, std::int64_t pattern) {
     return std::string(static_cast<std::size_t>(recordSize), static_cast<char>(pattern % 256));
 }
 
+std::string PassData(std::int32_t pass, std::int64_t length) {
+    return pass < 0 ? RandData(length) : FillString(length, pass);
+}
+
 std::string clsShredder::RandFileName() {
     return ostrel::RandFileName();
 }

@@ -29,4 +29,8 @@ std::string RandData(std::int64_t length);
 // `recordSize` characters of code `pattern` modulo 256; empty for a negative size or pattern.
 std::string FillString(std::int64_t recordSize, std::int64_t pattern);
 
+// `length` bytes of pass `pass` of a pass table (see PassTables.h): random alphabet characters
+// for kRandomPass, else the pattern's byte.
+std::string PassData(std::int32_t pass, std::int64_t length);
+
 }  // namespace ostrel

@@ -18,6 +18,7 @@
 #include "platform/RawFile.h"
 #include "shredder/FileChecks.h"
 #include "shredder/FillData.h"
+#include "shredder/PassTables.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {
@@ -29,16 +30,6 @@ constexpr std::int64_t kChunkBlocks = 128;  // 1 MiB written at a time
 // its later passes: they take the queue thread only briefly. A larger file writes its passes
 // here, with events between the writes, and hands over only its last flush.
 constexpr std::int64_t kHandOverLimit = std::int64_t{1} << 20;
-
-// Pass tables: a pattern code, or a block of random alphabet characters.
-constexpr std::int32_t kRandomPass = -1;
-constexpr std::int32_t kSimplePasses[] = {kRandomPass};
-constexpr std::int32_t kDod3Passes[] = {0, 255, kRandomPass};
-constexpr std::int32_t kDod7Passes[] = {0, 255, kRandomPass, kRandomPass, 0, 255, kRandomPass};
-
-std::string PassData(std::int32_t pass, std::int64_t length) {
-    return pass == kRandomPass ? RandData(length) : FillString(length, pass);
-}
 
 // A pass that did not do all it had to: the file was not overwritten as promised.
 struct PassFailed {

@@ -314,6 +314,18 @@ bool RawFile::Flush() {
     return !m_failed;
 }
 
+void RawFile::WriteBack(std::int64_t offset, std::int64_t length, bool wait) {
+    if (!m_handle.Valid() || length <= 0) {
+        return;
+    }
+    Drain();
+    const unsigned flags =
+        wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER
+             : SYNC_FILE_RANGE_WRITE;
+    (void)::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
+                            static_cast<off_t>(length), flags);
+}
+
 bool RawFile::Close() {
     if (!m_handle.Valid()) {
         return false;

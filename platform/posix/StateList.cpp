@@ -191,7 +191,8 @@ OwnPathCheck CheckStateFolder() {
     }
     // Every missing folder on the way (a fresh account has no ~/.local/state) is made private.
     OwnPathCheck check = CheckOwnFolder(base, folder, true);
-    for (const char* name : {posix::kPendingListName, posix::kInProgressListName}) {
+    for (const char* name :
+         {posix::kPendingListName, posix::kInProgressListName, posix::kFillFolderListName}) {
         for (const char* suffix : {"", ".lock"}) {
             if (check.Ok()) {
                 check = CheckOwnFile(folder + "/" + name + suffix);

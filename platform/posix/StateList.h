@@ -11,6 +11,7 @@ namespace ostrel::platform::posix {
 // The file names of the state lists in the state folder.
 inline constexpr char kPendingListName[] = "pending-deletions";
 inline constexpr char kInProgressListName[] = "in-progress";
+inline constexpr char kFillFolderListName[] = "fill-folders";
 
 // Parses the text of a state list into `entries`; false when it is not a whole, well-formed
 // list (the entries read before the fault stay in `entries`).

@@ -50,6 +50,18 @@ TEST(CommandLine, EachArgumentIsAnOptionOrOnePath) {
     }
 }
 
+// The folder to wipe is taken exactly, after "=" or as the next argument, and shreds nothing.
+TEST(CommandLine, WipeFreeSpaceTakesOneFolder) {
+    for (const auto& args : {std::vector<std::string>{"--wipe-free-space=-a b", "--yes"},
+                             std::vector<std::string>{"--yes", "--wipe-free-space", "-a b"}}) {
+        const CommandLine line = ParseCommandLine(args);
+        ASSERT_EQ(line.action, Action::Run) << line.error;
+        EXPECT_EQ(line.overrides.wipeFreeSpace, "-a b");
+        EXPECT_TRUE(line.overrides.noQuestion);
+        EXPECT_TRUE(line.paths.empty());
+    }
+}
+
 // Every mistake is a usage error of one line that names the culprit, whatever else was given.
 TEST(CommandLine, MistakesAreOneLineUsageErrors) {
     const struct {
@@ -69,6 +81,10 @@ TEST(CommandLine, MistakesAreOneLineUsageErrors) {
         {{"--new\nline"}, "'--new?line'"},
         {{"--uris"}, "'--uris'"},
         {{"--uris", "--"}, "'--uris'"},
+        {{"--wipe-free-space"}, "'--wipe-free-space'"},
+        {{"--wipe-free-space="}, "'--wipe-free-space'"},
+        {{"--wipe-free-space=/mnt", "file"}, "'--wipe-free-space'"},
+        {{"file", "--wipe-free-space", "/mnt"}, "'--wipe-free-space'"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));
