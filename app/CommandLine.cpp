@@ -18,6 +18,7 @@ constexpr std::pair<const char*, const char*> kMethodAliases[] = {
 
 constexpr char kHelp[] =
     R"help(Usage: ostrel [OPTION]... [--] [PATH]...
+  or:  ostrel [OPTION]... --wipe-free-space [--] FOLDER
 Destroys every file and folder PATH beyond recovery: each file is overwritten pass by pass and
 deleted, each folder walked and removed. Without a PATH, opens the main window.
 
@@ -29,7 +30,7 @@ Options apply to this run only; nothing is stored.
                        trash   "Recycle Bin" (the desktop trash)
                      (the short name or the full name)
       --yes          do not ask before shredding (or wiping)
-      --wipe-free-space=FOLDER
+      --wipe-free-space FOLDER, --wipe-free-space=FOLDER
                      shred nothing: fill the free space of the file system that
                        holds FOLDER with the method's passes, then delete the fill
                        files (files deleted earlier can no longer be recovered);
@@ -142,7 +143,7 @@ std::string MethodNamed(const std::string& value) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    bool options = true, uris = false;
+    bool options = true, uris = false, wipe = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!options || arg.size() < 2 || arg[0] != '-') {
@@ -173,12 +174,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             continue;
         }
         if (name == "--wipe-free-space") {
-            if (hasValue) {
-                line.overrides.wipeFreeSpace = arg.substr(equals + 1);
-            } else if (i + 1 < args.size()) {
-                line.overrides.wipeFreeSpace = args[++i];
-            }
-            if (line.overrides.wipeFreeSpace.empty()) {
+            // The folder comes after "=", or is the one path given (which may follow "--" or
+            // be a file: URI, as a file manager hands a folder over).
+            wipe = true;
+            if (hasValue && (line.overrides.wipeFreeSpace = arg.substr(equals + 1)).empty()) {
                 return UsageError(
                     "option '--wipe-free-space' needs a folder (see 'ostrel --help')");
             }
@@ -209,15 +208,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             line.noGui = true;
         }
     }
-    if (!line.overrides.wipeFreeSpace.empty() && (uris || !line.paths.empty())) {
-        return UsageError(
-            "option '--wipe-free-space' shreds no paths: give one or the other (see "
-            "'ostrel --help')");
+    if (wipe) {
+        const std::size_t folders =
+            line.paths.size() + (line.overrides.wipeFreeSpace.empty() ? 0 : 1);
+        if (folders != 1) {
+            return UsageError(
+                std::string("option '--wipe-free-space' ") +
+                (folders == 0 ? "needs a folder" : "takes one folder and shreds no paths") +
+                " (see 'ostrel --help')");
+        }
+    } else if (uris && line.paths.empty()) {
+        return UsageError("option '--uris' needs at least one URI (see 'ostrel --help')");
     }
     if (uris) {
-        if (line.paths.empty()) {
-            return UsageError("option '--uris' needs at least one URI (see 'ostrel --help')");
-        }
         std::vector<std::string> paths;
         for (const std::string& uri : line.paths) {
             if (auto path = LocalPathOfUri(uri)) {
@@ -227,6 +230,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             }
         }
         line.paths = std::move(paths);
+    }
+    if (wipe && !line.paths.empty()) {
+        line.overrides.wipeFreeSpace = std::move(line.paths.front());
+        line.paths.clear();
     }
     return line;
 }

@@ -88,6 +88,10 @@ void ConsoleForms::Progress::Load() {
     m_title = Text(818) + " - " + Text(826);
 }
 
+void ConsoleForms::Progress::SetTitle(const std::string& working, const std::string&) {
+    m_title = Text(818) + " - " + working;
+}
+
 void ConsoleForms::Progress::SetVisible(bool visible) {
     if (visible && !m_visible) {
         m_err << m_title << '\n' << std::flush;

@@ -48,6 +48,7 @@ class ConsoleForms {
         bool Visible() override { return m_visible; }
         void SetVisible(bool visible) override;
         void Show() override { SetVisible(true); }
+        void SetTitle(const std::string& working, const std::string&) override;
         void SetMax(std::int32_t max) override { m_max = max; }
         // A new file: a log line of its own where standard error is not a terminal.
         void SetCaption(const std::string& caption) override;

@@ -37,6 +37,9 @@ class ProgressForm {
     virtual void SetVisible(bool visible) = 0;
     virtual void Show() = 0;  // modeless
     // The progress bar `pb`.
+    // What the job does, as the window's heading says it (language-file bytes), and what it says
+    // while a job asked to stop is finishing. Load sets those of shredding.
+    virtual void SetTitle(const std::string& working, const std::string& stopping) = 0;
     virtual void SetMax(std::int32_t max) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     virtual void SetValue(std::int32_t value) = 0;

@@ -203,6 +203,8 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
     }
 
     ProgressForm& progress = m_forms.progress;
+    progress.SetTitle(GetLangString(lang::kWipeProgressTitle),
+                      GetLangString(lang::kWipeStoppingTitle));
     progress.SetCaption(folder);
     progress.SetMax(JobProgress::kBarMax);
     progress.SetValue(0);
@@ -280,8 +282,13 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
         m_report.reachLimited.push_back(
             {folder, FillIn(GetLangString(lang::kWipeLeftFree), FormatBytes(outcome.leftFree))});
     }
+    // Only a fill that ran to its end says it is done; the time the disk was full is said
+    // whenever it was.
+    const std::int16_t summary = outcome.end == FillOutcome::End::Filled ? lang::kWipeSummary
+                                 : outcome.reachedFull ? lang::kWipeSummaryUnfinishedFull
+                                                       : lang::kWipeSummaryUnfinished;
     m_report.summary =
-        FillIn(GetLangString(lang::kWipeSummary), FormatBytes(outcome.filled),
+        FillIn(GetLangString(summary), FormatBytes(outcome.filled),
                FormatDuration(Clock::now() - start), FormatDuration(outcome.fullFor));
     progress.SetValue(JobProgress::kBarMax);
     progress.ShowSummary(m_report.summary);

@@ -165,5 +165,12 @@ inline constexpr std::int16_t kWipeFlash = 986;
 inline constexpr std::int16_t kReportFillFilesDeleted = 987;
 inline constexpr std::int16_t kWipeUnsafe = 988;
 inline constexpr std::int16_t kWipeStopped = 989;
+// The summary of a wipe that did not run to its end (stopped, or an error), with and without the
+// time the disk was full.
+inline constexpr std::int16_t kWipeSummaryUnfinishedFull = 996;
+inline constexpr std::int16_t kWipeSummaryUnfinished = 997;
+// The progress window's heading during a wipe, and once it was asked to stop.
+inline constexpr std::int16_t kWipeProgressTitle = 998;
+inline constexpr std::int16_t kWipeStoppingTitle = 999;
 
 }  // namespace ostrel::lang

@@ -132,6 +132,10 @@ void DefaultForms::ProgressFace::Show() {
     form.raise();
 }
 
+void DefaultForms::ProgressFace::SetTitle(const std::string& working, const std::string& stopping) {
+    m_owner.Progress().SetTitle(working, stopping);
+}
+
 void DefaultForms::ProgressFace::SetMax(std::int32_t max) {
     m_owner.Progress().SetMax(max);
 }

@@ -72,6 +72,7 @@ class DefaultForms {
         bool Visible() override;
         void SetVisible(bool visible) override;
         void Show() override;
+        void SetTitle(const std::string& working, const std::string& stopping) override;
         void SetMax(std::int32_t max) override;
         void SetCaption(const std::string& caption) override;
         void SetValue(std::int32_t value) override;

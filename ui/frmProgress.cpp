@@ -108,6 +108,12 @@ void frmProgress::ApplyToBar() {
 void frmProgress::Form_Load() {
     setWindowTitle(LangText(lang::kProductName));
     frOW()->setTitle(LangText(lang::kProgressFrame));
+    m_stoppingTitle = LangText(lang::kStoppingAfterFile);
+}
+
+void frmProgress::SetTitle(const std::string& working, const std::string& stopping) {
+    frOW()->setTitle(Displayed(working));
+    m_stoppingTitle = Displayed(stopping);
 }
 
 // A file is never left half-shredded: the job is asked to stop before its next file, and the
@@ -116,7 +122,7 @@ void frmProgress::Form_QueryClose(QCloseEvent* event) {
     if (ShredJob::AnyRunning()) {
         event->ignore();
         ShredJob::StopRunning();
-        frOW()->setTitle(LangText(lang::kStoppingAfterFile));
+        frOW()->setTitle(m_stoppingTitle);
         return;
     }
     Form::Form_QueryClose(event);

@@ -37,6 +37,9 @@ class frmProgress : public Form {
     // bar the next time events run, the last values only: a bar redrawn for each of thousands
     // of small files would cost the job more than the files themselves.
     void SetMax(int max);
+    // The frame's heading while the job works and once it was asked to stop (language-file
+    // bytes); Form_Load sets those of shredding.
+    void SetTitle(const std::string& working, const std::string& stopping);
     // The caption as exact bytes (a path), shown as Displayed() shows them.
     void SetCaption(const std::string& caption);
     void SetValue(int value);
@@ -58,6 +61,7 @@ class frmProgress : public Form {
     std::optional<std::string> m_caption;
     std::optional<int> m_value;
     std::optional<std::string> m_status;
+    QString m_stoppingTitle;
     QTimer m_apply;
 };
 

@@ -50,16 +50,26 @@ TEST(CommandLine, EachArgumentIsAnOptionOrOnePath) {
     }
 }
 
-// The folder to wipe is taken exactly, after "=" or as the next argument, and shreds nothing.
+// The folder to wipe is taken exactly: after "=", or as the one path given (after "--", or as a
+// local file: URI, as the file managers hand it over); nothing is shredded.
 TEST(CommandLine, WipeFreeSpaceTakesOneFolder) {
     for (const auto& args : {std::vector<std::string>{"--wipe-free-space=-a b", "--yes"},
-                             std::vector<std::string>{"--yes", "--wipe-free-space", "-a b"}}) {
+                             std::vector<std::string>{"--yes", "--wipe-free-space", "--", "-a b"},
+                             std::vector<std::string>{"--uris", "--wipe-free-space", "--yes", "--",
+                                                      "file:///-a%20b"}}) {
+        SCOPED_TRACE(testing::PrintToString(args));
         const CommandLine line = ParseCommandLine(args);
         ASSERT_EQ(line.action, Action::Run) << line.error;
-        EXPECT_EQ(line.overrides.wipeFreeSpace, "-a b");
+        EXPECT_EQ(line.overrides.wipeFreeSpace, args[0] == "--uris" ? "/-a b" : "-a b");
         EXPECT_TRUE(line.overrides.noQuestion);
         EXPECT_TRUE(line.paths.empty());
     }
+    // A URI of another host or scheme is never wiped: it goes where the run refuses it.
+    const CommandLine remote =
+        ParseCommandLine({"--uris", "--wipe-free-space", "sftp://host/home"});
+    ASSERT_EQ(remote.action, Action::Run) << remote.error;
+    EXPECT_EQ(remote.overrides.wipeFreeSpace, "");
+    EXPECT_EQ(remote.overrides.notLocal, std::vector<std::string>{"sftp://host/home"});
 }
 
 // Every mistake is a usage error of one line that names the culprit, whatever else was given.
@@ -85,6 +95,7 @@ TEST(CommandLine, MistakesAreOneLineUsageErrors) {
         {{"--wipe-free-space="}, "'--wipe-free-space'"},
         {{"--wipe-free-space=/mnt", "file"}, "'--wipe-free-space'"},
         {{"file", "--wipe-free-space", "/mnt"}, "'--wipe-free-space'"},
+        {{"--uris", "--wipe-free-space", "file:///a", "file:///b"}, "'--wipe-free-space'"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));

@@ -105,6 +105,10 @@ TEST_P(WipeReport, SaysWhatHappenedAndLeavesNothingOfTheFill) {
     EXPECT_EQ(Tree(image.Root()), before) << "the fill left something, or touched what was there";
     EXPECT_TRUE(platform::FillFolderEntries().empty());
     EXPECT_EQ(report.summary.empty(), row.ends == Ends::Refused) << report.summary;
+    // Only a fill that ran to its end says it is done.
+    const std::string done = GetLangString(lang::kWipeSummary);
+    EXPECT_EQ(report.summary.starts_with(done.substr(0, done.find('%'))), row.ends == Ends::Noted)
+        << report.summary;
 }
 
 INSTANTIATE_TEST_SUITE_P(
