@@ -96,26 +96,20 @@ class Teardown {
         m_recorder = pid;
         m_recorderMount = mountPoint;
     }
-    // Unmounts the recorder's file system and waits for it to end; true when it ended cleanly.
-    bool StopRecorder() {
+    // Unmounts the recorder's file system and waits for it to end.
+    void StopRecorder() {
         if (m_recorder <= 0) {
-            return true;
+            return;
         }
         // The loop device may let go of its file a moment after it was detached.
         for (int i = 0; i < 50 && !RunQuietly("umount " + Quoted(m_recorderMount)); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        int status = 0;
-        for (int i = 0; i < 50 && ::waitpid(m_recorder, &status, WNOHANG) == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        if (::waitpid(m_recorder, &status, WNOHANG) == 0) {
-            ::kill(m_recorder, SIGKILL);
+        if (WaitChildFor(m_recorder, std::chrono::seconds(5)) == -1) {  // killed: unmount lazily
             RunQuietly("umount -l " + Quoted(m_recorderMount));
-            ::waitpid(m_recorder, &status, 0);
+            WaitChild(m_recorder);
         }
         m_recorder = -1;
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
   private:
