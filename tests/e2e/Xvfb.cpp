@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "tests/support/ChildProcess.h"
@@ -58,21 +57,6 @@ XvfbServer::~XvfbServer() {
         ::kill(m_pid, SIGTERM);
         ::waitpid(m_pid, nullptr, 0);
     }
-}
-
-std::string RunWithDisplay(const std::string& display, const std::string& command) {
-    const std::string line = "DISPLAY=" + display + " " + command + " 2>/dev/null";
-    FILE* pipe = ::popen(line.c_str(), "r");
-    if (pipe == nullptr) {
-        return {};
-    }
-    std::string out;
-    char buffer[256];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        out.append(buffer, n);
-    }
-    ::pclose(pipe);
-    return out;
 }
 
 std::string UnusedDisplay() {

@@ -28,9 +28,6 @@ class XvfbServer {
     std::string m_why;
 };
 
-// Runs `command` with the shell and DISPLAY set to `display`; its standard output.
-std::string RunWithDisplay(const std::string& display, const std::string& command);
-
 // A display name no X server answers on: no server's socket or lock exists for it.
 std::string UnusedDisplay();
 

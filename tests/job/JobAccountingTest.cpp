@@ -27,46 +27,36 @@ namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
-// One report line a child process wrote: section, path, reason.
-using SavedLine = std::tuple<int, std::string, std::string>;
-
-void SaveReport(const JobReport& report, const std::string& file) {
+// A child's report, carried over in a file: a line per entry, "section<TAB>path<TAB>reason".
+void SaveReport(JobReport report, const std::string& file) {
     std::ofstream out(file);
-    int section = 0;
-    for (const auto* lines : {&report.scheduledAtRestart, &report.failed, &report.foldersLeft,
-                              &report.stopped, &report.refused, &report.trashRefused}) {
-        for (const ReportLine& line : *lines) {
+    const auto lines = LineSections(report);
+    const auto paths = PathSections(report);
+    for (std::size_t section = 0; section < lines.size(); ++section) {
+        for (const ReportLine& line : *lines[section]) {
             out << section << '\t' << line.path << '\t' << line.reason << '\n';
         }
-        ++section;
     }
-    for (const auto* paths : {&report.contentsKept, &report.notFound}) {
-        for (const std::string& path : *paths) {
-            out << section << '\t' << path << "\t\n";
+    for (std::size_t section = 0; section < paths.size(); ++section) {
+        for (const std::string& path : *paths[section]) {
+            out << lines.size() + section << '\t' << path << "\t\n";
         }
-        ++section;
     }
 }
 
 JobReport LoadReport(const std::string& file) {
     JobReport report;
+    const auto lines = LineSections(report);
+    const auto paths = PathSections(report);
     std::ifstream in(file);
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
         const auto tab = line.find('\t'), second = line.find('\t', tab + 1);
-        const int section = std::stoi(line.substr(0, tab));
-        ReportLine read{line.substr(tab + 1, second - tab - 1), line.substr(second + 1)};
-        std::vector<ReportLine>* lines[] = {&report.scheduledAtRestart,
-                                            &report.failed,
-                                            &report.foldersLeft,
-                                            &report.stopped,
-                                            &report.refused,
-                                            &report.trashRefused};
-        std::vector<std::string>* paths[] = {&report.contentsKept, &report.notFound};
-        if (section < 6) {
-            lines[section]->push_back(read);
+        const std::size_t section = std::stoul(line.substr(0, tab));
+        const std::string path = line.substr(tab + 1, second - tab - 1);
+        if (section < lines.size()) {
+            lines[section]->push_back({path, line.substr(second + 1)});
         } else {
-            paths[section - 6]->push_back(read.path);
+            paths[section - lines.size()]->push_back(path);
         }
     }
     return report;
@@ -97,11 +87,10 @@ class JobAccountingTest : public JobTest {
     JobAccountingTest() { OpenLanguageFile("English.lng"); }  // the report's reasons are read
     ~JobAccountingTest() override { CloseLanguageFile(); }
 
-    // Runs the job on `tree` in a child process under an open-file limit of `maxFiles` (0: none)
-    // and returns its report. With `hogSeed`, the child's free descriptors are all taken and
-    // given back again at random moments while the job runs (as other threads of a program
-    // might), so that any open can fail with EMFILE for a while.
-    // A job that has not ended by the deadline is killed; `release` lets go of what may hold it.
+    // Runs the job on `tree` in a child under an open-file limit of `maxFiles` (0: none) and
+    // returns its report. With `hogSeed`, the child's free descriptors are taken and given back
+    // at random moments, so any open may fail with EMFILE for a while. A job still running at
+    // the deadline is killed; `release` lets go of what may hold it.
     JobReport RunLimited(const std::string& tree, rlim_t maxFiles, unsigned hogSeed = 0,
                          const std::function<void()>& release = {}) {
         const std::string saved = (m_temp.path() / "report").string();
@@ -146,8 +135,7 @@ class JobAccountingTest : public JobTest {
         return LoadReport(saved);
     }
 
-    // Far more than any job here needs, so that a job waiting for ever fails the test instead of
-    // hanging it.
+    // Far more than any job here needs: a job waiting for ever fails the test, not hangs it.
     static constexpr std::chrono::seconds kJobDeadline{120};
 };
 

@@ -157,28 +157,9 @@ TEST_F(JobSafetyTest, WhatVanishesMeanwhileIsNoFailure) {
     EXPECT_TRUE(m_job.TakeReport().Empty());
 }
 
-// Trees deeper than any path the system can resolve, and a chain of folders that cannot be
-// emptied (each listed once, not once per ancestor).
-TEST_F(JobSafetyTest, DeepTreesAndStuckChainsEndQuickly) {
-    const std::string name(200, 'd');
-    int fd = open(m_temp.str().c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_EQ(mkdirat(fd, "deep", 0700), 0);
-    int level = openat(fd, "deep", O_RDONLY | O_DIRECTORY);
-    close(fd);
-    for (int i = 0; i < 30; ++i) {  // about 6,000 bytes of path
-        ASSERT_EQ(mkdirat(level, name.c_str(), 0700), 0);
-        const int next = openat(level, name.c_str(), O_RDONLY | O_DIRECTORY);
-        close(level);
-        level = next;
-    }
-    const int file = openat(level, "bottom", O_WRONLY | O_CREAT, 0600);
-    ASSERT_EQ(write(file, "secret", 6), 6);
-    close(file);
-    close(level);
-    m_job.ShredSinglePath((m_temp.path() / "deep").string());
-    EXPECT_FALSE(fs::exists(m_temp.path() / "deep"));
-    EXPECT_TRUE(m_job.TakeReport().Empty());
-
+// A chain of folders that cannot be emptied is named once, not once per ancestor, and the walk
+// back up ends quickly.
+TEST_F(JobSafetyTest, AStuckChainOfFoldersEndsQuickly) {
     std::string chain = "chain";
     for (int i = 0; i < 25; ++i) {
         chain += "/c";

@@ -7,7 +7,6 @@
 #include <tuple>
 
 #include "core/Globals.h"
-#include "core/PathHelpers.h"
 #include "core/ShredMethods.h"
 #include "lang/Encoding.h"
 #include "lang/LangStrings.h"
@@ -21,27 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using ShredJobTest = JobTest;
-
-// All files of the tree go first, each shown by its path shortened to 60 characters with the
-// job's progress (files done of the three found); then every folder goes.
-TEST_F(ShredJobTest, TreeIsShreddedFilesFirstThenFoldersRemoved) {
-    OpenLanguageFile("English.lng");  // the progress line's words
-    MakeFile("tree/a", "1");
-    MakeFile("tree/sub/b", "22");
-    const std::string deep = MakeFile("tree/sub/a folder with a long name/and another/c", "333");
-    fs::create_directories(m_temp.path() / "tree/empty");
-    const fs::path tree = m_temp.path() / "tree";
-
-    m_job.ShredSinglePath(tree.string());
-
-    EXPECT_FALSE(fs::exists(tree));
-    EXPECT_TRUE(fs::is_empty(Holding()));
-    // Each file is one progress line "[ nn%] n of 3 files  shortened path".
-    EXPECT_EQ(Count(m_err, " of 3 files  "), 3) << m_err.str();
-    ASSERT_NE(ShortenPath(deep, 60), deep) << "the deep path is long enough to be shortened";
-    EXPECT_EQ(Count(m_err, "  " + ShortenPath(deep, 60) + "\n"), 1) << m_err.str();
-    EXPECT_TRUE(m_job.TakeReport().Empty());
-}
 
 // Paths given together are one job: every file below every path is counted before the first is
 // touched, so the first file's line already names them all, and the end says what went.
@@ -57,10 +35,6 @@ TEST_F(ShredJobTest, PathsGivenTogetherAreCountedFirstAndSummedUp) {
          {"one", "tree/a", "tree/sub/b", "tree/sub/c", "two"},
          "0 of 5 files  ",
          "Done: 5 files and 2 folders destroyed in "},
-        {kMethodDod3,
-         {"x", "y", "z"},
-         "0 of 3 files  ",
-         "Done: 3 files and 0 folders destroyed in "},
         {kMethodSimple,
          {"empty/", "f"},
          "0 of 1 file  ",
@@ -247,10 +221,11 @@ TEST_F(ShredJobTest, AFolderThatCannotBeRemovedIsNamedWithWhy) {
 }
 
 // A path given again, in any spelling, or a path inside a tree given before, is already done:
-// not "not found". A path that never was there still is.
-TEST_F(ShredJobTest, APathGivenTwiceIsDoneOnce) {
+// not "not found". A path that never was there still is. A path is never split or unquoted.
+TEST_F(ShredJobTest, APathGivenTwiceIsDoneOnceAndTakenExactlyAsGiven) {
     MakeFile("tree/sub/inner", "inner");
-    const std::string file = MakeFile("file", "file");
+    const std::string file = MakeFile("\"quoted\"", "file");
+    const std::string unquoted = MakeFile("quoted", "stays");
     const std::string tree = (m_temp.path() / "tree").string();
     for (const std::string& given :
          {tree, tree, tree + "/", m_temp.str() + "/./tree", tree + "/sub/inner", file, file}) {
@@ -258,21 +233,11 @@ TEST_F(ShredJobTest, APathGivenTwiceIsDoneOnce) {
     }
     EXPECT_FALSE(fs::exists(tree));
     EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(ReadFile(unquoted), "stays") << "quote removal would have named another file";
     EXPECT_TRUE(m_job.TakeReport().Empty());
 
     m_job.ShredSinglePath(tree + "-never");
     EXPECT_EQ(m_job.TakeReport().notFound, std::vector<std::string>{tree + "-never"});
-}
-
-// A path is never split or unquoted (only a Windows command line is).
-TEST_F(ShredJobTest, OnePathIsTakenExactlyAsGiven) {
-    const std::string quoted = MakeFile("\"quoted\"", "q");
-    const std::string unquoted = MakeFile("quoted", "stays");
-
-    m_job.ShredSinglePath(quoted);
-
-    EXPECT_FALSE(fs::exists(quoted));
-    EXPECT_EQ(ReadFile(unquoted), "stays") << "quote removal would have named another file";
 }
 
 }  // namespace

@@ -63,10 +63,23 @@ std::map<std::string, bool> ReadTree(const std::string& tree) {
     return found;
 }
 
+std::vector<std::vector<ReportLine>*> LineSections(JobReport& report) {
+    return {&report.scheduledAtRestart,
+            &report.failed,
+            &report.foldersLeft,
+            &report.stopped,
+            &report.refused,
+            &report.trashRefused};
+}
+
+std::vector<std::vector<std::string>*> PathSections(JobReport& report) {
+    return {&report.contentsKept, &report.notFound};
+}
+
 std::vector<std::string> AccountingGaps(const std::string& tree,
                                         const std::map<std::string, bool>& before,
                                         const std::map<std::string, bool>& after,
-                                        const JobReport& report) {
+                                        JobReport report) {
     std::vector<std::string> gaps;
     // Every line, by the entry it names; a line naming an entry twice is a gap.
     std::map<std::string, std::string> lines;
@@ -82,13 +95,12 @@ std::vector<std::string> AccountingGaps(const std::string& tree,
             gaps.push_back("named twice: " + path);
         }
     };
-    for (const auto* section : {&report.scheduledAtRestart, &report.failed, &report.foldersLeft,
-                                &report.stopped, &report.refused, &report.trashRefused}) {
+    for (const auto* section : LineSections(report)) {
         for (const ReportLine& line : *section) {
             take(line.path, line.reason);
         }
     }
-    for (const auto* section : {&report.contentsKept, &report.notFound}) {
+    for (const auto* section : PathSections(report)) {
         for (const std::string& path : *section) {
             take(path, "");
         }

@@ -13,6 +13,10 @@ namespace ostrel::test {
 // read whole. An empty map when `tree` is not there.
 std::map<std::string, bool> ReadTree(const std::string& tree);
 
+// The report's sections in one order: those whose lines give a reason, then those of paths alone.
+std::vector<std::vector<ReportLine>*> LineSections(JobReport& report);
+std::vector<std::vector<std::string>*> PathSections(JobReport& report);
+
 // What is wrong with `report` as an account of the job on `tree`, which held `before` and holds
 // `after` now: each entry left must be named by exactly one line, its own or a folder's above it
 // that says how many files it leaves ("...; N files left", N being those left below it without
@@ -20,7 +24,6 @@ std::map<std::string, bool> ReadTree(const std::string& tree);
 // no line names an entry twice or something outside what was there. Empty when all is well.
 std::vector<std::string> AccountingGaps(const std::string& tree,
                                         const std::map<std::string, bool>& before,
-                                        const std::map<std::string, bool>& after,
-                                        const JobReport& report);
+                                        const std::map<std::string, bool>& after, JobReport report);
 
 }  // namespace ostrel::test

@@ -69,4 +69,23 @@ bool RunQuietly(const std::string& command) {
     return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
 }
 
+std::optional<std::string> OutputOf(const std::string& command) {
+    FILE* pipe = ::popen(("(" + command + ") 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) {
+        return std::nullopt;
+    }
+    std::string out;
+    char buffer[256];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        out.append(buffer, n);
+    }
+    if (::pclose(pipe) != 0) {
+        return std::nullopt;
+    }
+    if (out.ends_with('\n')) {
+        out.pop_back();
+    }
+    return out;
+}
+
 }  // namespace ostrel::test

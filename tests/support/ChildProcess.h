@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace ostrel::test {
@@ -24,5 +25,9 @@ int RunInChild(const std::function<int()>& body);
 
 // Runs `command` through the shell with its output discarded; true when it exited with 0.
 bool RunQuietly(const std::string& command);
+
+// Runs `command` through the shell, its errors discarded: its output without the line end that
+// closes it, or nullopt when it did not exit with 0.
+std::optional<std::string> OutputOf(const std::string& command);
 
 }  // namespace ostrel::test

@@ -3,8 +3,6 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include "tests/support/ChildProcess.h"
 
 namespace ostrel::test {
@@ -15,20 +13,12 @@ LoopDevice::LoopDevice(const fs::path& image) {
         m_why = "attaching a loop device needs root";
         return;
     }
-    const std::string command = "losetup -f --show '" + image.string() + "' 2>/dev/null";
-    FILE* out = ::popen(command.c_str(), "r");
-    char line[256] = {};
-    const bool read = out != nullptr && std::fgets(line, sizeof line, out) != nullptr;
-    const int status = out != nullptr ? ::pclose(out) : -1;
-    std::string device = read ? line : "";
-    while (!device.empty() && (device.back() == '\n' || device.back() == ' ')) {
-        device.pop_back();
-    }
-    if (status != 0 || !device.starts_with("/dev/loop")) {
+    const auto device = OutputOf("losetup -f --show '" + image.string() + "'");
+    if (!device || !device->starts_with("/dev/loop")) {
         m_why = "losetup could not attach the image (no free loop device?)";
         return;
     }
-    m_device = device;
+    m_device = *device;
 }
 
 LoopDevice::~LoopDevice() {

@@ -7,6 +7,15 @@
 namespace ostrel::test {
 namespace fs = std::filesystem;
 
+bool SyncFileSystem(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && ::syncfs(fd) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return ok;
+}
+
 LoopMount::LoopMount(const fs::path& folder, const std::string& type, int sizeMiB,
                      const std::string& mkfsArgs, const std::string& options,
                      const std::string& mountType)
@@ -37,15 +46,6 @@ LoopMount::~LoopMount() {
     if (m_mounted) {
         ::umount2(m_mountPoint.c_str(), MNT_DETACH);
     }
-}
-
-bool LoopMount::Flush() const {
-    const int fd = ::open(m_mountPoint.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::syncfs(fd) == 0;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return ok;
 }
 
 bool LoopMount::Unmount() {

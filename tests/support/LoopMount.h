@@ -7,6 +7,9 @@
 
 namespace ostrel::test {
 
+// Flushes everything the file system holding `folder` keeps to its disk (syncfs); false on failure.
+bool SyncFileSystem(const std::filesystem::path& folder);
+
 // A file system made on an image file and mounted through a loop device at a folder beside it,
 // so that a test can read the raw image for what the file system left on its disk. Unmounted
 // (lazily, if still busy) when the object dies. Needs root, the file system's mkfs and loop
@@ -28,9 +31,9 @@ class LoopMount {
     const std::filesystem::path& Root() const { return m_mountPoint; }
     const std::filesystem::path& Image() const { return m_image; }
 
-    // Flushes everything the file system holds to the image (syncfs), so that the image file
-    // shows what is on the disk. False when the flush failed.
-    bool Flush() const;
+    // Flushes everything the file system holds to the image, so that the image file shows what
+    // is on the disk. False when the flush failed.
+    bool Flush() const { return SyncFileSystem(m_mountPoint); }
     // Unmounts; the image then holds everything the file system wrote. False on failure.
     bool Unmount();
 

@@ -66,9 +66,7 @@ bool Drop(QWidget& window, const std::vector<std::string>& paths) {
 
 // A drop is confirmed and only what was dropped goes; drops are refused while a job runs.
 TEST_F(DropTest, DropShredsWhatWasDroppedAndNothingElse) {
-    StoreSettings("English.lng", nullptr, 1);
-    ASSERT_FALSE(RunMain({}));
-    QWidget* about = VisibleWindow("frmAbout");
+    QWidget* about = StartMainWindow("English.lng", nullptr, 1);
     ASSERT_NE(about, nullptr);
     const std::string dropped = MakeFile("dropped", "a");
     MakeFile("folder/inner", "b");
@@ -117,17 +115,14 @@ TEST_F(DropTest, ADropGoesByTheStoredSettingsNotTheUnappliedDialog) {
     ui::frmAbout* about = nullptr;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.storedConfirm);
-        StoreSettings("English.lng", kMethodRecycle, row.storedConfirm);
-        const std::string before = SettingsFile();
-        ASSERT_FALSE(RunMain({}));
-        about = qobject_cast<ui::frmAbout*>(VisibleWindow("frmAbout"));
+        about = StartMainWindow("English.lng", kMethodRecycle, row.storedConfirm);
         ASSERT_NE(about, nullptr);
+        const std::string before = SettingsFile();
         const std::string dropped = MakeFile("dropped", "d");
         fs::remove_all(trash);
         m_host.msgBoxes.clear();
         m_host.answers = {kAnswerNo};
-        Click(about->cbOptions());
-        auto* options = qobject_cast<ui::frmOptions*>(VisibleWindow("frmOptions"));
+        ui::frmOptions* options = OpenOptions(*about);
         ASSERT_NE(options, nullptr);
         if (row.untickConfirm) {
             options->chlConfirm()->setChecked(false);
@@ -152,8 +147,7 @@ TEST_F(DropTest, ADropGoesByTheStoredSettingsNotTheUnappliedDialog) {
         Click(options->cbCancel());
     }
     // Applied, the dialog's settings are those of the run from then on.
-    Click(about->cbOptions());
-    auto* options = qobject_cast<ui::frmOptions*>(VisibleWindow("frmOptions"));
+    ui::frmOptions* options = OpenOptions(*about);
     ASSERT_NE(options, nullptr);
     options->cboDelete()->setCurrentIndex(2);
     options->chlConfirm()->setChecked(true);

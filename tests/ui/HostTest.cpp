@@ -82,8 +82,6 @@ TEST(QtHostTest, MessageBoxStylesAndAnswers) {
         {kMsgCritical, QMessageBox::Ok, QMessageBox::Critical, QMessageBox::Ok, kAnswerOk},
         {kMsgYesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes,
          kAnswerYes},
-        {kMsgYesNo, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::No,
-         kAnswerNo},
         {kMsgYesNo | 48, QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning, QMessageBox::No,
          kAnswerNo},
         {kMsgYesNo | 32, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,

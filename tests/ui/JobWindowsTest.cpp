@@ -6,6 +6,7 @@
 #include <QThread>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -35,6 +36,16 @@ struct BarSample {
 
 class JobWindowsTest : public UiTest {
   protected:
+    // Lets Qt's events run at every DoEvents, then runs `look` while the progress window shows.
+    void WhileProgressShown(std::function<void(ui::frmProgress&)> look) {
+        m_host.onDoEvents = [this, look = std::move(look)] {
+            QCoreApplication::processEvents();
+            ui::frmProgress* progress = m_forms.LoadedProgress();
+            if (progress != nullptr && progress->isVisible()) {
+                look(*progress);
+            }
+        };
+    }
     // Runs Main on `paths`, sampling each move of the bar; `slowEvents` makes every eighth
     // DoEvents take 100 ms, as on a busy desktop.
     std::vector<BarSample> SampleTheBar(const std::vector<std::string>& paths,
@@ -45,17 +56,11 @@ std::vector<BarSample> JobWindowsTest::SampleTheBar(const std::vector<std::strin
                                                     bool slowEvents) {
     std::vector<BarSample> samples;
     int calls = 0;
-    m_host.onDoEvents = [&] {
-        QCoreApplication::processEvents();
+    WhileProgressShown([&](ui::frmProgress& progress) {
         if (slowEvents && ++calls % 8 == 0) {
             QThread::msleep(100);
         }
-        ui::frmProgress* progress = m_forms.LoadedProgress();
-        if (progress == nullptr || !progress->isVisible()) {
-            return;
-        }
-        const double fraction =
-            static_cast<double>(progress->pb()->Value()) / progress->pb()->Max();
+        const double fraction = static_cast<double>(progress.pb()->Value()) / progress.pb()->Max();
         if (!samples.empty() && samples.back().fraction == fraction) {
             return;
         }
@@ -63,11 +68,11 @@ std::vector<BarSample> JobWindowsTest::SampleTheBar(const std::vector<std::strin
                                            [](const std::string& p) { return !fs::exists(p); });
         const auto underWay =
             std::distance(fs::directory_iterator(Holding()), fs::directory_iterator());
-        const auto* status = progress->findChild<QLabel*>("lblStatus");
-        samples.push_back({fraction, progress->pb()->Max(), static_cast<int>(started),
+        const auto* status = progress.findChild<QLabel*>("lblStatus");
+        samples.push_back({fraction, progress.pb()->Max(), static_cast<int>(started),
                            static_cast<int>(underWay),
                            status != nullptr ? status->text() : QString()});
-    };
+    });
     EXPECT_TRUE(RunMain(paths));
     m_host.onDoEvents = nullptr;
     return samples;
@@ -85,18 +90,15 @@ TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
     const std::string tree = (m_temp.path() / "tree").string();
     std::vector<std::pair<QString, int>> shown;  // the caption and the bar's value, as they change
     bool animated = false;
-    m_host.onDoEvents = [&] {
-        QCoreApplication::processEvents();
-        ui::frmProgress* progress = m_forms.LoadedProgress();
-        if (progress != nullptr && progress->isVisible() &&
-            !progress->pb()->CaptionLabel()->text().isEmpty()) {
-            animated = animated || progress->AniGif1()->IsPlaying();
-            const std::pair now{progress->pb()->CaptionLabel()->text(), progress->pb()->Value()};
+    WhileProgressShown([&](ui::frmProgress& progress) {
+        if (!progress.pb()->CaptionLabel()->text().isEmpty()) {
+            animated = animated || progress.AniGif1()->IsPlaying();
+            const std::pair now{progress.pb()->CaptionLabel()->text(), progress.pb()->Value()};
             if (shown.empty() || shown.back() != now) {
                 shown.push_back(now);
             }
         }
-    };
+    });
 
     EXPECT_TRUE(RunMain({tree}));
 
@@ -194,15 +196,12 @@ TEST_F(JobWindowsTest, AWaitingStartSaysSoInTheProgressWindow) {
     ScopedEnv limit(kStartWaitVariable, "60");
     const std::string file = MakeFile("secret", "data");
     QString captionWhileWaiting;
-    m_host.onDoEvents = [&] {
-        QCoreApplication::processEvents();
-        ui::frmProgress* progress = m_forms.LoadedProgress();
-        if (other && progress != nullptr && progress->isVisible() &&
-            !progress->pb()->CaptionLabel()->text().isEmpty()) {
-            captionWhileWaiting = progress->pb()->CaptionLabel()->text();
+    WhileProgressShown([&](ui::frmProgress& progress) {
+        if (other && !progress.pb()->CaptionLabel()->text().isEmpty()) {
+            captionWhileWaiting = progress.pb()->CaptionLabel()->text();
             other.reset();
         }
-    };
+    });
 
     EXPECT_TRUE(RunMain({file}));
 
@@ -221,15 +220,12 @@ TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
     const std::string tree = (m_temp.path() / "tree").string();
     const std::string later = MakeFile("later", "given after the tree");
     QString titleAfterClose;
-    m_host.onDoEvents = [&] {
-        QCoreApplication::processEvents();
-        ui::frmProgress* progress = m_forms.LoadedProgress();
-        if (titleAfterClose.isEmpty() && progress != nullptr && progress->isVisible() &&
-            !fs::is_empty(Holding())) {
-            progress->close();  // as the window's close button does
-            titleAfterClose = progress->frOW()->title();
+    WhileProgressShown([&](ui::frmProgress& progress) {
+        if (titleAfterClose.isEmpty() && !fs::is_empty(Holding())) {
+            progress.close();  // as the window's close button does
+            titleAfterClose = progress.frOW()->title();
         }
-    };
+    });
 
     EXPECT_TRUE(RunMain({tree, later}));
 

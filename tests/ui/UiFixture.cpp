@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "controls/VistaButton.h"
 #include "lang/tools/LngTable.h"
 #include "ui/Texts.h"
 
@@ -57,6 +58,17 @@ bool UiTest::Click(QWidget* widget, std::optional<QPoint> at) {
         return true;
     }
     return false;
+}
+
+ui::frmOptions* UiTest::OpenOptions(ui::frmAbout& about) {
+    Click(about.cbOptions());
+    return qobject_cast<ui::frmOptions*>(VisibleWindow("frmOptions"));
+}
+
+ui::frmAbout* UiTest::StartMainWindow(const char* language, const char* method, int confirm) {
+    StoreSettings(language, method, confirm);
+    EXPECT_FALSE(RunMain({})) << "started without paths, the program ends only when closed";
+    return qobject_cast<ui::frmAbout*>(VisibleWindow("frmAbout"));
 }
 
 const std::map<int, QString>& EnglishTexts() {

@@ -11,6 +11,8 @@
 
 #include "tests/support/SandboxTest.h"
 #include "ui/DefaultForms.h"
+#include "ui/frmAbout.h"
+#include "ui/frmOptions.h"
 
 namespace ostrel::test {
 
@@ -26,6 +28,8 @@ class UiTest : public SandboxTest {
     // Clicks `widget` as a user would, in its middle or at `at`; true when the click ended
     // the process.
     static bool Click(QWidget* widget, std::optional<QPoint> at = std::nullopt);
+    // Clicks the main window's Options button: the dialog, or nullptr when none shows.
+    static ui::frmOptions* OpenOptions(ui::frmAbout& about);
 
   protected:
     UiTest();
@@ -35,6 +39,9 @@ class UiTest : public SandboxTest {
     bool RunMain(const std::vector<std::string>& paths) {
         return SandboxTest::RunMain(paths, m_forms.forms());
     }
+    // Stores the settings and starts without paths, as from a desktop: the main window, or
+    // nullptr when none shows.
+    ui::frmAbout* StartMainWindow(const char* language, const char* method, int confirm);
     // The settings file's bytes ("" when there is none).
     std::string SettingsFile() const;
 
