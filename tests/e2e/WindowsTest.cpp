@@ -88,7 +88,7 @@ TEST(WithDisplay, AStartWhileTheWindowIsOpenLeavesItsHoldingFolderAlone) {
 
     const RunResult first = RunOstrel(user, {}, options);
 
-    ASSERT_EQ(found, "Ostrel\n") << first.err;
+    ASSERT_EQ(found, "Ostrel") << first.err;
     EXPECT_EQ(second.exitCode, 0) << second.err;
     EXPECT_FALSE(fs::exists(user.work() / "second"));
     EXPECT_EQ(ReadFile(inFlight), "on its way");
