@@ -40,10 +40,7 @@ int ErrorOf(const platform::RawFile& file) {
 
 FillOutcome FreeSpaceFill::Run(std::int64_t planned, const Progress& progress) {
     m_planned = std::max<std::int64_t>(planned, 0) * static_cast<std::int64_t>(m_passes.size());
-    int error = m_passes.empty() ? EINVAL : FirstPass(progress);
-    for (std::size_t pass = 1; error == 0 && pass < m_passes.size(); ++pass) {
-        error = LaterPass(pass, progress);
-    }
+    const int error = m_passes.empty() ? EINVAL : Fill(progress);
     DeleteAll();
     m_outcome.error = error == ECANCELED ? 0 : error;
     m_outcome.end = error == 0           ? FillOutcome::End::Filled
@@ -77,10 +74,18 @@ int FreeSpaceFill::WriteSpan(platform::RawFile& file, const std::string& chunk, 
     return 0;
 }
 
-int FreeSpaceFill::FirstPass(const Progress& progress) {
+int FreeSpaceFill::Fill(const Progress& progress) {
     const std::string chunk = PassChunk(m_passes[0]);
+    const bool root = platform::EffectiveUserId() == 0;
     int fullFiles = 0;
     for (std::uint32_t index = 0;; ++index) {
+        // Files get smaller as the disk fills, so that the last ones, whose passes are written
+        // while the disk is full, are small: a quarter of the room left, within limits.
+        std::int64_t size = m_fileSize;
+        if (const auto space = platform::FreeSpaceOf(m_folder)) {
+            const std::int64_t left = root ? space->freeBytes : space->availableBytes;
+            size = std::min(m_fileSize, std::max(kSmallestFileSize, left / 4));
+        }
         platform::RawFile::Options options;
         options.writeOnly = true;
         options.exclusive = false;  // the folder is private: nobody else can open its files
@@ -90,20 +95,21 @@ int FreeSpaceFill::FirstPass(const Progress& progress) {
             // No room left even for a new file: the fill is full.
             if (IsFull(file.Error())) {
                 NoteFull();
-                m_outcome.passesDone = 1;
                 return 0;
             }
             return file.Error() != 0 ? file.Error() : EIO;
         }
         m_files.push_back({name, file.Identity(), 0});
         ++m_outcome.files;
+        m_outcome.passesDone = 0;  // the new file has none yet
         if (index == 0) {
             // Before the first write: a copy-on-write file system is seen by its type.
             m_outcome.reach = platform::FindOverwriteReach(file);
             m_outcome.flash = platform::OnFlashStorage(m_folder);
         }
-        std::int64_t size = 0;
-        int error = WriteSpan(file, chunk, m_fileSize, 1, progress, size);
+        const std::int64_t writtenBefore = m_outcome.written;
+        std::int64_t done = 0;
+        int error = WriteSpan(file, chunk, size, 1, progress, done);
         if (error == ECANCELED || (error != 0 && !IsFull(error))) {
             return error;
         }
@@ -111,7 +117,8 @@ int FreeSpaceFill::FirstPass(const Progress& progress) {
             // What fitted is in the file (a write cut short counts what it wrote); a handle
             // whose write failed reports every later flush as failed, so a new one flushes it.
             NoteFull();
-            size = std::max<std::int64_t>(file.Size(), 0);
+            done = std::max<std::int64_t>(file.Size(), 0);
+            m_outcome.written = writtenBefore + done;
             file = platform::RawFile();
             platform::RawFile::Options again;
             again.writeOnly = true;
@@ -121,48 +128,49 @@ int FreeSpaceFill::FirstPass(const Progress& progress) {
             again.privateFolder = true;
             file = platform::RawFile::OpenAt(m_folder, name, again);
         }
-        m_files.back().size = size;
-        m_outcome.filled += size;
+        m_files.back().size = done;
+        m_outcome.filled += done;
         if (!file.Flush() || !file.Close()) {
             return ErrorOf(file);
         }
+        m_outcome.passesDone = 1;
+        // The later passes go over this file now, while the disk may still have room: it is
+        // full only while the last files get theirs.
+        for (std::size_t pass = 1; pass < m_passes.size(); ++pass) {
+            if (const int later = Overwrite(m_files.back(), pass, progress); later != 0) {
+                return later;
+            }
+            m_outcome.passesDone = static_cast<int>(pass) + 1;
+        }
         // A full disk may have room again once the file is flushed: the file system reserves
-        // room for the data it has not placed yet and gives back what was not needed. The pass
+        // room for the data it has not placed yet and gives back what was not needed. The fill
         // goes on with a new file until one gets nothing.
-        if (error != 0 && (size == 0 || ++fullFiles == kMaxFullFiles)) {
+        if (error != 0 && (done == 0 || ++fullFiles == kMaxFullFiles)) {
             m_planned = m_outcome.filled * static_cast<std::int64_t>(m_passes.size());
-            m_outcome.written = m_outcome.filled;
-            m_outcome.passesDone = 1;
             return 0;
         }
     }
 }
 
-int FreeSpaceFill::LaterPass(std::size_t pass, const Progress& progress) {
+int FreeSpaceFill::Overwrite(const FillFile& fill, std::size_t pass, const Progress& progress) {
     const std::string chunk = PassChunk(m_passes[pass]);
-    for (const FillFile& fill : m_files) {
-        platform::RawFile::Options options;
-        options.writeOnly = true;
-        options.exclusive = false;
-        options.create = false;
-        options.expected = fill.id;
-        options.privateFolder = true;
-        platform::RawFile file = platform::RawFile::OpenAt(m_folder, fill.name, options);
-        if (!file.IsValid()) {
-            return file.Error() != 0 ? file.Error() : EIO;
-        }
-        std::int64_t done = 0;
-        if (const int error =
-                WriteSpan(file, chunk, fill.size, static_cast<int>(pass) + 1, progress, done);
-            error != 0) {
-            return error;
-        }
-        if (!file.Flush() || !file.Close()) {
-            return ErrorOf(file);
-        }
+    platform::RawFile::Options options;
+    options.writeOnly = true;
+    options.exclusive = false;
+    options.create = false;
+    options.expected = fill.id;
+    options.privateFolder = true;
+    platform::RawFile file = platform::RawFile::OpenAt(m_folder, fill.name, options);
+    if (!file.IsValid()) {
+        return file.Error() != 0 ? file.Error() : EIO;
     }
-    m_outcome.passesDone = static_cast<int>(pass) + 1;
-    return 0;
+    std::int64_t done = 0;
+    if (const int error =
+            WriteSpan(file, chunk, fill.size, static_cast<int>(pass) + 1, progress, done);
+        error != 0) {
+        return error;
+    }
+    return file.Flush() && file.Close() ? 0 : ErrorOf(file);
 }
 
 void FreeSpaceFill::NoteFull() {

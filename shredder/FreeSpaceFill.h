@@ -24,7 +24,7 @@ struct FillOutcome {
     };
     End end = End::Failed;
     int error = 0;
-    int passesDone = 0;        // passes written over every fill file and flushed
+    int passesDone = 0;        // passes written over every fill file made and flushed
     std::int64_t filled = 0;   // the bytes the first pass put into fill files
     std::int64_t written = 0;  // the bytes of every pass together
     std::int32_t files = 0;    // fill files made
@@ -40,14 +40,17 @@ struct FillOutcome {
 };
 
 // Fills the free space of the file system holding `folder`, a private folder of the program's
-// holding nothing else, with files of at most `fileSize` bytes: the first pass writes until the
-// disk is full; each later pass writes over what the first put there. Every fill file is flushed
-// before the next pass starts; one file is open at a time, and the data is written from one
-// buffer. Whatever ends the fill, every fill file is deleted at once.
+// holding nothing else, with files of at most `fileSize` bytes (smaller as the disk fills) until
+// the disk is full. Each file gets every pass, each flushed before the next, before the next file
+// is made, so that the disk is full only while the last, small files get their later passes. One
+// file is open at a time, and the data is written from one buffer. Whatever ends the fill, every
+// fill file is deleted at once.
 class FreeSpaceFill {
   public:
     static constexpr std::int64_t kFileSize = std::int64_t{1} << 30;
     static constexpr std::int64_t kWriteSize = std::int64_t{1} << 20;
+    // The size below which fill files do not shrink as the disk fills.
+    static constexpr std::int64_t kSmallestFileSize = std::int64_t{16} << 20;
     // The data of a fill file goes to the disk in windows of this size while the next is written.
     static constexpr std::int64_t kWriteBackWindow = std::int64_t{32} << 20;
 
@@ -73,10 +76,11 @@ class FreeSpaceFill {
     // and the outcome; 0, or the error that stopped it (ECANCELED: asked to).
     int WriteSpan(platform::RawFile& file, const std::string& chunk, std::int64_t length, int pass,
                   const Progress& progress, std::int64_t& done);
-    // Writes the first pass; returns 0, or the error that stopped it (ECANCELED: asked to).
-    int FirstPass(const Progress& progress);
-    // Writes pass `pass` (0-based, after the first) over every fill file.
-    int LaterPass(std::size_t pass, const Progress& progress);
+    // Makes fill files, each with every pass, until the disk is full; returns 0, or the error
+    // that stopped it (ECANCELED: asked to).
+    int Fill(const Progress& progress);
+    // Writes pass `pass` (0-based, after the first) over the fill file `fill` and flushes it.
+    int Overwrite(const FillFile& fill, std::size_t pass, const Progress& progress);
     void NoteFull();
     void DeleteAll();
 
