@@ -290,8 +290,12 @@ void ShredJob::WipeFreeSpace(const std::string& folder) {
     m_report.summary =
         FillIn(GetLangString(summary), FormatBytes(outcome.filled),
                FormatDuration(Clock::now() - start), FormatDuration(outcome.fullFor));
-    progress.SetValue(JobProgress::kBarMax);
-    progress.ShowSummary(m_report.summary);
+    // A full bar would say the wipe was done: an unfinished one leaves the bar where it stopped,
+    // and the report that follows says the rest.
+    if (outcome.end == FillOutcome::End::Filled) {
+        progress.SetValue(JobProgress::kBarMax);
+        progress.ShowSummary(m_report.summary);
+    }
     host.DoEvents();
 }
 
