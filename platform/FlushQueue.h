@@ -6,11 +6,44 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace ostrel::platform {
+
+// Joins the flushes that many threads ask for at once into few. A caller whose data (or folder
+// entry) is already written asks for a flush under a key (a disk, a folder); it is served by the
+// first flush under that key that begins after its call, run by whichever caller finds none
+// running, and every caller served by it gets its result. A flush that was already under way
+// when a caller came may have begun before that caller's data was written, so it never serves
+// that caller. A flush that fails fails every caller it served.
+class FlushGroups {
+  public:
+    struct Key {
+        std::uint64_t first = 0;
+        std::uint64_t second = 0;
+        auto operator<=>(const Key&) const = default;
+    };
+    // Returns 0 once a run of `flush` (this one, or another caller's under `key`) that began
+    // after this call succeeded, else that run's error.
+    int Join(Key key, const std::function<int()>& flush);
+    // How many flushes have run (for tests and measurement).
+    std::uint64_t Runs() const;
+
+  private:
+    struct Group {
+        std::uint64_t begun = 0;     // flushes begun under the key
+        std::uint64_t finished = 0;  // the last of them that finished (all before it did)
+        int error = 0;               // the result of flush `finished`
+        bool running = false;
+    };
+    mutable std::mutex m_lock;
+    std::condition_variable m_finished;
+    std::map<Key, Group> m_groups;
+    std::uint64_t m_runs = 0;
+};
 
 // Finishes files on threads of their own: the flush to the disk and the close (which deletes a
 // delete-on-close file), or whatever else is left of a file's work, so that the disk commits the
@@ -42,6 +75,8 @@ class FlushQueue {
     // The files finished since the last call. With a `wait`, waits up to that long for every
     // file handed over to be finished.
     std::vector<Completion> Collect(std::chrono::milliseconds wait = {});
+    // The flushes that the work of this queue's threads may join.
+    FlushGroups& Groups() { return m_groups; }
 
   private:
     void Serve();
@@ -56,6 +91,7 @@ class FlushQueue {
     std::size_t m_maxThreads;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
+    FlushGroups m_groups;
 };
 
 }  // namespace ostrel::platform

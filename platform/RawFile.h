@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/FlushQueue.h"
 #include "platform/Folder.h"
 #include "platform/Handle.h"
 
@@ -92,6 +93,16 @@ class RawFile {
 
     // Empties the write-behind buffer and forces the file's data to the medium (fsync).
     bool Flush();
+
+    // The same for a file on a file system where one file's fdatasync flushes the disk's cache
+    // for every file on it (OverwriteReach::oneFlushForAll), with that cache flush shared by the
+    // files that ask at once: this file's data is written and waited for (sync_file_range), and
+    // then a flush of `groups` under its disk that begins after that is waited for. What that
+    // relies on: the data goes back to the blocks it was read from (an overwrite in place, the
+    // length unchanged), so no metadata is needed to find it there; a write that completed
+    // reached the disk, at worst into its volatile cache; and a cache flush sent afterwards, for
+    // any file of the disk, makes every completed write durable.
+    bool FlushJoining(FlushGroups& groups);
 
     // Empties the buffer and closes. With delete-on-close the path is unlinked first, but only
     // while it still names this file and only when every write and flush succeeded. False for

@@ -103,13 +103,17 @@ class PassRun {
     // What may keep the old contents out of reach, when the first pass ran here.
     const std::optional<platform::OverwriteReach>& Reach() const { return m_reach; }
 
+    // The passes that finish on a flush queue's threads share its flushes with the other
+    // files there: a folder's flush, and a disk's cache flush where the file system allows.
+    void ShareFlushes(platform::FlushGroups& groups) { m_groups = &groups; }
+
     // For a small file handed over whole: flushes the holding folder and `source`, the folder
     // the file left, so that its new name is on the disk before the first byte is written; then
     // writes every pass and deletes the file. Returns 0 or the error that stopped it.
     int MakeMoveDurableAndRun(const platform::Folder& source) {
-        int error = m_folder.Sync();
+        int error = SyncFolder(m_folder);
         if (error == 0 && source.Identity() != m_folder.Identity()) {
-            error = source.Sync();
+            error = SyncFolder(source);
         }
         if (error != 0) {
             return error;
@@ -148,6 +152,7 @@ class PassRun {
             m_opened = true;
             if (reach != nullptr) {
                 *reach = platform::FindOverwriteReach(file);
+                m_oneFlushForAll = reach->oneFlushForAll;
             }
         }
         if (file.LinkCount() > 1) {  // a second name appeared meanwhile
@@ -177,7 +182,8 @@ class PassRun {
     int Finish(platform::RawFile& file, std::size_t pass) {
         try {
             for (;;) {
-                Require(file.Flush(), file);
+                const bool joined = m_groups != nullptr && m_oneFlushForAll;
+                Require(joined ? file.FlushJoining(*m_groups) : file.Flush(), file);
                 Require(file.Close(), file);
                 if (++pass == m_passes.size()) {
                     return 0;
@@ -190,6 +196,15 @@ class PassRun {
     }
 
   private:
+    // Flushes `folder`, or joins a flush of it that begins after this call.
+    int SyncFolder(const platform::Folder& folder) {
+        if (m_groups == nullptr) {
+            return folder.Sync();
+        }
+        const platform::FileIdentity id = folder.Identity();
+        return m_groups->Join({id.device, id.inode}, [&folder] { return folder.Sync(); });
+    }
+
     // The pass's 8 KiB block is built once per range and repeated up to 1 MiB, which is
     // written whole: one request per megabyte, and events between them.
     static void WriteRange(platform::RawFile& file, std::int32_t pattern, std::int64_t length,
@@ -230,6 +245,8 @@ class PassRun {
     int m_pass = 0;
     std::atomic<std::int64_t> m_written{0};
     std::optional<platform::OverwriteReach> m_reach;
+    platform::FlushGroups* m_groups = nullptr;
+    bool m_oneFlushForAll = false;
 };
 
 platform::Folder OpenHoldingFolder() {
@@ -351,6 +368,9 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
     const bool holding = at.folder == p_HoldingFolder || at.folder == &m_ownHolding;
     m_run = std::make_shared<PassRun>(*at.folder, holding, at.name, *m_file, passes);
     const bool queued = p_FlushQueue != nullptr && at.folder == p_HoldingFolder;
+    if (queued) {
+        m_run->ShareFlushes(p_FlushQueue->Groups());
+    }
     if (queued && m_unsyncedSource != nullptr) {
         m_finishing = at;
         m_result.outcome = ShredOutcome::Finishing;

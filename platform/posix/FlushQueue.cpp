@@ -9,7 +9,7 @@ namespace {
 
 // Runs `work`: its result, or EIO when it throws (out of memory, say: the file is not finished,
 // and whoever runs it goes on).
-int Run(const FlushQueue::Work& work) {
+int Run(const std::function<int()>& work) {
     try {
         return work();
     } catch (...) {
@@ -18,6 +18,40 @@ int Run(const FlushQueue::Work& work) {
 }
 
 }  // namespace
+
+int FlushGroups::Join(Key key, const std::function<int()>& flush) {
+    std::unique_lock<std::mutex> hold(m_lock);
+    Group& group = m_groups[key];
+    // Flush `wanted` is the first that cannot have begun before this call.
+    const std::uint64_t wanted = group.begun + 1;
+    for (;;) {
+        if (group.finished >= wanted) {
+            // A later flush than the one wanted may have finished meanwhile: it too began after
+            // this call, and its result is the one known now.
+            return group.error;
+        }
+        if (!group.running) {
+            group.running = true;
+            const std::uint64_t mine = ++group.begun;
+            ++m_runs;
+            hold.unlock();
+            const int error = Run(flush);
+            hold.lock();
+            group.running = false;
+            group.finished = mine;
+            group.error = error;
+            hold.unlock();
+            m_finished.notify_all();
+            return error;
+        }
+        m_finished.wait(hold);
+    }
+}
+
+std::uint64_t FlushGroups::Runs() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_runs;
+}
 
 FlushQueue::FlushQueue(int threads) : m_maxThreads(threads < 1 ? 1 : threads) {}
 

@@ -232,6 +232,7 @@ OverwriteReach FindOverwriteReach(const RawFile& file) {
             reach.fileSystem = mount.fileSystem;
         }
     }
+    reach.oneFlushForAll = ext4 && reach.limits == kReachFull;
     return reach;
 }
 

@@ -314,6 +314,30 @@ bool RawFile::Flush() {
     return !m_failed;
 }
 
+bool RawFile::FlushJoining(FlushGroups& groups) {
+    if (!m_handle.Valid()) {
+        return false;
+    }
+    Drain();
+    m_buffer.reset();
+    m_capacity = 0;
+    const int fd = posix::Fd(m_handle);
+    constexpr unsigned kWriteAndWait =
+        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    if (posix::FaultFires(SysCall::Fsync) || ::sync_file_range(fd, 0, 0, kWriteAndWait) != 0) {
+        Fail(errno);
+        return false;
+    }
+    // The flush runs on whichever joining file finds none under way: the disk's identity is the
+    // key, so any of them flushes the same cache.
+    const int error =
+        groups.Join({m_id.device, 0}, [fd] { return ::fdatasync(fd) != 0 ? errno : 0; });
+    if (error != 0) {
+        Fail(error);
+    }
+    return !m_failed;
+}
+
 bool RawFile::Close() {
     if (!m_handle.Valid()) {
         return false;
