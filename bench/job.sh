@@ -43,15 +43,17 @@ runs() {
     printf ' %7.0f' $(printf '%s\n' "$@" | awk '{ print $1 / 1000 }')
     echo
 }
-# Prints the ratio of the arrays named $2 and $3 for each alternation, and the smallest.
+# Prints the ratio of the arrays named $2 and $3 for each alternation, and the least of them (the
+# greatest when $4 is "most": for a time over another's rather than a rate over another's).
 ratios() {
     local -n top=$2 bottom=$3
-    local i line="" least=""
+    local i line="" bound="" order=-n word=least
+    [ "${4:-}" != most ] || order=-rn word=most
     for i in "${!top[@]}"; do
         line+=" $(awk -v a="${top[$i]}" -v b="${bottom[$i]}" 'BEGIN { printf "%7.2f", a / b }')"
     done
-    least=$(printf '%s\n' $line | sort -n | head -1)
-    printf '    %-10s%s   (least %s)\n' "$1" "$line" "$least"
+    bound=$(printf '%s\n' $line | sort $order | head -1)
+    printf '    %-10s%s   (%s %s)\n' "$1" "$line" "$word" "$bound"
 }
 
 # A private user whose settings name the method; no question.
@@ -163,4 +165,4 @@ awk -v o="$mo" -v d="$md" 'BEGIN {
         o / 1e6, d / 1e6, o / d }'
 runs "ostrel ms" "${o[@]}"
 runs "dd+rm ms" "${d[@]}"
-ratios "over dd" o d
+ratios "over dd" o d most
