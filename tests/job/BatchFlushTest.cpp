@@ -60,5 +60,24 @@ TEST_F(BatchFlushTest, AFailedSharedCacheFlushFailsEveryFileOfItsBatchAndNoOther
     }
 }
 
+// A file too large for a batch writes its passes here and hands its last flush and deleting
+// close to the queue: when that close cannot delete it, it is reported and kept, never counted
+// destroyed.
+TEST_F(BatchFlushTest, ALargeFileWhoseDeletingCloseFailsOnTheQueueIsKept) {
+    std::size_t kept = 0;
+    for (const char* method : {kMethodSimple, kMethodDod3}) {
+        SCOPED_TRACE(method);
+        forms().options.SetDeleteMethod(method);
+        const std::string big = MakeFile("big", std::string(std::size_t{3} << 20, 'x'));
+        platform::InjectFault(platform::SysCall::Unlink, EIO, 0, 1);
+        m_job.ShredSinglePath(big);
+        platform::ClearFaults();
+        const JobReport report = m_job.TakeReport();
+        ASSERT_EQ(report.scheduledAtRestart.size(), 1u);
+        EXPECT_EQ(report.scheduledAtRestart[0].path, big);
+        EXPECT_EQ(platform::PendingDeletions().size(), ++kept);
+    }
+}
+
 }  // namespace
 }  // namespace ostrel::test
