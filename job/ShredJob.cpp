@@ -222,6 +222,7 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     shredder.p_SourceStatus = status;
     shredder.p_HoldingFolder = m_holding.IsOpen() ? &m_holding : nullptr;
     shredder.p_FlushQueue = m_flushQueue.get();
+    shredder.p_PassBatch = m_passBatch.get();
     shredder.p_OnProgress = [this] { ShowProgress(false); };
     shredder.p_FlushTag = ++m_lastFlushTag;
     shredder.RenameFlag = true;
@@ -251,6 +252,9 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
 void ShredJob::CollectFinished(bool all) {
     if (!m_flushQueue) {
         return;
+    }
+    if (all && m_passBatch) {
+        m_passBatch->HandOver(DoEventsIgnoringErrors);
     }
     for (;;) {
         for (const auto& done : m_flushQueue->Collect(all ? kFinishingPoll : kNoWait)) {
@@ -662,6 +666,9 @@ void ShredJob::Prepare() {
         m_protected = std::make_unique<ProtectedFolders>(ProtectedFolders::Find());
         m_holding = OpenHoldingFolder();
         m_flushQueue = std::make_unique<platform::FlushQueue>();
+        if (m_holding.IsOpen()) {
+            m_passBatch = std::make_unique<PassBatch>(*m_flushQueue, m_holding);
+        }
     }
 }
 

@@ -188,6 +188,8 @@ class ShredJob : private RunningJob {
         std::int64_t work = 0;  // JobProgress::FileWork of the file
     };
     std::map<std::uint64_t, Finishing> m_finishing;
+    // Small files bound for m_flushQueue are gathered here and handed over in batches.
+    std::unique_ptr<PassBatch> m_passBatch;
     std::uint64_t m_lastFlushTag = 0;  // each file handed to the queue gets the next
 
     JobProgress m_progress;

@@ -14,7 +14,8 @@ namespace ostrel::platform {
 // the rename that puts an atomically replaced file in place (the same files, WinInit.ini).
 // RemoveFolder is the removal of an empty folder, Link the hard link of a move on a file system
 // without the no-replace rename, AttributeFlush the flush between overwriting a file's extended
-// attributes and removing them, SeekData the look for the parts of a file that hold data.
+// attributes and removing them, SeekData the look for the parts of a file that hold data,
+// CacheFlush the disk cache flush that several files' passes share.
 enum class SysCall {
     Open,
     Write,
@@ -29,6 +30,7 @@ enum class SysCall {
     Link,
     AttributeFlush,
     SeekData,
+    CacheFlush,
     Count
 };
 

@@ -30,6 +30,11 @@ struct OverwriteReach {
     std::uint32_t limits = kReachFull;  // ReachLimit bits
     // The file system's name when its type sets a limit ("btrfs", "nfs"); empty otherwise.
     std::string fileSystem;
+    // The file's data is written back to the blocks it was read from, and an fdatasync of any
+    // file of this file system sends its disk a cache flush (a journal commit or an explicit
+    // one) that makes every write completed before it durable: ext2, ext3 and ext4 without data
+    // journalling. Passes may then share one cache flush among many files.
+    bool oneFlushForAll = false;
 };
 
 // What limits the overwriting of the open file `file`, found from its file system's type, its

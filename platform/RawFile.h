@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/FlushQueue.h"
 #include "platform/Folder.h"
 #include "platform/Handle.h"
 
@@ -65,6 +66,8 @@ class RawFile {
     // close; 0 when none failed.
     int Error() const { return m_error; }
     FileIdentity Identity() const { return m_id; }
+    // The id of the mount the file was opened through (0 where the system does not tell).
+    std::uint64_t MountId() const { return m_mountId; }
     // The file's names when it was opened, as the file system counts them (never a cached count).
     std::uint64_t LinkCount() const { return m_linkCount; }
     // How many bytes the writes of this handle have put in the file so far (a write that
@@ -93,6 +96,26 @@ class RawFile {
     // Empties the write-behind buffer and forces the file's data to the medium (fsync).
     bool Flush();
 
+    // The same for a file on a file system where one file's fdatasync flushes the disk's cache
+    // for every file on it (OverwriteReach::oneFlushForAll), with that cache flush shared by the
+    // files that ask at once: this file's data is written and waited for (FinishWriteBack), and
+    // then a flush of `groups` under its disk that begins after that is waited for. What that
+    // relies on: the data goes back to the blocks it was read from (an overwrite in place, the
+    // length unchanged), so no metadata is needed to find it there; a write that completed
+    // reached the disk, at worst into its volatile cache; and a cache flush sent afterwards, for
+    // any file of the disk, makes every completed write durable.
+    bool FlushJoining(FlushGroups& groups);
+    // The cache flush of FlushJoining alone: for the last of many files whose write-backs were
+    // each finished (FinishWriteBack), after which its success counts for all of them.
+    bool FlushDiskCache(FlushGroups& groups);
+
+    // Empties the buffer and starts writing the file's data back to the disk (sync_file_range),
+    // without waiting: many files' write-backs then go to the disk together.
+    bool StartWriteBack();
+    // Empties the buffer, writes back what is not yet, and waits until the disk has taken all
+    // of the file's data (sync_file_range). That data may still be in the disk's volatile cache:
+    // only a cache flush afterwards makes it durable.
+    bool FinishWriteBack();
     // For long sequential writes: starts writing the file's bytes in [offset, offset + length) to
     // the medium without waiting for them (after handing on what is buffered), or, with `wait`,
     // writes them and waits until they are on the medium. Keeping only a few such ranges unwritten
@@ -121,6 +144,7 @@ class RawFile {
     bool m_failed = false;
     FileIdentity m_id;
     std::uint64_t m_linkCount = 0;
+    std::uint64_t m_mountId = 0;
     std::int64_t m_written = 0;
     std::atomic<std::int64_t>* m_tally = nullptr;
     std::unique_ptr<char[]> m_buffer;  // the write-behind buffer, allocated on first write

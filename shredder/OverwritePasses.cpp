@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/Globals.h"
 #include "core/Host.h"
@@ -49,6 +50,16 @@ void Require(bool ok, const platform::RawFile& file) {
 bool OverwritesInPlace(int moveError) {
     return moveError == ENOSPC || moveError == platform::kErrorQuota || moveError == EOPNOTSUPP ||
            moveError == ENAMETOOLONG;
+}
+
+// Flushes `folder`, or joins a flush of it that begins after this call.
+int SyncFolderJoining(platform::FlushGroups& groups, const platform::Folder& folder) {
+    const platform::FileIdentity id = folder.Identity();
+    return groups.Join({id.device, id.inode}, [&folder] { return folder.Sync(); });
+}
+
+int ErrorOf(const platform::RawFile& file) {
+    return file.Error() != 0 ? file.Error() : EIO;
 }
 
 std::string WithSeparator(std::string folder) {
@@ -94,13 +105,32 @@ class PassRun {
     // What may keep the old contents out of reach, when the first pass ran here.
     const std::optional<platform::OverwriteReach>& Reach() const { return m_reach; }
 
+    // How many passes the file gets.
+    std::size_t Passes() const { return m_passes.size(); }
+    // The first pass found that one disk cache flush may serve this file with others.
+    bool OneFlushForAll() const { return m_oneFlushForAll; }
+
+    // Opens the file for pass `pass` and writes it, on a queue thread (the first pass finds what
+    // limits the overwrite's reach). Throws PassFailed.
+    platform::RawFile WriteQueued(std::size_t pass) {
+        if (pass == 0) {
+            m_reach.emplace();
+            return Write(0, nullptr, &*m_reach);
+        }
+        return Write(pass, nullptr, nullptr);
+    }
+
+    // The passes that finish on a flush queue's threads share its flushes with the other
+    // files there: a folder's flush, and a disk's cache flush where the file system allows.
+    void ShareFlushes(platform::FlushGroups& groups) { m_groups = &groups; }
+
     // For a small file handed over whole: flushes the holding folder and `source`, the folder
     // the file left, so that its new name is on the disk before the first byte is written; then
     // writes every pass and deletes the file. Returns 0 or the error that stopped it.
     int MakeMoveDurableAndRun(const platform::Folder& source) {
-        int error = m_folder.Sync();
+        int error = SyncFolder(m_folder);
         if (error == 0 && source.Identity() != m_folder.Identity()) {
-            error = source.Sync();
+            error = SyncFolder(source);
         }
         if (error != 0) {
             return error;
@@ -139,6 +169,7 @@ class PassRun {
             m_opened = true;
             if (reach != nullptr) {
                 *reach = platform::FindOverwriteReach(file);
+                m_oneFlushForAll = reach->oneFlushForAll;
             }
         }
         if (file.LinkCount() > 1) {  // a second name appeared meanwhile
@@ -168,7 +199,8 @@ class PassRun {
     int Finish(platform::RawFile& file, std::size_t pass) {
         try {
             for (;;) {
-                Require(file.Flush(), file);
+                const bool joined = m_groups != nullptr && m_oneFlushForAll;
+                Require(joined ? file.FlushJoining(*m_groups) : file.Flush(), file);
                 Require(file.Close(), file);
                 if (++pass == m_passes.size()) {
                     return 0;
@@ -181,6 +213,11 @@ class PassRun {
     }
 
   private:
+    // Flushes `folder`, or joins a flush of it that begins after this call.
+    int SyncFolder(const platform::Folder& folder) {
+        return m_groups == nullptr ? folder.Sync() : SyncFolderJoining(*m_groups, folder);
+    }
+
     // The pass's 8 KiB block is built once per range and repeated up to 1 MiB, which is
     // written whole: one request per megabyte, and events between them.
     static void WriteRange(platform::RawFile& file, std::int32_t pattern, std::int64_t length,
@@ -221,7 +258,141 @@ class PassRun {
     int m_pass = 0;
     std::atomic<std::int64_t> m_written{0};
     std::optional<platform::OverwriteReach> m_reach;
+    platform::FlushGroups* m_groups = nullptr;
+    bool m_oneFlushForAll = false;
 };
+
+namespace {
+
+// One batch's work on a queue thread; returns each file's result, in order. A file drops out at
+// its first failure (its handle is closed, never deleting) and the others go on.
+std::vector<int> RunBatch(const platform::Folder& holding,
+                          const std::vector<PassBatch::Entry>& batch,
+                          platform::FlushGroups& groups) {
+    const std::size_t n = batch.size();
+    std::vector<int> errors(n, 0);
+    // No byte is written before every file's new name is on the disk: the holding folder is
+    // flushed once, and each folder the files left once.
+    const int holdingError = SyncFolderJoining(groups, holding);
+    std::vector<std::pair<platform::FileIdentity, int>> sources;
+    for (std::size_t i = 0; i < n; ++i) {
+        const platform::Folder& source = *batch[i].source;
+        errors[i] = holdingError;
+        if (errors[i] != 0 || source.Identity() == holding.Identity()) {
+            continue;
+        }
+        auto known = std::find_if(sources.begin(), sources.end(), [&](const auto& seen) {
+            return seen.first == source.Identity();
+        });
+        if (known == sources.end()) {
+            sources.emplace_back(source.Identity(), SyncFolderJoining(groups, source));
+            known = std::prev(sources.end());
+        }
+        errors[i] = known->second;
+    }
+    std::vector<platform::RawFile> files(n);
+    for (std::size_t pass = 0;; ++pass) {
+        std::vector<std::size_t> live;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (errors[i] == 0 && pass < batch[i].run->Passes()) {
+                live.push_back(i);
+            }
+        }
+        if (live.empty()) {
+            return errors;
+        }
+        const auto drop = [&](std::size_t i, int error) {
+            errors[i] = error;
+            files[i] = platform::RawFile();  // closed, not deleted
+        };
+        for (const std::size_t i : live) {
+            try {
+                files[i] = batch[i].run->WriteQueued(pass);
+                files[i].StartWriteBack();  // a failure sticks, and shows below
+            } catch (const PassFailed& failure) {
+                drop(i, failure.error);
+            } catch (...) {
+                drop(i, EIO);
+            }
+        }
+        // Each file's data taken by the disk; where one cache flush may serve them, it follows
+        // for all of them together (per disk), else each file is flushed on its own.
+        std::vector<std::size_t> sharing;
+        for (const std::size_t i : live) {
+            if (errors[i] != 0) {
+                continue;
+            }
+            const bool shared = batch[i].run->OneFlushForAll();
+            if (!(shared ? files[i].FinishWriteBack() : files[i].Flush())) {
+                drop(i, ErrorOf(files[i]));
+            } else if (shared) {
+                sharing.push_back(i);
+            }
+        }
+        while (!sharing.empty()) {
+            const std::uint64_t disk = files[sharing.back()].Identity().device;
+            const bool flushed = files[sharing.back()].FlushDiskCache(groups);
+            const int error = flushed ? 0 : ErrorOf(files[sharing.back()]);
+            std::erase_if(sharing, [&](std::size_t i) {
+                if (files[i].Identity().device != disk) {
+                    return false;
+                }
+                if (!flushed) {
+                    drop(i, error);  // not known to be on the disk: not one of them counts
+                }
+                return true;
+            });
+        }
+        // Closed only once durable; the last pass's close deletes the file.
+        for (const std::size_t i : live) {
+            if (errors[i] == 0 && !files[i].Close()) {
+                drop(i, ErrorOf(files[i]));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+PassBatch::~PassBatch() {
+    HandOver();
+}
+
+void PassBatch::Add(std::shared_ptr<PassRun> run, std::shared_ptr<const platform::Folder> source,
+                    std::int64_t size, std::uint64_t tag,
+                    const std::function<void()>& whileWaiting) {
+    m_entries.push_back({std::move(run), std::move(source)});
+    m_tags.push_back(tag);
+    m_bytes += std::max<std::int64_t>(size, 0);
+    if (m_entries.size() >= kFiles || m_bytes >= kBytes) {
+        HandOver(whileWaiting);
+    }
+}
+
+void PassBatch::HandOver(const std::function<void()>& whileWaiting) {
+    if (m_entries.empty()) {
+        return;
+    }
+    platform::FlushGroups& groups = m_queue.Groups();
+    m_queue.SubmitBatch([&holding = m_holding, batch = std::move(m_entries),
+                         &groups] { return RunBatch(holding, batch, groups); },
+                        std::move(m_tags), whileWaiting);
+    m_entries.clear();
+    m_tags.clear();
+    m_bytes = 0;
+    m_lastReopened.reset();
+}
+
+std::shared_ptr<const platform::Folder> PassBatch::Reopened(const platform::Folder& folder) {
+    if (m_lastReopened == nullptr || m_lastReopened->Identity() != folder.Identity()) {
+        auto reopened = std::make_shared<platform::Folder>(folder.Reopen());
+        if (!reopened->IsOpen()) {
+            return nullptr;
+        }
+        m_lastReopened = std::move(reopened);
+    }
+    return m_lastReopened;
+}
 
 platform::Folder OpenHoldingFolder() {
     platform::Folder holding = platform::Folder::Open(HoldingFolderPath());
@@ -342,9 +513,17 @@ void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> pa
     const bool holding = at.folder == p_HoldingFolder || at.folder == &m_ownHolding;
     m_run = std::make_shared<PassRun>(*at.folder, holding, at.name, *m_file, passes);
     const bool queued = p_FlushQueue != nullptr && at.folder == p_HoldingFolder;
+    if (queued) {
+        m_run->ShareFlushes(p_FlushQueue->Groups());
+    }
     if (queued && m_unsyncedSource != nullptr) {
         m_finishing = at;
         m_result.outcome = ShredOutcome::Finishing;
+        if (p_PassBatch != nullptr) {
+            p_PassBatch->Add(m_run, std::move(m_unsyncedSource), m_unsyncedSize, p_FlushTag,
+                             DoEventsIgnoringErrors);
+            return;
+        }
         p_FlushQueue->Submit(
             [run = m_run, source = std::move(m_unsyncedSource)] {
                 return run->MakeMoveDurableAndRun(*source);
@@ -465,10 +644,13 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
     const platform::Folder& source = *at.folder;
     if (p_FlushQueue != nullptr && target.folder == p_HoldingFolder &&
         status.size <= kHandOverLimit) {
-        auto reopened = std::make_shared<platform::Folder>(source.Reopen());
-        if (reopened->IsOpen()) {
+        if (p_PassBatch != nullptr) {
+            m_unsyncedSource = p_PassBatch->Reopened(source);
+        } else if (auto reopened = std::make_shared<platform::Folder>(source.Reopen());
+                   reopened->IsOpen()) {
             m_unsyncedSource = std::move(reopened);
         }
+        m_unsyncedSize = status.size;
     }
     if (m_unsyncedSource == nullptr) {
         error = target.folder->Sync();

@@ -9,7 +9,7 @@ namespace {
 
 // Runs `work`: its result, or EIO when it throws (out of memory, say: the file is not finished,
 // and whoever runs it goes on).
-int Run(const FlushQueue::Work& work) {
+int Run(const std::function<int()>& work) {
     try {
         return work();
     } catch (...) {
@@ -17,7 +17,54 @@ int Run(const FlushQueue::Work& work) {
     }
 }
 
+// The same for a queued item: one result per file, each EIO when the work throws or does not
+// give one result per file.
+std::vector<int> RunAll(const auto& item) {
+    try {
+        std::vector<int> errors = item.work();
+        if (errors.size() == item.tags.size()) {
+            return errors;
+        }
+    } catch (...) {
+    }
+    return std::vector<int>(item.tags.size(), EIO);
+}
+
 }  // namespace
+
+int FlushGroups::Join(Key key, const std::function<int()>& flush) {
+    std::unique_lock<std::mutex> hold(m_lock);
+    Group& group = m_groups[key];
+    // Flush `wanted` is the first that cannot have begun before this call.
+    const std::uint64_t wanted = group.begun + 1;
+    for (;;) {
+        if (group.finished >= wanted) {
+            // A later flush than the one wanted may have finished meanwhile: it too began after
+            // this call, and its result is the one known now.
+            return group.error;
+        }
+        if (!group.running) {
+            group.running = true;
+            const std::uint64_t mine = ++group.begun;
+            ++m_runs;
+            hold.unlock();
+            const int error = Run(flush);
+            hold.lock();
+            group.running = false;
+            group.finished = mine;
+            group.error = error;
+            hold.unlock();
+            m_finished.notify_all();
+            return error;
+        }
+        m_finished.wait(hold);
+    }
+}
+
+std::uint64_t FlushGroups::Runs() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_runs;
+}
 
 FlushQueue::FlushQueue(int threads) : m_maxThreads(threads < 1 ? 1 : threads) {}
 
@@ -33,8 +80,24 @@ FlushQueue::~FlushQueue() {
 }
 
 void FlushQueue::Submit(Work work, std::uint64_t tag, const std::function<void()>& whileWaiting) {
+    Hand({{tag}, [work = std::move(work)] { return std::vector<int>{work()}; }, false},
+         whileWaiting);
+}
+
+void FlushQueue::SubmitBatch(BatchWork work, std::vector<std::uint64_t> tags,
+                             const std::function<void()>& whileWaiting) {
+    if (!tags.empty()) {
+        Hand({std::move(tags), std::move(work), true}, whileWaiting);
+    }
+}
+
+void FlushQueue::Hand(Item item, const std::function<void()>& whileWaiting) {
     std::unique_lock<std::mutex> hold(m_lock);
-    const auto room = [this] { return m_unfinished < static_cast<int>(m_maxThreads); };
+    const bool batch = item.batch;
+    const auto room = [this, batch] {
+        return m_unfinished < static_cast<int>(m_maxThreads) &&
+               (!batch || m_batches < kBatchesAtOnce);
+    };
     while (!m_room.wait_for(hold, whileWaiting ? kWaitSlice : std::chrono::hours(1), room)) {
         if (whileWaiting) {
             hold.unlock();
@@ -45,27 +108,36 @@ void FlushQueue::Submit(Work work, std::uint64_t tag, const std::function<void()
             hold.lock();
         }
     }
-    m_waiting.emplace_back(tag, std::move(work));
+    m_waiting.push_back(std::move(item));
     ++m_unfinished;
+    m_batches += batch ? 1 : 0;
     if (m_waiting.size() > static_cast<std::size_t>(m_idle) && m_threads.size() < m_maxThreads) {
         try {
             m_threads.emplace_back([this] { Serve(); });
             return;
         } catch (const std::system_error&) {  // no thread to be had: the threads there are do it
             if (m_threads.empty()) {
-                Work here = std::move(m_waiting.back().second);
+                Item here = std::move(m_waiting.back());
                 m_waiting.pop_back();
                 hold.unlock();
-                const int error = Run(here);
+                const std::vector<int> errors = RunAll(here);
                 hold.lock();
-                m_done.push_back({tag, error});
-                --m_unfinished;
+                Finished(here, errors);
                 return;
             }
         }
     }
     hold.unlock();
     m_work.notify_one();  // one thread takes it; waking them all costs more than the flush saves
+}
+
+// Called with m_lock held.
+void FlushQueue::Finished(const Item& item, const std::vector<int>& errors) {
+    for (std::size_t i = 0; i < item.tags.size(); ++i) {
+        m_done.push_back({item.tags[i], errors[i]});
+    }
+    --m_unfinished;
+    m_batches -= item.batch ? 1 : 0;
 }
 
 std::vector<FlushQueue::Completion> FlushQueue::Collect(std::chrono::milliseconds wait) {
@@ -87,14 +159,13 @@ void FlushQueue::Serve() {
         if (m_waiting.empty()) {
             return;  // stopping, and nothing left to finish
         }
-        auto [tag, work] = std::move(m_waiting.front());
+        Item item = std::move(m_waiting.front());
         m_waiting.pop_front();
         hold.unlock();
-        const int error = Run(work);
-        work = nullptr;  // what the work held (a file, its buffer) is released here
+        const std::vector<int> errors = RunAll(item);
+        item.work = nullptr;  // what the work held (files, their buffers) is released here
         hold.lock();
-        m_done.push_back({tag, error});
-        --m_unfinished;
+        Finished(item, errors);
         hold.unlock();
         m_room.notify_all();  // the caller, waiting for a place or for the last file
     }

@@ -11,13 +11,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string_view>
 #include <vector>
 
 #include "platform/RawFile.h"
 #include "platform/posix/Descriptor.h"
-#include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
 namespace {
@@ -96,12 +96,47 @@ class MountTable {
         std::string superOptions;  // the file system's own options ("rw,data=journal")
     };
 
+    // What is known of the mount of the open file `fd`: its file system's type (fstatfs) and
+    // whether it is listed with `mount`. Asked of the system once per mount (its id and device)
+    // while the table stays as it was: a mount's type and options change only by a change of
+    // the table, and the file, held open, keeps its mount from going away meanwhile.
+    // Safe to call from several threads: a file's first pass may run on a flush-queue thread.
+    struct Facts {
+        bool known = false;      // fstatfs answered
+        std::uint32_t type = 0;  // statfs f_type
+        bool listed = false;     // the mount was found in the table
+        Mount mount;
+    };
+    Facts Lookup(int fd, std::uint64_t mountId, std::uint64_t device) {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        if (Refresh()) {
+            m_facts.clear();
+        }
+        const auto key = std::make_pair(mountId, device);
+        if (const auto found = m_facts.find(key); found != m_facts.end()) {
+            return found->second;
+        }
+        Facts facts;
+        struct statfs fs {};
+        if (::fstatfs(fd, &fs) != 0) {
+            return facts;  // not kept: asked again next time
+        }
+        facts.known = true;
+        facts.type = static_cast<std::uint32_t>(fs.f_type);
+        facts.listed = FindLocked(mountId, device, facts.mount);
+        if (m_facts.size() >= kMaxFacts) {
+            m_facts.clear();
+        }
+        m_facts.emplace(key, facts);
+        return facts;
+    }
+
+  private:
+    static constexpr std::size_t kMaxFacts = 256;
+
     // The mount with id `mountId`, or else the first on device `device`; false when neither
     // is found.
-    // Safe to call from several threads: a file's first pass may run on a flush-queue thread.
-    bool Find(std::uint64_t mountId, std::uint64_t device, Mount& mount) {
-        const std::lock_guard<std::mutex> guard(m_lock);
-        Refresh();
+    bool FindLocked(std::uint64_t mountId, std::uint64_t device, Mount& mount) const {
         std::string_view text = m_text;
         const std::string wantedDevice =
             std::to_string(major(device)) + ":" + std::to_string(minor(device));
@@ -132,7 +167,6 @@ class MountTable {
         return foundByDevice;
     }
 
-  private:
     static std::vector<std::string_view> Split(std::string_view line) {
         std::vector<std::string_view> fields;
         while (!line.empty()) {
@@ -145,14 +179,15 @@ class MountTable {
         return fields;
     }
 
-    void Refresh() {
+    // Reads the table again when it changed; true when it did.
+    bool Refresh() {
         if (!m_fd.Valid()) {
             m_fd = Handle(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
             m_stale = true;
         }
         if (!m_fd.Valid()) {
             m_text.clear();
-            return;
+            return true;
         }
         struct pollfd changed {
             posix::Fd(m_fd), POLLPRI, 0
@@ -160,20 +195,23 @@ class MountTable {
         if (::poll(&changed, 1, 0) > 0 && (changed.revents & (POLLPRI | POLLERR)) != 0) {
             m_stale = true;
         }
-        if (m_stale) {
-            m_text.clear();
-            if (::lseek(posix::Fd(m_fd), 0, SEEK_SET) != 0 ||
-                !posix::ReadToEnd(posix::Fd(m_fd), m_text)) {
-                m_text.clear();
-            }
-            m_stale = false;
+        if (!m_stale) {
+            return false;
         }
+        m_text.clear();
+        if (::lseek(posix::Fd(m_fd), 0, SEEK_SET) != 0 ||
+            !posix::ReadToEnd(posix::Fd(m_fd), m_text)) {
+            m_text.clear();
+        }
+        m_stale = false;
+        return true;
     }
 
     std::mutex m_lock;  // guards everything below
     Handle m_fd;
     std::string m_text;
     bool m_stale = true;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, Facts> m_facts;  // by mount id and device
 };
 
 MountTable& Mounts() {
@@ -197,41 +235,40 @@ bool HasOption(std::string_view options, std::string_view wanted) {
 OverwriteReach FindOverwriteReach(const RawFile& file) {
     OverwriteReach reach;
     const int fd = posix::Fd(file.Native());
-    struct statfs fs {};
-    if (fd < 0 || ::fstatfs(fd, &fs) != 0) {
+    if (fd < 0) {
         return reach;
     }
-    const auto type = static_cast<std::uint32_t>(fs.f_type);
+    const MountTable::Facts facts = Mounts().Lookup(fd, file.MountId(), file.Identity().device);
+    if (!facts.known) {
+        return reach;
+    }
     for (const LimitingType& limiting : kLimitingTypes) {
-        if (limiting.magic == type) {
+        if (limiting.magic == facts.type) {
             reach.limits |= limiting.limit;
             reach.fileSystem = limiting.name;
         }
     }
-    if (HasSharedExtents(fd)) {
+    // ext2, ext3 and ext4 never share a block between files: their extent map need not be read.
+    const bool ext4 = facts.type == kExt4Magic;
+    if (!ext4 && HasSharedExtents(fd)) {
         reach.limits |= kReachSharedBlocks;
     }
-    const bool ext4 = type == kExt4Magic;
-    if (reach.fileSystem.empty() && !ext4) {
-        return reach;
-    }
-    MountTable::Mount mount;
-    const auto status = posix::StatAt(fd, "");
-    if (!status || !Mounts().Find(status->mountId, status->id.device, mount)) {
+    if ((reach.fileSystem.empty() && !ext4) || !facts.listed) {
         return reach;
     }
     if (!reach.fileSystem.empty()) {
-        reach.fileSystem = mount.fileSystem;  // the mount's own name: "nfs4", "fuse.sshfs"
+        reach.fileSystem = facts.mount.fileSystem;  // the mount's own name: "nfs4", "fuse.sshfs"
     }
     if (ext4) {
         int flags = 0;
         const bool journalledFile =
             ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_JOURNAL_DATA_FL) != 0;
-        if (journalledFile || HasOption(mount.superOptions, "data=journal")) {
+        if (journalledFile || HasOption(facts.mount.superOptions, "data=journal")) {
             reach.limits |= kReachDataJournal;
-            reach.fileSystem = mount.fileSystem;
+            reach.fileSystem = facts.mount.fileSystem;
         }
     }
+    reach.oneFlushForAll = ext4 && reach.limits == kReachFull;
     return reach;
 }
 

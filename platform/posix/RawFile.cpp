@@ -210,7 +210,7 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
     // removal), and a second name must be seen however it came.
     struct statx st {};
     if (::statx(posix::Fd(fd), "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC,
-                STATX_TYPE | STATX_INO | STATX_NLINK, &st) != 0 ||
+                STATX_TYPE | STATX_INO | STATX_NLINK | STATX_MNT_ID, &st) != 0 ||
         !S_ISREG(st.stx_mode) || (probed && IdentityOf(st) != *probed)) {
         return fail(Failure::NotSameFile, ESTALE);
     }
@@ -228,6 +228,7 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
     file.m_handle = std::move(fd);
     file.m_id = IdentityOf(st);
     file.m_linkCount = st.stx_nlink;
+    file.m_mountId = (st.stx_mask & STATX_MNT_ID) != 0 ? st.stx_mnt_id : 0;
     return file;
 }
 
@@ -324,6 +325,53 @@ void RawFile::WriteBack(std::int64_t offset, std::int64_t length, bool wait) {
              : SYNC_FILE_RANGE_WRITE;
     (void)::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
                             static_cast<off_t>(length), flags);
+bool RawFile::StartWriteBack() {
+    if (!m_handle.Valid()) {
+        return false;
+    }
+    Drain();
+    m_buffer.reset();
+    m_capacity = 0;
+    if (!m_failed && ::sync_file_range(posix::Fd(m_handle), 0, 0, SYNC_FILE_RANGE_WRITE) != 0) {
+        Fail(errno);
+    }
+    return !m_failed;
+}
+
+bool RawFile::FinishWriteBack() {
+    if (!m_handle.Valid()) {
+        return false;
+    }
+    Drain();
+    m_buffer.reset();
+    m_capacity = 0;
+    constexpr unsigned kWriteAndWait =
+        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    if (posix::FaultFires(SysCall::Fsync) ||
+        ::sync_file_range(posix::Fd(m_handle), 0, 0, kWriteAndWait) != 0) {
+        Fail(errno);
+    }
+    return !m_failed;
+}
+
+bool RawFile::FlushJoining(FlushGroups& groups) {
+    return FinishWriteBack() && FlushDiskCache(groups);
+}
+
+bool RawFile::FlushDiskCache(FlushGroups& groups) {
+    if (!m_handle.Valid()) {
+        return false;
+    }
+    // The flush runs on whichever joining file finds none under way: the disk's identity is the
+    // key, so any of them flushes the same cache.
+    const int fd = posix::Fd(m_handle);
+    const int error = groups.Join({m_id.device, 0}, [fd] {
+        return posix::FaultFires(SysCall::CacheFlush) || ::fdatasync(fd) != 0 ? errno : 0;
+    });
+    if (error != 0) {
+        Fail(error);
+    }
+    return !m_failed;
 }
 
 bool RawFile::Close() {

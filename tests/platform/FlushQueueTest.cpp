@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <future>
 #include <map>
 #include <new>
 #include <stdexcept>
@@ -142,6 +143,70 @@ TEST(FlushQueueTest, WithoutThreadsTheCallerDoesTheWorkAndCatchesWhatItThrows) {
         GTEST_SKIP() << "could not keep the child from starting threads (" << result << ")";
     }
     EXPECT_EQ(result, 0) << "125: an exception escaped Submit; 2x: the row that came back wrong";
+}
+
+// A flush already under way when a caller comes may have begun before the caller's data was
+// written: it never serves that caller, whose result is that of a flush begun after its call.
+// Callers that wait together share one flush and its result, failure included; another key's
+// flush serves none of them.
+TEST(FlushGroupsTest, ACallerIsServedOnlyByAFlushBegunAfterItsCall) {
+    FlushGroups groups;
+    std::promise<void> begun, release;
+    std::shared_future<void> released = release.get_future().share();
+    auto first = std::async(std::launch::async, [&] {
+        return groups.Join({1, 0}, [&] {
+            begun.set_value();
+            released.wait();
+            return 0;
+        });
+    });
+    begun.get_future().wait();
+    // Three callers come while the first flush runs; the flush run for them fails.
+    std::atomic<int> laterRuns = 0;
+    std::vector<std::future<int>> later;
+    for (int i = 0; i < 3; ++i) {
+        later.push_back(std::async(std::launch::async, [&] {
+            return groups.Join({1, 0}, [&] {
+                ++laterRuns;
+                return EIO;
+            });
+        }));
+    }
+    // Another key is not held up by the first flush, and does not take the failure.
+    EXPECT_EQ(groups.Join({2, 0}, [] { return 0; }), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let the three wait
+    release.set_value();
+    EXPECT_EQ(first.get(), 0);
+    for (auto& result : later) {
+        EXPECT_EQ(result.get(), EIO) << "served by the flush that was under way when it came";
+    }
+    EXPECT_GE(laterRuns.load(), 1);
+    EXPECT_LE(laterRuns.load(), 3);
+    EXPECT_EQ(groups.Join({1, 0}, [] { return 0; }), 0) << "the failure stuck to the key";
+}
+
+// Many callers at once on one key need far fewer flushes than callers; a flush that throws is a
+// failure for every caller it served.
+TEST(FlushGroupsTest, CallersAtOnceShareFlushesAndTheirFailure) {
+    for (const bool throws : {false, true}) {
+        FlushGroups groups;
+        std::vector<std::future<int>> callers;
+        for (int i = 0; i < 32; ++i) {
+            callers.push_back(std::async(std::launch::async, [&] {
+                return groups.Join({7, 7}, [&]() -> int {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                    if (throws) {
+                        throw std::runtime_error("flush failed");
+                    }
+                    return 0;
+                });
+            }));
+        }
+        for (auto& result : callers) {
+            EXPECT_EQ(result.get() != 0, throws);
+        }
+        EXPECT_LT(groups.Runs(), 16u);
+    }
 }
 
 }  // namespace
