@@ -325,6 +325,8 @@ void RawFile::WriteBack(std::int64_t offset, std::int64_t length, bool wait) {
              : SYNC_FILE_RANGE_WRITE;
     (void)::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
                             static_cast<off_t>(length), flags);
+}
+
 bool RawFile::StartWriteBack() {
     if (!m_handle.Valid()) {
         return false;
