@@ -183,18 +183,12 @@ INSTANTIATE_TEST_SUITE_P(EachFileManager, FileManagerTest,
                          testing::Values("Dolphin", "Nemo", "Thunar", "Launcher"),
                          [](const auto& info) { return std::string(info.param); });
 
-struct NautilusRun {
-    int exitCode = -1;
-    std::string err;
-};
-
 // Runs `script` as Nautilus 43 does: the quoted names appended to the quoted script path go
 // through g_app_info_create_from_commandline, whose launch expands field codes in them; the
 // true selection is in NAUTILUS_SCRIPT_SELECTED_*; it runs in the folder shown, no display.
 // `pathFirst` ("folder:") goes before the program's folder in PATH.
-NautilusRun RunAsNautilus(const UserSandbox& user, const fs::path& script,
-                          const std::vector<std::string>& names,
-                          const std::string& pathFirst = "") {
+RunResult RunAsNautilus(const UserSandbox& user, const fs::path& script,
+                        const std::vector<std::string>& names, const std::string& pathFirst = "") {
     std::string command = GlibString(g_shell_quote(script.c_str())), uris, paths;
     for (const auto& name : names) {
         command += " " + GlibString(g_shell_quote(name.c_str()));
@@ -246,7 +240,7 @@ NautilusRun RunAsNautilus(const UserSandbox& user, const fs::path& script,
     ::close(err);
     g_object_unref(context);
     g_object_unref(app);
-    NautilusRun run;
+    RunResult run;
     int status = 0;
     if (child.pid > 0 && ::waitpid(child.pid, &status, 0) == child.pid && WIFEXITED(status)) {
         run.exitCode = WEXITSTATUS(status);
@@ -288,7 +282,7 @@ TEST(FileManager, NautilusScriptShredsTheSelectionNotTheRewrittenArguments) {
 
     user.WriteSettings("English.lng", nullptr, 1);  // asked, and nobody says Yes
     const auto before = Snapshot(user.work());
-    NautilusRun asked = RunAsNautilus(user, script, selection);
+    RunResult asked = RunAsNautilus(user, script, selection);
     EXPECT_EQ(Snapshot(user.work()), before) << asked.err;
     for (const char* shown : {"/vic%ftim.txt\n", "/new\\nline%f\n", "/not utf8 \\xFF\n",
                               "9 files, 1 folder:\n\xE2\x80\xA2 /"}) {
@@ -296,7 +290,7 @@ TEST(FileManager, NautilusScriptShredsTheSelectionNotTheRewrittenArguments) {
     }
 
     user.WriteSettings("English.lng", nullptr, 0);
-    NautilusRun run = RunAsNautilus(user, script, selection);
+    RunResult run = RunAsNautilus(user, script, selection);
 
     EXPECT_EQ(run.exitCode, 0) << run.err;
     for (const auto& name : beside) {
@@ -393,7 +387,7 @@ TEST(FileManager, WipeActionsHandTheOneFolderToTheWipe) {
     WriteFile(user.work() / "other", "o");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.selected.size());
-        const NautilusRun run = RunAsNautilus(user, script, row.selected, bin.string() + ":");
+        const RunResult run = RunAsNautilus(user, script, row.selected, bin.string() + ":");
         EXPECT_EQ(run.exitCode, row.run.empty() ? 2 : 0) << run.err;
         EXPECT_EQ(fs::exists(args) ? recorded() : std::vector<std::string>{}, row.run);
     }
