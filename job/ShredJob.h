@@ -65,7 +65,7 @@ struct JobReport {
 // One shredding job: the paths it is given, what it found out about them and its report. Only
 // one job runs at a time on the host: a job started while another is running (an event handled
 // during that job's DoEvents, say) does nothing at all and says so through Started().
-class ShredJob : private RunningJob {
+class ShredJob final : private RunningJob {
   public:
     explicit ShredJob(Forms& forms);
     ~ShredJob();
