@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <filesystem>
 #include <set>
 #include <string>
 
+#include "core/Globals.h"
 #include "core/ShredMethods.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
 #include "shredder/Shredder.h"
 #include "tests/job/JobFixture.h"
+#include "tests/support/LoopMount.h"
 
 namespace ostrel::test {
 namespace {
@@ -35,13 +39,23 @@ TEST_F(BatchFlushTest, AFailedSharedCacheFlushFailsEveryFileOfItsBatchAndNoOther
         // Two batches: the one whose flush ran first fails.
         {kMethodSimple, kBatch + 8, 0, {kBatch, 8}},
     };
+    // One cache flush serves many files only on ext4 and its kin: the files and the holding
+    // folder are put on such a disk of their own, whatever the temporary folder is on.
+    LoopMount disk(m_temp.path(), "ext4", 32, "-q -F");
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    gDataFolder = (disk.Root() / "data").string();
+    fs::create_directories(Holding());
+    ::chmod(gDataFolder.c_str(), 0700);
+    ::chmod(Holding().c_str(), 0700);
     std::size_t kept = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.method) + ", " + std::to_string(row.files) + " files");
         forms().options.SetDeleteMethod(row.method);
-        const fs::path tree = m_temp.path() / "tree";
+        const fs::path tree = disk.Root() / "tree";
         for (std::size_t i = 0; i < row.files; ++i) {
-            MakeFile("tree/f" + std::to_string(i), std::string(3000, 'x'));
+            WriteFile(tree / ("f" + std::to_string(i)), std::string(3000, 'x'));
         }
         platform::InjectFault(platform::SysCall::CacheFlush, EIO, row.goodFlushes, 1);
         m_job.ShredSinglePath(tree.string());
