@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
-#include <regex>
 #include <set>
 #include <string>
 #include <thread>
@@ -82,14 +81,21 @@ std::string Command(const std::string& command) {
 
 // The bytes in `text` that the report says stayed free ("1.7 MiB stayed free"); 0 when none.
 double StayedFree(const std::string& text) {
-    std::smatch match;
-    static const std::regex kStayed(R"(([0-9.]+) (B|KiB|MiB|GiB) stayed free)");
-    if (!std::regex_search(text, match, kStayed)) {
+    const std::size_t at = text.find(" stayed free");
+    if (at == std::string::npos) {
         return 0;
     }
-    const std::string unit = match[2];
+    // "<number> <unit>" just before: the unit after the last blank, the number before it.
+    const std::size_t unitAt = text.rfind(' ', at - 1);
+    const std::size_t numberAt = unitAt == std::string::npos
+                                     ? std::string::npos
+                                     : text.find_last_not_of("0123456789.", unitAt - 1);
+    if (numberAt == std::string::npos || numberAt + 1 >= unitAt) {
+        return 0;
+    }
+    const std::string unit = text.substr(unitAt + 1, at - unitAt - 1);
     const double scale = unit == "B" ? 1 : unit == "KiB" ? 1024 : unit == "MiB" ? 1 << 20 : 1 << 30;
-    return std::stod(match[1]) * scale;
+    return std::stod(text.substr(numberAt + 1, unitAt - numberAt - 1)) * scale;
 }
 
 struct Who {
