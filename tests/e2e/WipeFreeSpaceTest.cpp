@@ -40,18 +40,27 @@ std::int64_t FreeBytes(const LoopMount& image, bool root, bool settled = true) {
            static_cast<std::int64_t>(fs.f_frsize);
 }
 
-// Runs `ostrel` with `args`, as nobody when `asUser` (the sandbox must then be nobody's).
+// Runs `ostrel` with `args`, as nobody when `asUser` (the sandbox must then be nobody's). Nobody
+// runs a copy of the program and its language files in `copies`, a folder nobody may read: the
+// build folder may lie where only root can reach it.
 RunResult RunAs(bool asUser, const UserSandbox& user, std::vector<std::string> args,
-                const RunOptions& options = {}, const char* program = "ostrel") {
+                const fs::path& copies) {
     if (!asUser) {
-        args.insert(args.begin(), program);
-        return RunProgram(user, args, options);
+        args.insert(args.begin(), "ostrel");
+        return RunProgram(user, args);
     }
-    const std::string exe = std::string(std::getenv("OSTREL_PROGRAM_DIR")) + "/" + program;
+    const fs::path built = std::getenv("OSTREL_PROGRAM_DIR");
+    fs::create_directories(copies);
+    for (const char* name : {"ostrel", "English.lng", "German.lng", "Busy.gif"}) {
+        fs::copy_file(built / name, copies / name, fs::copy_options::overwrite_existing);
+    }
+    fs::permissions(copies, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
     std::vector<std::string> argv = {"/usr/bin/setpriv", "--reuid=" + std::to_string(kNobody),
-                                     "--regid=" + std::to_string(kNobody), "--clear-groups", exe};
+                                     "--regid=" + std::to_string(kNobody), "--clear-groups",
+                                     (copies / "ostrel").string()};
     argv.insert(argv.end(), args.begin(), args.end());
-    return RunProgram(user, argv, options);
+    return RunProgram(user, argv);
 }
 
 // Gives the sandbox to nobody, and lets nobody through the folders above it.
@@ -140,7 +149,8 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
     ASSERT_EQ(MarkersIn(kMarkerPrefix, before).size(), 6u);
     const std::int64_t freeBefore = FreeBytes(image, !asUser);
 
-    const RunResult run = RunAs(asUser, user, {"--wipe-free-space", wiped.string()});
+    const RunResult run =
+        RunAs(asUser, user, {"--wipe-free-space", wiped.string()}, temp.path() / "program");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("the disk was full for"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(" - Wiping free space\n"), std::string::npos) << run.err;
