@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <functional>
 #include <string_view>
 
 #include "core/FileSearch.h"
@@ -294,6 +295,29 @@ platform::LockFile FinishInterruptedWork(ShredJob& job, Forms& forms) {
     return holdingLock;
 }
 
+namespace {
+
+// The run's one job: asks `question` when the settings say so (No ends the process with status
+// 0, nothing touched), runs `work`, shows its report and ends the process, with status 1 when the
+// report holds anything, so that a script can tell a job that left something behind from one
+// that did it all.
+void AskRunAndEnd(Forms& forms, ShredJob& job, const std::string& question,
+                  const std::function<void()>& work) {
+    Host& host = CurrentHost();
+    if (forms.options.Confirm() == 1 &&
+        host.MsgBox(question, kMsgYesNo, GetLangString(lang::kProductName)) != kAnswerYes) {
+        forms.progress.Unload();
+        host.EndProcess(0);
+    }
+    work();
+    forms.progress.Unload();
+    const JobReport report = job.TakeReport();
+    ShowJobReport(report);
+    host.EndProcess(report.Empty() ? 0 : 1);
+}
+
+}  // namespace
+
 platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
                         const RunOverrides& overrides) {
     GiveProductNamesToPlatform();
@@ -359,31 +383,10 @@ platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
 
     if (!overrides.wipeFreeSpace.empty()) {
         const std::string& folder = overrides.wipeFreeSpace;
-        if (forms.options.Confirm() == 1 &&
-            host.MsgBox(WipeQuestion(folder), kMsgYesNo, GetLangString(lang::kProductName)) !=
-                kAnswerYes) {
-            forms.progress.Unload();
-            host.EndProcess(0);
-        }
-        job.WipeFreeSpace(folder);
-        forms.progress.Unload();
-        const JobReport report = job.TakeReport();
-        ShowJobReport(report);
-        host.EndProcess(report.Empty() ? 0 : 1);
+        AskRunAndEnd(forms, job, WipeQuestion(folder), [&] { job.WipeFreeSpace(folder); });
     }
     if (!paths.empty()) {
-        if (forms.options.Confirm() == 1 &&
-            host.MsgBox(ConfirmQuestion(paths), kMsgYesNo, GetLangString(lang::kProductName)) !=
-                kAnswerYes) {
-            forms.progress.Unload();
-            host.EndProcess(0);
-        }
-        job.ShredPaths(paths);
-        forms.progress.Unload();
-        const JobReport report = job.TakeReport();
-        ShowJobReport(report);
-        // A script can tell a job that left something behind from one that destroyed it all.
-        host.EndProcess(report.Empty() ? 0 : 1);
+        AskRunAndEnd(forms, job, ConfirmQuestion(paths), [&] { job.ShredPaths(paths); });
     }
     forms.about.Show();
     forms.progress.Unload();

@@ -130,6 +130,8 @@ class RawFile {
 
   private:
     bool Drain();
+    void HandOverBuffer();
+    bool SyncRange(std::int64_t offset, std::int64_t length, unsigned flags) const;
     bool WriteOut(const char* data, std::size_t size);
     void Release();
     // Marks the handle failed, keeping the first error number.

@@ -20,6 +20,10 @@
 namespace ostrel::platform {
 namespace {
 
+// Writes back what is not yet on its way, and waits until the disk has taken all of it.
+constexpr unsigned kWriteAndWait =
+    SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+
 // Small writes are gathered up to this much; a write at least this large goes straight to the
 // kernel. Small, because many files may wait in a flush queue with their buffers.
 constexpr std::size_t kWriteBehindSize = std::size_t{64} << 10;
@@ -301,14 +305,26 @@ bool RawFile::WriteOut(const char* data, std::size_t size) {
     return !m_failed;
 }
 
+// Hands what is buffered to the file and lets the buffer go until the next write: many files
+// may wait in a flush queue.
+void RawFile::HandOverBuffer() {
+    Drain();
+    m_buffer.reset();
+    m_capacity = 0;
+}
+
+// Asks the system to write the file's bytes in [offset, offset + length) back (length 0: to the
+// end) with `flags`; true when it took the request.
+bool RawFile::SyncRange(std::int64_t offset, std::int64_t length, unsigned flags) const {
+    return ::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
+                             static_cast<off_t>(length), flags) == 0;
+}
+
 bool RawFile::Flush() {
     if (!m_handle.Valid()) {
         return false;
     }
-    Drain();
-    // The buffer is not needed until the next write: many files may wait in a flush queue.
-    m_buffer.reset();
-    m_capacity = 0;
+    HandOverBuffer();
     if (posix::FaultFires(SysCall::Fsync) || ::fsync(posix::Fd(m_handle)) != 0) {
         Fail(errno);
     }
@@ -316,25 +332,18 @@ bool RawFile::Flush() {
 }
 
 void RawFile::WriteBack(std::int64_t offset, std::int64_t length, bool wait) {
-    if (!m_handle.Valid() || length <= 0) {
-        return;
+    if (m_handle.Valid() && length > 0) {
+        HandOverBuffer();
+        (void)SyncRange(offset, length, wait ? kWriteAndWait : SYNC_FILE_RANGE_WRITE);
     }
-    Drain();
-    const unsigned flags =
-        wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER
-             : SYNC_FILE_RANGE_WRITE;
-    (void)::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
-                            static_cast<off_t>(length), flags);
 }
 
 bool RawFile::StartWriteBack() {
     if (!m_handle.Valid()) {
         return false;
     }
-    Drain();
-    m_buffer.reset();
-    m_capacity = 0;
-    if (!m_failed && ::sync_file_range(posix::Fd(m_handle), 0, 0, SYNC_FILE_RANGE_WRITE) != 0) {
+    HandOverBuffer();
+    if (!m_failed && !SyncRange(0, 0, SYNC_FILE_RANGE_WRITE)) {
         Fail(errno);
     }
     return !m_failed;
@@ -344,13 +353,8 @@ bool RawFile::FinishWriteBack() {
     if (!m_handle.Valid()) {
         return false;
     }
-    Drain();
-    m_buffer.reset();
-    m_capacity = 0;
-    constexpr unsigned kWriteAndWait =
-        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
-    if (posix::FaultFires(SysCall::Fsync) ||
-        ::sync_file_range(posix::Fd(m_handle), 0, 0, kWriteAndWait) != 0) {
+    HandOverBuffer();
+    if (posix::FaultFires(SysCall::Fsync) || !SyncRange(0, 0, kWriteAndWait)) {
         Fail(errno);
     }
     return !m_failed;
