@@ -86,14 +86,17 @@ std::vector<std::pair<std::string, std::string>> FillPlaces(const std::string& g
 }
 
 // The fill folder at `path` (checked from `root`), made when missing, when it can be trusted;
-// nullopt with `refusal` empty when this user cannot make it there (the next place is tried),
-// with `refusal` set when what is there must not be used.
+// nullopt with `refusal` empty when this user cannot make it there (the next place is tried, and
+// `passedOver` says why this one was not used), with `refusal` set when what is there must not be
+// used.
 std::optional<FillPlace> TryFillPlace(const std::string& root, const std::string& path,
-                                      std::uint64_t device, std::string& refusal) {
+                                      std::uint64_t device, std::string& refusal,
+                                      std::string& passedOver) {
     const platform::OwnPathCheck check = platform::CheckOwnFolder(root, path, true);
     if (!check.Ok()) {
         if (check.problem == platform::OwnPathProblem::Unusable ||
             check.problem == platform::OwnPathProblem::NotWritable) {
+            passedOver = check.path + ": " + DisplayText(OwnPathReason(check));
             return std::nullopt;
         }
         refusal = check.path + ": " + DisplayText(OwnPathReason(check));
@@ -130,13 +133,14 @@ std::optional<FillPlace> TryFillPlace(const std::string& root, const std::string
 // refuses the wipe, with `refusal` saying which folder and why.
 std::optional<FillPlace> MakeFillPlace(const std::string& given, std::uint64_t device,
                                        std::string& refusal) {
+    std::string passedOver;
     for (const auto& [root, path] : FillPlaces(given, device)) {
         // Recorded before it is made: a kill right after leaves nothing a start cannot find.
         if (!platform::RecordFillFolder(path, {device, 0})) {
             refusal = platform::StateFolder() + ": " + DisplayText(Reason(EIO));
             return std::nullopt;
         }
-        std::optional<FillPlace> place = TryFillPlace(root, path, device, refusal);
+        std::optional<FillPlace> place = TryFillPlace(root, path, device, refusal, passedOver);
         if (place || !refusal.empty()) {
             if (!place || !platform::RecordFillFolder(path, place->folder.Identity())) {
                 platform::ForgetFillFolder(path);
@@ -148,7 +152,9 @@ std::optional<FillPlace> MakeFillPlace(const std::string& given, std::uint64_t d
         }
         platform::ForgetFillFolder(path);
     }
-    refusal = given + ": " + DisplayText(GetLangString(lang::kOwnPathNotWritable));
+    refusal = !passedOver.empty()
+                  ? passedOver
+                  : given + ": " + DisplayText(GetLangString(lang::kOwnPathNotWritable));
     return std::nullopt;
 }
 
