@@ -31,23 +31,6 @@ TEST(PropertyBagTest, NamesIgnoreCaseDefaultsAreNotStoredAndMissingReadsDefault)
     EXPECT_TRUE(bag.ToJson().isEmpty());
 }
 
-TEST(PropertyBagTest, NumbersFromJsonComeBackInTheDefaultsType) {
-    const PropertyBag bag = Bag(R"({"BackColor": 2147483663, "Max": 100})");
-    EXPECT_EQ(bag.ReadProperty("BackColor", 0u).toUInt(), SystemColor(kColorButtonFace));
-    EXPECT_EQ(bag.ReadProperty("max", 0).metaType(), QMetaType::fromType<int>());
-}
-
-TEST(ColorsTest, SystemColorsResolveThroughThePaletteAndHalvesRoundToEven) {
-    QPalette palette;
-    palette.setColor(QPalette::Active, QPalette::Button, QColor(1, 2, 3));
-    EXPECT_EQ(TranslateColor(SystemColor(kColorButtonFace), palette), RGB(1, 2, 3));
-    EXPECT_EQ(TranslateColor(RGB(9, 8, 7), palette), RGB(9, 8, 7));
-    EXPECT_EQ(TranslateColor(0x40000001u, palette), 0u);
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(3.5), 4);
-    EXPECT_EQ(RoundHalfEven(-0.5), 0);
-}
-
 // Writes `original`'s design as JSON text and reads it into a new control at the same place; the
 // copy must write the same design and look the same. Returns the design and the copy.
 template <typename Control>
@@ -130,38 +113,6 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     resizer.SetFontResizable(false);
     resizer.SetHMin(1500);
     ExpectTheSameAfterReading(resizer);
-}
-
-// A missing value reads as the key's default; the order of reading decides what a setter clamps.
-TEST(ControlDesignTest, AStoredDesignIsReadInTheControlsOrder) {
-    // Max is read first with its default 100, so a stored Min of 150 is held below it.
-    VistaProg bar;
-    bar.ReadProperties(Bag(R"({"min": 150})"));
-    EXPECT_EQ(bar.Min(), 99);
-    EXPECT_EQ(bar.Value(), 99);
-
-    // A stored cover is not clamped as the setter clamps it; a missing colour is the key's.
-    TitelBar titel;
-    titel.ReadProperties(Bag(R"({"backcolorcover": 25})"));
-    EXPECT_EQ(titel.BackColorCover(), 25.0f);
-    EXPECT_EQ(titel.BackColor(), RGB(230, 230, 230));
-
-    // "Enabled" absent means disabled: the colours read before the palette lose to it, the
-    // ones read after keep their stored values or key defaults.
-    const xFrame panel("xFrame1", Bag(R"({"ColorScheme": 2, "BorderColor": 255,
-                                          "GradientTop": 65280})"));
-    EXPECT_FALSE(panel.Enabled());
-    EXPECT_EQ(panel.BorderColor(), RGB(191, 167, 128));
-    EXPECT_EQ(panel.GradientTop(), RGB(0, 255, 0));
-
-    // The missing ratio replaces the one taken from the form when the flag was read.
-    QWidget form;
-    form.resize(600, 300);
-    AutoResize resizer(&form);
-    resizer.ReadProperties(Bag(R"({"keepaspectratio": true})"));
-    EXPECT_EQ(resizer.AspectRatioValue(), 0);
-    resizer.SetKeepAspectRatio(true);
-    EXPECT_DOUBLE_EQ(resizer.AspectRatioValue(), 0.5);
 }
 
 }  // namespace
