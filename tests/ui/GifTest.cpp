@@ -2,11 +2,8 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QMovie>
 #include <random>
 
-#include "platform/ProgramFolder.h"
-#include "ui/BusyAnimation.h"
 #include "ui/GifWriter.h"
 
 namespace ostrel::test {
@@ -41,11 +38,7 @@ TEST(GifWriterTest, DecodesToThePixelsWritten) {
         QSize size;
         int transparent;
         bool noisy;  // random pixels (the table fills fast) or long runs (long strings)
-    } rows[] = {{2, {7, 5}, -1, true},
-                {4, {64, 64}, 0, false},
-                {181, {64, 64}, 0, true},
-                {256, {200, 150}, -1, true},
-                {256, {300, 300}, 3, false}};
+    } rows[] = {{2, {7, 5}, -1, true}, {256, {200, 150}, -1, true}, {256, {300, 300}, 3, false}};
     std::mt19937 random(7);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.colours);
@@ -80,19 +73,6 @@ TEST(GifWriterTest, DecodesToThePixelsWritten) {
             }
         }
     }
-}
-
-// The Busy.gif the build wrote: an endless loop of distinct frames.
-TEST(GifWriterTest, BusyGifIsAnEndlessAnimation) {
-    QMovie movie(QString::fromStdString(platform::ProgramFolder() + "/Busy.gif"));
-    ASSERT_TRUE(movie.isValid());
-    EXPECT_EQ(movie.loopCount(), -1);
-    const std::vector<QImage> frames = Decode(ui::EncodeGif(ui::BusyAnimation()));
-    ASSERT_GE(frames.size(), 2u);
-    EXPECT_EQ(movie.frameCount(), static_cast<int>(frames.size()));
-    EXPECT_NE(frames[0], frames[1]);
-    EXPECT_EQ(qAlpha(frames[0].pixel(0, 0)), 0) << "transparent around the spokes";
-    EXPECT_EQ(qAlpha(frames[0].pixel(32, 32)), 0) << "and in the middle";
 }
 
 }  // namespace
