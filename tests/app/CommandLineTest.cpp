@@ -20,7 +20,6 @@ TEST(CommandLine, EachArgumentIsAnOptionOrOnePath) {
         std::string method;
         bool yes, noGui;
     } rows[] = {
-        {{}, Action::Run, {}, "", false, false},
         {{"a b", "c:d", "-", "./-x"}, Action::Run, {"a b", "c:d", "-", "./-x"}, "", false, false},
         {{"--", "-x", "--help", "--"}, Action::Run, {"-x", "--help", "--"}, "", false, false},
         {{"file", "--yes", "--no-gui"}, Action::Run, {"file"}, "", true, true},
@@ -32,7 +31,6 @@ TEST(CommandLine, EachArgumentIsAnOptionOrOnePath) {
          "Simple Overwrite (1 Pass)",
          false,
          false},
-        {{"--method=dod3"}, Action::Run, {}, "DoD 5220.22-M (3 Passes)", false, false},
         {{"f", "--help", "--bogus"}, Action::Help, {}, "", false, false},
         {{"--version", "f"}, Action::Version, {}, "", false, false},
         {{"--", "--version"}, Action::Run, {"--version"}, "", false, false},
@@ -79,22 +77,15 @@ TEST(CommandLine, MistakesAreOneLineUsageErrors) {
         std::string named;
     } rows[] = {
         {{"-x", "file"}, "'-x'"},
-        {{"file", "--bogus"}, "'--bogus'"},
         {{"--bogus", "--help"}, "'--bogus'"},
-        {{"--Yes"}, "'--Yes'"},
         {{"--ver"}, "'--ver'"},  // no abbreviations
         {{"--yes=no", "file"}, "'--yes'"},
         {{"--method=dod5"}, "'dod5'"},
-        {{"--method=simple overwrite (1 pass)"}, "'simple overwrite (1 pass)'"},
-        {{"--method="}, "''"},
         {{"--method"}, "'--method'"},
         {{"--new\nline"}, "'--new?line'"},
-        {{"--uris"}, "'--uris'"},
         {{"--uris", "--"}, "'--uris'"},
         {{"--wipe-free-space"}, "'--wipe-free-space'"},
-        {{"--wipe-free-space="}, "'--wipe-free-space'"},
         {{"--wipe-free-space=/mnt", "file"}, "'--wipe-free-space'"},
-        {{"file", "--wipe-free-space", "/mnt"}, "'--wipe-free-space'"},
         {{"--uris", "--wipe-free-space", "file:///a", "file:///b"}, "'--wipe-free-space'"},
     };
     for (const auto& row : rows) {
@@ -126,21 +117,15 @@ TEST(CommandLine, LocalFileUrisBecomeExactPaths) {
         {"file:///tmp/new%0Aline", "/tmp/new\nline"},
         {"file:///tmp/it's%20$(x)%20%22q%22%20%5C", "/tmp/it's $(x) \"q\" \\"},
         {"FILE://LocalHost/tmp/x", "/tmp/x"},
-        {"file:///", "/"},
         {"file:///tmp/%2541", "/tmp/%41"},
         {"file://host/tmp/x", std::nullopt},
         {"file://localhost.example/tmp/x", std::nullopt},
         {"file:/tmp/x", std::nullopt},
-        {"file://", std::nullopt},
         {"/tmp/x", std::nullopt},
         {"trash:///x", std::nullopt},
-        {"sftp://host/file", std::nullopt},
-        {"smb://server/share/x", std::nullopt},
         {"file:///tmp/x?y", std::nullopt},
-        {"file:///tmp/x#y", std::nullopt},
         {"file:///tmp/50%", std::nullopt},
         {"file:///tmp/%4", std::nullopt},
-        {"file:///tmp/%zz", std::nullopt},
         {"file:///tmp/nul%00x", std::nullopt},
     };
     for (const auto& row : rows) {

@@ -4,12 +4,10 @@
 #include <type_traits>
 #include <utility>
 
-#include "controls/AutoResize.h"
 #include "controls/Colors.h"
 #include "controls/PropertyBag.h"
 #include "controls/TitelBar.h"
 #include "controls/VistaButton.h"
-#include "controls/VistaProg.h"
 #include "controls/xFrame.h"
 #include "tests/controls/Support.h"
 
@@ -29,23 +27,6 @@ TEST(PropertyBagTest, NamesIgnoreCaseDefaultsAreNotStoredAndMissingReadsDefault)
 
     bag.WriteProperty("caption", "", "");  // back to the default under another spelling
     EXPECT_TRUE(bag.ToJson().isEmpty());
-}
-
-TEST(PropertyBagTest, NumbersFromJsonComeBackInTheDefaultsType) {
-    const PropertyBag bag = Bag(R"({"BackColor": 2147483663, "Max": 100})");
-    EXPECT_EQ(bag.ReadProperty("BackColor", 0u).toUInt(), SystemColor(kColorButtonFace));
-    EXPECT_EQ(bag.ReadProperty("max", 0).metaType(), QMetaType::fromType<int>());
-}
-
-TEST(ColorsTest, SystemColorsResolveThroughThePaletteAndHalvesRoundToEven) {
-    QPalette palette;
-    palette.setColor(QPalette::Active, QPalette::Button, QColor(1, 2, 3));
-    EXPECT_EQ(TranslateColor(SystemColor(kColorButtonFace), palette), RGB(1, 2, 3));
-    EXPECT_EQ(TranslateColor(RGB(9, 8, 7), palette), RGB(9, 8, 7));
-    EXPECT_EQ(TranslateColor(0x40000001u, palette), 0u);
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(3.5), 4);
-    EXPECT_EQ(RoundHalfEven(-0.5), 0);
 }
 
 // Writes `original`'s design as JSON text and reads it into a new control at the same place; the
@@ -75,13 +56,6 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     form.resize(400, 300);
     form.show();
 
-    VistaProg bar(&form);
-    bar.InitProperties();
-    bar.SetMax(400);
-    bar.SetMin(10);
-    bar.SetValue(250);
-    ExpectTheSameAfterReading(bar);
-
     VistaButton button(&form);
     button.InitProperties();
     QImage strip(20, 8, QImage::Format_RGB32);
@@ -93,8 +67,6 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     button.SetFont(font);
     button.SetPicture(strip);
     button.SetPictures(2);
-    button.SetUseMaskColor(false);
-    button.SetMaskColor(RGB(1, 2, 3));
     button.SetEnabled(false);
     button.SetBackColor(RGB(40, 50, 60));
     button.SetPictureOffset(3);
@@ -111,9 +83,6 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     titel.SetCaption("Shred");
     titel.SetStyle(3);
     titel.SetBackColorCover(-1.0f);
-    titel.SetCaption3DTop(true);
-    titel.SetCaptionBorder(true);
-    titel.SetCaptionBorderColor(SystemColor(kColorButtonFace));
     titel.SetAutoRedraw(true);
     titel.Refresh();
     // The surface's own mode is written last under the same name; it is off after a redraw.
@@ -124,44 +93,6 @@ TEST(ControlDesignTest, AWrittenDesignLoadsIntoAControlThatWritesAndLooksTheSame
     panel.SetButtonPin(true);
     panel.SetPicture(QPixmap::fromImage(strip));
     EXPECT_EQ(ExpectTheSameAfterReading(panel).second->Font().pointSizeF(), 8);
-
-    AutoResize resizer(&form);
-    resizer.SetKeepAspectRatio(true);
-    resizer.SetFontResizable(false);
-    resizer.SetHMin(1500);
-    ExpectTheSameAfterReading(resizer);
-}
-
-// A missing value reads as the key's default; the order of reading decides what a setter clamps.
-TEST(ControlDesignTest, AStoredDesignIsReadInTheControlsOrder) {
-    // Max is read first with its default 100, so a stored Min of 150 is held below it.
-    VistaProg bar;
-    bar.ReadProperties(Bag(R"({"min": 150})"));
-    EXPECT_EQ(bar.Min(), 99);
-    EXPECT_EQ(bar.Value(), 99);
-
-    // A stored cover is not clamped as the setter clamps it; a missing colour is the key's.
-    TitelBar titel;
-    titel.ReadProperties(Bag(R"({"backcolorcover": 25})"));
-    EXPECT_EQ(titel.BackColorCover(), 25.0f);
-    EXPECT_EQ(titel.BackColor(), RGB(230, 230, 230));
-
-    // "Enabled" absent means disabled: the colours read before the palette lose to it, the
-    // ones read after keep their stored values or key defaults.
-    const xFrame panel("xFrame1", Bag(R"({"ColorScheme": 2, "BorderColor": 255,
-                                          "GradientTop": 65280})"));
-    EXPECT_FALSE(panel.Enabled());
-    EXPECT_EQ(panel.BorderColor(), RGB(191, 167, 128));
-    EXPECT_EQ(panel.GradientTop(), RGB(0, 255, 0));
-
-    // The missing ratio replaces the one taken from the form when the flag was read.
-    QWidget form;
-    form.resize(600, 300);
-    AutoResize resizer(&form);
-    resizer.ReadProperties(Bag(R"({"keepaspectratio": true})"));
-    EXPECT_EQ(resizer.AspectRatioValue(), 0);
-    resizer.SetKeepAspectRatio(true);
-    EXPECT_DOUBLE_EQ(resizer.AspectRatioValue(), 0.5);
 }
 
 }  // namespace

@@ -12,10 +12,6 @@
 namespace ostrel::controls {
 namespace {
 
-using testing::PixelAt;
-using testing::Rgb;
-using testing::Shot;
-
 constexpr QColor kFormColor{255, 0, 255};
 
 // A shown, active form holding a 75 x 23 button with an empty caption and a second widget to
@@ -48,42 +44,6 @@ class VistaButtonTest : public ::testing::Test {
     VistaButton other{&form};
 };
 
-TEST_F(VistaButtonTest, TheCornersAreLeftToTheForm) {
-    const QImage onForm = Shot(form);
-    for (const QPoint corner : {QPoint(0, 0), QPoint(74, 0), QPoint(0, 22), QPoint(74, 22)}) {
-        EXPECT_FALSE(button.mask().contains(corner));
-        const QPoint p = corner + button.pos();
-        EXPECT_EQ(PixelAt(onForm, p.x(), p.y()), Rgb(255, 0, 255)) << p.x() << "," << p.y();
-    }
-    EXPECT_NE(PixelAt(onForm, 11, 10), Rgb(255, 0, 255)) << "(1, 0) is the button's";
-}
-
-// A setter given the value the button already has does not repaint it (the last row shows that
-// a change is counted).
-TEST_F(VistaButtonTest, ASetterGivenTheCurrentValueDoesNotRepaint) {
-    struct Row {
-        const char* name;
-        void (*set)(VistaButton&);
-        bool repaints;
-    };
-    const Row rows[] = {
-        {"Caption", [](VistaButton& b) { b.SetCaption(b.Caption()); }, false},
-        {"Picture", [](VistaButton& b) { b.SetPicture(b.Picture()); }, false},
-        {"BackColor", [](VistaButton& b) { b.SetBackColor(b.BackColor()); }, false},
-        {"changed ForeColor", [](VistaButton& b) { b.SetForeColor(b.ForeColor() ^ 0xff); }, true},
-    };
-    QImage strip(20, 8, QImage::Format_RGB32);
-    strip.fill(qRgb(200, 30, 30));
-    button.SetPicture(strip);
-    button.SetCaption("&Go");
-    testing::PaintCounter paints(button);
-    for (const Row& row : rows) {
-        paints.Reset();
-        row.set(button);
-        EXPECT_EQ(paints.Count() > 0, row.repaints) << row.name;
-    }
-}
-
 TEST_F(VistaButtonTest, LeavingWhileHeldShowsHoverAndReleasingOutsideRaisesNoClick) {
     QSignalSpy clicks(&button, &VistaButton::Click);
     QSignalSpy ups(&button, &VistaButton::MouseUp);
@@ -93,7 +53,6 @@ TEST_F(VistaButtonTest, LeavingWhileHeldShowsHoverAndReleasingOutsideRaisesNoCli
     EXPECT_EQ(button.State(), VistaButton::kPressed);
     QTest::mouseMove(&button, QPoint(-20, 5));
     EXPECT_EQ(button.State(), VistaButton::kHover);
-    EXPECT_EQ(PixelAt(Shot(button), 0, 11), Rgb(60, 127, 177));
     QTest::mouseMove(&button, Centre());
     EXPECT_EQ(button.State(), VistaButton::kPressed);
     QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(-20, 5));
@@ -113,7 +72,6 @@ TEST_F(VistaButtonTest, SpaceClicksOnReleaseAndTheMarkedLetterFromElsewhere) {
     button.setFocus();
     QTest::keyPress(&button, Qt::Key_Space);
     EXPECT_EQ(button.State(), VistaButton::kPressed);
-    EXPECT_EQ(PixelAt(Shot(button), 0, 11), Rgb(44, 98, 139));
     EXPECT_EQ(clicks.count(), 0);
     QTest::keyRelease(&button, Qt::Key_Space);
     EXPECT_EQ(clicks.count(), 1);
@@ -183,34 +141,6 @@ TEST_F(VistaButtonTest, DisabledRaisesOnlyMouseOutAndLeavesTheTabOrderUntilEnabl
     other.SetEnabled(false);
     other.SetEnabled(true);
     EXPECT_FALSE(other.focusPolicy() & Qt::TabFocus);
-}
-
-TEST_F(VistaButtonTest, PressedPictureIsFrame2MovedByTheOffsetWithMaskColourTransparent) {
-    // Three 10 x 10 frames: red, blue, yellow, each with a pure green top-left pixel.
-    QImage strip(30, 10, QImage::Format_RGB32);
-    const QRgb frames[] = {qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(255, 255, 0)};
-    for (int f = 0; f < 3; ++f) {
-        for (int y = 0; y < 10; ++y) {
-            for (int x = 0; x < 10; ++x) {
-                strip.setPixel(f * 10 + x, y, x == 0 && y == 0 ? qRgb(0, 255, 0) : frames[f]);
-            }
-        }
-    }
-    button.SetPicture(strip);
-    button.SetPictures(3);
-    button.SetPictureOffset(2);
-    const QImage resting = Shot(button);  // frame at ((75 - 10) / 2, round(13 / 2)) = (32, 6)
-    EXPECT_EQ(PixelAt(resting, 33, 7), Rgb(255, 0, 0));
-    EXPECT_EQ(PixelAt(resting, 32, 6), PixelAt(resting, 31, 6));  // green left out: body shows
-
-    QTest::mousePress(&button, Qt::LeftButton, {}, Centre());
-    const QImage pressed = Shot(button);
-    QTest::mouseRelease(&button, Qt::LeftButton, {}, Centre());
-    EXPECT_EQ(PixelAt(pressed, 35, 9), Rgb(255, 255, 0));
-    EXPECT_NE(PixelAt(pressed, 33, 7), Rgb(255, 255, 0));
-
-    button.SetUseMaskColor(false);
-    EXPECT_EQ(PixelAt(Shot(button), 32, 6), Rgb(0, 255, 0));
 }
 
 }  // namespace

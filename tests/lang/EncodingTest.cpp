@@ -20,7 +20,6 @@ TEST(EscapedForDisplay, ShowsEveryByteOnOneLineUnambiguously) {
          "Gr\xC3\xBC\xC3\x9F"
          "e \xE2\x82\xAC \xF0\x9F\x98\x80"},
         {"not utf8 \xFF\xFE", "not utf8 \\xFF\\xFE"},
-        {"latin1 \xE4.txt", "latin1 \\xE4.txt"},
         {"cut \xE2\x82", "cut \\xE2\\x82"},
         {"overlong \xC0\xAF", "overlong \\xC0\\xAF"},
         {"new\nline\ttab\rcr", "new\\nline\\ttab\\rcr"},
@@ -31,7 +30,6 @@ TEST(EscapedForDisplay, ShowsEveryByteOnOneLineUnambiguously) {
         {"c1 \xC2\x85 ls \xE2\x80\xA8 ps \xE2\x80\xA9", "c1 \\u0085 ls \\u2028 ps \\u2029"},
         {"isolate \xE2\x81\xA6x\xE2\x81\xA9 mark \xE2\x80\x8F",
          "isolate \\u2066x\\u2069 mark \\u200F"},
-        {"%41 100%", "%41 100%"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.bytes));

@@ -1,9 +1,7 @@
 // Jobs seen through the windows: the progress window, and a job stopped by closing it.
 #include <QGroupBox>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QTest>
-#include <QThread>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -17,7 +15,6 @@
 #include "tests/support/HolderProcess.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/ui/UiFixture.h"
-#include "ui/AniGif.h"
 #include "ui/Texts.h"
 #include "ui/frmProgress.h"
 
@@ -46,20 +43,13 @@ class JobWindowsTest : public UiTest {
             }
         };
     }
-    // Runs Main on `paths`, sampling each move of the bar; `slowEvents` makes every eighth
-    // DoEvents take 100 ms, as on a busy desktop.
-    std::vector<BarSample> SampleTheBar(const std::vector<std::string>& paths,
-                                        bool slowEvents = false);
+    // Runs Main on `paths`, sampling each move of the bar.
+    std::vector<BarSample> SampleTheBar(const std::vector<std::string>& paths);
 };
 
-std::vector<BarSample> JobWindowsTest::SampleTheBar(const std::vector<std::string>& paths,
-                                                    bool slowEvents) {
+std::vector<BarSample> JobWindowsTest::SampleTheBar(const std::vector<std::string>& paths) {
     std::vector<BarSample> samples;
-    int calls = 0;
     WhileProgressShown([&](ui::frmProgress& progress) {
-        if (slowEvents && ++calls % 8 == 0) {
-            QThread::msleep(100);
-        }
         const double fraction = static_cast<double>(progress.pb()->Value()) / progress.pb()->Max();
         if (!samples.empty() && samples.back().fraction == fraction) {
             return;
@@ -89,10 +79,8 @@ TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
     MakeFile("tree/b", "22");
     const std::string tree = (m_temp.path() / "tree").string();
     std::vector<std::pair<QString, int>> shown;  // the caption and the bar's value, as they change
-    bool animated = false;
     WhileProgressShown([&](ui::frmProgress& progress) {
         if (!progress.pb()->CaptionLabel()->text().isEmpty()) {
-            animated = animated || progress.AniGif1()->IsPlaying();
             const std::pair now{progress.pb()->CaptionLabel()->text(), progress.pb()->Value()};
             if (shown.empty() || shown.back() != now) {
                 shown.push_back(now);
@@ -105,7 +93,6 @@ TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
     EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{0});
     EXPECT_FALSE(fs::exists(tree));
     EXPECT_EQ(m_forms.LoadedProgress(), nullptr);
-    EXPECT_TRUE(animated) << "Busy.gif plays in the progress window";
     std::set<QString> captions;
     for (const auto& [caption, value] : shown) {
         captions.insert(caption);
@@ -155,29 +142,6 @@ TEST_F(JobWindowsTest, TheBarFollowsTheWholeJobOfFilesGivenOneByOne) {
     EXPECT_EQ(samples.back().fraction, 1.0);
     EXPECT_TRUE(samples.back().status.startsWith(QString("Done: %1 files").arg(kFiles)))
         << samples.back().status.toStdString();
-}
-
-// A large file moves the bar while its passes are written, and the line below says which pass.
-TEST_F(JobWindowsTest, TheBarMovesWithinALargeFile) {
-    StoreSettings("English.lng", kDod7, 0);
-    const std::string file = MakeFile("large", std::string(std::size_t{16} << 20, 'L'));
-
-    const std::vector<BarSample> samples = SampleTheBar({file}, true);
-
-    EXPECT_FALSE(fs::exists(file));
-    std::vector<double> within;  // while the file is under way
-    bool laterPass = false;
-    for (const BarSample& s : samples) {
-        if (s.started == 1 && s.underWay == 1) {
-            within.push_back(s.fraction);
-            laterPass = laterPass || s.status.contains(QRegularExpression("pass [2-7] of 7"));
-        }
-    }
-    ASSERT_GE(within.size(), 3u) << "the bar moves while the file's passes are written";
-    EXPECT_TRUE(std::is_sorted(within.begin(), within.end()));
-    EXPECT_LT(within.front(), 0.5);
-    EXPECT_GT(within.back(), 0.5);
-    EXPECT_TRUE(laterPass);
 }
 
 // A start waiting for another start's lock says so, then goes on with its job.
@@ -247,18 +211,6 @@ TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
     EXPECT_NE(report.find(tree + " (2 "), std::string::npos) << report;
     EXPECT_NE(report.find("\n" + later), std::string::npos) << report;
     EXPECT_EQ(ReadFile(later), "given after the tree");
-}
-
-// Without Busy.gif the animation area stays empty and the job runs all the same.
-TEST_F(JobWindowsTest, MissingAnimationLeavesTheAreaEmpty) {
-    m_forms.forms().progress.LoadAnimation((m_temp.path() / "Busy.gif").string(), false);
-    ui::AniGif* area = m_forms.Progress().AniGif1();
-    EXPECT_EQ(area->FrameCount(), 0);
-    EXPECT_FALSE(area->IsPlaying());
-    const QImage image = area->grab().toImage();
-    QImage blank(image.size(), image.format());
-    blank.fill(image.pixelColor(0, 0));
-    EXPECT_EQ(image, blank);
 }
 
 }  // namespace
