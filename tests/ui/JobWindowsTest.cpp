@@ -1,7 +1,9 @@
 // Jobs seen through the windows: the progress window, and a job stopped by closing it.
 #include <QGroupBox>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
+#include <QThread>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -43,13 +45,20 @@ class JobWindowsTest : public UiTest {
             }
         };
     }
-    // Runs Main on `paths`, sampling each move of the bar.
-    std::vector<BarSample> SampleTheBar(const std::vector<std::string>& paths);
+    // Runs Main on `paths`, sampling each move of the bar; `slowEvents` makes every eighth
+    // DoEvents take 100 ms, as on a busy desktop.
+    std::vector<BarSample> SampleTheBar(const std::vector<std::string>& paths,
+                                        bool slowEvents = false);
 };
 
-std::vector<BarSample> JobWindowsTest::SampleTheBar(const std::vector<std::string>& paths) {
+std::vector<BarSample> JobWindowsTest::SampleTheBar(const std::vector<std::string>& paths,
+                                                    bool slowEvents) {
     std::vector<BarSample> samples;
+    int calls = 0;
     WhileProgressShown([&](ui::frmProgress& progress) {
+        if (slowEvents && ++calls % 8 == 0) {
+            QThread::msleep(100);
+        }
         const double fraction = static_cast<double>(progress.pb()->Value()) / progress.pb()->Max();
         if (!samples.empty() && samples.back().fraction == fraction) {
             return;
@@ -104,6 +113,29 @@ TEST_F(JobWindowsTest, ProgressWindowFollowsTheJob) {
         return s.first == QString::fromStdString(shortDeep);
     })) << shortDeep;
     EXPECT_NE(shortDeep, deep) << "the deep path is long enough to be shortened";
+}
+
+// A large file moves the bar while its passes are written, and the line below says which pass.
+TEST_F(JobWindowsTest, TheBarMovesWithinALargeFile) {
+    StoreSettings("English.lng", kDod7, 0);
+    const std::string file = MakeFile("large", std::string(std::size_t{16} << 20, 'L'));
+
+    const std::vector<BarSample> samples = SampleTheBar({file}, true);
+
+    EXPECT_FALSE(fs::exists(file));
+    std::vector<double> within;  // while the file is under way
+    bool laterPass = false;
+    for (const BarSample& s : samples) {
+        if (s.started == 1 && s.underWay == 1) {
+            within.push_back(s.fraction);
+            laterPass = laterPass || s.status.contains(QRegularExpression("pass [2-7] of 7"));
+        }
+    }
+    ASSERT_GE(within.size(), 3u) << "the bar moves while the file's passes are written";
+    EXPECT_TRUE(std::is_sorted(within.begin(), within.end()));
+    EXPECT_LT(within.front(), 0.5);
+    EXPECT_GT(within.back(), 0.5);
+    EXPECT_TRUE(laterPass);
 }
 
 // Files given one by one are one job: the bar is never ahead of the files started, never far
