@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
+#include <QScreen>
 #include <QSplitter>
 #include <QSysInfo>
 #include <QTimer>
@@ -156,10 +157,17 @@ std::string frmAbout::AskWipeFolder() {
             widget->hide();
         }
     }
-    // Wide enough for the title in either language, with room for the places' names.
-    chooser.resize(std::max(chooser.width(), kWipeChooserWidth), chooser.height());
+    // Wide enough for the title in either language, with room for the places' names, but never
+    // beyond the screen (less a margin for the window's frame): its buttons stay within reach.
+    QSize size(std::max(chooser.width(), kWipeChooserWidth), chooser.height());
+    if (const QScreen* shown = screen(); shown != nullptr) {
+        size = size.boundedTo(shown->availableGeometry().size() * 9 / 10);
+        chooser.setMinimumSize(chooser.minimumSize().boundedTo(size));
+    }
+    chooser.resize(size);
     if (auto* split = chooser.findChild<QSplitter*>("splitter"); split != nullptr) {
-        split->setSizes({kWipeChooserPlacesWidth, kWipeChooserWidth - kWipeChooserPlacesWidth});
+        const int places = std::min(kWipeChooserPlacesWidth, size.width() / 4);
+        split->setSizes({places, size.width() - places});
     }
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
         return {};

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -146,6 +147,27 @@ TEST_F(WipeButtonTest, AChosenFolderIsAskedAboutAndOnlyYesWipesIt) {
         EXPECT_NE(VisibleWindow("frmAbout"), nullptr) << "the main window stays";
         about->hide();
     }
+}
+
+// On a display of scale 2 the chooser, wide enough for its title in German, still fits the
+// screen: its buttons stay within reach. Runs as part of UiAtScale2 in CTest.
+class AtScale2Wipe : public WipeButtonTest {};
+
+TEST_F(AtScale2Wipe, TheChooserFitsTheScreen) {
+    if (qgetenv("QT_SCALE_FACTOR") != "2") {
+        GTEST_SKIP() << "runs with QT_SCALE_FACTOR=2 (the UiAtScale2 test)";
+    }
+    ui::frmAbout* about = StartMainWindow("German.lng", 1);
+    ASSERT_NE(about, nullptr);
+    QRect shown, screen;
+    ASSERT_TRUE(OpensChooser([&] { Click(about->cbWipe()); },
+                             [&](QFileDialog& chooser) {
+                                 shown = chooser.frameGeometry();
+                                 screen = chooser.screen()->availableGeometry();
+                                 chooser.reject();
+                             }));
+    EXPECT_TRUE(screen.contains(shown)) << shown.width() << "x" << shown.height() << " on "
+                                        << screen.width() << "x" << screen.height();
 }
 
 }  // namespace
