@@ -124,14 +124,6 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
     ASSERT_EQ(std::system(("rm -f '" + image.Root().string() + "'/deleted-*").c_str()), 0);
     ASSERT_TRUE(image.Flush());
     const std::string before = ReadFile(image.Image());
-    const auto countOf = [](const std::string& bytes) {
-        std::size_t count = 0;
-        for (std::size_t at = bytes.find(kMarkerPrefix); at != std::string::npos;
-             at = bytes.find(kMarkerPrefix, at + 1)) {
-            ++count;
-        }
-        return count;
-    };
     ASSERT_EQ(MarkersIn(kMarkerPrefix, before).size(), 6u);
     const std::int64_t freeBefore = FreeBytes(image, !asUser);
 
@@ -139,7 +131,6 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
         RunAs(asUser, user, {"--wipe-free-space", wiped.string()}, temp.path() / "program");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("the disk was full for"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(" - Wiping free space\n"), std::string::npos) << run.err;
     // Give or take the program's own files, when its home is on the disk.
     EXPECT_NEAR(FreeBytes(image, !asUser), freeBefore, asUser ? 64 << 10 : 0) << run.err;
     EXPECT_EQ(InProgress(user), std::vector<std::string>{});
@@ -162,8 +153,8 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
             << "a marker in block " << block << ", which a file holds: " << said;
     }
     EXPECT_LE(static_cast<double>(blocks.size() * kBlock), StayedFree(run.err)) << run.err;
-    std::cout << "[ wipe ] " << GetParam().name << ": markers before " << countOf(before)
-              << ", after " << countOf(after) << " (in " << blocks.size() << " free blocks); "
+    std::cout << "[ wipe ] " << GetParam().name << ": " << blocks.size()
+              << " free blocks with markers left; "
               << run.err.substr(std::min(run.err.size(), run.err.find("Done:"))) << "\n";
 }
 
