@@ -1,8 +1,8 @@
-// Power cuts while `ostrel` shreds: the disks are loop devices (direct I/O) over a FUSE file
-// system that logs every write and flush in order. Each disk is rebuilt as it stood just before
-// each flush the job caused (none or a random part of the unflushed writes), repaired, mounted,
-// and `ostrel` starts once: every file must then be intact or gone without a marker left on the
-// raw disk, and nothing else changed. OSTREL_POWERCUT_CUTS (0: all), OSTREL_POWERCUT_SEED.
+// Power cuts while `ostrel` shreds, on disks that log every write and flush in order. Each disk is
+// rebuilt as it stood just before each flush the job caused (none or a random part of the unflushed
+// writes), repaired, mounted, and `ostrel` starts once: every file must then be intact or gone
+// without a marker left on the raw disk, and nothing else changed. OSTREL_POWERCUT_CUTS (0: all),
+// OSTREL_POWERCUT_SEED.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -24,45 +24,16 @@
 
 #include "tests/e2e/Ostrel.h"
 #include "tests/support/LoopMount.h"
-#include "tests/support/recorder/RecordedWrites.h"
+#include "tests/support/RecordingDisks.h"
 
 namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
 constexpr int kDefaultCuts = 20;
-constexpr int kTreeDiskMiB = 40;
-constexpr int kHomeDiskMiB = 16;
 constexpr char kMarkerPrefix[] = "<OSTREL-POWERCUT-";
-constexpr char kProbe[] = "<flush-order-probe>";
 
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-// The recorder's log, read back: each request with where its data lies.
-struct Request {
-    RecordedRequest head;
-    std::size_t data;  // offset of the written bytes in the log
-};
-
-std::vector<Request> ParseLog(const std::string& log) {
-    std::vector<Request> requests;
-    for (std::size_t at = 0; at + sizeof(RecordedRequest) <= log.size();) {
-        Request request{};
-        std::memcpy(&request.head, log.data() + at, sizeof request.head);
-        request.data = at + sizeof request.head;
-        at =
-            request.data + (request.head.kind == RecordedRequest::kWrite ? request.head.length : 0);
-        if (at > log.size()) {
-            break;  // a record cut short
-        }
-        requests.push_back(request);
-    }
-    return requests;
-}
-
-void Apply(const std::string& log, const Request& request, std::vector<std::string>& disks) {
+void Apply(const std::string& log, const LoggedRequest& request, std::vector<std::string>& disks) {
     std::string& disk = disks.at(request.head.disk);
     if (request.head.kind == RecordedRequest::kWrite) {
         disk.replace(request.head.offset, request.head.length, log, request.data,
@@ -71,53 +42,6 @@ void Apply(const std::string& log, const Request& request, std::vector<std::stri
         disk.replace(request.head.offset, request.head.length, request.head.length, '\0');
     }
 }
-
-// Takes down the recorder, its loop devices and every mount, in reverse order.
-class Teardown {
-  public:
-    ~Teardown() {
-        for (auto it = m_mounts.rbegin(); it != m_mounts.rend(); ++it) {
-            RunQuietly("umount " + Quoted(*it) + " || umount -l " + Quoted(*it));
-        }
-        for (const std::string& device : m_loops) {
-            RunQuietly("losetup -d " + device);
-        }
-        StopRecorder();
-    }
-    void Mounted(const fs::path& at) { m_mounts.push_back(at); }
-    void Unmount(const fs::path& at) {
-        RunQuietly("umount " + Quoted(at));
-        std::erase(m_mounts, at);
-    }
-    void Loop(const std::string& device) { m_loops.push_back(device); }
-    // Ends the recording; the disk files then serve the rebuilt states.
-    void StopRecording() const { ::kill(m_recorder, SIGUSR1); }
-    void Recorder(int pid, const fs::path& mountPoint) {
-        m_recorder = pid;
-        m_recorderMount = mountPoint;
-    }
-    // Unmounts the recorder's file system and waits for it to end.
-    void StopRecorder() {
-        if (m_recorder <= 0) {
-            return;
-        }
-        // The loop device may let go of its file a moment after it was detached.
-        for (int i = 0; i < 50 && !RunQuietly("umount " + Quoted(m_recorderMount)); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        if (WaitChildFor(m_recorder, std::chrono::seconds(5)) == -1) {  // killed: unmount lazily
-            RunQuietly("umount -l " + Quoted(m_recorderMount));
-            WaitChild(m_recorder);
-        }
-        m_recorder = -1;
-    }
-
-  private:
-    std::vector<fs::path> m_mounts;
-    std::vector<std::string> m_loops;
-    int m_recorder = -1;
-    fs::path m_recorderMount;
-};
 
 struct CutSetup {
     const char* name;
@@ -139,102 +63,19 @@ class PowerCut : public ::testing::TestWithParam<CutSetup> {};
 
 TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
     const CutSetup& setup = GetParam();
-    const char* programDir = std::getenv("OSTREL_PROGRAM_DIR");
-    ASSERT_NE(programDir, nullptr) << "run the tests through ctest";
-    const fs::path recorder = fs::path(programDir) / "ostrel_write_recording_disk";
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "loop devices and mounts need root";
-    }
-    if (::access("/dev/fuse", R_OK | W_OK) != 0 || !fs::exists(recorder)) {
-        GTEST_SKIP() << "no /dev/fuse or no write-recording disk (libfuse3 missing at build time)";
+    if (const std::string why = RecordingDisks::Unavailable(); !why.empty()) {
+        GTEST_SKIP() << why;
     }
     TempDir temp;
-    const fs::path fuseDir = temp / "recorder", log = temp / "requests.log";
-    const fs::path treeMount = temp / "tree-disk", homeMount = temp / "home-disk";
-    for (const fs::path& dir : {fuseDir, treeMount, homeMount}) {
-        fs::create_directories(dir);
-    }
-    std::vector<std::pair<std::string, int>> disks = {{"tree.img", kTreeDiskMiB}};
-    std::vector<fs::path> mounts = {treeMount};
+    std::vector<std::pair<std::string, int>> sizes = {{"tree.img", 40}};
     if (!setup.homeOnTreeDisk) {
-        disks.emplace_back("home.img", kHomeDiskMiB);
-        mounts.push_back(homeMount);
+        sizes.emplace_back("home.img", 16);
     }
+    RecordingDisks disks(temp.path(), sizes);
+    ASSERT_EQ(disks.Why(), "");
+    const fs::path treeMount = disks.Root(0);
 
-    Teardown teardown;
-    {
-        std::vector<std::string> args = {recorder.string(), log.string(), fuseDir.string()};
-        for (const auto& [name, mib] : disks) {
-            args.push_back(name + ":" + std::to_string(mib));
-        }
-        const int pid = StartChild([&args] {
-            std::vector<char*> argv;
-            for (std::string& arg : args) {
-                argv.push_back(arg.data());
-            }
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            return 127;
-        });
-        teardown.Recorder(pid, fuseDir);
-    }
-    for (int i = 0; i < 100 && !fs::exists(fuseDir / disks.back().first); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ASSERT_TRUE(fs::exists(fuseDir / disks.back().first)) << "the recorder did not come up";
-    std::vector<std::string> devices;
-    for (std::size_t d = 0; d < disks.size(); ++d) {
-        const auto device =
-            OutputOf("losetup -f --show --direct-io=on " + Quoted(fuseDir / disks[d].first));
-        ASSERT_TRUE(device.has_value()) << "losetup --direct-io=on on the FUSE file failed";
-        teardown.Loop(*device);
-        devices.push_back(*device);
-        // The page cache would reorder writes.
-        const std::string dio = ReadFile("/sys/block/" + device->substr(5) + "/loop/dio");
-        ASSERT_EQ(dio.substr(0, 1), "1") << *device << " does not use direct I/O";
-        ASSERT_TRUE(
-            RunQuietly("mkfs.ext4 -q -F -b 4096 -E "
-                       "nodiscard,lazy_itable_init=0,lazy_journal_init=0 " +
-                       *device));
-        ASSERT_TRUE(RunQuietly("mount " + *device + " " + Quoted(mounts[d])));
-        teardown.Mounted(mounts[d]);
-    }
-
-    // The premise: an fsync shows in the log as the data's write followed by a flush.
-    {
-        std::string probe;
-        while (probe.size() < 8192) {
-            probe += kProbe;
-        }
-        const fs::path path = treeMount / "probe";
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::write(fd, probe.data(), probe.size()), static_cast<ssize_t>(probe.size()));
-        ASSERT_EQ(::fsync(fd), 0);
-        ::close(fd);
-        const std::string seen = ReadFile(log);  // what was logged when fsync returned
-        const std::vector<Request> requests = ParseLog(seen);
-        std::optional<std::size_t> data;
-        bool flushedAfter = false;
-        for (std::size_t i = 0; i < requests.size(); ++i) {
-            const RecordedRequest& head = requests[i].head;
-            if (head.disk != 0) {
-                continue;
-            }
-            if (head.kind == RecordedRequest::kWrite &&
-                std::string_view(seen).substr(requests[i].data, head.length).find(kProbe) !=
-                    std::string_view::npos) {
-                data = i;
-                flushedAfter = false;
-            } else if (head.kind == RecordedRequest::kFlush && data) {
-                flushedAfter = true;
-            }
-        }
-        ASSERT_TRUE(data.has_value()) << "the fsynced data never reached the recorder";
-        ASSERT_TRUE(flushedAfter) << "fsync returned before a flush followed the data";
-    }
-
-    UserSandbox user(setup.homeOnTreeDisk ? treeMount : homeMount);
+    UserSandbox user(disks.Root(disks.Count() - 1));
     user.WriteSettings("English.lng", setup.method, 0);
     const fs::path tree = treeMount / "given", outside = treeMount / "outside";
     std::vector<GivenFile> files;
@@ -250,35 +91,22 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
     }
     const std::string kept = Marked(kMarkerPrefix, "Outside", 20000);
     WriteFile(outside / "kept", kept);
-    for (const fs::path& mount : mounts) {
-        ASSERT_TRUE(SyncFileSystem(mount));
+    for (std::size_t d = 0; d < disks.Count(); ++d) {
+        ASSERT_TRUE(SyncFileSystem(disks.Root(d)));
     }
-    const std::size_t mark = ParseLog(ReadFile(log)).size();  // everything before is on the disk
+    const std::size_t mark = ParseLog(disks.Log()).size();  // everything before is on the disk
 
     const RunResult job = RunOstrel(user, {"--yes", tree.string()});
     ASSERT_EQ(job.exitCode, 0) << job.err;
     ASSERT_FALSE(Exists(tree)) << job.err;
-    for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
-        teardown.Unmount(*it);
-    }
-    teardown.StopRecording();
-    // The recorder serves the request it is in before it looks at the flag again.
-    const fs::path disk0 = fuseDir / disks[0].first;
-    for (std::size_t before = 0, now = 1; before != now;) {
-        before = fs::file_size(log);
-        std::string ignored(4096, '\0');
-        const int fd = ::open(disk0.c_str(), O_RDONLY | O_CLOEXEC);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::pread(fd, ignored.data(), ignored.size(), 0), 4096);
-        ::close(fd);
-        now = fs::file_size(log);
-    }
+    disks.UnmountAll();
+    disks.StopRecording();
 
-    const std::string recorded = ReadFile(log);
-    const std::vector<Request> requests = ParseLog(recorded);
+    const std::string recorded = disks.Log();
+    const std::vector<LoggedRequest> requests = ParseLog(recorded);
     std::vector<std::string> images;
-    for (const auto& [name, mib] : disks) {
-        images.emplace_back(static_cast<std::size_t>(mib) << 20, '\0');
+    for (std::size_t d = 0; d < disks.Count(); ++d) {
+        images.emplace_back(static_cast<std::size_t>(disks.SizeMiB(d)) << 20, '\0');
     }
     for (std::size_t i = 0; i < mark; ++i) {
         Apply(recorded, requests[i], images);
@@ -308,7 +136,7 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
         // Up to each disk's last flush before the cut; of the writes since, none or half.
         for (const bool someUnflushed : {false, true}) {
             std::vector<std::string> disk = images;
-            std::vector<std::size_t> lastFlush(disks.size(), mark);
+            std::vector<std::size_t> lastFlush(disks.Count(), mark);
             for (std::size_t i = mark; i < cut; ++i) {
                 if (requests[i].head.kind == RecordedRequest::kFlush) {
                     lastFlush[requests[i].head.disk] = i;
@@ -336,29 +164,24 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
                                      (someUnflushed ? ", half of " : ", none of ") +
                                      std::to_string(unflushed) + " unflushed)";
             std::vector<std::string> problems;
-            std::vector<fs::path> rebuilt;
             std::vector<bool> gone(files.size(), false);
             // Same loop device: the device number the in-progress entries name stays.
-            for (std::size_t d = 0; d < disks.size(); ++d) {
-                const fs::path image = fuseDir / disks[d].first;
-                {
-                    std::ofstream out(image, std::ios::binary | std::ios::in | std::ios::out);
-                    out << disk[d];
-                    if (!out.flush()) {
-                        problems.push_back("cannot write " + disks[d].first);
-                    }
+            for (std::size_t d = 0; d < disks.Count(); ++d) {
+                std::ofstream out(disks.Image(d), std::ios::binary | std::ios::in | std::ios::out);
+                out << disk[d];
+                if (!out.flush()) {
+                    problems.push_back("cannot write " + disks.Image(d).string());
                 }
-                rebuilt.push_back(image);
-                RunQuietly("blockdev --flushbufs " + devices[d]);
+                out.close();
+                RunQuietly("blockdev --flushbufs " + disks.Device(d));
                 const int fsck =
-                    std::system(("e2fsck -fy " + devices[d] + " >/dev/null 2>&1").c_str());
+                    std::system(("e2fsck -fy " + disks.Device(d) + " >/dev/null 2>&1").c_str());
                 if (!WIFEXITED(fsck) || (WEXITSTATUS(fsck) & ~3) != 0) {
-                    problems.push_back("e2fsck could not repair " + disks[d].first);
+                    problems.push_back("e2fsck could not repair " + disks.Image(d).string());
                 }
-                if (!RunQuietly("mount " + devices[d] + " " + Quoted(mounts[d]))) {
-                    problems.push_back("cannot mount " + disks[d].first);
+                if (!disks.Mount(d)) {
+                    problems.push_back("cannot mount " + disks.Image(d).string());
                 }
-                teardown.Mounted(mounts[d]);
             }
             if (problems.empty()) {
                 const RunResult start = RunOstrel(user, {});
@@ -379,8 +202,8 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
                     }
                 }
                 std::error_code ec;
-                for (const fs::path& root :
-                     {tree, treeMount / "lost+found", homeMount / "lost+found"}) {
+                for (const fs::path& root : {tree, treeMount / "lost+found",
+                                             disks.Root(disks.Count() - 1) / "lost+found"}) {
                     for (const auto& entry : fs::recursive_directory_iterator(root, ec)) {
                         if (!entry.is_directory() && !given.contains(entry.path())) {
                             problems.push_back("a file nobody will finish: " +
@@ -395,12 +218,10 @@ TEST_P(PowerCut, EveryFileIsIntactOrGoneAfterTheNextStart) {
                     problems.push_back(std::move(problem));
                 }
             }
-            for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
-                teardown.Unmount(*it);
-            }
+            disks.UnmountAll();
             std::set<std::string> markers;
-            for (const fs::path& image : rebuilt) {
-                markers.merge(MarkersIn(kMarkerPrefix, ReadFile(image)));
+            for (std::size_t d = 0; d < disks.Count(); ++d) {
+                markers.merge(MarkersIn(kMarkerPrefix, ReadFile(disks.Image(d))));
             }
             for (std::size_t f = 0; f < files.size(); ++f) {
                 if (gone[f] && markers.contains(files[f].marker)) {

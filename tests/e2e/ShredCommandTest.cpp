@@ -98,8 +98,6 @@ TEST(ShredCommand, RunsThatCanShredNothingSayWhyAndChangeNothing) {
         std::vector<std::string> args;
         const char* said;
     } rows[] = {{"simple overwrite (1 pass)", {"file", "folder"}, "not one Ostrel knows"},
-                {"", {"file"}, "not one Ostrel knows"},
-                {"recycle bin", {"file"}, "not one Ostrel knows"},
                 {kSimple, {"   "}, "Not found:\n   \n"},  // blanks are a legal name
                 {kSimple, {"no such file", "folder/missing"}, "no such file\nfolder/missing"},
                 {kSimple, {".", "..", "folder/.."}, "the current folder or the one above it"}};
@@ -117,19 +115,6 @@ TEST(ShredCommand, RunsThatCanShredNothingSayWhyAndChangeNothing) {
         EXPECT_NE((run.out + run.err).find(row.said), std::string::npos) << run.out << run.err;
         EXPECT_EQ(Snapshot(user.work()), before);
     }
-}
-
-// A first run without a terminal: the chooser takes English.
-TEST(ShredCommand, WithoutPathsTheMainWindowTexts) {
-    UserSandbox user;
-
-    RunResult texts = RunOstrel(user, {});
-
-    EXPECT_EQ(texts.exitCode, 0);
-    EXPECT_EQ(texts.out.rfind("Ostrel\n", 0), 0u) << texts.out;
-    EXPECT_NE(texts.out.find("developers.\n"), std::string::npos) << "copyright line";
-    EXPECT_EQ(texts.out.find("All rights"), std::string::npos) << "cut after its first full stop";
-    EXPECT_NE(texts.out.find(kSimple), std::string::npos) << "the default method";
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "shredder/FillData.h"
 #include "tests/e2e/Ostrel.h"
@@ -42,6 +44,23 @@ std::string WaitForMainWindow(const XvfbServer& server) {
     return found;
 }
 
+// Runs `argv` on `server`'s display; once the main window shows (its name goes to `found`),
+// `meanwhile` runs with the program's id, and the program is then asked to end.
+RunResult RunUntilMainWindow(const XvfbServer& server, const UserSandbox& user,
+                             std::vector<std::string> argv, std::string& found,
+                             const std::function<void(int pid)>& meanwhile = {}) {
+    RunOptions options;
+    options.env = {"DISPLAY=" + server.Display()};
+    options.whileRunning = [&](int pid) {
+        found = WaitForMainWindow(server);
+        if (meanwhile) {
+            meanwhile(pid);
+        }
+        ::kill(pid, SIGTERM);
+    };
+    return RunProgram(user, std::move(argv), options);
+}
+
 TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
     XvfbServer server;
     SKIP_WITHOUT_WINDOWS(server);
@@ -49,44 +68,31 @@ TEST(WithDisplay, WithoutPathsTheMainWindowAppears) {
     user.WriteSettings("English.lng", nullptr, -1);
     std::string found;
     bool stillRunning = false;
-    RunOptions options;
-    options.env = {"DISPLAY=" + server.Display()};
-    options.whileRunning = [&](int pid) {
-        found = WaitForMainWindow(server);
-        stillRunning = ::kill(pid, 0) == 0;
-        ::kill(pid, SIGTERM);
-    };
 
-    RunResult run = RunOstrel(user, {}, options);
+    const RunResult run = RunUntilMainWindow(server, user, {"ostrel"}, found,
+                                             [&](int pid) { stillRunning = ::kill(pid, 0) == 0; });
 
     EXPECT_EQ(found, "Ostrel") << run.err;
     EXPECT_TRUE(stillRunning) << "the program lives while its window is open";
     EXPECT_EQ(run.out, "") << "the main window's texts are not printed";
 }
 
-// While its window is open the program may run jobs whose files pass through the holding
-// folder: a second start meanwhile (here at the console, with a path of its own) does its own
-// job and leaves the files there alone.
+// A second start while the window is open (and may run jobs through the holding folder) does
+// its own job and leaves the files there alone.
 TEST(WithDisplay, AStartWhileTheWindowIsOpenLeavesItsHoldingFolderAlone) {
     XvfbServer server;
     SKIP_WITHOUT_WINDOWS(server);
     UserSandbox user;
     user.WriteSettings("English.lng", nullptr, 0);
     WriteFile(user.work() / "second", "the second start's");
-    // A name of the kind the program gives a file it moves there.
     const fs::path inFlight = user.holding() / (std::string(95, FillAlphabet[0]) + ".tmp");
     std::string found;
     RunResult second;
-    RunOptions options;
-    options.env = {"DISPLAY=" + server.Display()};
-    options.whileRunning = [&](int pid) {
-        found = WaitForMainWindow(server);
+
+    const RunResult first = RunUntilMainWindow(server, user, {"ostrel"}, found, [&](int) {
         WriteFile(inFlight, "on its way");  // as a job of the window leaves it between passes
         second = RunOstrel(user, {"--no-gui", "second"});
-        ::kill(pid, SIGTERM);
-    };
-
-    const RunResult first = RunOstrel(user, {}, options);
+    });
 
     ASSERT_EQ(found, "Ostrel") << first.err;
     EXPECT_EQ(second.exitCode, 0) << second.err;
@@ -148,17 +154,11 @@ TEST(WithDisplay, NotALocalFileIsToldInAWindow) {
     UserSandbox user;
     user.WriteSettings("English.lng", nullptr, 0);
     WriteFile(user.work() / "trash:/x", "look-alike");
-    std::string found;
-    RunOptions options;
-    options.env = {"DISPLAY=" + server.Display()};
-    options.whileRunning = [&](int pid) {
-        found = WaitForMainWindow(server);
-        ::kill(pid, SIGTERM);
-    };
     const std::string helper =
         (fs::path(OSTREL_SOURCE_DIR) / "packaging/filemanagers/ostrel-shred-uris").string();
+    std::string found;
 
-    RunResult run = RunProgram(user, {helper, "trash:///x"}, options);
+    const RunResult run = RunUntilMainWindow(server, user, {helper, "trash:///x"}, found);
 
     EXPECT_EQ(found, "Ostrel") << run.err;
     EXPECT_EQ(run.err.find("local file"), std::string::npos) << run.err;

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -75,19 +74,6 @@ void GiveToNobody(const UserSandbox& user, const fs::path& above) {
     ::lchown(user.home().parent_path().c_str(), kNobody, kNobody);
 }
 
-// What the shell command `command` prints.
-std::string Command(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            out.append(buffer, n);
-        }
-        ::pclose(pipe);
-    }
-    return out;
-}
-
 // The bytes in `text` that the report says stayed free ("1.7 MiB stayed free"); 0 when none.
 double StayedFree(const std::string& text) {
     const std::size_t at = text.find(" stayed free");
@@ -138,14 +124,6 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
     ASSERT_EQ(std::system(("rm -f '" + image.Root().string() + "'/deleted-*").c_str()), 0);
     ASSERT_TRUE(image.Flush());
     const std::string before = ReadFile(image.Image());
-    const auto countOf = [](const std::string& bytes) {
-        std::size_t count = 0;
-        for (std::size_t at = bytes.find(kMarkerPrefix); at != std::string::npos;
-             at = bytes.find(kMarkerPrefix, at + 1)) {
-            ++count;
-        }
-        return count;
-    };
     ASSERT_EQ(MarkersIn(kMarkerPrefix, before).size(), 6u);
     const std::int64_t freeBefore = FreeBytes(image, !asUser);
 
@@ -153,7 +131,6 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
         RunAs(asUser, user, {"--wipe-free-space", wiped.string()}, temp.path() / "program");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("the disk was full for"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(" - Wiping free space\n"), std::string::npos) << run.err;
     // Give or take the program's own files, when its home is on the disk.
     EXPECT_NEAR(FreeBytes(image, !asUser), freeBefore, asUser ? 64 << 10 : 0) << run.err;
     EXPECT_EQ(InProgress(user), std::vector<std::string>{});
@@ -169,14 +146,15 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
         blocks.insert(at / kBlock);
     }
     for (std::size_t block : blocks) {
-        const std::string said = Command("/usr/sbin/debugfs -R 'testb " + std::to_string(block) +
-                                         "' '" + image.Image().string() + "' 2>&1");
+        const std::string said = OutputOf("/usr/sbin/debugfs -R 'testb " + std::to_string(block) +
+                                          "' '" + image.Image().string() + "' 2>&1")
+                                     .value_or("");
         EXPECT_NE(said.find("not in use"), std::string::npos)
             << "a marker in block " << block << ", which a file holds: " << said;
     }
     EXPECT_LE(static_cast<double>(blocks.size() * kBlock), StayedFree(run.err)) << run.err;
-    std::cout << "[ wipe ] " << GetParam().name << ": markers before " << countOf(before)
-              << ", after " << countOf(after) << " (in " << blocks.size() << " free blocks); "
+    std::cout << "[ wipe ] " << GetParam().name << ": " << blocks.size()
+              << " free blocks with markers left; "
               << run.err.substr(std::min(run.err.size(), run.err.find("Done:"))) << "\n";
 }
 
@@ -187,15 +165,22 @@ INSTANTIATE_TEST_SUITE_P(Raw, WipeFreeSpace,
 // Kills at random moments of a wipe; each next start (the program, or the login helper) gives
 // the space back, says so, and leaves no fill folder. Every fourth round an interrupt (Ctrl-C) or a
 // termination request comes instead: the run itself leaves nothing, no start needed.
-TEST(WipeFreeSpaceKills, EveryNextStartGivesTheSpaceBack) {
-    TempDir temp;
-    LoopMount image(temp.path(), "ext4", kImageMiB, "-q -F");
-    if (!image.Mounted()) {
-        GTEST_SKIP() << image.Why();
+class WipeFreeSpaceKills : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!image.Mounted()) {
+            GTEST_SKIP() << image.Why();
+        }
+        freeBefore = FreeBytes(image, true);
     }
-    UserSandbox user(temp.path());
+    TempDir temp;
+    LoopMount image{temp.path(), "ext4", kImageMiB, "-q -F"};
+    UserSandbox user{temp.path()};
+    std::int64_t freeBefore = 0;
+};
+
+TEST_F(WipeFreeSpaceKills, EveryNextStartGivesTheSpaceBack) {
     user.WriteSettings("English.lng", "DoD 5220.22-M (3 Passes)", 0);
-    const std::int64_t freeBefore = FreeBytes(image, true);
     const auto started = std::chrono::steady_clock::now();
     const RunResult whole = RunOstrel(user, {"--wipe-free-space", image.Root().string()});
     ASSERT_EQ(whole.exitCode, 0) << whole.err;
@@ -246,15 +231,8 @@ TEST(WipeFreeSpaceKills, EveryNextStartGivesTheSpaceBack) {
 
 // A start after a kill frees the space before anything else: the first-run language chooser is
 // already waiting for an answer with the disk's free space back.
-TEST(WipeFreeSpaceKills, AStartFreesTheSpaceBeforeTheLanguageChooser) {
-    TempDir temp;
-    LoopMount image(temp.path(), "ext4", kImageMiB, "-q -F");
-    if (!image.Mounted()) {
-        GTEST_SKIP() << image.Why();
-    }
-    UserSandbox user(temp.path());
+TEST_F(WipeFreeSpaceKills, AStartFreesTheSpaceBeforeTheLanguageChooser) {
     user.WriteSettings("English.lng", "Simple Overwrite (1 Pass)", 0);
-    const std::int64_t freeBefore = FreeBytes(image, true);
     RunOptions fill;
     fill.whileRunning = [&](int pid) {
         // Killed once the disk is nearly full.
