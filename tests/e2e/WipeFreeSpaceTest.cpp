@@ -131,6 +131,7 @@ TEST_P(WipeFreeSpace, NoMarkerOfDeletedFilesIsLeftOutsideWhatTheReportNames) {
         RunAs(asUser, user, {"--wipe-free-space", wiped.string()}, temp.path() / "program");
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("the disk was full for"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" - Wiping free space\n"), std::string::npos) << "the window's heading";
     // Give or take the program's own files, when its home is on the disk.
     EXPECT_NEAR(FreeBytes(image, !asUser), freeBefore, asUser ? 64 << 10 : 0) << run.err;
     EXPECT_EQ(InProgress(user), std::vector<std::string>{});
