@@ -113,10 +113,7 @@ bool RecordFillFolder(const std::string& path, const FileIdentity& folder) {
 }
 
 bool ForgetFillFolder(const std::string& path) {
-    const std::string recorded = PathFromRoot(path);
-    return posix::UpdateStateList(kListName, [&recorded](std::vector<StateEntry>& entries) {
-        std::erase_if(entries, [&recorded](const StateEntry& e) { return e.path == recorded; });
-    });
+    return posix::RemoveStateEntries(kListName, path);
 }
 
 std::vector<StateEntry> FillFolderEntries() {

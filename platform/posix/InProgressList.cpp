@@ -29,10 +29,7 @@ bool AddInProgress(const std::string& path, const Folder& folder, std::string_vi
 }
 
 bool RemoveInProgress(const std::string& path) {
-    const std::string recorded = PathFromRoot(path);
-    return posix::UpdateStateList(kListName, [&recorded](std::vector<StateEntry>& entries) {
-        std::erase_if(entries, [&recorded](const StateEntry& e) { return e.path == recorded; });
-    });
+    return posix::RemoveStateEntries(kListName, path);
 }
 
 std::vector<StateEntry> InProgressEntries() {

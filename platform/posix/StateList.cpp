@@ -15,6 +15,7 @@
 #include "platform/PendingDeletions.h"
 #include "platform/ProductNames.h"
 #include "platform/SpecialFolders.h"
+#include "platform/StateFolder.h"
 #include "platform/WholeFile.h"
 
 namespace ostrel::platform {
@@ -283,6 +284,13 @@ bool UpdateStateList(const std::string& name,
             return FormatStateList(entries);
         });
     return result == UpdateResult::Written;
+}
+
+bool RemoveStateEntries(const std::string& name, const std::string& path) {
+    const std::string recorded = PathFromRoot(path);
+    return UpdateStateList(name, [&recorded](std::vector<StateEntry>& entries) {
+        std::erase_if(entries, [&recorded](const StateEntry& e) { return e.path == recorded; });
+    });
 }
 
 }  // namespace posix

@@ -32,4 +32,7 @@ std::vector<StateEntry> ReadStateList(const std::string& name);
 bool UpdateStateList(const std::string& name,
                      const std::function<void(std::vector<StateEntry>&)>& change);
 
+// Removes the entries of the state list `name` that record `path` (made absolute as recorded).
+bool RemoveStateEntries(const std::string& name, const std::string& path);
+
 }  // namespace ostrel::platform::posix
