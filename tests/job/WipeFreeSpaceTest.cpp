@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "core/ShredMethods.h"
@@ -14,20 +13,12 @@
 #include "platform/FaultInjection.h"
 #include "platform/FreeSpace.h"
 #include "tests/job/JobFixture.h"
+#include "tests/job/TreeAccounting.h"
 #include "tests/support/LoopMount.h"
 
 namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
-
-// Every path below `root`, links described and never followed.
-std::set<std::string> Tree(const fs::path& root) {
-    std::set<std::string> paths;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        paths.insert(entry.path().string() + (entry.is_symlink() ? " link" : ""));
-    }
-    return paths;
-}
 
 // Where a wipe run as root, with its data folder elsewhere, puts its fill folder.
 fs::path FillFolderOf(const fs::path& root) {
@@ -63,7 +54,7 @@ TEST_P(WipeReport, SaysWhatHappenedAndLeavesNothingOfTheFill) {
     if (row.prepare) {
         row.prepare(image.Root());
     }
-    const std::set<std::string> before = Tree(image.Root());
+    const auto before = ReadTree(image.Root().string());
     forms().options.SetDeleteMethod(row.method);
     if (row.flushFails) {
         platform::InjectFault(platform::SysCall::Fsync, EIO);
@@ -85,7 +76,8 @@ TEST_P(WipeReport, SaysWhatHappenedAndLeavesNothingOfTheFill) {
                 line.reason.find(saying.substr(0, saying.find('%'))) != std::string::npos;
     }
     EXPECT_TRUE(said) << "no line on " << folder << " saying \"" << saying << "\"";
-    EXPECT_EQ(Tree(image.Root()), before) << "the fill left something, or touched what was there";
+    EXPECT_EQ(ReadTree(image.Root().string()), before)
+        << "the fill left something, or touched what was there";
     EXPECT_TRUE(platform::FillFolderEntries().empty());
     EXPECT_EQ(report.summary.empty(), row.ends == Ends::Refused) << report.summary;
     // Only a fill that ran to its end says it is done.
