@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 using ShredJobTest = JobTest;
 
-// Catches a link in a tree followed into the trash, and a trashed file without its info file.
+// Catches a link in a tree followed into the trash, or a trashed file left without its info file.
 TEST_F(ShredJobTest, TreeGoesToTheTrashFileByFileAndItsFoldersAreRemoved) {
     forms().options.SetDeleteMethod(kMethodRecycle);
     MakeFile("tree/a", "1");
@@ -38,9 +38,6 @@ TEST_F(ShredJobTest, TreeGoesToTheTrashFileByFileAndItsFoldersAreRemoved) {
     const fs::path trash = fs::path(m_xdg.DataHome()) / "Trash";
     EXPECT_EQ(ReadFile(trash / "files/c"), "333");
     EXPECT_TRUE(fs::is_symlink(trash / "files/link"));
-    EXPECT_NE(ReadFile(trash / "info/c.trashinfo")
-                  .find("\nPath=" + (tree / "sub/deeper/c").string() + "\n"),
-              std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(trash / "info"), fs::directory_iterator()), 3);
     EXPECT_TRUE(m_job.TakeReport().Empty());
 }
