@@ -21,10 +21,8 @@ namespace fs = std::filesystem;
 
 class BatchFlushTest : public JobTest {};
 
-// Small files' passes run in batches whose files share one disk cache flush per pass. When that
-// flush fails, no file it served is known to be on the disk: every file of that batch (and no
-// other) is reported, kept in the holding folder for the restart, never counted destroyed;
-// whichever pass it was.
+// Catches a failed shared cache flush not failing every file of its batch (in any pass), or
+// failing files of another batch.
 TEST_F(BatchFlushTest, AFailedSharedCacheFlushFailsEveryFileOfItsBatchAndNoOther) {
     constexpr std::size_t kBatch = PassBatch::kFiles;
     const struct {
@@ -34,13 +32,10 @@ TEST_F(BatchFlushTest, AFailedSharedCacheFlushFailsEveryFileOfItsBatchAndNoOther
         std::set<std::size_t> failedMany;  // how many files may be reported
     } rows[] = {
         {kMethodSimple, 20, 0, {20}},
-        {kMethodDod3, 20, 1, {20}},  // the second pass's flush
         {kMethodDod7, 20, 6, {20}},  // the last pass's flush
-        // Two batches: the one whose flush ran first fails.
         {kMethodSimple, kBatch + 8, 0, {kBatch, 8}},
     };
-    // One cache flush serves many files only on ext4 and its kin: the files and the holding
-    // folder are put on such a disk of their own, whatever the temporary folder is on.
+    // A shared cache flush is used only on ext4 and its kin: files and holding folder go there.
     LoopMount disk(m_temp.path(), "ext4", 32, "-q -F");
     if (!disk.Mounted()) {
         GTEST_SKIP() << disk.Why();
@@ -74,9 +69,7 @@ TEST_F(BatchFlushTest, AFailedSharedCacheFlushFailsEveryFileOfItsBatchAndNoOther
     }
 }
 
-// A file too large for a batch writes its passes here and hands its last flush and deleting
-// close to the queue: when that close cannot delete it, it is reported and kept, never counted
-// destroyed.
+// Catches a large file counted destroyed though its deleting close on the queue failed.
 TEST_F(BatchFlushTest, ALargeFileWhoseDeletingCloseFailsOnTheQueueIsKept) {
     std::size_t kept = 0;
     for (const char* method : {kMethodSimple, kMethodDod3}) {

@@ -1,5 +1,5 @@
-// Every entry the walk saw ends in exactly one true outcome: destroyed or removed, or named in
-// the report by a line of its own or by a folder's line that says how many files it leaves.
+// Catches an entry the walk saw that ends without exactly one true outcome: destroyed, or named
+// by a line of its own or by a folder's line that counts the files it leaves.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -139,7 +139,7 @@ class JobAccountingTest : public JobTest {
     static constexpr std::chrono::seconds kJobDeadline{120};
 };
 
-// A tree far deeper than the open-file limit: every file is destroyed or named.
+// Catches entries lost when the tree is deeper than the open-file limit.
 TEST_F(JobAccountingTest, TreeDeeperThanTheOpenFileLimitLeavesNothingUnnamed) {
     const fs::path tree = m_temp.path() / "deep";
     MakeChain(tree, 3000,
@@ -157,8 +157,7 @@ TEST_F(JobAccountingTest, TreeDeeperThanTheOpenFileLimitLeavesNothingUnnamed) {
     EXPECT_TRUE(after.empty()) << after.size() << " entries left";
 }
 
-// A FUSE file system mounted inside a tree whose server is stopped: the job must not wait for
-// it. The mount is another file system: left and named without being opened.
+// Catches the job waiting for (or opening) a stopped FUSE mount inside a tree.
 TEST_F(JobAccountingTest, StoppedFuseServerInsideATreeIsLeftWithoutWaiting) {
     if (geteuid() != 0 || access("/dev/fuse", R_OK | W_OK) != 0) {
         GTEST_SKIP() << "mounting a FUSE file system needs root and /dev/fuse";
@@ -174,13 +173,8 @@ TEST_F(JobAccountingTest, StoppedFuseServerInsideATreeIsLeftWithoutWaiting) {
     });
     const auto mounted = [&] {
         std::ifstream mounts("/proc/self/mountinfo");
-        std::string line;
-        while (std::getline(mounts, line)) {
-            if (line.find(" " + mnt.string() + " ") != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
+        const std::string all{std::istreambuf_iterator<char>(mounts), {}};
+        return all.find(" " + mnt.string() + " ") != std::string::npos;
     };
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     int exited = 0;
@@ -208,9 +202,8 @@ TEST_F(JobAccountingTest, StoppedFuseServerInsideATreeIsLeftWithoutWaiting) {
     EXPECT_EQ(report.foldersLeft[0].reason, "another file system is mounted here");
 }
 
-// Random trees under random failures (each system call the fault seam knows failing after a
-// random number of good calls, some under a tight open-file limit): whatever happens, every
-// entry is destroyed or named, and no line says what is not so.
+// Catches an entry unnamed or named falsely under random failures of each faulted call, some
+// under a tight open-file limit.
 TEST_F(JobAccountingTest, RandomTreesUnderRandomFailuresAreAccountedFor) {
     const unsigned seed = testing::UnitTest::GetInstance()->random_seed();
     std::mt19937 random(seed);
