@@ -10,6 +10,16 @@ namespace {
 using Phase = JobProgress::Phase;
 
 // Catches a bar that is full before the job is over, or runs past its end.
+// Times as the window says them: a short job in milliseconds, never "0.0 s"; a rounding never
+// gives "60".
+TEST(JobProgressTest, TimesAreSaidAsPeopleReadThem) {
+    const std::pair<double, const char*> rows[] = {
+        {0.04, "40 ms"}, {0.9996, "1.0 s"}, {59.6, "1 min 00 s"}, {3599.6, "1 h 00 min"}};
+    for (const auto& [seconds, said] : rows) {
+        EXPECT_EQ(FormatDuration(std::chrono::duration<double>(seconds)), said) << seconds;
+    }
+}
+
 TEST(JobProgressTest, TheBarIsTheWorkDoneAndFullOnlyAtTheEnd) {
     const auto start = JobProgress::Clock::time_point{};
     const std::int64_t file = JobProgress::FileWork(1 << 20, 3);

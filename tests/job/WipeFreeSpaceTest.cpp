@@ -1,6 +1,7 @@
 // Catches a wipe report that claims a fill finished when it was refused or failed, a planted fill
 // folder that is followed, and a fill that leaves something behind.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -105,6 +106,25 @@ INSTANTIATE_TEST_SUITE_P(
             false, Ends::Refused, lang::kOwnPathIsLink},
         Row{"CopyOnWrite", "btrfs", kMethodSimple, {}, false, Ends::Noted, lang::kWhyCopyOnWrite}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A file system in memory holds nothing of deleted files: filling it would only push the machine
+// into swap. It is refused before anything is written.
+TEST_F(WipeTest, AFileSystemInMemoryIsRefused) {
+    const fs::path tmpfs = m_temp.path() / "tmpfs";
+    fs::create_directory(tmpfs);
+    if (::mount("tmpfs", tmpfs.c_str(), "tmpfs", 0, "size=8m") != 0) {
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    }
+    forms().options.SetDeleteMethod(kMethodSimple);
+    m_job.WipeFreeSpace(tmpfs.string());
+    const JobReport report = m_job.TakeReport();
+    const bool empty = fs::is_empty(tmpfs);
+    ::umount2(tmpfs.c_str(), MNT_DETACH);
+
+    ASSERT_EQ(report.refused.size(), 1u);
+    EXPECT_NE(report.refused[0].reason.find("tmpfs"), std::string::npos);
+    EXPECT_TRUE(empty);
+}
 
 }  // namespace
 }  // namespace ostrel::test
