@@ -53,9 +53,7 @@ TEST_F(ShredderTest, WhatThisUserMayNotWriteOrRemoveIsLeftIntact) {
     EXPECT_EQ(ReadFile(locked / "own-file"), "nobody's");
     EXPECT_TRUE(fs::is_empty(data / "Safetemp"));
 }
-// The move never replaces a file already in the holding folder under the drawn name (a failed
-// move: spaces at the entry path and deletion at restart), and a holding folder others can enter
-// is not used: nothing is written anywhere then.
+// The move never replaces a file already in the holding folder, nor uses one others can enter.
 TEST_F(ShredderTest, RandomNamesAndTheMoveIntoTheHoldingFolder) {
     platform::SetClockSource([] { return 1000.5; });
     SeedRandom(77);
@@ -77,9 +75,7 @@ TEST_F(ShredderTest, RandomNamesAndTheMoveIntoTheHoldingFolder) {
 }
 
 // When the holding folder lies on another file system the file is renamed in its own folder, and
-// only after its new name is on the in-progress list: a start after a crash finishes only what is
-// listed. Where the list cannot be written the file keeps its own name and is overwritten under
-// it, never hidden under a random name nobody knows.
+// only after its new name is on the in-progress list.
 TEST_F(ShredderTest, TheInProgressEntryIsWrittenBeforeTheRenameInPlace) {
     for (const bool listWritable : {true, false}) {
         SCOPED_TRACE(listWritable ? "list writable" : "list not writable");
@@ -122,9 +118,8 @@ using ObstacleRow = std::tuple<std::string_view, Hold>;
 
 class CannotOpenTest : public ShredderTest, public ::testing::WithParamInterface<ObstacleRow> {};
 
-// A file that cannot be opened without sharing gets spaces where it can be written and exactly
-// one pending entry; the helper deletes it after a restart, not before. A running program, of
-// which nothing can be written, is left intact and not scheduled.
+// A file that cannot be opened without sharing gets spaces where it can be written and exactly one
+// pending entry.
 TEST_P(CannotOpenTest, SpacesOnePendingEntryAndDeletionOnlyAfterARestart) {
     const Hold how = std::get<1>(GetParam());
     std::string path =

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -75,6 +76,17 @@ class ShredderTest : public ::testing::Test {
         shredder.DetermineShredMethod();
         path = shredder.p_SourceFile;
         return ShredOutcomeOf(shredder);
+    }
+
+    // Calls `act` with the held file's path once, as soon as pass 1 (zeros) is done.
+    void AfterFirstPass(std::function<void(const std::string&)> act) {
+        m_host.onDoEvents = [this, act, done = false]() mutable {
+            const auto held = HeldNames();
+            if (!done && !held.empty() && ReadFile(Holding() + held[0])[0] == '\0') {
+                done = true;
+                act(Holding() + held[0]);
+            }
+        };
     }
 
     TempDir m_temp;
