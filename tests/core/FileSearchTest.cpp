@@ -66,9 +66,7 @@ class FileSearchTest : public ::testing::Test {
     test::TempDir m_temp;
 };
 
-// Measured, each file has the size of its data and the total is their sum: a link, a FIFO and
-// an empty file weigh nothing (a job writes nothing there). A long walk calls back as it goes,
-// with the files found so far.
+// Measured, each file has the size of its data and the total is their sum.
 TEST_F(FileSearchTest, MeasuresWhatTheFilesHoldAndCallsBackDuringALongWalk) {
     MakeFiles(m_temp / "many", {});
     for (int i = 0; i < 1200; ++i) {

@@ -24,12 +24,8 @@ std::string Accented(int letters) {
 }
 const std::string kAccentedTail = "/" + Accented(40);
 
-// AddBackslash adds exactly one separator (a second would make paths like "C:\\x", a missing
-// one would glue names together); a dot in a folder name is never the file's extension;
-// ShortenPath cuts at a folder boundary: the tail starts at the first separator at or after
-// byte 7 (byte 15 in k61); Windows text under '/' has no separator in the tail, so no tail;
-// "/abcdefg/wxyz" (13 bytes) to 10 scans from byte 9, so only the first tail is kept. Rows
-// under '/' are native text, the others Windows-style text, as the helpers also get.
+// AddBackslash adds exactly one separator (a second would make paths like "C:\\x", a missing one
+// would glue names together).
 TEST(PathHelpersTest, ResultsForEachFormOfPath) {
     const std::pair<std::string, std::string> rows[] = {
         {AddBackslash("C:\\Temp", '\\'), "C:\\Temp\\"},

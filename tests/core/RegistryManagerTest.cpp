@@ -22,9 +22,7 @@ class RegistryManagerTest : public ::testing::Test {
     test::ScopedEnv m_config{"XDG_CONFIG_HOME", m_temp.str()};
 };
 
-// The error flag tells presence only (an unparsable file is a missing key: see
-// RegistryTest), RegGetValue keeps the terminating NUL, RegGetString cuts at the first NUL,
-// and wrong types read as empty.
+// The error flag tells presence only; RegGetValue keeps the NUL, RegGetString cuts at it.
 TEST_F(RegistryManagerTest, ReadersGiveTheResultsTheCallersRelyOn) {
     struct Row {
         const char* lines;  // nullptr: no key at all
