@@ -203,29 +203,5 @@ TEST_F(ShredderTest, NineXReleasesAndWinInitGetsOneNulLinePerFile) {
     EXPECT_TRUE(platform::PendingDeletions().empty());
 }
 
-// The file lands in the trash with its own name and bytes, and its info file; no overwrite, no
-// holding folder. A missing file and a folder change nothing.
-TEST_F(ShredderTest, RecycleBinMovesTheFileToTheTrash) {
-    const fs::path trash = fs::path(m_xdg.DataHome()) / "Trash";
-    std::string missing = (m_temp / "missing.txt").string();
-    EXPECT_EQ(Shred(kMethodRecycle, missing), ShredOutcome::NotAttempted);
-    EXPECT_FALSE(fs::exists(trash));
-
-    const std::string name = "report \xE9t\xE9.txt";
-    std::string path = MakeFile(name, "the report");
-    EXPECT_EQ(Shred(kMethodRecycle, path), ShredOutcome::Trashed);
-    EXPECT_EQ(path, (m_temp / name).string());
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_TRUE(HeldNames().empty());
-    EXPECT_TRUE(m_host.msgBoxes.empty());
-    EXPECT_EQ(ReadFile(trash / "files" / name), "the report");
-    EXPECT_TRUE(fs::exists(trash / "info" / (name + ".trashinfo")));
-
-    std::string folder = (m_temp / "folder").string();
-    fs::create_directories(folder);
-    EXPECT_EQ(Shred(kMethodRecycle, folder), ShredOutcome::NotAttempted);
-    EXPECT_TRUE(fs::is_directory(folder));
-}
-
 }  // namespace
 }  // namespace ostrel::test
