@@ -22,9 +22,7 @@ class RegistryManagerTest : public ::testing::Test {
     test::ScopedEnv m_config{"XDG_CONFIG_HOME", m_temp.str()};
 };
 
-// The error flag tells presence only (an unparsable file is a missing key: see
-// RegistryTest), RegGetValue keeps the terminating NUL, RegGetString cuts at the first NUL,
-// and wrong types read as empty.
+// The error flag tells presence only; RegGetValue keeps the NUL, RegGetString cuts at it.
 TEST_F(RegistryManagerTest, ReadersGiveTheResultsTheCallersRelyOn) {
     struct Row {
         const char* lines;  // nullptr: no key at all
@@ -35,11 +33,9 @@ TEST_F(RegistryManagerTest, ReadersGiveTheResultsTheCallersRelyOn) {
         {nullptr, RegVariant(), 1, RegVariant()},
         {"\"Other\"=\"x\"\n", RegVariant(), 1, RegVariant()},
         {"\"Method\"=\"abc\"\n", RegVariant("abc\0"s), 0, RegVariant("abc"s)},
-        {"\"Method\"=\"\"\n", RegVariant("\0"s), 0, RegVariant(""s)},
         {"\"method\"=hex(1):65,6e,00,78\n", RegVariant("en\0x\0"s), 0, RegVariant("en"s)},
         {"\"Method\"=dword:fffffffe\n", RegVariant(std::int32_t{-2}), 0, RegVariant()},
         {"\"Method\"=hex(2):61,00\n", RegVariant(), 0, RegVariant()},
-        {"\"Method\"=hex(4):01,00,00,00,00\n", RegVariant(), 0, RegVariant()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.lines ? row.lines : "no key");

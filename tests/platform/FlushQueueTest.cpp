@@ -28,7 +28,6 @@ struct WorkRow {
 constexpr WorkRow kRows[] = {
     {"succeeds", 0, 0, false},
     {"fails with EIO", EIO, 0, true},
-    {"fails with ENOSPC", ENOSPC, 0, true},
     {"throws", 0, 1, true},
     {"runs out of memory", 0, 2, true},
 };
@@ -70,9 +69,7 @@ TEST(FlushQueueTest, EachWorkIsCollectedOnceWithItsOwnOutcome) {
     }
 }
 
-// A caller that hands over a file while every thread is busy is not held without end: what it
-// gave to be done while waiting (letting the windows' events run) runs meanwhile, and the file
-// is taken as soon as a thread is free.
+// A caller that hands over a file while every thread is busy is not held without end.
 TEST(FlushQueueTest, ACallerWaitingForAThreadRunsWhatItGaveMeanwhile) {
     FlushQueue queue(1);
     std::atomic<bool> release{false};
@@ -101,9 +98,7 @@ TEST(FlushQueueTest, ACallerWaitingForAThreadRunsWhatItGaveMeanwhile) {
     EXPECT_EQ(outcomes, (std::map<std::uint64_t, int>{{1, 0}, {2, 0}}));
 }
 
-// Where no thread can be started, the caller does the work itself, with the same outcomes: a
-// work that throws is a failure there too, and nothing escapes Submit. Run in a child process
-// that may not start threads (a user with a process limit of 0).
+// Where no thread can be started, the caller does the work itself, with the same outcomes.
 TEST(FlushQueueTest, WithoutThreadsTheCallerDoesTheWorkAndCatchesWhatItThrows) {
     const int result = test::RunInChild([] {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
@@ -146,9 +141,7 @@ TEST(FlushQueueTest, WithoutThreadsTheCallerDoesTheWorkAndCatchesWhatItThrows) {
 }
 
 // A flush already under way when a caller comes may have begun before the caller's data was
-// written: it never serves that caller, whose result is that of a flush begun after its call.
-// Callers that wait together share one flush and its result, failure included; another key's
-// flush serves none of them.
+// written.
 TEST(FlushGroupsTest, ACallerIsServedOnlyByAFlushBegunAfterItsCall) {
     FlushGroups groups;
     std::promise<void> begun, release;

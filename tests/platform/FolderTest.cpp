@@ -21,9 +21,7 @@ struct WritableRow {
     int error;
 };
 
-// A write-protected file is made writable only while the name still leads to the file expected:
-// another file of the same folder put under the name, or a link to the expected file, keeps its
-// mode, and so does the file the link leads to.
+// A write-protected file is made writable only while the name still leads to the file expected.
 TEST(FolderTest, MakeOwnerWritableChangesOnlyTheExpectedFile) {
     const WritableRow rows[] = {
         {"the expected file", "protected", "protected", 0},

@@ -56,21 +56,6 @@ TEST(HandleTest, ClosesWhatItHoldsWhenItsLastOwnerLetsGo) {
     }
 }
 
-// A handle given another value closes the one it held at once; one released closes nothing.
-TEST(HandleTest, AssigningClosesTheOldValueAndReleasingClosesNothing) {
-    const int old = OpenNull();
-    const int fd = OpenNull();
-    {
-        Handle handle(old);
-        handle = Handle(fd);
-        EXPECT_FALSE(IsOpen(old));
-        EXPECT_EQ(handle.Release(), fd);
-        EXPECT_FALSE(handle.Valid());
-    }
-    EXPECT_TRUE(IsOpen(fd));
-    ::close(fd);
-}
-
 // After Reset the handle holds nothing: a file opened next under the same number stays open when
 // the handle dies.
 TEST(HandleTest, ResetForgetsTheNumberThatANewFileMayGet) {

@@ -74,9 +74,8 @@ TEST_F(PendingDeletionsTest, PathsComeBackByteExactFromAPrivateList) {
     EXPECT_EQ(ReadFile(autostart), text + "Hidden=true\n");
 }
 
-// The helper keeps this boot's entries, and after a restart deletes a path only while it names
-// the recorded file. One gone just leaves the list; one replaced by another file is kept, named,
-// and stays on the list for a start of the program, which reports it and drops it.
+// The helper keeps this boot's entries, and after a restart deletes a path only while it names the
+// recorded file.
 TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
     const std::string same = Make("same"), replaced = Make("replaced"), gone = Make("gone");
     for (const std::string& path : {same, replaced, gone}) {
@@ -107,11 +106,8 @@ TEST_F(PendingDeletionsTest, HelperDeletesOnlyTheRecordedFilesOfAnEarlierBoot) {
     EXPECT_TRUE(platform::PendingDeletions().empty());
 }
 
-// A file deleted after it was scheduled, and a new one of the same length written under its
-// name, which ext4 gives the inode number just freed, even with the old modification time set
-// on it: the new file is not the one scheduled, and stays. On ext4 of 128-byte inodes there is
-// no birth time and the times are whole seconds: a new file written within the same second
-// differs from the old one in its generation only.
+// A file deleted after it was scheduled, and a new one of the same length written under its name,
+// which ext4 gives the inode number just freed, even with the old modification time set on it.
 TEST_F(PendingDeletionsTest, NewFileUnderTheFreedInodeNumberIsKept) {
     const std::tuple<const char*, const char*, bool> disks[] = {
         {"ext4", "-q -F", false},
@@ -163,9 +159,8 @@ TEST_F(PendingDeletionsTest, NewFileUnderTheFreedInodeNumberIsKept) {
     }
 }
 
-// A file whose generation cannot be read at the sweep (another program holds a lease on it, so
-// it cannot be opened without waiting) cannot be shown to be the file scheduled: it is kept and
-// named, never deleted on the strength of what could still be read.
+// A file whose generation cannot be read at the sweep (another program holds a lease on it, so it
+// cannot be opened without waiting) cannot be shown to be the file scheduled.
 TEST_F(PendingDeletionsTest, FileWhoseGenerationCannotBeReadNowIsKept) {
     LoopMount disk(m_temp.path(), "ext4", 16, "-q -F");
     if (!disk.Mounted()) {
@@ -202,10 +197,7 @@ TEST_F(PendingDeletionsTest, FileWhoseGenerationCannotBeReadNowIsKept) {
     EXPECT_EQ(result.changed, std::vector<std::string>{path});
 }
 
-// The helper runs at login, maybe before a removable disk is mounted: an entry whose folder is
-// missing, or whose folder is another file system's now (the mount point left behind), waits on
-// the list with its file untouched until the disk is back; only a name missing from its folder
-// on its own file system is gone.
+// The helper runs at login, maybe before a removable disk is mounted.
 TEST_F(PendingDeletionsTest, EntryOnADiskThatIsAwayWaitsForIt) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root: a loop-mounted disk";
@@ -241,10 +233,8 @@ TEST_F(PendingDeletionsTest, EntryOnADiskThatIsAwayWaitsForIt) {
     EXPECT_TRUE(platform::PendingDeletions().empty());
 }
 
-// The entry is written after the file's last write, so any later change means the file is not
-// the version scheduled: written to (by the program that held it open), touched, its mode
-// changed, or put back by a copy with the old times. Each is kept, untouched, and named. A file
-// left as it was is deleted, and a deletion that fails now is tried again at the next sweep.
+// The entry is written after the file's last write, so any later change means the file is not the
+// version scheduled.
 TEST_F(PendingDeletionsTest, AnyChangeAfterSchedulingKeepsTheFile) {
     const std::pair<const char*, std::function<void(const std::string&)>> changes[] = {
         {"written to", [](const std::string& path) { std::ofstream(path, std::ios::app) << "+"; }},
@@ -312,8 +302,7 @@ TEST_F(PendingDeletionsTest, ListOfTheFirstVersionIsStillRead) {
 }
 
 // A list that cannot be parsed, or something else in its place, is kept aside under a name of its
-// own, never over one kept earlier, before the new list is written; a list that cannot be read, or
-// a replacement that fails, leaves the list exactly as it was.
+// own, never over one kept earlier, before the new list is written.
 TEST_F(PendingDeletionsTest, DamagedListIsKeptAsideAndUnreadableListIsLeftAlone) {
     const std::string damaged[] = {"ostrel-state 1\nhalf an entry", "not a list at all"};
     for (std::size_t i = 0; i < std::size(damaged); ++i) {

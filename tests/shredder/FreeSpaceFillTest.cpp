@@ -130,7 +130,6 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"Filled", Fault::None, 0, FillOutcome::End::Filled, 0, 3},
         Row{"FlushFailsInFirstPass", Fault::FlushFails, 1, FillOutcome::End::Failed, EIO, 0},
         Row{"FlushFailsInLastPass", Fault::FlushFails, 3, FillOutcome::End::Failed, EIO, 2},
-        Row{"WriteFailsInFirstPass", Fault::WriteFails, 1, FillOutcome::End::Failed, EIO, 0},
         Row{"DiskFullInSecondPass", Fault::DiskFull, 2, FillOutcome::End::Failed, ENOSPC, 1},
         Row{"StoppedInSecondPass", Fault::Stop, 2, FillOutcome::End::Stopped, 0, 1}),
     [](const auto& info) { return std::string(info.param.name); });
