@@ -1,6 +1,7 @@
 #include "ui/RunWithWindows.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <iostream>
 
@@ -43,6 +44,13 @@ std::optional<int> RunWithWindows(const char* programName, const std::vector<std
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM",
                 display.reachable == platform::DisplayProbe::Kind::X11 ? "xcb" : "wayland");
+    }
+    // Without a session bus, the toolkit's accessibility bridge would have the message bus
+    // library start one for this display (a bus daemon left running after the program ends),
+    // only to find no screen reader on it: one there is always has a session bus to meet on.
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        !QFileInfo(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/bus").exists()) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");  // an address no connection is tried to
     }
     // The paths are never shown to Qt: it would take some of them ("-style", "-display", ...)
     // for options of its own and remove them.

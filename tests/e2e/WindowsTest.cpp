@@ -100,7 +100,21 @@ TEST(WithDisplay, AStartWhileTheWindowIsOpenLeavesItsHoldingFolderAlone) {
     EXPECT_EQ(ReadFile(inFlight), "on its way");
 }
 
-// A display that does not answer: one line, then the console host; with one: the windows.
+// Processes still running with `user`'s home, by id: what a run left behind (a program it
+// started inherits the environment).
+std::vector<std::string> ProcessesOf(const UserSandbox& user) {
+    std::vector<std::string> found;
+    const std::string home = std::string("\0HOME=", 6) + user.home().c_str() + '\0';
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        if (('\0' + ReadFile(entry.path() / "environ")).find(home) != std::string::npos) {
+            found.push_back(entry.path().filename());
+        }
+    }
+    return found;
+}
+
+// A display that does not answer: one line, then the console host; with one: the windows, and
+// nothing left running after the program (no message bus started for it where there was none).
 TEST(WithDisplay, WithAPathTheFileGoesAndTheProgramEnds) {
     XvfbServer server;
     for (const bool answers : {false, true}) {
@@ -119,6 +133,7 @@ TEST(WithDisplay, WithAPathTheFileGoesAndTheProgramEnds) {
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_FALSE(fs::exists(user.work() / "secret"));
         EXPECT_EQ(run.err.find(kConsoleProgress) == std::string::npos, answers) << run.err;
+        EXPECT_EQ(ProcessesOf(user), std::vector<std::string>{});
         if (!answers) {
             const std::string line =
                 "ostrel: cannot open display " + display + "; running without windows\n";
