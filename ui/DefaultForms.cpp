@@ -69,10 +69,13 @@ std::string DefaultForms::OptionsFace::CheckIfFirstRun() {
     return ostrel::CheckIfFirstRun();
 }
 
-// Setting the language text loads the dialog (hidden), as any reference to it does.
+// The dialog shows the language when it loads; setting it does not load the dialog, which a
+// job started from the command line never opens.
 void DefaultForms::OptionsFace::SetLanguageText(const std::string& fileName) {
     m_language = fileName;
-    m_owner.Options().SetLanguageText(fileName);
+    if (frmOptions* options = m_owner.LoadedOptions()) {
+        options->SetLanguageText(fileName);
+    }
 }
 
 void DefaultForms::OptionsFace::EnsureRead() {
