@@ -7,6 +7,8 @@
 # Then the time from start to the main window being shown (median of 5).
 # The windowed job leaves its summary in view for a moment after the last file is gone; that
 # moment is no work and is left out here (OSTREL_SUMMARY_MS=0), the console prints the same line.
+# CONTROL=1 runs the console host in both places of each pair: the pairs' ratios then show how
+# far two runs of the same job differ on this machine, the floor under any aim for the pairs.
 # Usage: bench/gui-job.sh [WORK_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -59,7 +61,7 @@ median() { sort -n | awk '{a[NR]=$1} END{print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[
 job() {
     make_tree
     local status=0 TIMEFORMAT='%R %U %S'
-    { time DISPLAY=$1 OSTREL_SUMMARY_MS=0 "$build/bin/ostrel" "$work/tree" 2>"$work/stderr" || status=$?; } 2>"$work/time"
+    { time DISPLAY=$( [ -n "${CONTROL:-}" ] || echo "$1") OSTREL_SUMMARY_MS=0 "$build/bin/ostrel" "$work/tree" 2>"$work/stderr" || status=$?; } 2>"$work/time"
     if [ $status -ne 0 ] || [ -e "$work/tree" ]; then
         echo "ostrel (display '${1}') ended with $status; what it said:" >&2
         head -c 2000 "$work/stderr" >&2
