@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -59,6 +60,43 @@ class FileSearchTest : public ::testing::Test {
     std::string Root() const { return m_temp.str() + "/"; }
     test::TempDir m_temp;
 };
+
+// Measured, each file has the size of its data and the total is their sum.
+TEST_F(FileSearchTest, MeasuresWhatTheFilesHoldAndCallsBackDuringALongWalk) {
+    MakeFiles(m_temp / "many", {});
+    for (int i = 0; i < 1200; ++i) {
+        test::WriteFile(m_temp / "many" / std::to_string(i),
+                        std::string(static_cast<std::size_t>(i % 7), 'b'));
+    }
+    test::WriteFile(m_temp / "big", std::string(70000, 'B'));
+    fs::create_symlink(m_temp / "big", m_temp / "link");
+    ASSERT_EQ(mkfifo((m_temp / "fifo").c_str(), 0600), 0);
+
+    for (const bool measure : {true, false}) {
+        cFileSearch search;
+        search.MeasureSizes(measure);
+        std::vector<std::int32_t> foundAtCalls;
+        search.OnEntries([&] { foundAtCalls.push_back(search.FileCount()); });
+        search.FileSearch(Root() + "*.*");
+
+        ASSERT_EQ(search.FileCount(), 1203);
+        std::int64_t expected = 0;
+        for (std::int32_t i = 1; i <= search.FileCount(); ++i) {
+            const std::string path = search.FileItem(i).AFilePath();
+            const auto status = fs::symlink_status(path);
+            const std::int64_t size = measure && fs::is_regular_file(status)
+                                          ? static_cast<std::int64_t>(fs::file_size(path))
+                                          : 0;
+            EXPECT_EQ(search.FileSize(i), size) << path;
+            expected += size;
+        }
+        EXPECT_EQ(search.TotalFileSize(), expected);
+        EXPECT_EQ(expected > 70000, measure);
+        // 1205 entries (1203 files, 2 folders): a call after every 512.
+        ASSERT_EQ(foundAtCalls.size(), 2u);
+        EXPECT_LT(foundAtCalls[0], foundAtCalls[1]);
+    }
+}
 
 // Depth first in listing order, hidden entries and odd bytes in names kept; a link is a file to
 // the job (it removes the link): walking into a link would shred whatever it points to.

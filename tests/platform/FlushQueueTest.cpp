@@ -46,6 +46,35 @@ TEST(FlushQueueTest, EachWorkIsCollectedOnceWithItsOwnOutcome) {
     }
 }
 
+// A caller that hands over a file while every thread is busy is not held without end.
+TEST(FlushQueueTest, ACallerWaitingForAThreadRunsWhatItGaveMeanwhile) {
+    FlushQueue queue(1);
+    std::atomic<bool> release{false};
+    queue.Submit(
+        [&] {
+            while (!release) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return 0;
+        },
+        1);
+    int waited = 0;
+    queue.Submit([] { return 0; }, 2,
+                 [&] {
+                     if (++waited == 3) {
+                         release = true;
+                     }
+                 });
+    EXPECT_GE(waited, 3);
+    std::map<std::uint64_t, int> outcomes;
+    for (int tries = 0; outcomes.size() < 2 && tries < 100; ++tries) {
+        for (const auto& done : queue.Collect(std::chrono::milliseconds(50))) {
+            outcomes[done.tag] = done.error;
+        }
+    }
+    EXPECT_EQ(outcomes, (std::map<std::uint64_t, int>{{1, 0}, {2, 0}}));
+}
+
 // Where no thread can be started, the caller does the work itself, with the same outcomes.
 TEST(FlushQueueTest, WithoutThreadsTheCallerDoesTheWorkAndCatchesWhatItThrows) {
     const int result = test::RunInChild([] {

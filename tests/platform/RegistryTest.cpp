@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -62,6 +63,29 @@ TEST_F(RegistryTest, UnparsableFileReadsAsAbsentAndIsKeptAsideBeforeTheRewrite) 
         std::string aside = i == 0 ? "" : "." + std::to_string(i + 1);
         EXPECT_EQ(test::ReadFile(KeyFile() + aside + ".corrupt"), files[i]);
     }
+}
+
+// A key path never reaches outside the configuration folder or into another hive, and a FIFO in
+// place of the key's file does not hang the reader: it reads as absent and is kept aside.
+TEST_F(RegistryTest, BadKeysAreRefusedAndAFifoIsNotWaitedOn) {
+    for (const char* path : {"Software", "Software\\..\\A", "Software\\a/b"}) {
+        RegKey key;
+        EXPECT_EQ(RegCreateKey(kHkeyCurrentUser, path, key), kRegBadPathName) << path;
+    }
+    RegKey other;
+    EXPECT_EQ(RegCreateKey(0x80000002u, kKey, other), kRegInvalidHandle);
+    EXPECT_TRUE(std::filesystem::is_empty(m_temp.path()));
+
+    std::filesystem::create_directories(std::filesystem::path(KeyFile()).parent_path());
+    ASSERT_EQ(mkfifo(KeyFile().c_str(), 0600), 0);
+    EXPECT_EQ(test::RunInChild([&] {
+                  alarm(10);  // a reader blocked on the FIFO ends here with SIGALRM
+                  return Set("Method", kRegSz, "new") == kRegOk && Read("Method").data == "new\0"s
+                             ? 0
+                             : 1;
+              }),
+              0);
+    EXPECT_TRUE(std::filesystem::is_fifo(KeyFile() + ".corrupt"));
 }
 
 // A killed writer, or one failing half-way (a size limit for a full disk), leaves a whole file.
