@@ -211,7 +211,7 @@ TEST_P(UntrustedFolderTest, StartUpStopsBeforeAnyJobAndSaysWhy) {
     EXPECT_EQ(m_host.msgBoxes[0].style, kMsgCritical);
     const std::string& text = m_host.msgBoxes[0].text;
     EXPECT_TRUE(text.starts_with("Nothing was shredded.") &&
-                text.contains("\n" + path + "\n" + reason))
+                text.find("\n" + path + "\n" + reason) != std::string::npos)
         << text;
     EXPECT_EQ(ReadFile(file), "data");
 }

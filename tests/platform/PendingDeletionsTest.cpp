@@ -153,9 +153,12 @@ TEST_F(PendingDeletionsTest, FileWhoseGenerationCannotBeReadNowIsKept) {
 
 // The helper runs at login, maybe before a removable disk is mounted.
 TEST_F(PendingDeletionsTest, EntryOnADiskThatIsAwayWaitsForIt) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: a loop-mounted disk";
+    }
     const fs::path image = m_temp / "disk.img", place = m_temp / "disk";
-    ASSERT_TRUE(
-        RunQuietly("truncate -s 16M " + image.string() + "; mkfs.ext4 -q -F " + image.string()));
+    ASSERT_TRUE(RunQuietly("truncate -s 16M '" + image.string() + "' && mkfs.ext4 -q -F '" +
+                           image.string() + "'"));
     LoopDevice disk(image);
     if (!disk.Attached()) {
         GTEST_SKIP() << disk.Why();
