@@ -15,11 +15,6 @@ constexpr std::int64_t kSpacesChunk = std::int64_t{1} << 20;  // written whole, 
 
 }  // namespace
 
-bool FolderExists(const std::string& path) {
-    auto attributes = platform::GetAttributes(path);
-    return attributes && (*attributes & platform::kAttrDirectory) != 0;
-}
-
 bool IsPrivateFolder(const std::string& folder) {
     auto status = platform::StatPath(RemoveTrailingSeparators(folder));
     return status && status->type == platform::FileType::Directory &&
@@ -55,14 +50,6 @@ SpacesWritten OverwriteFileWithSpaces(const platform::Folder& folder, const std:
     return result;
 }
 
-bool clsShredder::FileExist(const std::string& FileName) {
-    auto attributes = platform::GetAttributes(FileName);
-    if (!attributes || (*attributes & platform::kAttrDirectory) != 0) {
-        return false;
-    }
-    return !FolderExists(FileName);
-}
-
 void clsShredder::RecycleFile(std::string& path) {
     m_result = {};
     const auto [folderPath, name] = platform::SplitFolderAndName(path);
@@ -92,11 +79,6 @@ void clsShredder::RecycleFile(std::string& path) {
     m_result.trashProblem = moved.problem;
     m_result.trashFolder = moved.trashFolder;
     Finish(ShredOutcome::TrashRefused, moved.error);
-}
-
-void clsShredder::OverwriteWithSpaces(std::string& path, std::string&) {
-    const auto [folder, name] = platform::SplitFolderAndName(path);
-    OverwriteFileWithSpaces(platform::Folder::Open(folder), name, m_file);
 }
 
 }  // namespace ostrel

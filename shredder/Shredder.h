@@ -111,18 +111,12 @@ class clsShredder {
     std::int64_t BytesWritten() const;
     int CurrentPass() const;
 
-    std::string RandFileName();
-    bool FileExist(const std::string& FileName);
-    std::string FillString(const std::int32_t& RecordSize, const std::int32_t& Pattern);
-    std::string RandData(const std::int32_t& length);
-
   private:
     // Moves the entry (never a folder) into the trash through its open folder.
     void RecycleFile(std::string& path);
     void WipeFileSimple(std::string& spath);
     void IsNotWin9x(bool& result);
     void DeleteOnReboot(std::string& path, std::string& entryPath);
-    void OverwriteWithSpaces(std::string& path, std::string& entryPath);
 
     // Where the file being shredded is: an open folder and the entry's name in it.
     struct Location {
