@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 #include "core/PathHelpers.h"
 #include "platform/RawFile.h"
@@ -50,10 +51,11 @@ SpacesWritten OverwriteFileWithSpaces(const platform::Folder& folder, const std:
     return result;
 }
 
-void clsShredder::RecycleFile(std::string& path) {
+void clsShredder::RecycleFile(const ShredRequest& request, std::string& path) {
     m_result = {};
     const auto [folderPath, name] = platform::SplitFolderAndName(path);
-    const platform::Folder* folder = p_SourceFolder;
+    const platform::Folder* given = request.source ? &request.source->folder : nullptr;
+    const platform::Folder* folder = given;
     if (folder == nullptr) {
         m_ownSource = platform::Folder::Open(folderPath);
         folder = &m_ownSource;
@@ -66,8 +68,8 @@ void clsShredder::RecycleFile(std::string& path) {
         return;
     }
     // A name that is gone, or is a folder, is not this routine's: nothing happens.
-    const auto status =
-        p_SourceStatus && folder == p_SourceFolder ? p_SourceStatus : folder->Stat(name);
+    const auto status = request.source && folder == given ? std::optional(request.source->status)
+                                                          : folder->Stat(name);
     if (!status || status->type == platform::FileType::Directory) {
         return;
     }

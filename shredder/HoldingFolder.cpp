@@ -29,9 +29,11 @@ platform::Folder OpenHoldingFolder() {
 // is gone). Never replaces an existing file. On success `at` names the new place; where the
 // in-progress list cannot take the entry it is left as it is (and 0 returned): the file is then
 // overwritten under its own name rather than hidden where no later start would look for it.
-int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status) {
+int clsShredder::MoveOutOfSight(const ShredRequest& request, Location& at,
+                                const platform::FileStatus& status) {
     const std::string name = RandFileName();
-    const platform::Folder* holding = p_HoldingFolder;
+    const auto& given = request.holding;
+    const platform::Folder* holding = given ? &given->folder : nullptr;
     if (holding == nullptr) {
         m_ownHolding = OpenHoldingFolder();
         holding = &m_ownHolding;
@@ -63,10 +65,10 @@ int clsShredder::MoveOutOfSight(Location& at, const platform::FileStatus& status
     // flushed there, before its first pass, so that the flushes of many files reach the disk
     // together; any other file has them flushed now.
     const platform::Folder& source = *at.folder;
-    if (p_FlushQueue != nullptr && target.folder == p_HoldingFolder &&
+    if (given && given->queue != nullptr && target.folder == &given->folder &&
         status.size <= kHandOverLimit) {
-        if (p_PassBatch != nullptr) {
-            m_unsyncedSource = p_PassBatch->Reopened(source);
+        if (given->batch != nullptr) {
+            m_unsyncedSource = given->batch->Reopened(source);
         } else if (auto reopened = std::make_shared<platform::Folder>(source.Reopen());
                    reopened->IsOpen()) {
             m_unsyncedSource = std::move(reopened);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "core/Host.h"
@@ -34,16 +35,16 @@ std::string WithSeparator(std::string folder) {
 
 }  // namespace
 
-void clsShredder::WipeFileSimple(std::string& spath) {
-    WipeFile(spath, kSimplePasses);
+void clsShredder::WipeFileSimple(const ShredRequest& request, std::string& spath) {
+    WipeFile(request, spath, kSimplePasses);
 }
 
-void clsShredder::WipeFileDod3(std::string& spath) {
-    WipeFile(spath, kDod3Passes);
+void clsShredder::WipeFileDod3(const ShredRequest& request, std::string& spath) {
+    WipeFile(request, spath, kDod3Passes);
 }
 
-void clsShredder::WipeFileDod7(std::string& spath) {
-    WipeFile(spath, kDod7Passes);
+void clsShredder::WipeFileDod7(const ShredRequest& request, std::string& spath) {
+    WipeFile(request, spath, kDod7Passes);
 }
 
 std::int64_t clsShredder::BytesWritten() const {
@@ -54,7 +55,8 @@ int clsShredder::CurrentPass() const {
     return m_run != nullptr && m_result.outcome != ShredOutcome::Finishing ? m_run->Pass() : 0;
 }
 
-void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> passes) {
+void clsShredder::WipeFile(const ShredRequest& request, std::string& spath,
+                           std::span<const std::int32_t> passes) {
     const std::string entryPath = spath;
     m_entryPath = entryPath;
     m_result = {};
@@ -66,7 +68,8 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
     m_scheduled = false;
 
     auto [folderPath, name] = platform::SplitFolderAndName(spath);
-    Location at{p_SourceFolder, WithSeparator(folderPath), name};
+    const platform::Folder* given = request.source ? &request.source->folder : nullptr;
+    Location at{given, WithSeparator(folderPath), name};
     if (at.folder == nullptr) {
         m_ownSource = platform::Folder::Open(folderPath);
         at.folder = &m_ownSource;
@@ -78,8 +81,8 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
         return;
     }
     // A name that is gone, or is a folder, is not this routine's: nothing happens.
-    const auto status =
-        p_SourceStatus && at.folder == p_SourceFolder ? p_SourceStatus : at.folder->Stat(at.name);
+    const auto status = request.source && at.folder == given ? std::optional(request.source->status)
+                                                             : at.folder->Stat(at.name);
     if (!status || status->type == platform::FileType::Directory) {
         return;
     }
@@ -92,8 +95,8 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
         Finish(ShredOutcome::NotOverwritten, refusal);
         return;
     }
-    if (RenameFlag) {
-        const int error = MoveOutOfSight(at, *status);
+    if (request.RenameFlag) {
+        const int error = MoveOutOfSight(request, at, *status);
         if (error == ENOENT) {
             return;  // gone meanwhile (another instance took it): nothing to report
         }
@@ -108,7 +111,7 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
         spath = at.Path();
     }
     CurrentHost().DoEvents();
-    RunPasses(at, passes);
+    RunPasses(request, at, passes);
     if (m_result.outcome == ShredOutcome::NotOverwritten && m_result.whereNow.empty()) {
         spath = entryPath;  // put back under its own name
     }
@@ -120,41 +123,44 @@ void clsShredder::WipeFile(std::string& spath, std::span<const std::int32_t> pas
 // with; anything less sends the file to the fallback. In the holding folder, what is left once
 // the first pass of a small file is written (or the last pass of a large one) goes to the flush
 // queue, so that the flushes of many files run together; the outcome then waits for the queue.
-void clsShredder::RunPasses(const Location& at, std::span<const std::int32_t> passes) {
+void clsShredder::RunPasses(const ShredRequest& request, const Location& at,
+                            std::span<const std::int32_t> passes) {
     Host& host = CurrentHost();
-    const bool holding = at.folder == p_HoldingFolder || at.folder == &m_ownHolding;
+    const auto& given = request.holding;
+    const bool inGivenHolding = given && at.folder == &given->folder;
+    const bool holding = inGivenHolding || at.folder == &m_ownHolding;
     m_run = std::make_shared<PassRun>(*at.folder, holding, at.name, *m_file, passes);
-    const bool queued = p_FlushQueue != nullptr && at.folder == p_HoldingFolder;
+    platform::FlushQueue* const queue = inGivenHolding ? given->queue : nullptr;
+    const bool queued = queue != nullptr;
     if (queued) {
-        m_run->ShareFlushes(p_FlushQueue->Groups());
+        m_run->ShareFlushes(queue->Groups());
     }
     if (queued && m_unsyncedSource != nullptr) {
         m_finishing = at;
         m_result.outcome = ShredOutcome::Finishing;
-        if (p_PassBatch != nullptr) {
-            p_PassBatch->Add(m_run, std::move(m_unsyncedSource), m_unsyncedSize, p_FlushTag,
-                             DoEventsIgnoringErrors);
+        if (given->batch != nullptr) {
+            given->batch->Add(m_run, std::move(m_unsyncedSource), m_unsyncedSize, given->tag,
+                              DoEventsIgnoringErrors);
             return;
         }
-        p_FlushQueue->Submit(
+        queue->Submit(
             [run = m_run, source = std::move(m_unsyncedSource)] {
                 return run->MakeMoveDurableAndRun(*source);
             },
-            p_FlushTag, DoEventsIgnoringErrors);
+            given->tag, DoEventsIgnoringErrors);
         return;
     }
     try {
         for (std::size_t pass = 0; pass < passes.size(); ++pass) {
-            platform::RawFile file =
-                m_run->Write(pass, &host, pass == 0 ? &m_result.reach : nullptr, &p_OnProgress);
+            platform::RawFile file = m_run->Write(
+                pass, &host, pass == 0 ? &m_result.reach : nullptr, &request.onProgress);
             const bool last = pass + 1 == passes.size();
             if (queued && (last || m_run->DataSize() <= kHandOverLimit)) {
                 m_finishing = at;
                 m_result.outcome = ShredOutcome::Finishing;
                 auto shared = std::make_shared<platform::RawFile>(std::move(file));
-                p_FlushQueue->Submit(
-                    [run = m_run, shared, pass] { return run->Finish(*shared, pass); }, p_FlushTag,
-                    DoEventsIgnoringErrors);
+                queue->Submit([run = m_run, shared, pass] { return run->Finish(*shared, pass); },
+                              given->tag, DoEventsIgnoringErrors);
                 return;
             }
             Require(file.Flush(), file);
