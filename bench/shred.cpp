@@ -44,10 +44,11 @@ int main(int argc, char** argv) {
     BenchHost host;
     ostrel::SetCurrentHost(&host);
     ostrel::clsShredder shredder;
-    shredder.p_ShredMethod(argv[1]);
-    shredder.p_SourceFile = argv[2];
-    shredder.RenameFlag = true;
-    shredder.DetermineShredMethod();
+    ostrel::ShredRequest request;
+    request.p_ShredMethod = argv[1];
+    request.p_SourceFile = argv[2];
+    request.RenameFlag = true;
+    shredder.DetermineShredMethod(request);
     bool destroyed = ostrel::ShredOutcomeOf(shredder) == ostrel::ShredOutcome::Destroyed;
     if (!destroyed) {
         std::fprintf(stderr, "%s: not destroyed\n", argv[2]);

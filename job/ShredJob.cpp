@@ -68,27 +68,30 @@ bool ShredJob::ShredFile(const platform::Folder& folder, const std::string& path
     // m_finishing while the flush queue finishes its passes.
     auto owned = std::make_unique<clsShredder>();
     clsShredder& shredder = *owned;
-    shredder.p_ShredMethod(m_forms.options.DeleteMethod());
-    shredder.p_SourceFile = path;
-    shredder.p_SourceFolder = &folder;
-    shredder.p_SourceStatus = status;
-    shredder.p_HoldingFolder = m_holding.IsOpen() ? &m_holding : nullptr;
-    shredder.p_FlushQueue = m_flushQueue.get();
-    shredder.p_PassBatch = m_passBatch.get();
-    shredder.p_OnProgress = [this] { ShowProgress(false); };
-    shredder.p_FlushTag = ++m_lastFlushTag;
-    shredder.RenameFlag = true;
+    const std::uint64_t tag = ++m_lastFlushTag;
+    ShredRequest request;
+    request.p_ShredMethod = m_forms.options.DeleteMethod();
+    request.p_SourceFile = path;
+    request.RenameFlag = true;
+    request.source.emplace(ShredRequest::OpenEntry{folder, *status});
+    request.onProgress = [this] { ShowProgress(false); };
+    if (m_holding.IsOpen()) {
+        // The folder, the queue and the batch live as long as the job, which settles every file
+        // handed over before it ends.
+        request.holding.emplace(
+            ShredRequest::OpenHolding{m_holding, m_flushQueue.get(), m_passBatch.get(), tag});
+    }
     m_current = &shredder;
     m_currentWork = work;
     struct Done {
         const clsShredder*& current;
         ~Done() { current = nullptr; }
     } done{m_current};
-    shredder.DetermineShredMethod();
+    shredder.DetermineShredMethod(request);
     m_current = nullptr;
     bool reported = false;
     if (ShredOutcomeOf(shredder) == ShredOutcome::Finishing) {
-        m_finishing[shredder.p_FlushTag] = Finishing{std::move(owned), path, status->id, work};
+        m_finishing[tag] = Finishing{std::move(owned), path, status->id, work};
     } else {
         reported = RecordOutcome(path, status->id, ShredResultOf(shredder));
         m_progress.FileSettled(work);
@@ -332,12 +335,13 @@ void ShredJob::ShredLeftover(const std::string& path, const std::string& method)
         return;
     }
     Guarded([&] {
-        clsShredder shredder;
-        shredder.p_ShredMethod(method);
-        shredder.p_SourceFile = path;
-        shredder.RenameFlag = true;
+        ShredRequest request;
+        request.p_ShredMethod = method;
+        request.p_SourceFile = path;
+        request.RenameFlag = true;
         const auto status = platform::StatPath(path);
-        shredder.DetermineShredMethod();
+        clsShredder shredder;
+        shredder.DetermineShredMethod(request);
         const ShredResult& result = ShredResultOf(shredder);
         RecordOutcome(path, status ? status->id : platform::FileIdentity{}, result);
         if (result.outcome == ShredOutcome::Destroyed) {

@@ -16,6 +16,7 @@
 #include "platform/FlushQueue.h"
 #include "platform/Folder.h"
 #include "platform/OverwriteReach.h"
+#include "shredder/PassBatch.h"
 #include "shredder/Shredder.h"
 
 namespace ostrel {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 #include "core/PathHelpers.h"
 #include "platform/RawFile.h"
@@ -14,11 +15,6 @@ namespace {
 constexpr std::int64_t kSpacesChunk = std::int64_t{1} << 20;  // written whole, unbuffered
 
 }  // namespace
-
-bool FolderExists(const std::string& path) {
-    auto attributes = platform::GetAttributes(path);
-    return attributes && (*attributes & platform::kAttrDirectory) != 0;
-}
 
 bool IsPrivateFolder(const std::string& folder) {
     auto status = platform::StatPath(RemoveTrailingSeparators(folder));
@@ -55,18 +51,11 @@ SpacesWritten OverwriteFileWithSpaces(const platform::Folder& folder, const std:
     return result;
 }
 
-bool clsShredder::FileExist(const std::string& FileName) {
-    auto attributes = platform::GetAttributes(FileName);
-    if (!attributes || (*attributes & platform::kAttrDirectory) != 0) {
-        return false;
-    }
-    return !FolderExists(FileName);
-}
-
-void clsShredder::RecycleFile(std::string& path) {
+void clsShredder::RecycleFile(const ShredRequest& request, std::string& path) {
     m_result = {};
     const auto [folderPath, name] = platform::SplitFolderAndName(path);
-    const platform::Folder* folder = p_SourceFolder;
+    const platform::Folder* given = request.source ? &request.source->folder : nullptr;
+    const platform::Folder* folder = given;
     if (folder == nullptr) {
         m_ownSource = platform::Folder::Open(folderPath);
         folder = &m_ownSource;
@@ -79,8 +68,8 @@ void clsShredder::RecycleFile(std::string& path) {
         return;
     }
     // A name that is gone, or is a folder, is not this routine's: nothing happens.
-    const auto status =
-        p_SourceStatus && folder == p_SourceFolder ? p_SourceStatus : folder->Stat(name);
+    const auto status = request.source && folder == given ? std::optional(request.source->status)
+                                                          : folder->Stat(name);
     if (!status || status->type == platform::FileType::Directory) {
         return;
     }
@@ -92,11 +81,6 @@ void clsShredder::RecycleFile(std::string& path) {
     m_result.trashProblem = moved.problem;
     m_result.trashFolder = moved.trashFolder;
     Finish(ShredOutcome::TrashRefused, moved.error);
-}
-
-void clsShredder::OverwriteWithSpaces(std::string& path, std::string&) {
-    const auto [folder, name] = platform::SplitFolderAndName(path);
-    OverwriteFileWithSpaces(platform::Folder::Open(folder), name, m_file);
 }
 
 }  // namespace ostrel

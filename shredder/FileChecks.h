@@ -10,10 +10,6 @@
 
 namespace ostrel {
 
-// True when the attributes of `path` can be read and carry the directory bit (a link to a folder
-// does not).
-bool FolderExists(const std::string& path);
-
 // True when `folder` is a real folder of this user that nobody else may enter: the only kind
 // that serves as the holding folder.
 bool IsPrivateFolder(const std::string& folder);

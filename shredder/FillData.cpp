@@ -9,7 +9,6 @@
 #include "core/Host.h"
 #include "platform/Clock.h"
 #include "platform/Entropy.h"
-#include "shredder/Shredder.h"
 
 namespace ostrel {
 namespace {
@@ -158,18 +157,6 @@ std::string FillString(std::int64_t recordSize, std::int64_t pattern) {
 
 std::string PassData(std::int32_t pass, std::int64_t length) {
     return pass < 0 ? RandData(length) : FillString(length, pass);
-}
-
-std::string clsShredder::RandFileName() {
-    return ostrel::RandFileName();
-}
-
-std::string clsShredder::RandData(const std::int32_t& length) {
-    return ostrel::RandData(length);
-}
-
-std::string clsShredder::FillString(const std::int32_t& RecordSize, const std::int32_t& Pattern) {
-    return ostrel::FillString(RecordSize, Pattern);
 }
 
 }  // namespace ostrel

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "core/Host.h"
 #include "core/RuntimeError.h"
@@ -19,7 +20,7 @@ void ShowErrorBox(int number, const std::string& description) {
 
 }  // namespace
 
-void clsShredder::DetermineShredMethod() {
+void clsShredder::DetermineShredMethod(const ShredRequest& request) {
     if (m_busy) {
         return;  // a shred of this object is running below us (an event during DoEvents)
     }
@@ -28,17 +29,19 @@ void clsShredder::DetermineShredMethod() {
         explicit BusyScope(bool& flag) : busy(flag) { busy = true; }
         ~BusyScope() { busy = false; }
     } scope(m_busy);
+    // The routines move the file and write its new path back into `path`.
+    std::string path = request.p_SourceFile;
     try {
         m_result = {};
-        const std::string method = m_shredMethod;
+        const std::string method = request.p_ShredMethod;
         if (method == kMethodSimple) {
-            WipeFileSimple(p_SourceFile);
+            WipeFileSimple(request, path);
         } else if (method == kMethodDod3) {
-            WipeFileDod3(p_SourceFile);
+            WipeFileDod3(request, path);
         } else if (method == kMethodDod7) {
-            WipeFileDod7(p_SourceFile);
+            WipeFileDod7(request, path);
         } else if (method == kMethodRecycle) {
-            RecycleFile(p_SourceFile);
+            RecycleFile(request, path);
         }
     } catch (const RuntimeError& error) {
         ShowErrorBox(error.Number(), error.Description());
@@ -47,6 +50,7 @@ void clsShredder::DetermineShredMethod() {
     } catch (const std::exception& error) {
         ShowErrorBox(kErrInvalidArgument, error.what());
     }
+    m_result.lastPath = std::move(path);
 }
 
 ShredOutcome ShredOutcomeOf(const clsShredder& shredder) {

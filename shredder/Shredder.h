@@ -17,50 +17,8 @@
 
 namespace ostrel {
 
+class PassBatch;
 class PassRun;
-
-// Gathers small files moved into the holding folder, whose folders are not flushed yet, and
-// hands them to the flush queue as batches of at most kFiles files and kBytes bytes, each one
-// queue thread's work: the folders are flushed once for the batch, then each pass is written to
-// every file of the batch, their write-backs started together and waited for, and one disk cache
-// flush (where the file system allows; a flush of each file elsewhere) makes the pass durable
-// for all of them before any is closed or its next pass written. A file's verdict is collected
-// from the queue under its tag, as for a file handed over alone.
-class PassBatch {
-  public:
-    static constexpr std::size_t kFiles = 32;
-    static constexpr std::int64_t kBytes = std::int64_t{8} << 20;
-
-    PassBatch(platform::FlushQueue& queue, const platform::Folder& holding)
-        : m_queue(queue), m_holding(holding) {}
-    // Hands over what is gathered.
-    ~PassBatch();
-    PassBatch(const PassBatch&) = delete;
-    PassBatch& operator=(const PassBatch&) = delete;
-
-    // Adds the file of `run`, which left the folder `source`, under `tag`; hands the batch over
-    // when it is full (calling `whileWaiting` while the queue has no room).
-    void Add(std::shared_ptr<PassRun> run, std::shared_ptr<const platform::Folder> source,
-             std::int64_t size, std::uint64_t tag, const std::function<void()>& whileWaiting);
-    // Hands over the files gathered so far, if any.
-    void HandOver(const std::function<void()>& whileWaiting = {});
-    // A second handle of `folder`, shared by the files of this batch that left it: the batch
-    // flushes it after their moves, when the caller may have closed its own.
-    std::shared_ptr<const platform::Folder> Reopened(const platform::Folder& folder);
-
-    struct Entry {
-        std::shared_ptr<PassRun> run;
-        std::shared_ptr<const platform::Folder> source;
-    };
-
-  private:
-    platform::FlushQueue& m_queue;
-    const platform::Folder& m_holding;
-    std::vector<Entry> m_entries;
-    std::vector<std::uint64_t> m_tags;
-    std::int64_t m_bytes = 0;
-    std::shared_ptr<const platform::Folder> m_lastReopened;
-};
 
 // What became of the file of the last DetermineShredMethod, for the job to tell the user.
 enum class ShredOutcome {
@@ -86,6 +44,9 @@ struct ShredResult {
     // Where the file is now when that is no longer the name it was given under (moved under a
     // random name and then not destroyed); empty otherwise.
     std::string whereNow;
+    // The path the file was last under while the shred acted on it: its random name after the
+    // move (also once it is destroyed there), else the path it was given.
+    std::string lastPath;
     bool inUse = false;  // another program held the file open
     // What may keep a copy of the old contents where the passes cannot reach it (a
     // copy-on-write file system, a reflinked copy, ...), found when the first pass opened the
@@ -97,48 +58,71 @@ struct ShredResult {
     std::string trashFolder;
 };
 
-// Destroys one file by the named method. The job fills the properties and calls
+// One file to shred and how: the caller builds it and hands it to DetermineShredMethod.
+//
+// It owns none of the folders, queue and batch it names; the caller keeps them alive:
+// - `source` and `onProgress`: for the call only;
+// - `holding` (the folder, the queue and the batch): when the outcome is Finishing, until the
+//   caller has handed the queue's verdict to FinishLastPass and no queued work of the file is
+//   left: the passes that run on the queue write through the holding folder, and the fallback
+//   FinishLastPass may run acts in it. (The job keeps all three for the whole job.)
+// The request itself may go when the call returns: the shredder keeps no reference to it.
+struct ShredRequest {
+    // The names the program's design gives the shredder's inputs.
+    std::string p_ShredMethod;  // the method's name, which selects the routine
+    std::string p_SourceFile;   // the file's full path
+    bool RenameFlag = false;    // move the file under a random name before the first pass
+
+    // The entry of p_SourceFile as the caller holds it: its folder, kept open from the caller's
+    // walk, and its status there as just read. The file is then reached through that folder
+    // (the folder part of p_SourceFile is only shown) and not looked up again. Without it the
+    // folder part of p_SourceFile is opened when the shred starts.
+    struct OpenEntry {
+        const platform::Folder& folder;
+        platform::FileStatus status;
+    };
+    std::optional<OpenEntry> source;
+
+    // The holding folder as the caller keeps it open (without it HoldingFolderPath() is opened
+    // for this file), and where the rest of the passes of a file moved into it (a small file's
+    // after the first, a large file's last flush and close) may run while the caller goes on
+    // with the next file. The outcome is then Finishing until the caller hands the queue's
+    // verdict to FinishLastPass. Without a queue every pass ends in the call.
+    struct OpenHolding {
+        const platform::Folder& folder;
+        platform::FlushQueue* queue = nullptr;
+        // Where a small file bound for `queue` goes to be handed over in a batch; without it
+        // each such file is handed over alone.
+        PassBatch* batch = nullptr;
+        // What the queue's verdict on this file's passes is collected under: unique among the
+        // files the caller has handed to `queue` and not yet collected.
+        std::uint64_t tag = 0;
+    };
+    std::optional<OpenHolding> holding;
+
+    // Called between the large writes of passes that run in the call (about one per MiB), so
+    // that the caller can show how far the file has got; never from a queue thread.
+    std::function<void()> onProgress;
+};
+
+// Destroys one file by the named method. The job builds a ShredRequest and calls
 // DetermineShredMethod; a fresh object serves each file. The overwrite methods move the file
 // into the holding folder (HoldingFolderPath()), which they never create.
+//
+// Its routines, by file: Shredder.cpp the dispatch on the method name; WipeFile.cpp the
+// overwrite methods (the checks before writing, then the passes, here or on the flush queue);
+// HoldingFolder.cpp the move out of sight; Outcomes.cpp how a shred ends (destroyed, the
+// fallback, left intact); FileChecks.cpp the trash and the spaces; DeferredDeletion.cpp the
+// deletion at restart. One file's passes are PassRun's (PassRun.h, internal), small files'
+// passes in batches PassBatch's.
 class clsShredder {
   public:
-    std::string p_SourceFile;
-    // The open folder holding p_SourceFile's entry, which the job keeps from its walk: the file
-    // is then reached through it and the folder part of p_SourceFile is only shown. Without it
-    // the folder part of p_SourceFile is opened when the shred starts.
-    const platform::Folder* p_SourceFolder = nullptr;
-    // The status of that entry in p_SourceFolder when the caller has just read it: it is not
-    // read again.
-    std::optional<platform::FileStatus> p_SourceStatus;
-    // The open holding folder; without it gDataFolder's is opened for each file.
-    const platform::Folder* p_HoldingFolder = nullptr;
-    // Where the rest of a file's passes (a small file's after the first, a large file's last
-    // flush and close) may run while the caller goes on with the next file (files in the holding
-    // folder only). The outcome is then Finishing until the caller hands the queue's verdict to
-    // FinishLastPass. Without it every pass ends here.
-    platform::FlushQueue* p_FlushQueue = nullptr;
-    // Where a small file bound for p_FlushQueue goes to be handed over in a batch; without it
-    // each such file is handed over alone.
-    PassBatch* p_PassBatch = nullptr;
-    // What the queue's verdict on this file's passes is collected under: unique among the files
-    // the caller has handed to p_FlushQueue and not yet collected.
-    std::uint64_t p_FlushTag = 0;
-    // Called between the large writes of passes that run here (about one per MiB), so that the
-    // caller can show how far the file has got; never from a queue thread.
-    std::function<void()> p_OnProgress;
-    bool RenameFlag = false;
-    void p_ShredMethod(const std::string& p_Method) { m_shredMethod = p_Method; }
+    // Runs the routine the request's method name selects on its file; an unknown name does
+    // nothing. An error that reaches here is shown in an error box through the host.
+    void DetermineShredMethod(const ShredRequest& request);
 
-    // Runs the routine the method name selects on p_SourceFile; an unknown name does nothing.
-    // An error that reaches here is shown in an error box through the host.
-    void DetermineShredMethod();
-
-    // The three- and seven-pass overwrites, by their fixed pass tables.
-    void WipeFileDod3(std::string& spath);
-    void WipeFileDod7(std::string& spath);
-
-    // Settles a file whose passes went to p_FlushQueue: destroyed when they and the deleting
-    // close succeeded (`error` 0), otherwise the fallback runs with `error`.
+    // Settles a file whose passes went to the request's flush queue: destroyed when they and
+    // the deleting close succeeded (`error` 0), otherwise the fallback runs with `error`.
     void FinishLastPass(int error);
 
     // The bytes the passes have written into the file so far (all passes together; also while
@@ -146,18 +130,15 @@ class clsShredder {
     std::int64_t BytesWritten() const;
     int CurrentPass() const;
 
-    std::string RandFileName();
-    bool FileExist(const std::string& FileName);
-    std::string FillString(const std::int32_t& RecordSize, const std::int32_t& Pattern);
-    std::string RandData(const std::int32_t& length);
-
   private:
     // Moves the entry (never a folder) into the trash through its open folder.
-    void RecycleFile(std::string& path);
-    void WipeFileSimple(std::string& spath);
+    void RecycleFile(const ShredRequest& request, std::string& path);
+    // The one-, three- and seven-pass overwrites, by their fixed pass tables.
+    void WipeFileSimple(const ShredRequest& request, std::string& spath);
+    void WipeFileDod3(const ShredRequest& request, std::string& spath);
+    void WipeFileDod7(const ShredRequest& request, std::string& spath);
     void IsNotWin9x(bool& result);
     void DeleteOnReboot(std::string& path, std::string& entryPath);
-    void OverwriteWithSpaces(std::string& path, std::string& entryPath);
 
     // Where the file being shredded is: an open folder and the entry's name in it.
     struct Location {
@@ -167,13 +148,16 @@ class clsShredder {
         std::string Path() const { return folderPath + name; }
     };
 
-    void WipeFile(std::string& spath, std::span<const std::int32_t> passes);
+    void WipeFile(const ShredRequest& request, std::string& spath,
+                  std::span<const std::int32_t> passes);
     // Nothing may be written to the file at `at`: returns the error that says why (0: go on).
     int RefusalBeforeWriting(const Location& at, const platform::FileStatus& status);
     bool RemovedAsUnwritable(const Location& at, const platform::FileStatus& status);
     // Moves the file under a random name; returns 0 or the rename's error.
-    int MoveOutOfSight(Location& at, const platform::FileStatus& status);
-    void RunPasses(const Location& at, std::span<const std::int32_t> passes);
+    int MoveOutOfSight(const ShredRequest& request, Location& at,
+                       const platform::FileStatus& status);
+    void RunPasses(const ShredRequest& request, const Location& at,
+                   std::span<const std::int32_t> passes);
     void RunFallback(const Location& at, const std::string& entryPath, int error);
     void LeaveIntact(const Location& at, int error);
     void RemoveNameOnly(const Location& at);
@@ -182,10 +166,9 @@ class clsShredder {
     friend ShredOutcome ShredOutcomeOf(const clsShredder& shredder);
     friend const ShredResult& ShredResultOf(const clsShredder& shredder);
 
-    std::string m_shredMethod;
     ShredResult m_result;
-    platform::Folder m_ownSource;    // p_SourceFile's folder when the job gave none
-    platform::Folder m_ownHolding;   // the holding folder when the job gave none
+    platform::Folder m_ownSource;    // the file's folder when the request gave none
+    platform::Folder m_ownHolding;   // the holding folder when the request gave none
     Location m_origin;               // where the file was given (no folder: no longer open)
     Location m_finishing;            // where the file is while its passes finish elsewhere
     std::shared_ptr<PassRun> m_run;  // its passes, shared with the flush queue

@@ -11,6 +11,7 @@
 #include "core/ShredMethods.h"
 #include "platform/FaultInjection.h"
 #include "platform/PendingDeletions.h"
+#include "shredder/PassBatch.h"
 #include "shredder/Shredder.h"
 #include "tests/job/JobFixture.h"
 #include "tests/support/LoopMount.h"

@@ -67,14 +67,15 @@ class ShredderTest : public ::testing::Test {
         WriteFile(m_temp / name, bytes);
         return (m_temp / name).string();
     }
-    // Shreds `path` as the job does; `path` becomes the shredder's p_SourceFile afterwards.
+    // Shreds `path` as the job does; `path` becomes the file's last path afterwards.
     ShredOutcome Shred(const std::string& method, std::string& path, bool renameFlag = true) {
+        ShredRequest request;
+        request.p_ShredMethod = method;
+        request.p_SourceFile = path;
+        request.RenameFlag = renameFlag;
         clsShredder shredder;
-        shredder.p_ShredMethod(method);
-        shredder.p_SourceFile = path;
-        shredder.RenameFlag = renameFlag;
-        shredder.DetermineShredMethod();
-        path = shredder.p_SourceFile;
+        shredder.DetermineShredMethod(request);
+        path = ShredResultOf(shredder).lastPath;
         return ShredOutcomeOf(shredder);
     }
 
