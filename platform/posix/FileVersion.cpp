@@ -4,7 +4,6 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 #include <cerrno>
 #include <cstring>
@@ -12,6 +11,7 @@
 
 #include "platform/posix/Descriptor.h"
 #include "platform/posix/OpenAt.h"
+#include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
 namespace {
@@ -28,7 +28,7 @@ bool StatxAt(int dirfd, const char* name, int flags, struct statx& st) {
 
 FileVersion VersionOf(const struct statx& st) {
     FileVersion version;
-    version.id = {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+    version.id = posix::IdentityOf(st);
     version.size = static_cast<std::int64_t>(st.stx_size);
     version.modified = TimeOf(st.stx_mtime);
     version.changed = TimeOf(st.stx_ctime);

@@ -1,11 +1,7 @@
 #include "platform/RawFile.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,12 +9,16 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/AttributeScrub.h"
 #include "platform/posix/Descriptor.h"
 #include "platform/posix/FaultPoints.h"
+#include "platform/posix/FileLease.h"
 #include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
 namespace {
+
+using posix::IdentityOf;
 
 // Writes back what is not yet on its way, and waits until the disk has taken all of it.
 constexpr unsigned kWriteAndWait =
@@ -27,40 +27,6 @@ constexpr unsigned kWriteAndWait =
 // Small writes are gathered up to this much; a write at least this large goes straight to the
 // kernel. Small, because many files may wait in a flush queue with their buffers.
 constexpr std::size_t kWriteBehindSize = std::size_t{64} << 10;
-
-// A lease break (someone else opening the file) must never kill the process: SIGIO would by
-// default. The lease is given up at once so the other opener is not held for the kernel's
-// lease-break time; the handle keeps writing.
-void OnLeaseBreak(int, siginfo_t* info, void*) {
-    int savedErrno = errno;
-    if (info != nullptr && info->si_fd >= 0) {
-        ::fcntl(info->si_fd, F_SETLEASE, F_UNLCK);
-    }
-    errno = savedErrno;
-}
-
-// Installs the lease-break handler once; false when SIGIO already belongs to someone else, in
-// which case no lease is taken.
-bool LeaseSignalReady() {
-    static const bool ready = [] {
-        struct sigaction current {};
-        if (::sigaction(SIGIO, nullptr, &current) != 0) {
-            return false;
-        }
-        if ((current.sa_flags & SA_SIGINFO) != 0) {
-            return current.sa_sigaction == OnLeaseBreak;
-        }
-        if (current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN) {
-            return false;
-        }
-        struct sigaction action {};
-        action.sa_sigaction = OnLeaseBreak;
-        action.sa_flags = SA_SIGINFO | SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        return ::sigaction(SIGIO, &action, nullptr) == 0;
-    }();
-    return ready;
-}
 
 RawFile::Failure FailureFromErrno(int error) {
     switch (error) {
@@ -83,27 +49,6 @@ RawFile::Failure FailureFromErrno(int error) {
     }
 }
 
-// Keeps every other holder out: a write lease, or an exclusive flock where no lease is possible
-// (EACCES for files of other owners, EINVAL on file systems without leases).
-RawFile::Failure TakeExclusive(int fd) {
-    if (LeaseSignalReady()) {
-        int result = -1;
-        if (!posix::FaultFires(SysCall::Lease) && ::fcntl(fd, F_SETSIG, SIGIO) == 0) {
-            result = ::fcntl(fd, F_SETLEASE, F_WRLCK);
-        }
-        if (result == 0) {
-            return RawFile::Failure::None;
-        }
-        if (errno == EAGAIN) {
-            return RawFile::Failure::InUse;
-        }
-    }
-    if (!posix::FaultFires(SysCall::Flock) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        return RawFile::Failure::None;
-    }
-    return errno == EWOULDBLOCK ? RawFile::Failure::InUse : RawFile::Failure::Other;
-}
-
 // Opens the file that the O_PATH descriptor `probe` refers to for writing, through
 // /proc/self/fd, so the name cannot be swapped for another file in between; by name (checked by
 // identity afterwards) where /proc is not mounted.
@@ -117,14 +62,6 @@ Handle ReopenForWriting(int probe, int accessMode, int dirfd, const std::string&
         return fd;
     }
     return Handle(::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-}
-
-FileIdentity IdentityOf(const struct stat& st) {
-    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
-FileIdentity IdentityOf(const struct statx& st) {
-    return {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
 }
 
 }  // namespace
@@ -219,7 +156,7 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         return fail(Failure::NotSameFile, ESTALE);
     }
     if (options.exclusive) {
-        if (Failure why = TakeExclusive(posix::Fd(fd)); why != Failure::None) {
+        if (Failure why = posix::TakeExclusive(posix::Fd(fd)); why != Failure::None) {
             return fail(why, errno);
         }
     }
@@ -450,53 +387,11 @@ bool RawFile::ScrubExtendedAttributes() {
     if (!m_handle.Valid()) {
         return false;
     }
-    ssize_t length = ::flistxattr(posix::Fd(m_handle), nullptr, 0);
-    if (length <= 0) {
-        if (length == 0 || errno == ENOTSUP) {
-            return true;
-        }
-        Fail(errno);
+    if (const Status scrubbed = posix::ScrubAttributes(posix::Fd(m_handle)); !scrubbed) {
+        Fail(scrubbed.error());
         return false;
     }
-    std::string names(static_cast<std::size_t>(length), '\0');
-    length = ::flistxattr(posix::Fd(m_handle), names.data(), names.size());
-    if (length < 0) {
-        Fail(errno);
-        return false;
-    }
-    names.resize(static_cast<std::size_t>(length));
-    std::vector<std::string> list;
-    for (std::size_t at = 0; at < names.size(); at += list.back().size() + 1) {
-        list.emplace_back(names.c_str() + at);
-    }
-    // The system's own attributes (security labels, access lists) are not the user's data and
-    // may be refused; the user's must go.
-    bool ok = true;
-    auto check = [this, &ok](const std::string& name, bool done) {
-        if (!done && name.starts_with("user.")) {
-            Fail(errno);
-            ok = false;
-        }
-    };
-    for (const std::string& name : list) {
-        const ssize_t size = ::fgetxattr(posix::Fd(m_handle), name.c_str(), nullptr, 0);
-        if (size > 0) {
-            const std::string zeros(static_cast<std::size_t>(size), '\0');
-            check(name, ::fsetxattr(posix::Fd(m_handle), name.c_str(), zeros.data(), zeros.size(),
-                                    XATTR_REPLACE) == 0);
-        }
-    }
-    // The zeros must reach the disk before the removal: a file system that frees the block the
-    // values were kept in (an ext4 attribute block) discards its unwritten changes, and the old
-    // values would stay in the freed block.
-    if (posix::FaultFires(SysCall::AttributeFlush) || ::fsync(posix::Fd(m_handle)) != 0) {
-        Fail(errno);
-        ok = false;
-    }
-    for (const std::string& name : list) {
-        check(name, ::fremovexattr(posix::Fd(m_handle), name.c_str()) == 0);
-    }
-    return ok;
+    return true;
 }
 
 }  // namespace ostrel::platform
