@@ -47,23 +47,20 @@ bool LeaseSignalReady() {
 
 }  // namespace
 
-RawFile::Failure TakeExclusive(int fd) {
+Status TakeExclusive(int fd) {
     if (LeaseSignalReady()) {
-        int result = -1;
-        if (!FaultFires(SysCall::Lease) && ::fcntl(fd, F_SETSIG, SIGIO) == 0) {
-            result = ::fcntl(fd, F_SETLEASE, F_WRLCK);
-        }
-        if (result == 0) {
-            return RawFile::Failure::None;
+        if (!FaultFires(SysCall::Lease) && ::fcntl(fd, F_SETSIG, SIGIO) == 0 &&
+            ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0) {
+            return {};
         }
         if (errno == EAGAIN) {
-            return RawFile::Failure::InUse;
+            return Failure{EAGAIN};  // held open elsewhere: a lock would not keep that holder out
         }
     }
-    if (!FaultFires(SysCall::Flock) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        return RawFile::Failure::None;
+    if (FaultFires(SysCall::Flock) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return Failure{errno};
     }
-    return errno == EWOULDBLOCK ? RawFile::Failure::InUse : RawFile::Failure::Other;
+    return {};
 }
 
 }  // namespace ostrel::platform::posix

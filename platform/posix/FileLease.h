@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/RawFile.h"
+#include "platform/Result.h"
 
 namespace ostrel::platform::posix {
 
@@ -9,6 +9,8 @@ namespace ostrel::platform::posix {
 // of other owners, EINVAL on file systems without leases). A lease is broken, never waited for,
 // when someone else opens the file later: the lease-break signal is handled once per process and
 // gives the lease up at once, so the other opener is not held up and the process is not killed.
-RawFile::Failure TakeExclusive(int fd);
+// The error number when neither could be had: EAGAIN (EWOULDBLOCK) while another holder has the
+// file.
+Status TakeExclusive(int fd);
 
 }  // namespace ostrel::platform::posix

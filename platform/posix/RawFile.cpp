@@ -28,55 +28,38 @@ constexpr unsigned kWriteAndWait =
 // kernel. Small, because many files may wait in a flush queue with their buffers.
 constexpr std::size_t kWriteBehindSize = std::size_t{64} << 10;
 
-RawFile::Failure FailureFromErrno(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return RawFile::Failure::NotFound;
-        case ELOOP:
-        case EISDIR:
-        case ENXIO:
-            return RawFile::Failure::NotRegular;
-        case ETXTBSY:
-        case EAGAIN:
-            return RawFile::Failure::InUse;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return RawFile::Failure::Denied;
-        default:
-            return RawFile::Failure::Other;
+// Opens entry `name` of the folder `dirfd` with `flags`, never through a link and never waiting
+// (a new file gets mode 0666 less the umask); the error number on failure.
+Result<Handle> OpenEntry(int dirfd, const std::string& name, int flags) {
+    const int fd =
+        posix::FaultFires(SysCall::Open)
+            ? -1
+            : ::openat(dirfd, name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return Failure{errno};
     }
+    return Handle(fd);
 }
 
 // Opens the file that the O_PATH descriptor `probe` refers to for writing, through
 // /proc/self/fd, so the name cannot be swapped for another file in between; by name (checked by
 // identity afterwards) where /proc is not mounted.
-Handle ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
+Result<Handle> ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
     if (posix::FaultFires(SysCall::Open)) {
-        return Handle();
+        return Failure{errno};
     }
     std::string self = "/proc/self/fd/" + std::to_string(probe);
-    Handle fd(::open(self.c_str(), accessMode | O_NONBLOCK | O_CLOEXEC));
-    if (fd.Valid() || errno != ENOENT) {
-        return fd;
+    int fd = ::open(self.c_str(), accessMode | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     }
-    return Handle(::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd < 0) {
+        return Failure{errno};
+    }
+    return Handle(fd);
 }
 
 }  // namespace
-
-RawFile RawFile::Open(const std::string& path, const Options& options) {
-    const auto [folderPath, name] = SplitFolderAndName(path);
-    const Folder folder = Folder::Open(folderPath);
-    if (!folder.IsOpen()) {
-        RawFile file;
-        file.m_error = folder.Error();
-        file.m_failure = FailureFromErrno(folder.Error());
-        return file;
-    }
-    return OpenAt(folder, name, options);
-}
 
 RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Options& options) {
     RawFile file;
@@ -91,16 +74,17 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         file.m_error = error;
         return std::move(file);
     };
+    auto failWith = [&fail](int error) { return fail(FailureOf(error), error); };
     if (dirfd < 0 || name.empty()) {
         return fail(Failure::NotFound, ENOENT);
     }
 
-    Handle fd;
+    Result<Handle> opened = std::nullopt;
     std::optional<FileIdentity> probed;
     if (options.privateFolder && options.expected) {
         const auto status = posix::StatAt(dirfd, name.c_str());
         if (!status) {
-            return fail(FailureFromErrno(errno), errno);
+            return failWith(status.error());
         }
         if (status->type != FileType::Regular) {
             return fail(Failure::NotRegular, EINVAL);
@@ -109,28 +93,14 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
             return fail(Failure::NotSameFile, ESTALE);
         }
         probed = status->id;
-        fd = Handle(
-            posix::FaultFires(SysCall::Open)
-                ? -1
-                : ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        if (!fd.Valid()) {
-            return fail(FailureFromErrno(errno), errno);
-        }
+        opened = OpenEntry(dirfd, name, accessMode);
     } else {
         const Handle probe(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         if (!probe.Valid()) {
             if (errno != ENOENT || !options.create || options.expected) {
-                return fail(FailureFromErrno(errno), errno);
+                return failWith(errno);
             }
-            fd = Handle(
-                posix::FaultFires(SysCall::Open)
-                    ? -1
-                    : ::openat(dirfd, name.c_str(),
-                               accessMode | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                               0666));
-            if (!fd.Valid()) {
-                return fail(FailureFromErrno(errno), errno);
-            }
+            opened = OpenEntry(dirfd, name, accessMode | O_CREAT | O_EXCL);
         } else {
             struct stat st {};
             bool regular = ::fstat(posix::Fd(probe), &st) == 0 && S_ISREG(st.st_mode);
@@ -139,12 +109,13 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
                                : fail(Failure::NotRegular, EINVAL);
             }
             probed = IdentityOf(st);
-            fd = ReopenForWriting(posix::Fd(probe), accessMode, dirfd, name);
-            if (!fd.Valid()) {
-                return fail(FailureFromErrno(errno), errno);
-            }
+            opened = ReopenForWriting(posix::Fd(probe), accessMode, dirfd, name);
         }
     }
+    if (!opened) {
+        return failWith(opened.error());
+    }
+    Handle fd = *std::move(opened);
 
     // Asked of the file system itself, not of a cache: a network or FUSE file system may still
     // count a name that was removed a moment ago (a move done by a new link and the old name's
@@ -156,15 +127,16 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         return fail(Failure::NotSameFile, ESTALE);
     }
     if (options.exclusive) {
-        if (Failure why = posix::TakeExclusive(posix::Fd(fd)); why != Failure::None) {
-            return fail(why, errno);
+        if (const Status taken = posix::TakeExclusive(posix::Fd(fd)); !taken) {
+            return failWith(taken.error());
         }
     }
     if (options.deleteOnClose) {
-        file.m_folder = Handle(::fcntl(dirfd, F_DUPFD_CLOEXEC, 0));
-        if (!file.m_folder.Valid()) {
+        const int folderFd = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
+        if (folderFd < 0) {
             return fail(Failure::Other, errno);
         }
+        file.m_folder = Handle(folderFd);
     }
     file.m_handle = std::move(fd);
     file.m_id = IdentityOf(st);
@@ -251,10 +223,13 @@ void RawFile::HandOverBuffer() {
 }
 
 // Asks the system to write the file's bytes in [offset, offset + length) back (length 0: to the
-// end) with `flags`; true when it took the request.
-bool RawFile::SyncRange(std::int64_t offset, std::int64_t length, unsigned flags) const {
-    return ::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
-                             static_cast<off_t>(length), flags) == 0;
+// end) with `flags`; the error number when it did not take the request.
+Status RawFile::SyncRange(std::int64_t offset, std::int64_t length, unsigned flags) const {
+    if (::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
+                          static_cast<off_t>(length), flags) != 0) {
+        return platform::Failure{errno};
+    }
+    return {};
 }
 
 bool RawFile::Flush() {
@@ -280,8 +255,9 @@ bool RawFile::StartWriteBack() {
         return false;
     }
     HandOverBuffer();
-    if (!m_failed && !SyncRange(0, 0, SYNC_FILE_RANGE_WRITE)) {
-        Fail(errno);
+    if (const Status started = m_failed ? Status() : SyncRange(0, 0, SYNC_FILE_RANGE_WRITE);
+        !started) {
+        Fail(started.error());
     }
     return !m_failed;
 }
@@ -291,8 +267,10 @@ bool RawFile::FinishWriteBack() {
         return false;
     }
     HandOverBuffer();
-    if (posix::FaultFires(SysCall::Fsync) || !SyncRange(0, 0, kWriteAndWait)) {
+    if (posix::FaultFires(SysCall::Fsync)) {
         Fail(errno);
+    } else if (const Status synced = SyncRange(0, 0, kWriteAndWait); !synced) {
+        Fail(synced.error());
     }
     return !m_failed;
 }
@@ -328,11 +306,11 @@ bool RawFile::Close() {
         ok = status && status->id == m_id && !posix::FaultFires(SysCall::Unlink) &&
              ::unlinkat(posix::Fd(m_folder), m_name.c_str(), 0) == 0;
         if (!ok) {
-            Fail(status && status->id != m_id ? ESTALE : errno);
+            Fail(!status ? status.error() : status->id != m_id ? ESTALE : errno);
         }
     }
-    if (!m_handle.Reset() && ok) {
-        Fail(errno);
+    if (const Status closed = m_handle.Reset(); !closed && ok) {
+        Fail(closed.error());
         ok = false;
     }
     m_folder.Reset();
