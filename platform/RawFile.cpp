@@ -63,6 +63,7 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
         m_failed = other.m_failed;
         m_id = other.m_id;
         m_linkCount = other.m_linkCount;
+        m_mountId = other.m_mountId;
         m_written = std::exchange(other.m_written, 0);
         m_tally = std::exchange(other.m_tally, nullptr);
         m_buffer = std::move(other.m_buffer);
