@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     ostrel::ConsoleHost host;
     ostrel::SetCurrentHost(&host);
     ostrel::ConsoleForms console;
-    ostrel::Main(line.paths, console.forms(), line.overrides);
+    // Held until the process ends, as with windows.
+    const ostrel::InstanceLocks locks = ostrel::Main(line.paths, console.forms(), line.overrides);
     return 0;
 }

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     ostrel::ui::QtHost host;
     ostrel::SetCurrentHost(&host);
     ostrel::ui::DefaultForms forms;
-    const ostrel::platform::LockFile holdingLock = ostrel::Main({}, forms.forms());
+    const ostrel::InstanceLocks locks = ostrel::Main({}, forms.forms());
     ostrel::ui::frmAbout& about = forms.About();
 
     QElapsedTimer clock;

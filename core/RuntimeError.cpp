@@ -1,11 +1,6 @@
 #include "core/RuntimeError.h"
 
-#include "platform/Process.h"
-
 namespace ostrel {
-
-RuntimeError::RuntimeError(std::int32_t number, const std::string& description)
-    : RuntimeError(number, description, platform::LastOsError()) {}
 
 RuntimeError::RuntimeError(std::int32_t number, const std::string& description,
                            std::int32_t lastOsError)

@@ -7,11 +7,9 @@
 namespace ostrel {
 
 // A run-time error as the program's error handlers report it: an error number, a
-// description, and the operating system's error code at the moment the error was raised.
+// description, and the error number of the system call that failed (0 where none did).
 class RuntimeError : public std::runtime_error {
   public:
-    // Takes the OS error code from the last failed system call.
-    RuntimeError(std::int32_t number, const std::string& description);
     RuntimeError(std::int32_t number, const std::string& description, std::int32_t lastOsError);
 
     std::int32_t Number() const { return m_number; }

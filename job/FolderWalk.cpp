@@ -4,31 +4,17 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <optional>
-#include <tuple>
 #include <utility>
 
 #include "core/FileSearch.h"
 #include "core/FolderChain.h"
-#include "core/Globals.h"
 #include "core/Host.h"
 #include "core/PathHelpers.h"
-#include "core/PathList.h"
-#include "core/Report.h"
-#include "core/RuntimeError.h"
-#include "core/StringHelpers.h"
 #include "job/GuardedStep.h"
-#include "job/ProtectedFolders.h"
-#include "lang/Encoding.h"
 #include "lang/LangStrings.h"
 #include "lang/LanguageFile.h"
 #include "platform/ErrorNumbers.h"
-#include "platform/FileSystem.h"
 #include "platform/Folder.h"
-#include "platform/OverwriteReach.h"
-#include "platform/StateFolder.h"
-#include "shredder/Shredder.h"
 
 namespace ostrel {
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 #include "core/FileSearch.h"
 #include "core/Globals.h"
@@ -318,14 +319,14 @@ void AskRunAndEnd(Forms& forms, ShredJob& job, const std::string& question,
 
 }  // namespace
 
-platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
-                        const RunOverrides& overrides) {
+InstanceLocks Main(const std::vector<std::string>& paths, Forms& forms,
+                   const RunOverrides& overrides) {
     GiveProductNamesToPlatform();
     // Fill files an interrupted wipe left hold a disk full: they go first of all.
     const platform::FillSweep fillSweep = platform::DeleteLeftFillFolders();
     Host& host = CurrentHost();
     platform::RaiseProcessPriority();
-    static platform::NamedMutex mutex = platform::NamedMutex::Create(kMutexName);
+    platform::NamedMutex running = platform::NamedMutex::Create(kMutexName);
     // The settings are read first of all, so they are checked before anything else.
     RefuseUnlessUsable(platform::CheckKeyStorage(kHkeyCurrentUser, kSettingsKey));
 
@@ -390,7 +391,7 @@ platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
     }
     forms.about.Show();
     forms.progress.Unload();
-    return holdingLock;
+    return {std::move(running), std::move(holdingLock)};
 }
 
 }  // namespace ostrel

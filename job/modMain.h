@@ -7,6 +7,7 @@
 #include "job/ShredJob.h"
 #include "platform/FreeSpace.h"
 #include "platform/LockFile.h"
+#include "platform/NamedMutex.h"
 #include "platform/OwnFolders.h"
 
 namespace ostrel {
@@ -23,6 +24,17 @@ struct RunOverrides {
     std::string wipeFreeSpace;
 };
 
+// What an instance holds for as long as it may run jobs (for a run with windows, until the main
+// window is closed); both go when the holder lets go of this.
+struct InstanceLocks {
+    // The system-wide marker that an instance of the program is running (it never keeps a
+    // second one out).
+    platform::NamedMutex running;
+    // The holding folder's lock, held shared, so that a later start leaves this instance's files
+    // alone.
+    platform::LockFile holding;
+};
+
 // The whole life of a run. Checks the settings' folder and file, settles the language (the
 // chooser on first run); when `overrides.notLocal` holds anything, says in a critical message box
 // that only local files are shredded, lists them and ends the process with status 2 before
@@ -33,11 +45,10 @@ struct RunOverrides {
 // each path as one path, reports what could not be destroyed at once and ends the process through
 // the host (exit code 1 when the report is not empty, else 0); without paths, shows the main window
 // and returns. `overrides` apply to this run's paths and windows; an interrupted run's leftovers
-// are finished by the stored method. Returns the holding folder's lock, held shared: the caller
-// keeps it for as long as the instance may run jobs (the main window's), so that a later start
-// leaves their files alone.
-platform::LockFile Main(const std::vector<std::string>& paths, Forms& forms,
-                        const RunOverrides& overrides = {});
+// are finished by the stored method. Returns the instance's locks: the caller keeps them for as
+// long as the instance may run jobs (the main window's).
+InstanceLocks Main(const std::vector<std::string>& paths, Forms& forms,
+                   const RunOverrides& overrides = {});
 
 // Creates the holding folder (mode 0700) below gDataFolder and checks that it, the state lists
 // and the folders leading to them belong to this user and nobody else may write them; when one

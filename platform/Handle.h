@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/Result.h"
+
 namespace ostrel::platform {
 
 // An open file or folder of the operating system, owned by one object: move-only, closed when
@@ -35,12 +37,12 @@ class Handle {
         m_value = kNone;
         return value;
     }
-    // Closes what is held (if anything); false when the system reported an error on closing.
-    bool Reset() { return Valid() ? Close() : true; }
+    // Closes what is held (if anything); the error number the system reported on closing.
+    Status Reset() { return Valid() ? Close() : Status(); }
 
   private:
     // Closes the held value and forgets it; the backend's own.
-    bool Close();
+    Status Close();
 
     Native m_value = kNone;
 };

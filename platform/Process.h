@@ -6,7 +6,4 @@ namespace ostrel::platform {
 // exit handlers or static destructors run.
 [[noreturn]] void ExitProcess(int exitCode);
 
-// The system error number left by the last failed system call of this thread.
-int LastOsError();
-
 }  // namespace ostrel::platform

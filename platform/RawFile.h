@@ -129,9 +129,11 @@ class RawFile {
     bool Close();
 
   private:
+    // The failure an open that ended with the system error number `error` reports.
+    static Failure FailureOf(int error);
     bool Drain();
     void HandOverBuffer();
-    bool SyncRange(std::int64_t offset, std::int64_t length, unsigned flags) const;
+    Status SyncRange(std::int64_t offset, std::int64_t length, unsigned flags) const;
     bool WriteOut(const char* data, std::size_t size);
     void Release();
     // Marks the handle failed, keeping the first error number.

@@ -67,8 +67,8 @@ std::optional<int> RunWithWindows(const char* programName, const std::vector<std
     int status = 0;
     {
         DefaultForms forms;
-        // The main window's jobs run in this instance: the lock stays held until they are over.
-        const platform::LockFile holdingLock = Main(paths, forms.forms(), overrides);
+        // The main window's jobs run in this instance: its locks stay held until they are over.
+        const InstanceLocks locks = Main(paths, forms.forms(), overrides);
         status = app.exec();
     }
     SetCurrentHost(previous);

@@ -7,10 +7,12 @@
 
 namespace ostrel::platform {
 
-bool Handle::Close() {
+Status Handle::Close() {
     // Linux closes the descriptor even when close reports EINTR: never retry.
-    const int result = ::close(static_cast<int>(std::exchange(m_value, kNone)));
-    return result == 0;
+    if (::close(static_cast<int>(std::exchange(m_value, kNone))) != 0) {
+        return Failure{errno};
+    }
+    return {};
 }
 
 namespace posix {

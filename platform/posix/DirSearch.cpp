@@ -79,8 +79,7 @@ DirSearch DirSearch::OpenChild(const DirSearch& parent, std::string_view name) {
         return FromOpen(Failure{EBADF});
     }
     std::string child(name);
-    return FromOpen(
-        Opened(posix::OpenAtRetrying(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags)));
+    return FromOpen(posix::OpenAtRetrying(::dirfd(parent.m_state->dir), child.c_str(), kOpenFlags));
 }
 
 bool DirSearch::IsOpen() const {

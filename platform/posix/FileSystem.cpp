@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,7 +48,7 @@ Result<FileStatus> StatAt(int dirfd, const char* name, bool cached) {
     }
     FileStatus status;
     status.type = TypeOf(st.stx_mode);
-    status.id = {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+    status.id = IdentityOf(st);
     status.linkCount = st.stx_nlink;
     status.size = static_cast<std::int64_t>(st.stx_size);
     status.mtimeSeconds = st.stx_mtime.tv_sec;

@@ -4,7 +4,6 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 #include <cerrno>
 #include <cstring>
@@ -12,6 +11,7 @@
 
 #include "platform/posix/Descriptor.h"
 #include "platform/posix/OpenAt.h"
+#include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
 namespace {
@@ -22,13 +22,16 @@ FileTime TimeOf(const struct statx_timestamp& time) {
     return {time.tv_sec, time.tv_nsec};
 }
 
-bool StatxAt(int dirfd, const char* name, int flags, struct statx& st) {
-    return ::statx(dirfd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kFields, &st) == 0;
+Status StatxAt(int dirfd, const char* name, int flags, struct statx& st) {
+    if (::statx(dirfd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kFields, &st) != 0) {
+        return Failure{errno};
+    }
+    return {};
 }
 
 FileVersion VersionOf(const struct statx& st) {
     FileVersion version;
-    version.id = {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+    version.id = posix::IdentityOf(st);
     version.size = static_cast<std::int64_t>(st.stx_size);
     version.modified = TimeOf(st.stx_mtime);
     version.changed = TimeOf(st.stx_ctime);
@@ -44,11 +47,11 @@ FileVersion VersionOf(const struct statx& st) {
 // holds. nullopt where the file system has no generation or the file cannot be opened.
 std::optional<std::uint32_t> GenerationOf(int pathFd) {
     const std::string self = "/proc/self/fd/" + std::to_string(pathFd);
-    const Handle fd(posix::OpenAtRetrying(AT_FDCWD, self.c_str(),
-                                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const Result<Handle> fd =
+        posix::OpenAtRetrying(AT_FDCWD, self.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     // The kernel writes an int at the start of the buffer, whatever size the request names.
     long buffer = 0;
-    if (!fd.Valid() || ::ioctl(posix::Fd(fd), FS_IOC_GETVERSION, &buffer) != 0) {
+    if (!fd || ::ioctl(posix::Fd(*fd), FS_IOC_GETVERSION, &buffer) != 0) {
         return std::nullopt;
     }
     int generation = 0;
@@ -57,19 +60,19 @@ std::optional<std::uint32_t> GenerationOf(int pathFd) {
 }
 
 Result<FileVersion> ReadAt(int dirfd, const char* name) {
-    const Handle fd(posix::OpenAtRetrying(dirfd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd.Valid()) {
-        return Failure{errno};
+    const Result<Handle> fd = posix::OpenAtRetrying(dirfd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (!fd) {
+        return Failure{fd.error()};
     }
     struct statx st {};
-    if (!StatxAt(posix::Fd(fd), "", AT_EMPTY_PATH, st)) {
-        return Failure{errno};
+    if (const Status found = StatxAt(posix::Fd(*fd), "", AT_EMPTY_PATH, st); !found) {
+        return Failure{found.error()};
     }
     if (!S_ISREG(st.stx_mode)) {
         return Failure{EINVAL};
     }
     FileVersion version = VersionOf(st);
-    version.generation = GenerationOf(posix::Fd(fd));
+    version.generation = GenerationOf(posix::Fd(*fd));
     return version;
 }
 

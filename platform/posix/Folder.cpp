@@ -17,14 +17,6 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-Result<Handle> OpenRetrying(int dirfd, const char* name, int flags) {
-    Handle handle(posix::OpenAtRetrying(dirfd, name, flags));
-    if (!handle.Valid()) {
-        return Failure{errno};
-    }
-    return handle;
-}
-
 int ErrnoOr0(bool ok) {
     return ok ? 0 : errno;
 }
@@ -52,14 +44,15 @@ Folder Folder::Open(const std::string& path) {
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }
-    return FromOpen(OpenRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags),
-                    std::nullopt);
+    return FromOpen(
+        posix::OpenAtRetrying(AT_FDCWD, folder.empty() ? "." : folder.c_str(), kFolderFlags),
+        std::nullopt);
 }
 
 Folder Folder::OpenFollowingLinks(const std::string& path) {
-    return FromOpen(
-        OpenRetrying(AT_FDCWD, path.empty() ? "." : path.c_str(), kFolderFlags & ~O_NOFOLLOW),
-        std::nullopt);
+    return FromOpen(posix::OpenAtRetrying(AT_FDCWD, path.empty() ? "." : path.c_str(),
+                                          kFolderFlags & ~O_NOFOLLOW),
+                    std::nullopt);
 }
 
 Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity>& expected) const {
@@ -68,14 +61,15 @@ Folder Folder::OpenChild(std::string_view name, const std::optional<FileIdentity
         child.find('/') != std::string::npos) {
         return FromOpen(Failure{IsOpen() ? EINVAL : EBADF}, std::nullopt);
     }
-    return FromOpen(OpenRetrying(posix::Fd(m_handle), child.c_str(), kFolderFlags), expected);
+    return FromOpen(posix::OpenAtRetrying(posix::Fd(m_handle), child.c_str(), kFolderFlags),
+                    expected);
 }
 
 Folder Folder::OpenParent(const std::optional<FileIdentity>& expected) const {
     if (!IsOpen()) {
         return FromOpen(Failure{EBADF}, std::nullopt);
     }
-    return FromOpen(OpenRetrying(posix::Fd(m_handle), "..", kFolderFlags), expected);
+    return FromOpen(posix::OpenAtRetrying(posix::Fd(m_handle), "..", kFolderFlags), expected);
 }
 
 Result<FileStatus> Folder::Stat(std::string_view name) const {
@@ -155,7 +149,7 @@ Folder Folder::Reopen() const {
     if (!IsOpen()) {
         return FromOpen(Failure{EBADF}, std::nullopt);
     }
-    return FromOpen(OpenRetrying(posix::Fd(m_handle), ".", kFolderFlags), Identity());
+    return FromOpen(posix::OpenAtRetrying(posix::Fd(m_handle), ".", kFolderFlags), Identity());
 }
 
 int Folder::Sync() const {
@@ -176,8 +170,8 @@ int Folder::CheckWritable(std::string_view name) const {
 int Folder::MakeOwnerWritable(std::string_view name, const FileIdentity& expected) const {
     // Changed through a descriptor of the file itself, so a link put in its place is never
     // followed to another file.
-    const Result<Handle> probe = OpenRetrying(posix::Fd(m_handle), std::string(name).c_str(),
-                                              O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    const Result<Handle> probe = posix::OpenAtRetrying(
+        posix::Fd(m_handle), std::string(name).c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (!probe) {
         return probe.error();
     }
@@ -195,7 +189,7 @@ DirSearch Folder::List() const {
         return DirSearch::FromOpen(Failure{EBADF});
     }
     // A search of its own at the start: the folder's own descriptor keeps no read position.
-    return DirSearch::FromOpen(OpenRetrying(posix::Fd(m_handle), ".", kFolderFlags));
+    return DirSearch::FromOpen(posix::OpenAtRetrying(posix::Fd(m_handle), ".", kFolderFlags));
 }
 
 std::pair<std::string, std::string> SplitFolderAndName(const std::string& path) {

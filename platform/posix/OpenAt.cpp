@@ -21,11 +21,16 @@ bool RaiseOpenFileLimit() {
 
 }  // namespace
 
-int OpenAtRetrying(int dirfd, const char* name, int flags) {
+Result<Handle> OpenAtRetrying(int dirfd, const char* name, int flags) {
     for (;;) {
         const int fd = ::openat(dirfd, name, flags);
-        if (fd >= 0 || (errno != EINTR && (errno != EMFILE || !RaiseOpenFileLimit()))) {
-            return fd;
+        if (fd >= 0) {
+            return Handle(fd);
+        }
+        // Kept before the limit is raised: the calls for that set errno of their own.
+        const int error = errno;
+        if (error != EINTR && (error != EMFILE || !RaiseOpenFileLimit())) {
+            return Failure{error};
         }
     }
 }

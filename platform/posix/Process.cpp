@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <iostream>
 
@@ -13,10 +12,6 @@ void ExitProcess(int exitCode) {
     std::cerr.flush();
     std::fflush(nullptr);
     ::_exit(exitCode);
-}
-
-int LastOsError() {
-    return errno;
 }
 
 }  // namespace ostrel::platform

@@ -1,11 +1,7 @@
 #include "platform/RawFile.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,12 +9,16 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/AttributeScrub.h"
 #include "platform/posix/Descriptor.h"
 #include "platform/posix/FaultPoints.h"
+#include "platform/posix/FileLease.h"
 #include "platform/posix/StatAt.h"
 
 namespace ostrel::platform {
 namespace {
+
+using posix::IdentityOf;
 
 // Writes back what is not yet on its way, and waits until the disk has taken all of it.
 constexpr unsigned kWriteAndWait =
@@ -28,118 +28,38 @@ constexpr unsigned kWriteAndWait =
 // kernel. Small, because many files may wait in a flush queue with their buffers.
 constexpr std::size_t kWriteBehindSize = std::size_t{64} << 10;
 
-// A lease break (someone else opening the file) must never kill the process: SIGIO would by
-// default. The lease is given up at once so the other opener is not held for the kernel's
-// lease-break time; the handle keeps writing.
-void OnLeaseBreak(int, siginfo_t* info, void*) {
-    int savedErrno = errno;
-    if (info != nullptr && info->si_fd >= 0) {
-        ::fcntl(info->si_fd, F_SETLEASE, F_UNLCK);
+// Opens entry `name` of the folder `dirfd` with `flags`, never through a link and never waiting
+// (a new file gets mode 0666 less the umask); the error number on failure.
+Result<Handle> OpenEntry(int dirfd, const std::string& name, int flags) {
+    const int fd =
+        posix::FaultFires(SysCall::Open)
+            ? -1
+            : ::openat(dirfd, name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return Failure{errno};
     }
-    errno = savedErrno;
-}
-
-// Installs the lease-break handler once; false when SIGIO already belongs to someone else, in
-// which case no lease is taken.
-bool LeaseSignalReady() {
-    static const bool ready = [] {
-        struct sigaction current {};
-        if (::sigaction(SIGIO, nullptr, &current) != 0) {
-            return false;
-        }
-        if ((current.sa_flags & SA_SIGINFO) != 0) {
-            return current.sa_sigaction == OnLeaseBreak;
-        }
-        if (current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN) {
-            return false;
-        }
-        struct sigaction action {};
-        action.sa_sigaction = OnLeaseBreak;
-        action.sa_flags = SA_SIGINFO | SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        return ::sigaction(SIGIO, &action, nullptr) == 0;
-    }();
-    return ready;
-}
-
-RawFile::Failure FailureFromErrno(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return RawFile::Failure::NotFound;
-        case ELOOP:
-        case EISDIR:
-        case ENXIO:
-            return RawFile::Failure::NotRegular;
-        case ETXTBSY:
-        case EAGAIN:
-            return RawFile::Failure::InUse;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return RawFile::Failure::Denied;
-        default:
-            return RawFile::Failure::Other;
-    }
-}
-
-// Keeps every other holder out: a write lease, or an exclusive flock where no lease is possible
-// (EACCES for files of other owners, EINVAL on file systems without leases).
-RawFile::Failure TakeExclusive(int fd) {
-    if (LeaseSignalReady()) {
-        int result = -1;
-        if (!posix::FaultFires(SysCall::Lease) && ::fcntl(fd, F_SETSIG, SIGIO) == 0) {
-            result = ::fcntl(fd, F_SETLEASE, F_WRLCK);
-        }
-        if (result == 0) {
-            return RawFile::Failure::None;
-        }
-        if (errno == EAGAIN) {
-            return RawFile::Failure::InUse;
-        }
-    }
-    if (!posix::FaultFires(SysCall::Flock) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        return RawFile::Failure::None;
-    }
-    return errno == EWOULDBLOCK ? RawFile::Failure::InUse : RawFile::Failure::Other;
+    return Handle(fd);
 }
 
 // Opens the file that the O_PATH descriptor `probe` refers to for writing, through
 // /proc/self/fd, so the name cannot be swapped for another file in between; by name (checked by
 // identity afterwards) where /proc is not mounted.
-Handle ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
+Result<Handle> ReopenForWriting(int probe, int accessMode, int dirfd, const std::string& name) {
     if (posix::FaultFires(SysCall::Open)) {
-        return Handle();
+        return Failure{errno};
     }
     std::string self = "/proc/self/fd/" + std::to_string(probe);
-    Handle fd(::open(self.c_str(), accessMode | O_NONBLOCK | O_CLOEXEC));
-    if (fd.Valid() || errno != ENOENT) {
-        return fd;
+    int fd = ::open(self.c_str(), accessMode | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     }
-    return Handle(::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-}
-
-FileIdentity IdentityOf(const struct stat& st) {
-    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
-FileIdentity IdentityOf(const struct statx& st) {
-    return {makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino};
+    if (fd < 0) {
+        return Failure{errno};
+    }
+    return Handle(fd);
 }
 
 }  // namespace
-
-RawFile RawFile::Open(const std::string& path, const Options& options) {
-    const auto [folderPath, name] = SplitFolderAndName(path);
-    const Folder folder = Folder::Open(folderPath);
-    if (!folder.IsOpen()) {
-        RawFile file;
-        file.m_error = folder.Error();
-        file.m_failure = FailureFromErrno(folder.Error());
-        return file;
-    }
-    return OpenAt(folder, name, options);
-}
 
 RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Options& options) {
     RawFile file;
@@ -154,16 +74,17 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         file.m_error = error;
         return std::move(file);
     };
+    auto failWith = [&fail](int error) { return fail(FailureOf(error), error); };
     if (dirfd < 0 || name.empty()) {
         return fail(Failure::NotFound, ENOENT);
     }
 
-    Handle fd;
+    Result<Handle> opened = std::nullopt;
     std::optional<FileIdentity> probed;
     if (options.privateFolder && options.expected) {
         const auto status = posix::StatAt(dirfd, name.c_str());
         if (!status) {
-            return fail(FailureFromErrno(errno), errno);
+            return failWith(status.error());
         }
         if (status->type != FileType::Regular) {
             return fail(Failure::NotRegular, EINVAL);
@@ -172,28 +93,14 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
             return fail(Failure::NotSameFile, ESTALE);
         }
         probed = status->id;
-        fd = Handle(
-            posix::FaultFires(SysCall::Open)
-                ? -1
-                : ::openat(dirfd, name.c_str(), accessMode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        if (!fd.Valid()) {
-            return fail(FailureFromErrno(errno), errno);
-        }
+        opened = OpenEntry(dirfd, name, accessMode);
     } else {
         const Handle probe(::openat(dirfd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         if (!probe.Valid()) {
             if (errno != ENOENT || !options.create || options.expected) {
-                return fail(FailureFromErrno(errno), errno);
+                return failWith(errno);
             }
-            fd = Handle(
-                posix::FaultFires(SysCall::Open)
-                    ? -1
-                    : ::openat(dirfd, name.c_str(),
-                               accessMode | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                               0666));
-            if (!fd.Valid()) {
-                return fail(FailureFromErrno(errno), errno);
-            }
+            opened = OpenEntry(dirfd, name, accessMode | O_CREAT | O_EXCL);
         } else {
             struct stat st {};
             bool regular = ::fstat(posix::Fd(probe), &st) == 0 && S_ISREG(st.st_mode);
@@ -202,12 +109,13 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
                                : fail(Failure::NotRegular, EINVAL);
             }
             probed = IdentityOf(st);
-            fd = ReopenForWriting(posix::Fd(probe), accessMode, dirfd, name);
-            if (!fd.Valid()) {
-                return fail(FailureFromErrno(errno), errno);
-            }
+            opened = ReopenForWriting(posix::Fd(probe), accessMode, dirfd, name);
         }
     }
+    if (!opened) {
+        return failWith(opened.error());
+    }
+    Handle fd = *std::move(opened);
 
     // Asked of the file system itself, not of a cache: a network or FUSE file system may still
     // count a name that was removed a moment ago (a move done by a new link and the old name's
@@ -219,15 +127,16 @@ RawFile RawFile::OpenAt(const Folder& folder, std::string_view entry, const Opti
         return fail(Failure::NotSameFile, ESTALE);
     }
     if (options.exclusive) {
-        if (Failure why = TakeExclusive(posix::Fd(fd)); why != Failure::None) {
-            return fail(why, errno);
+        if (const Status taken = posix::TakeExclusive(posix::Fd(fd)); !taken) {
+            return failWith(taken.error());
         }
     }
     if (options.deleteOnClose) {
-        file.m_folder = Handle(::fcntl(dirfd, F_DUPFD_CLOEXEC, 0));
-        if (!file.m_folder.Valid()) {
+        const int folderFd = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
+        if (folderFd < 0) {
             return fail(Failure::Other, errno);
         }
+        file.m_folder = Handle(folderFd);
     }
     file.m_handle = std::move(fd);
     file.m_id = IdentityOf(st);
@@ -314,10 +223,13 @@ void RawFile::HandOverBuffer() {
 }
 
 // Asks the system to write the file's bytes in [offset, offset + length) back (length 0: to the
-// end) with `flags`; true when it took the request.
-bool RawFile::SyncRange(std::int64_t offset, std::int64_t length, unsigned flags) const {
-    return ::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
-                             static_cast<off_t>(length), flags) == 0;
+// end) with `flags`; the error number when it did not take the request.
+Status RawFile::SyncRange(std::int64_t offset, std::int64_t length, unsigned flags) const {
+    if (::sync_file_range(posix::Fd(m_handle), static_cast<off_t>(offset),
+                          static_cast<off_t>(length), flags) != 0) {
+        return platform::Failure{errno};
+    }
+    return {};
 }
 
 bool RawFile::Flush() {
@@ -343,8 +255,9 @@ bool RawFile::StartWriteBack() {
         return false;
     }
     HandOverBuffer();
-    if (!m_failed && !SyncRange(0, 0, SYNC_FILE_RANGE_WRITE)) {
-        Fail(errno);
+    if (const Status started = m_failed ? Status() : SyncRange(0, 0, SYNC_FILE_RANGE_WRITE);
+        !started) {
+        Fail(started.error());
     }
     return !m_failed;
 }
@@ -354,8 +267,10 @@ bool RawFile::FinishWriteBack() {
         return false;
     }
     HandOverBuffer();
-    if (posix::FaultFires(SysCall::Fsync) || !SyncRange(0, 0, kWriteAndWait)) {
+    if (posix::FaultFires(SysCall::Fsync)) {
         Fail(errno);
+    } else if (const Status synced = SyncRange(0, 0, kWriteAndWait); !synced) {
+        Fail(synced.error());
     }
     return !m_failed;
 }
@@ -391,11 +306,11 @@ bool RawFile::Close() {
         ok = status && status->id == m_id && !posix::FaultFires(SysCall::Unlink) &&
              ::unlinkat(posix::Fd(m_folder), m_name.c_str(), 0) == 0;
         if (!ok) {
-            Fail(status && status->id != m_id ? ESTALE : errno);
+            Fail(!status ? status.error() : status->id != m_id ? ESTALE : errno);
         }
     }
-    if (!m_handle.Reset() && ok) {
-        Fail(errno);
+    if (const Status closed = m_handle.Reset(); !closed && ok) {
+        Fail(closed.error());
         ok = false;
     }
     m_folder.Reset();
@@ -450,53 +365,11 @@ bool RawFile::ScrubExtendedAttributes() {
     if (!m_handle.Valid()) {
         return false;
     }
-    ssize_t length = ::flistxattr(posix::Fd(m_handle), nullptr, 0);
-    if (length <= 0) {
-        if (length == 0 || errno == ENOTSUP) {
-            return true;
-        }
-        Fail(errno);
+    if (const Status scrubbed = posix::ScrubAttributes(posix::Fd(m_handle)); !scrubbed) {
+        Fail(scrubbed.error());
         return false;
     }
-    std::string names(static_cast<std::size_t>(length), '\0');
-    length = ::flistxattr(posix::Fd(m_handle), names.data(), names.size());
-    if (length < 0) {
-        Fail(errno);
-        return false;
-    }
-    names.resize(static_cast<std::size_t>(length));
-    std::vector<std::string> list;
-    for (std::size_t at = 0; at < names.size(); at += list.back().size() + 1) {
-        list.emplace_back(names.c_str() + at);
-    }
-    // The system's own attributes (security labels, access lists) are not the user's data and
-    // may be refused; the user's must go.
-    bool ok = true;
-    auto check = [this, &ok](const std::string& name, bool done) {
-        if (!done && name.starts_with("user.")) {
-            Fail(errno);
-            ok = false;
-        }
-    };
-    for (const std::string& name : list) {
-        const ssize_t size = ::fgetxattr(posix::Fd(m_handle), name.c_str(), nullptr, 0);
-        if (size > 0) {
-            const std::string zeros(static_cast<std::size_t>(size), '\0');
-            check(name, ::fsetxattr(posix::Fd(m_handle), name.c_str(), zeros.data(), zeros.size(),
-                                    XATTR_REPLACE) == 0);
-        }
-    }
-    // The zeros must reach the disk before the removal: a file system that frees the block the
-    // values were kept in (an ext4 attribute block) discards its unwritten changes, and the old
-    // values would stay in the freed block.
-    if (posix::FaultFires(SysCall::AttributeFlush) || ::fsync(posix::Fd(m_handle)) != 0) {
-        Fail(errno);
-        ok = false;
-    }
-    for (const std::string& name : list) {
-        check(name, ::fremovexattr(posix::Fd(m_handle), name.c_str()) == 0);
-    }
-    return ok;
+    return true;
 }
 
 }  // namespace ostrel::platform

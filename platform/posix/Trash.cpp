@@ -264,16 +264,16 @@ int WriteInfo(const Folder& info, const std::string& infoName, const std::string
         fd = ::openat(posix::Fd(info.Native()), infoName.c_str(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
-    Handle file(fd);
-    if (!file.Valid()) {
+    if (fd < 0) {
         return errno;
     }
+    Handle file(fd);
     int error = WriteAll(posix::Fd(file), contents);
     if (error == 0) {
         error = Flush(posix::Fd(file));
     }
-    if (!file.Reset() && error == 0) {
-        error = errno;
+    if (const Status closed = file.Reset(); !closed && error == 0) {
+        error = closed.error();
     }
     if (error == 0) {
         error = Flush(posix::Fd(info.Native()));

@@ -12,15 +12,11 @@
 
 namespace ostrel::platform {
 
-RawFile RawFile::Open(const std::string&, const Options&) {
+RawFile RawFile::OpenAt(const Folder&, std::string_view, const Options&) {
     RawFile file;
     file.m_failure = Failure::Other;
     file.m_error = ENOSYS;
     return file;
-}
-
-RawFile RawFile::OpenAt(const Folder&, std::string_view, const Options& options) {
-    return Open(std::string(), options);
 }
 
 void RawFile::Release() {

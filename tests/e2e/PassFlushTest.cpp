@@ -6,17 +6,12 @@
 #include <linux/fiemap.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstring>
+#include <cstdint>
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/e2e/Ostrel.h"

@@ -3,23 +3,17 @@
 // writes), repaired, mounted, and `ostrel` starts once: every file must then be intact or gone
 // without a marker left on the raw disk, and nothing else changed. OSTREL_POWERCUT_CUTS (0: all),
 // OSTREL_POWERCUT_SEED.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <iostream>
 #include <random>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/e2e/Ostrel.h"

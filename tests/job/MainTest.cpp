@@ -17,6 +17,7 @@
 #include "tests/job/JobFixture.h"
 #include "tests/support/HolderProcess.h"
 #include "tests/support/LoopMount.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace ostrel::test {
 namespace {
@@ -39,6 +40,28 @@ TEST_F(MainTest, WithoutPathsTheHoldingFolderIsMadePrivate) {
     fs::permissions(Holding(), fs::perms::group_read, fs::perm_options::add);
     RunMain({}, forms());
     EXPECT_EQ(mode(), fs::perms::owner_all) << "one others may enter is made private";
+}
+
+// Catches the marker that an instance is running outliving the instance's locks (kept for the
+// whole process, whoever started the run), or gone while its caller still keeps them.
+TEST_F(MainTest, TheInstanceIsMarkedRunningWhileItsLocksAreKept) {
+    const fs::path runtime = m_temp / "runtime";
+    fs::create_directory(runtime);
+    const ScopedEnv runtimeFolder("XDG_RUNTIME_DIR", runtime.string());
+    StoreSettings("English.lng", nullptr, -1);
+    const auto othersMayLock = [](const fs::path& marker) {
+        return HolderProcess(marker.string(), HolderProcess::Hold::Flock).Holding();
+    };
+    fs::path marker;
+    {
+        const InstanceLocks locks = Main({}, forms());
+        for (const auto& entry : fs::directory_iterator(runtime)) {
+            marker = entry.path();
+        }
+        ASSERT_EQ(marker.extension(), ".lock") << "no marker in the runtime folder";
+        EXPECT_FALSE(othersMayLock(marker)) << "the marker must be held while the locks are kept";
+    }
+    EXPECT_TRUE(othersMayLock(marker)) << "the marker must go with the locks";
 }
 
 // Catches a "Confirm" stored as text ("0") turning the question off.

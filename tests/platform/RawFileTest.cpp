@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FaultInjection.h"
@@ -196,6 +198,30 @@ TEST_F(RawFileTest, MoveWithoutTheNoReplaceFlagNeverReplaces) {
     EXPECT_EQ(folder.Rename("file", folder, "moved"), 0);
     EXPECT_EQ(ReadFile(m_temp / "moved"), "moving");
     EXPECT_FALSE(std::filesystem::exists(m_path));
+}
+
+// Catches a moved handle forgetting what it was opened with (the mount it was opened through is
+// how its file system's limits are looked up): by construction and by assignment.
+TEST_F(RawFileTest, AMovedHandleKeepsWhatItWasOpenedWith) {
+    WriteFile(m_path, "data");
+    const auto status = platform::StatPath(m_path);
+    ASSERT_TRUE(status);
+    if (status->mountId == 0) {
+        GTEST_SKIP() << "this kernel does not tell the mount a file lies on";
+    }
+    RawFile opened = OpenForPass(m_path);
+    ASSERT_TRUE(opened.IsValid());
+    EXPECT_EQ(opened.MountId(), status->mountId);
+    const auto id = opened.Identity();
+    const std::uint64_t mount = status->mountId;
+    RawFile constructed(std::move(opened));
+    RawFile assigned;
+    assigned = std::move(constructed);
+    EXPECT_EQ(assigned.MountId(), mount);
+    EXPECT_EQ(assigned.Identity(), id);
+    EXPECT_EQ(assigned.LinkCount(), 1u);
+    EXPECT_TRUE(assigned.Close());
+    EXPECT_FALSE(std::filesystem::exists(m_path)) << "the moved handle deletes on close";
 }
 
 }  // namespace
