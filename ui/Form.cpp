@@ -183,4 +183,8 @@ void Form::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+QSize RoomOnScreen(const QScreen& screen) {
+    return screen.availableGeometry().size() - QSize(16, 40);
+}
+
 }  // namespace ostrel::ui

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QCloseEvent;
+class QScreen;
 
 namespace ostrel::ui {
 
@@ -72,5 +73,9 @@ class Form : public QWidget {
     bool m_placed = false;
     std::function<void()> m_escape;
 };
+
+// The most a window may take of `screen`: its free area, less room for the window system's
+// frame and title around the window, so that every edge and button stays within reach.
+QSize RoomOnScreen(const QScreen& screen);
 
 }  // namespace ostrel::ui

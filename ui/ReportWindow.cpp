@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "lang/LangStrings.h"
+#include "ui/Form.h"
 #include "ui/Texts.h"
 
 namespace ostrel::ui {
@@ -23,8 +24,6 @@ namespace {
 
 // The width the window opens with when the screen has room for it.
 constexpr int kPreferredWidth = 640;
-// Room left for the window system's frame and title around the window.
-constexpr QSize kFrameAllowance(16, 40);
 
 QString Utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -201,7 +200,7 @@ ReportWindow::ReportWindow(const Report& report, QWidget* parent)
 
     // As tall as the rows need and as wide as preferred, but never larger than the screen.
     const QScreen* where = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
-    const QSize room = where->availableGeometry().size() - kFrameAllowance;
+    const QSize room = RoomOnScreen(*where);
     setMaximumSize(room);
     int rows = 0;
     for (QTreeWidgetItemIterator it(m_list); *it != nullptr; ++it) {

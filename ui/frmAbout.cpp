@@ -158,10 +158,10 @@ std::string frmAbout::AskWipeFolder() {
         }
     }
     // Wide enough for the title in either language, with room for the places' names, but never
-    // beyond the screen (less a margin for the window's frame): its buttons stay within reach.
+    // beyond the screen: its buttons stay within reach.
     QSize size(std::max(chooser.width(), kWipeChooserWidth), chooser.height());
     if (const QScreen* shown = screen(); shown != nullptr) {
-        size = size.boundedTo(shown->availableGeometry().size() * 9 / 10);
+        size = size.boundedTo(RoomOnScreen(*shown));
         chooser.setMinimumSize(chooser.minimumSize().boundedTo(size));
     }
     chooser.resize(size);
