@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <ranges>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -229,14 +230,7 @@ TEST_F(LanguageFileTest, EveryShippedRecordReadsBackAsItsSourceText) {
         SCOPED_TRACE(language);
         const std::map<int, std::string> texts = SourceTexts(language);
         ASSERT_FALSE(texts.empty());
-        const auto numbers = [](const std::map<int, std::string>& source) {
-            std::vector<int> keys;
-            for (const auto& entry : source) {
-                keys.push_back(entry.first);
-            }
-            return keys;
-        };
-        EXPECT_EQ(numbers(texts), numbers(english));
+        EXPECT_TRUE(std::ranges::equal(std::views::keys(texts), std::views::keys(english)));
         OpenLanguageFile(language + ".lng");
         ASSERT_NE(gLangFileNum, 0) << "no " << language << ".lng in " << gAppPath;
         EXPECT_EQ(gAppPath, platform::ProgramFolder() + "/");
