@@ -108,9 +108,8 @@ TEST_F(LanguageFileTest, WrittenRecordsReadBackAtTheirOffsets) {
 // Files the writer did not make never crash or read outside the record buffer: every number
 // gives at most 120 characters, a number below 1 or past the end gives the empty string, a file
 // that is not a whole number of records is not used at all, and a lookup after a failed one
-// still reads. A start-up
-// that hangs on a FIFO, reads a folder, or creates a missing file: only an existing regular file
-// is opened.
+// still reads. A start-up that hangs on a FIFO, reads a folder, or creates a missing file: only
+// an existing regular file is opened.
 TEST_F(LanguageFileTest, DamagedOrIrregularFilesGiveEmptyOrGarbledStringsWithoutFailing) {
     std::filesystem::create_directory(m_dir / "Folder.lng");
     ASSERT_EQ(::mkfifo((m_dir / "Pipe.lng").c_str(), 0600), 0);
