@@ -21,9 +21,6 @@ struct PanelHost {
     PanelHeader& Header() const { return *panel->picHeader(); }
     // The header's width in pixels; glyph columns are counted back from it.
     int HeaderWidth() const { return Header().width(); }
-    // What the panel shows now; the header starts at pixel (1, 1).
-    QImage Shot() const { return panel->grab().toImage(); }
-    QColor HeaderPixel(int x, int y) const { return Shot().pixelColor(x + 1, y + 1); }
 
     // Moves the pointer over the header at (x, y) and clicks there. The pointer first goes to the
     // form's corner: a move to where the pointer already is (left there by an earlier test) is

@@ -7,22 +7,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "tests/controls/Support.h"
-
 namespace ostrel::controls {
 namespace {
-
-constexpr QColor kFormColor{255, 0, 255};
 
 // A shown, active form holding a 75 x 23 button with an empty caption and a second widget to
 // take the focus; the pointer starts over the form, away from the button.
 class VistaButtonTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        QPalette palette = form.palette();
-        palette.setColor(QPalette::Window, kFormColor);
-        form.setPalette(palette);
-        form.setAutoFillBackground(true);
         form.resize(200, 100);
         button.setObjectName("cbApply");
         button.InitProperties();

@@ -5,7 +5,6 @@
 #include <QSignalSpy>
 
 #include "tests/controls/PanelHost.h"
-#include "tests/controls/Support.h"
 
 namespace ostrel::controls {
 namespace {

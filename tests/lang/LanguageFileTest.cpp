@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <ranges>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -107,9 +108,8 @@ TEST_F(LanguageFileTest, WrittenRecordsReadBackAtTheirOffsets) {
 // Files the writer did not make never crash or read outside the record buffer: every number
 // gives at most 120 characters, a number below 1 or past the end gives the empty string, a file
 // that is not a whole number of records is not used at all, and a lookup after a failed one
-// still reads. A start-up
-// that hangs on a FIFO, reads a folder, or creates a missing file: only an existing regular file
-// is opened.
+// still reads. A start-up that hangs on a FIFO, reads a folder, or creates a missing file: only
+// an existing regular file is opened.
 TEST_F(LanguageFileTest, DamagedOrIrregularFilesGiveEmptyOrGarbledStringsWithoutFailing) {
     std::filesystem::create_directory(m_dir / "Folder.lng");
     ASSERT_EQ(::mkfifo((m_dir / "Pipe.lng").c_str(), 0600), 0);
@@ -229,14 +229,7 @@ TEST_F(LanguageFileTest, EveryShippedRecordReadsBackAsItsSourceText) {
         SCOPED_TRACE(language);
         const std::map<int, std::string> texts = SourceTexts(language);
         ASSERT_FALSE(texts.empty());
-        const auto numbers = [](const std::map<int, std::string>& source) {
-            std::vector<int> keys;
-            for (const auto& entry : source) {
-                keys.push_back(entry.first);
-            }
-            return keys;
-        };
-        EXPECT_EQ(numbers(texts), numbers(english));
+        EXPECT_TRUE(std::ranges::equal(std::views::keys(texts), std::views::keys(english)));
         OpenLanguageFile(language + ".lng");
         ASSERT_NE(gLangFileNum, 0) << "no " << language << ".lng in " << gAppPath;
         EXPECT_EQ(gAppPath, platform::ProgramFolder() + "/");

@@ -19,7 +19,7 @@ namespace ostrel::test {
 namespace {
 namespace fs = std::filesystem;
 
-class DropTest : public UiTest {};
+using DropTest = UiTest;
 
 // Drops carry file URLs; only those naming this machine's files are taken, byte for byte.
 TEST_F(DropTest, OnlyLocalPathsAreTakenFromADrop) {
@@ -91,12 +91,6 @@ TEST_F(DropTest, DropShredsWhatWasDroppedAndNothingElse) {
     EXPECT_EQ(m_host.msgBoxes.size(), 1u) << "no report: everything went";
     EXPECT_EQ(VisibleWindow("frmProgress"), nullptr);
     EXPECT_NE(VisibleWindow("frmAbout"), nullptr) << "the main window stays";
-
-    // Answering No leaves the drop alone.
-    ASSERT_TRUE(Drop(*about, {kept}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_host.msgBoxes.size() == 2; }, 10000));
-    QTest::qWait(50);
-    EXPECT_EQ(ReadFile(kept), "c");
 }
 
 // A drop while the dialog is open goes by the stored settings, not the unapplied ones.

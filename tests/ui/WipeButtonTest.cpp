@@ -28,9 +28,7 @@ class WipeButtonTest : public UiTest {
     // The main window as a start without paths shows it. The stored method is the trash, which
     // a wipe refuses: the job runs and reports without filling the disk the tests run on.
     ui::frmAbout* StartMainWindow(const char* language, int confirm) {
-        StoreSettings(language, kMethodRecycle, confirm);
-        EXPECT_FALSE(RunMain({}));
-        auto* about = qobject_cast<ui::frmAbout*>(VisibleWindow("frmAbout"));
+        ui::frmAbout* about = UiTest::StartMainWindow(language, kMethodRecycle, confirm);
         if (about != nullptr) {
             about->activateWindow();
             EXPECT_TRUE(QTest::qWaitForWindowActive(about));
