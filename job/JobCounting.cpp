@@ -10,6 +10,7 @@
 #include "core/FileSearch.h"
 #include "core/Host.h"
 #include "core/PathHelpers.h"
+#include "job/WalkAhead.h"
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 
@@ -80,6 +81,7 @@ void ShredJob::CountWork(const std::vector<std::string>& paths) {
     ShowProgress(true);
     CurrentHost().DoEvents();
     const int passes = PassesOfMethod();
+    WalkAhead* const walkAhead = std::exchange(m_walkAhead, nullptr);
     for (const std::string& given : paths) {
         const std::string path = RemoveTrailingSeparators(given);
         if (given.empty() || Counted(path) || m_stopRequested) {
@@ -102,11 +104,14 @@ void ShredJob::CountWork(const std::vector<std::string>& paths) {
         if (!root.IsOpen()) {
             continue;
         }
-        auto search = std::make_unique<cFileSearch>();
-        search->MeasureSizes(true);
-        // A walk of a large tree takes a while: the windows stay live meanwhile.
-        search->OnEntries([] { CurrentHost().DoEvents(); });
-        search->FileSearch(root, AddBackslash(path));
+        auto search = walkAhead != nullptr ? walkAhead->Take(path, root.Identity()) : nullptr;
+        if (search == nullptr) {
+            search = std::make_unique<cFileSearch>();
+            search->MeasureSizes(true);
+            // A walk of a large tree takes a while: the windows stay live meanwhile.
+            search->OnEntries([] { CurrentHost().DoEvents(); });
+            search->FileSearch(root, AddBackslash(path));
+        }
         m_progress.AddPlanned(
             search->FileCount(),
             search->TotalFileSize() * passes + JobProgress::FileWork(0, 0) * search->FileCount());
@@ -115,6 +120,9 @@ void ShredJob::CountWork(const std::vector<std::string>& paths) {
         }
         ShowProgress(false);
         CurrentHost().DoEvents();
+    }
+    if (walkAhead != nullptr) {
+        walkAhead->Stop();  // what it still walks is not asked for
     }
 }
 

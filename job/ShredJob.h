@@ -21,6 +21,8 @@
 
 namespace ostrel {
 
+class WalkAhead;
+
 // One path in the job report and, where it helps, why it is there.
 struct ReportLine {
     std::string path;
@@ -122,6 +124,10 @@ class ShredJob final : private RunningJob {
     enum class LeftoverNote { WaitingForDisk, KeptChanged, FillFilesDeleted, FillFilesKept };
     void NoteLeftover(LeftoverNote note, const std::string& path, int error = 0);
 
+    // Walks of the paths of the next ShredPaths made ahead of it, taken where they are still
+    // good; `walks` must outlive that call.
+    void UseWalkAhead(WalkAhead* walks) { m_walkAhead = walks; }
+
     // What the job could not destroy at once so far; starts a new report.
     JobReport TakeReport();
 
@@ -208,7 +214,8 @@ class ShredJob final : private RunningJob {
         std::unique_ptr<cFileSearch> search;
     };
     std::vector<Walked> m_walked;
-    bool m_lastGiven = false;  // the path being shredded is the job's last
+    WalkAhead* m_walkAhead = nullptr;  // for the next count only
+    bool m_lastGiven = false;          // the path being shredded is the job's last
     std::int32_t m_filesDestroyed = 0;
     std::int32_t m_filesTrashed = 0;  // not destroyed: the summary says where they went
     std::int32_t m_foldersRemoved = 0;

@@ -320,7 +320,7 @@ void AskRunAndEnd(Forms& forms, ShredJob& job, const std::string& question,
 }  // namespace
 
 InstanceLocks Main(const std::vector<std::string>& paths, Forms& forms,
-                   const RunOverrides& overrides) {
+                   const RunOverrides& overrides, WalkAhead* walkAhead) {
     GiveProductNamesToPlatform();
     // Fill files an interrupted wipe left hold a disk full: they go first of all.
     const platform::FillSweep fillSweep = platform::DeleteLeftFillFolders();
@@ -387,6 +387,7 @@ InstanceLocks Main(const std::vector<std::string>& paths, Forms& forms,
         AskRunAndEnd(forms, job, WipeQuestion(folder), [&] { job.WipeFreeSpace(folder); });
     }
     if (!paths.empty()) {
+        job.UseWalkAhead(walkAhead);
         AskRunAndEnd(forms, job, ConfirmQuestion(paths), [&] { job.ShredPaths(paths); });
     }
     forms.about.Show();

@@ -46,9 +46,10 @@ struct InstanceLocks {
 // the host (exit code 1 when the report is not empty, else 0); without paths, shows the main window
 // and returns. `overrides` apply to this run's paths and windows; an interrupted run's leftovers
 // are finished by the stored method. Returns the instance's locks: the caller keeps them for as
-// long as the instance may run jobs (the main window's).
+// long as the instance may run jobs (the main window's). `walkAhead`, when given, holds walks of
+// `paths` begun before the windows: the job takes those still good instead of walking again.
 InstanceLocks Main(const std::vector<std::string>& paths, Forms& forms,
-                   const RunOverrides& overrides = {});
+                   const RunOverrides& overrides = {}, WalkAhead* walkAhead = nullptr);
 
 // Creates the holding folder (mode 0700) below gDataFolder and checks that it, the state lists
 // and the folders leading to them belong to this user and nobody else may write them; when one

@@ -4,10 +4,12 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <iostream>
+#include <optional>
 
 #include "controls/Accessible.h"
 #include "controls/FixedLook.h"
 #include "core/Host.h"
+#include "job/WalkAhead.h"
 #include "job/modMain.h"
 #include "platform/Display.h"
 #include "ui/DefaultForms.h"
@@ -52,6 +54,11 @@ std::optional<int> RunWithWindows(const char* programName, const std::vector<std
         !QFileInfo(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/bus").exists()) {
         qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");  // an address no connection is tried to
     }
+    // The toolkit takes a while to start: the folders given are walked meanwhile.
+    std::optional<WalkAhead> walkAhead;
+    if (!paths.empty() && overrides.notLocal.empty() && overrides.wipeFreeSpace.empty()) {
+        walkAhead.emplace(paths);
+    }
     // The paths are never shown to Qt: it would take some of them ("-style", "-display", ...)
     // for options of its own and remove them.
     int argc = 1;
@@ -68,7 +75,8 @@ std::optional<int> RunWithWindows(const char* programName, const std::vector<std
     {
         DefaultForms forms;
         // The main window's jobs run in this instance: its locks stay held until they are over.
-        const InstanceLocks locks = Main(paths, forms.forms(), overrides);
+        const InstanceLocks locks =
+            Main(paths, forms.forms(), overrides, walkAhead ? &*walkAhead : nullptr);
         status = app.exec();
     }
     SetCurrentHost(previous);
