@@ -25,7 +25,7 @@ namespace ostrel::ui {
 void SetApplicationIdentity() {
     InitIconResources();
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    for (const int size : {16, 24, 32, 48, 64}) {
         icon.addFile(QString(":/icons/ostrel-%1.png").arg(size), QSize(size, size));
     }
     QApplication::setWindowIcon(icon);
