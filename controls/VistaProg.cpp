@@ -57,8 +57,10 @@ VistaProg::VistaProg(QWidget* parent) : DrawingSurface(parent), m_lblCaption(new
     setFixedHeight(kBarHeight);
     m_lblCaption->setObjectName("lblCaption");
     m_lblCaption->setFont(QFont("Tahoma", 8));
-    m_lblCaption->move(0, 0);
-    m_lblCaption->adjustSize();
+    // The caption covers the bar from its top left corner, cut off at its edges: it changes with
+    // every file of a job, and a label of fixed size need not measure each new text.
+    m_lblCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_lblCaption->setGeometry(rect());
     const Pieces& pieces = BarPieces();
     m_barLeft = {QRect(0, 0, kPieceWidth, kBarHeight), &pieces.leftOff};
     m_barRight = {QRect(0, 0, kPieceWidth, kBarHeight), &pieces.rightOff};
@@ -121,12 +123,10 @@ void VistaProg::SetMin(int min) {
 
 void VistaProg::SetCaption(const QString& caption) {
     m_lblCaption->setText(caption);
-    m_lblCaption->adjustSize();
 }
 
 void VistaProg::SetCaptionFont(const QFont& font) {
     m_lblCaption->setFont(font);
-    m_lblCaption->adjustSize();
 }
 
 void VistaProg::SetFontName(const QString& name) {
@@ -160,6 +160,7 @@ void VistaProg::SetFontUnderline(bool underline) {
 }
 
 void VistaProg::resizeEvent(QResizeEvent* event) {
+    m_lblCaption->setGeometry(rect());
     m_barRight.geometry.moveLeft(width() - m_barRight.geometry.width());
     m_barBack.geometry.setWidth(width());
     DrawBar();
