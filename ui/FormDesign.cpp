@@ -9,6 +9,9 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
 #include <functional>
 
 #include "controls/AutoResize.h"
@@ -101,8 +104,45 @@ QWidget* MakeCheckBox(QWidget* parent, const PropertyBag& bag) {
     return check;
 }
 
+// A frame that keeps its drawing: the controls in it that change many times a second (a job's
+// status and its animation) are transparent, and each of their repaints would otherwise draw the
+// frame and shape its title again.
+class KeptFrame : public QGroupBox {
+  public:
+    using QGroupBox::QGroupBox;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        const qreal ratio = devicePixelRatioF();
+        if (m_drawn.isNull() || m_drawn.devicePixelRatio() != ratio ||
+            m_drawn.deviceIndependentSize() != QSizeF(size()) || m_text != option.text ||
+            m_state != option.state) {
+            m_drawn = QPixmap((QSizeF(size()) * ratio).toSize());
+            m_drawn.setDevicePixelRatio(ratio);
+            m_drawn.fill(Qt::transparent);
+            QStylePainter painter(&m_drawn, this);
+            painter.drawComplexControl(QStyle::CC_GroupBox, option);
+            m_text = option.text;
+            m_state = option.state;
+        }
+        QPainter(this).drawPixmap(0, 0, m_drawn);
+    }
+
+    void changeEvent(QEvent* event) override {
+        m_drawn = QPixmap();  // a new font, palette, style or state
+        QGroupBox::changeEvent(event);
+    }
+
+  private:
+    QPixmap m_drawn;
+    QString m_text;
+    QStyle::State m_state;
+};
+
 QWidget* MakeFrame(QWidget* parent, const PropertyBag& bag) {
-    auto* frame = new QGroupBox(parent);
+    auto* frame = new KeptFrame(parent);
     frame->setTitle(bag.ReadProperty("Caption").toString());
     SetFont(*frame, bag);
     return frame;

@@ -1,5 +1,6 @@
 // Jobs seen through the windows: the progress window, and a job stopped by closing it.
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
@@ -206,16 +207,20 @@ TEST_F(JobWindowsTest, ClosingTheProgressWindowStopsAfterTheCurrentFile) {
     const std::string tree = (m_temp.path() / "tree").string();
     const std::string later = MakeFile("later", "given after the tree");
     QString titleAfterClose;
+    QImage frameBefore, frameAfter;  // as drawn: the new title is seen, not only stored
     WhileProgressShown([&](ui::frmProgress& progress) {
         if (titleAfterClose.isEmpty() && !fs::is_empty(Holding())) {
+            frameBefore = progress.frOW()->grab().toImage();
             progress.close();  // as the window's close button does
             titleAfterClose = progress.frOW()->title();
+            frameAfter = progress.frOW()->grab().toImage();
         }
     });
 
     EXPECT_TRUE(RunMain({tree, later}));
 
     EXPECT_EQ(titleAfterClose, EnglishTexts().at(lang::kStoppingAfterFile));
+    EXPECT_NE(frameBefore, frameAfter);
     EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{1}) << "something was left";
     EXPECT_TRUE(fs::is_empty(Holding())) << "the file under way was finished";
     int intact = 0;
