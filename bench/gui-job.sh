@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The windows must not slow a job down: 10,000 files of 4 KiB in 100 folders, destroyed by
 # `ostrel` (one random pass, no question) once with the console host (no display) and once with
-# the Qt host on a virtual display (Xvfb), alternately, RUNS times each (default 5); prints the
+# the Qt host on a virtual display (Xvfb), alternately, RUNS times each (default 10: with 5,
+# two runs of the very same console job differed by up to 5.5 % on a shared machine; an even
+# number lets each host go first equally often); prints the
 # median and the fastest of each, their ratios and the median ratio within pairs (aim: at most
 # 1.05; on a shared machine the pairs' ratio and the fastest runs are the least disturbed).
 # Then the time from start to the main window being shown (median of 5).
@@ -13,7 +15,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$("$root/scripts/build.sh" --target ostrel)
-runs=${RUNS:-5}
+runs=${RUNS:-10}
 for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "$tool is needed (scripts/setup.sh installs it)" >&2; exit 1; }
 done
