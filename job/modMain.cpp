@@ -16,6 +16,7 @@
 #include "core/StoredSettings.h"
 #include "job/ConfirmQuestion.h"
 #include "job/ShredJob.h"
+#include "job/WalkAhead.h"
 #include "lang/BuiltInTexts.h"
 #include "lang/Encoding.h"
 #include "lang/LangStrings.h"
@@ -387,6 +388,11 @@ InstanceLocks Main(const std::vector<std::string>& paths, Forms& forms,
         AskRunAndEnd(forms, job, WipeQuestion(folder), [&] { job.WipeFreeSpace(folder); });
     }
     if (!paths.empty()) {
+        // A walk made before a question misses what changes while it is asked: after one, the
+        // job walks the trees as they are.
+        if (walkAhead != nullptr && forms.options.Confirm() == 1) {
+            walkAhead->Stop();
+        }
         job.UseWalkAhead(walkAhead);
         AskRunAndEnd(forms, job, ConfirmQuestion(paths), [&] { job.ShredPaths(paths); });
     }

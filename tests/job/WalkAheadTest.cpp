@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ShredMethods.h"
 #include "platform/FileSystem.h"
 #include "tests/job/JobFixture.h"
 
@@ -96,6 +97,30 @@ TEST_F(WalkAheadTest, AJobUsesAWalkMadeAheadOnlyOfTheSameFolderAndFreshAndTellsT
         EXPECT_FALSE(fs::exists(tree));
         EXPECT_TRUE(m_job.TakeReport().Empty());
     }
+}
+
+// Main runs a job of its own: the fixture's job is ended first (only one runs at a time).
+class WalkAheadMainTest : public JobTest {
+  protected:
+    WalkAheadMainTest() { m_ownJob.reset(); }
+};
+
+// Catches a walk made before the question used by the job the answer starts: what was made
+// while the question was asked would be left.
+TEST_F(WalkAheadMainTest, AfterAQuestionTheTreeIsWalkedAsItIs) {
+    StoreSettings("English.lng", kMethodSimple, 1);
+    m_host.answers.push_back(kAnswerYes);
+    MakeFile("tree/a", "1");
+    const fs::path tree = m_temp.path() / "tree";
+    WalkAhead ahead({tree.string()});
+    ahead.WaitForWalks();
+    MakeFile("tree/late", "made while the question was asked");
+    try {
+        Main({tree.string()}, forms(), {}, &ahead);
+    } catch (const EndProcessCalled&) {
+    }
+    EXPECT_EQ(m_host.endProcessCalls, std::vector<int>{0});
+    EXPECT_FALSE(fs::exists(tree));
 }
 
 }  // namespace
