@@ -136,10 +136,6 @@ void PrepareOwnFolders(const std::string& holding) {
     RefuseUnlessUsable(platform::CheckWritableFolder(platform::StateFolder()));
 }
 
-}  // namespace
-
-namespace {
-
 // True when `name` is one RandFileName makes: characters of FillAlphabet, then ".tmp". It draws
 // 101 times and a draw adds a character unless it lands at the top end (about 1 in 130), so a
 // name of fewer than kMinRandomStem characters would take 12 such draws out of 101, which does
