@@ -85,8 +85,8 @@ void WalkAhead::WalkOne(std::size_t index) {
     });
     try {
         search->FileSearch(root, AddBackslash(path));
-    } catch (const WalkPassed&) {
-        return;
+    } catch (...) {
+        return;  // passed over, or out of memory: the job walks for itself and says what it meets
     }
     const std::lock_guard lock(m_mutex);
     if (index >= m_wanted) {
